@@ -1,0 +1,1 @@
+// (learning module: filled by the learning work)

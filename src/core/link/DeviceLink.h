@@ -1,0 +1,116 @@
+#pragma once
+// The device link: the one send routine with its framing, the acknowledgement
+// flag and its wait, the receive line assembly for both transports and the two
+// reply dispatchers. Every command to the board and every reply passes here.
+#include "core/link/LineAssembly.h"
+#include "core/link/LinkState.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+class QTcpSocket;
+
+namespace zovax {
+
+struct Settings;
+class ReceiveLog;
+
+// The serial side as the send routine sees it (the port itself lives elsewhere).
+class SerialTransport {
+public:
+    virtual ~SerialTransport() = default;
+    // Queries the port's error state; true when the port reports any error.
+    virtual bool hasError() = 0;
+    virtual void write(const QByteArray& frame) = 0;
+};
+
+// Handlers the dispatchers call; owned by the subsystems that register them.
+// Unset handlers are skipped.
+struct LinkHandlers {
+    std::function<void(const QString&)> OnWaveLine;
+    std::function<void(const QString&)> OnAverageLine;
+    std::function<void(bool on)> SetLearnIndicator;
+    std::function<void()> RearmLearning;
+    std::function<void(const QString&)> HandleConfigLine;
+    std::function<void(const QString&)> OnReadBackLine;
+    std::function<void(const QByteArray&)> HandleDownloadData;
+    // State of the main window's controls that the serial dispatcher reads.
+    std::function<bool()> learnIndicatorOn;     // pnlAnalyze lit
+    std::function<bool()> cursorAutoChecked;    // ckCursor
+    std::function<bool()> waveDataPanelVisible; // pnlWaveData visible
+};
+
+class DeviceLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTcpReadChunk = 4095; // bytes taken from the socket at a time
+    static constexpr int kTcpLogLimit = 1000;  // receive log cleared above this many lines
+    static constexpr int kSerialLogLimit = 3000;
+
+    DeviceLink(Settings& settings, ReceiveLog& log, QObject* parent = nullptr);
+    ~DeviceLink() override;
+
+    LinkState& state() { return state_; }
+    const LinkState& state() const { return state_; }
+    Settings& settings() { return settings_; }
+    ReceiveLog& receiveLog() { return log_; }
+    LinkHandlers handlers;
+
+    // The TCP client socket; its readyRead is wired to the line assembly here.
+    QTcpSocket* tcpSocket() const { return socket_; }
+    // The open serial port, or nullptr. Not owned.
+    void setSerialTransport(SerialTransport* t) { serial_ = t; }
+    SerialTransport* serialTransport() const { return serial_; }
+
+    // Frames and sends one command on every open link; clears replyAck.
+    void SendLine(const QString& text);
+    // The TCP half of SendLine alone; replyAck is not touched.
+    void SendTcpOnly(const QString& text);
+    // True as soon as replyAck is set; false once ms milliseconds have passed.
+    // Processes events meanwhile (replies, timers, clicks). Never spins.
+    bool WaitAck(int ms);
+    // Sets replyAck and ends a running WaitAck.
+    void SetReplyAck();
+
+    // Receive side. Bytes from the TCP socket (line assembly + DispatchLine) and
+    // from the serial port (serial assembly + DispatchSerialLine).
+    void onTcpBytes(const QByteArray& bytes);
+    void onSerialBytes(const QByteArray& bytes);
+    void flushSerialLine(); // serial idle time-out
+    void setSerialMode(SerialLineAssembler::Mode m) { serialAsm_.setMode(m); }
+    void resetTcpAssembly() { tcpAsm_.reset(); }
+
+    void DispatchLine(const QString& line);
+    void DispatchSerialLine(const QString& line);
+
+signals:
+    void replyAckSet();
+    // Every frame written to TCP / serial, for traces and tests.
+    void tcpFrameSent(const QByteArray& frame);
+    void serialFrameSent(const QByteArray& frame);
+
+private:
+    void readTcp();
+    void drainLines();
+    void appendLog(const QString& line, int clearAbove);
+
+    Settings& settings_;
+    ReceiveLog& log_;
+    LinkState state_;
+    QTcpSocket* socket_;
+    SerialTransport* serial_ = nullptr;
+    TcpLineAssembler tcpAsm_;
+    SerialLineAssembler serialAsm_;
+    // Complete lines waiting for dispatch: (line, fromSerial). A handler may open
+    // a modal box or wait; lines arriving meanwhile are taken from this queue by
+    // the nested event loop, in order.
+    std::deque<std::pair<QString, bool>> pending_;
+    bool readScheduled_ = false;
+};
+
+} // namespace zovax

@@ -1,0 +1,118 @@
+#include "core/link/LineAssembly.h"
+
+namespace zovax {
+
+namespace {
+QString hexCode(unsigned char b)
+{
+    return QString::asprintf(" %02Xh", unsigned(b));
+}
+} // namespace
+
+QStringList TcpLineAssembler::feed(const QByteArray& bytes)
+{
+    QStringList out;
+    auto complete = [&] {
+        out << line_;
+        line_.clear();
+    };
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b == 0x02) {
+            line_ += QStringLiteral("<STX>");
+        } else if (b == 0x03) {
+            line_ += QStringLiteral("<ETX>");
+            complete();
+        } else if (b == 0x0A) {
+            if (!line_.isEmpty())
+                complete();
+        } else if (b == 0x0D) {
+            if (line_.isEmpty()) {
+                line_ = QStringLiteral(" ");
+                complete();
+            }
+        } else if (b >= 0x20 && b <= 0x7F) {
+            line_ += QLatin1Char(char(b));
+            if (line_.size() >= kMaxLine)
+                complete();
+        } else {
+            line_ += hexCode(b);
+            complete();
+        }
+    }
+    return out;
+}
+
+SerialLineAssembler::Mode SerialLineAssembler::modeFor(const QString& d)
+{
+    if (d == QLatin1String("ETX"))
+        return Etx;
+    if (d == QLatin1String("CR"))
+        return Cr;
+    if (d == QLatin1String("LF"))
+        return Lf;
+    if (d == QLatin1String("CRLF"))
+        return CrLf;
+    return None;
+}
+
+QStringList SerialLineAssembler::feed(const QByteArray& bytes)
+{
+    QStringList out;
+    for (const char ch : bytes) {
+        raw_ += ch;
+        bool done = raw_.size() > kMaxRaw;
+        const auto b = static_cast<unsigned char>(ch);
+        switch (mode_) {
+        case Etx: done = done || b == 0x03; break;
+        case Cr: done = done || b == 0x0D; break;
+        case Lf: done = done || b == 0x0A; break;
+        case CrLf:
+            if (b == 0x0A && raw_.size() >= 2 && raw_.at(raw_.size() - 2) == '\r') {
+                raw_.chop(2);
+                if (raw_.isEmpty())
+                    raw_ = " ";
+                done = true;
+            }
+            break;
+        case None: break;
+        }
+        if (done) {
+            out << render(raw_);
+            raw_.clear();
+        }
+    }
+    return out;
+}
+
+QStringList SerialLineAssembler::flush()
+{
+    if (raw_.isEmpty())
+        return {};
+    QStringList out{render(raw_)};
+    raw_.clear();
+    return out;
+}
+
+QString SerialLineAssembler::render(const QByteArray& raw)
+{
+    // Each control byte (0x00..0x1F, 0x7F) becomes " XXh"; a printable byte that
+    // follows such a code gets one blank before it; other bytes are copied.
+    QString out;
+    bool afterCode = false;
+    for (const char ch : raw) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b < 0x20 || b == 0x7F) {
+            out += hexCode(b);
+            afterCode = true;
+        } else {
+            if (afterCode)
+                out += QLatin1Char(' ');
+            out += QChar(b); // single-byte text, shown as Latin-1
+            afterCode = false;
+        }
+    }
+    return out;
+}
+
+} // namespace zovax

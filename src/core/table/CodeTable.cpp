@@ -1,0 +1,133 @@
+#include "core/table/CodeTable.h"
+
+#include <algorithm>
+
+namespace zovax {
+
+CodeTable::CodeTable(QObject* parent)
+    : QObject(parent), cells_(kTableRows), entries_(kTableRows)
+{
+}
+
+QString CodeTable::cell(int column, int row) const
+{
+    if (!validRow(row) || column < 1 || column > 4)
+        return QString();
+    return cells_[row - 1][column - 1];
+}
+
+void CodeTable::setCell(int column, int row, const QString& text)
+{
+    if (!validRow(row) || column < 1 || column > 4)
+        return;
+    QString& c = cells_[row - 1][column - 1];
+    if (c == text)
+        return;
+    c = text;
+    emit rowsChanged(row, row);
+}
+
+TableEntry& CodeTable::entry(int row)
+{
+    return entries_[std::clamp(row, 1, kTableRows) - 1];
+}
+
+const TableEntry& CodeTable::entry(int row) const
+{
+    return entries_[std::clamp(row, 1, kTableRows) - 1];
+}
+
+void CodeTable::entryChanged(int row)
+{
+    if (validRow(row))
+        emit rowsChanged(row, row);
+}
+
+void CodeTable::emptyRowRaw(int row, bool wholeEntry)
+{
+    for (QString& c : cells_[row - 1])
+        c.clear();
+    TableEntry& e = entries_[row - 1];
+    if (wholeEntry) {
+        e = TableEntry{};
+        return;
+    }
+    e.flag = e.carrier = e.dataCount = e.repeat = 0;
+    e.high.fill(0);
+    e.width.fill(0);
+    std::fill(e.data.begin(), e.data.begin() + kTableRows, uint8_t(0));
+}
+
+void CodeTable::ClearEntry(int row)
+{
+    if (!validRow(row))
+        return;
+    TableEntry& e = entries_[row - 1];
+    e.flag = e.carrier = e.dataCount = e.repeat = 0;
+    e.high.fill(0);
+    e.width.fill(0);
+    std::fill(e.data.begin(), e.data.begin() + kTableRows, uint8_t(0));
+    emit rowsChanged(row, row);
+}
+
+void CodeTable::copyRowRaw(int from, int to)
+{
+    cells_[to - 1] = cells_[from - 1];
+    entries_[to - 1] = entries_[from - 1];
+}
+
+void CodeTable::CopyRow(int from, int to)
+{
+    if (!validRow(from) || !validRow(to) || from == to)
+        return;
+    copyRowRaw(from, to);
+    emit rowsChanged(to, to);
+}
+
+void CodeTable::InsertLine(int row)
+{
+    if (!validRow(row))
+        return;
+    for (int k = kTableRows; k >= row + 1; --k)
+        copyRowRaw(k - 1, k);
+    for (QString& c : cells_[row - 1])
+        c.clear();
+    ClearEntry(row);
+    emit rowsChanged(row, kTableRows);
+}
+
+void CodeTable::DeleteLine(int row)
+{
+    if (!validRow(row))
+        return;
+    for (int k = row; k <= kTableRows - 1; ++k)
+        copyRowRaw(k + 1, k);
+    for (QString& c : cells_[kTableRows - 1])
+        c.clear();
+    ClearEntry(kTableRows);
+    emit rowsChanged(row, kTableRows);
+}
+
+void CodeTable::clearAll()
+{
+    for (int r = 1; r <= kTableRows; ++r)
+        emptyRowRaw(r, true);
+    emit rowsChanged(1, kTableRows);
+}
+
+void CodeTable::setRow(int row, const std::array<QString, 4>& cells, const TableEntry& e)
+{
+    if (!validRow(row))
+        return;
+    cells_[row - 1] = cells;
+    entries_[row - 1] = e;
+    emit rowsChanged(row, row);
+}
+
+void CodeTable::SetModified(bool on)
+{
+    modified_ = on;
+    emit modifiedChanged(on);
+}
+
+} // namespace zovax
