@@ -1,0 +1,88 @@
+#include "app/shell/Panels.h"
+
+#include <QMouseEvent>
+
+namespace zovax {
+
+ClickPanel::ClickPanel(const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    setAlignment(Qt::AlignCenter);
+    setAutoFillBackground(true);
+}
+
+void ClickPanel::setFillColour(const QColor& c)
+{
+    fill_ = c;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, c.isValid() ? c : QPalette().color(QPalette::Button));
+    setPalette(p);
+}
+
+void ClickPanel::mouseReleaseEvent(QMouseEvent* e)
+{
+    QLabel::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit clicked();
+}
+
+void ClickPanel::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QLabel::mouseDoubleClickEvent(e);
+    emit doubleClicked();
+}
+
+void BarFrame::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QFrame::mouseDoubleClickEvent(e);
+    emit doubleClicked();
+}
+
+PanelStatusBar::PanelStatusBar(const std::vector<int>& widths, QWidget* parent)
+    : QStatusBar(parent)
+{
+    setSizeGripEnabled(false);
+    for (size_t i = 0; i < widths.size(); ++i) {
+        auto* l = new QLabel(this);
+        l->setFrameShape(QFrame::StyledPanel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setObjectName(QStringLiteral("sBarPanel%1").arg(i));
+        if (i + 1 < widths.size()) {
+            l->setFixedWidth(widths[i]);
+            addPermanentWidget(l, 0);
+        } else {
+            l->setMinimumWidth(widths[i]);
+            addPermanentWidget(l, 1);
+        }
+        panels_.push_back(l);
+    }
+}
+
+QString PanelStatusBar::panelText(int i) const
+{
+    return i >= 0 && i < panelCount() ? panels_[i]->text() : QString();
+}
+
+void PanelStatusBar::setPanelText(int i, const QString& text)
+{
+    if (i >= 0 && i < panelCount())
+        panels_[i]->setText(text);
+}
+
+void PanelStatusBar::setTextColour(const QColor& c)
+{
+    for (QLabel* l : panels_) {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, c.isValid() ? c : QPalette().color(QPalette::WindowText));
+        l->setPalette(p);
+    }
+}
+
+void PanelStatusBar::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    QStatusBar::mouseDoubleClickEvent(e);
+    emit doubleClicked();
+}
+
+} // namespace zovax

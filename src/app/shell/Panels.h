@@ -1,0 +1,66 @@
+#pragma once
+// Small widgets of the main window: a panel that reports clicks and
+// double-clicks (used as a button or as a toggle area), and a status bar with
+// fixed-width text panels that reports double-clicks.
+#include <QFrame>
+#include <QLabel>
+#include <QStatusBar>
+
+#include <vector>
+
+namespace zovax {
+
+class ClickPanel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickPanel(const QString& text = QString(), QWidget* parent = nullptr);
+    // Background colour; an invalid colour restores the normal look.
+    void setFillColour(const QColor& c);
+    QColor fillColour() const { return fill_; }
+
+signals:
+    void clicked();
+    void doubleClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    QColor fill_;
+};
+
+// A bar that reports double-clicks (the main window's top bar and wave bar).
+class BarFrame : public QFrame {
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+};
+
+class PanelStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    // Panels with the given widths; the last one takes the rest of the bar.
+    PanelStatusBar(const std::vector<int>& widths, QWidget* parent = nullptr);
+    int panelCount() const { return int(panels_.size()); }
+    QString panelText(int i) const;
+    void setPanelText(int i, const QString& text);
+    QLabel* panel(int i) const { return panels_.at(i); }
+    void setTextColour(const QColor& c); // invalid = the normal window-text colour
+
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    std::vector<QLabel*> panels_;
+};
+
+} // namespace zovax

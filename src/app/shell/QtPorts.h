@@ -1,0 +1,51 @@
+#pragma once
+// Widget-side implementations of the core's small interfaces: message boxes,
+// system sounds and the receive log.
+#include "core/shell/Ports.h"
+
+#include <QString>
+
+class QWidget;
+class QPlainTextEdit;
+
+namespace zovax {
+
+// Message boxes with QMessageBox, parented to a window.
+class QtPrompts : public Prompts {
+public:
+    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* p) { parent_ = p; }
+    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon,
+                  MsgButtons buttons) override;
+
+private:
+    QWidget* parent_;
+};
+
+// The two system sounds as short WAV files of our own, played by the desktop's
+// sound player without waiting. Without a player or an audio device nothing is
+// heard and nothing is reported.
+class SystemSounds : public Sounds {
+public:
+    void play(Sound s) override;
+
+private:
+    QString fileFor(Sound s);
+    QString player_;
+    bool playerLooked_ = false;
+};
+
+// The receive log over a plain-text widget. Lines are counted, not blocks of an
+// empty document.
+class MemoReceiveLog : public ReceiveLog {
+public:
+    explicit MemoReceiveLog(QPlainTextEdit* memo) : memo_(memo) {}
+    void append(const QString& line) override;
+    void clear() override;
+    int lineCount() const override;
+
+private:
+    QPlainTextEdit* memo_;
+};
+
+} // namespace zovax
