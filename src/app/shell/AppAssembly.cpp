@@ -1,6 +1,9 @@
 #include "app/shell/AppAssembly.h"
 
 #include "app/firmware/DownloadDialog.h"
+#include "app/learning/LearningBinding.h"
+#include "app/learning/WaveBinding.h"
+#include "app/link/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/shell/MsgBox.h"
 #include "app/table/TwsDialog.h"
@@ -25,6 +28,9 @@ std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options)
     w.frmWaveEdit = new WaveEditDialog(main.get());
     w.frmMsgBox = new MsgBox(main.get());
     main->attachWindows(w);
+    new WaveBinding(*main, *w.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
+    bindConnection(*main);
+    bindLearning(*main); // learning, analysis and read-back decoding
     return main;
 }
 

@@ -5,9 +5,11 @@
 #include "app/link/TcpDialog.h"
 #include "app/shell/Panels.h"
 #include "app/shell/QtPorts.h"
+#include "app/table/TableController.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
 #include "core/table/CodeTable.h"
+#include "core/table/TableHost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +73,26 @@ void setTextColour(QWidget* w, const QColor& c)
     p.setColor(QPalette::WindowText, c.isValid() ? c : QPalette().color(QPalette::WindowText));
     w->setPalette(p);
 }
+
+// What the code-table commands need from this window.
+class MainTableHost : public TableHost {
+public:
+    explicit MainTableHost(MainWindow& w) : w_(w) {}
+    int currentRow() const override { return TableController::cursorRow(w_.sGrid); }
+    void selectCell(int column, int row) override { TableController::moveCursor(w_.sGrid, column, row); }
+    void clearWaveArea() override { w_.imgWave->ClearWaveArea(MainWindow::kWaveChannels); }
+    void resetLearnState() override
+    {
+        if (w_.resetLearnState)
+            w_.resetLearnState();
+    }
+    void setStatusPanel(int panel, const QString& text) override { w_.setStatusText(panel, text); }
+    bool traceMode() const override { return w_.traceMode; }
+    bool waveDataPanelVisible() const override { return w_.pnlWaveData->isVisibleTo(&w_); }
+
+private:
+    MainWindow& w_;
+};
 
 } // namespace
 
@@ -298,11 +320,6 @@ void MainWindow::buildUi()
     connect(pnlCont, &BarFrame::doubleClicked, this, &MainWindow::pnlContDblClick);
     connect(pnlTop, &BarFrame::doubleClicked, this, &MainWindow::pnlTopDblClick);
     connect(btnConnect, &QToolButton::clicked, this, &MainWindow::btnConnectClick);
-    connect(scrBar, &QScrollBar::valueChanged, this, [this](int pos) {
-        // Image left = position × extent / maximum (the extent is negative).
-        const int max = scrBar->maximum() > 0 ? scrBar->maximum() : 1;
-        imgWave->move(pos * scrollExtent_ / max, 0);
-    });
 
     log_ = std::make_unique<MemoReceiveLog>(memoRecv);
     table_ = new CodeTable(this);
@@ -341,6 +358,12 @@ void MainWindow::FormCreate()
     pnlContDblClick();
     // 10. Receive panel height.
     splitter->setSizes({height() - 240, 240});
+    // 11. The code-table grid (InitTableGrid), its pop-up menu and the File menu's table items.
+    tableHost_ = std::make_unique<MainTableHost>(*this);
+    tableController = new TableController(sGrid, *table_, settings, *prompts_, *log_, *tableHost_, this);
+    tableController->connectFileMenu(mmCleate, mmFileOpen, mmFileSave);
+    tableController->setDataFolder(datFolder());
+    reopenLastTable = [this](const QString&) { return tableController->reopenLastTable(); };
     // 12. Zoom 1/200.
     {
         const QSignalBlocker block(cmbZoom);
@@ -438,8 +461,8 @@ void MainWindow::FormResize()
         }
     }
     scrollExtent_ = scrBar->width() - imgWave->width() - 20;
-    const int max = scrBar->maximum() > 0 ? scrBar->maximum() : 1;
-    imgWave->move(scrBar->value() * scrollExtent_ / max, 0);
+    if (scrBarChange)
+        scrBarChange();
 }
 
 void MainWindow::closeEvent(QCloseEvent* e)

@@ -39,6 +39,8 @@ class PanelStatusBar;
 class Prompts;
 class ReceiveLog;
 class Sounds;
+class TableController;
+class TableHost;
 class TcpDialog;
 class TwsDialog;
 class WaveEditDialog;
@@ -112,6 +114,13 @@ public:
     std::function<bool(const QString& path)> reopenLastTable;
     // Closes the serial port at shutdown (when a serial link exists).
     std::function<void()> ClosePort;
+    // Sets the learn state to nothing learned (New); attached with the learning subsystem.
+    std::function<void()> resetLearnState;
+
+    // The code table's grid, pop-up menu and File menu handlers (set up in FormCreate).
+    TableController* tableController = nullptr;
+    // Moves imgWave to the scroll bar's position (set by the wave display); run after every resize.
+    std::function<void()> scrBarChange;
 
     // --- controls, named as in the window's design ---
     BarFrame* pnlTop;
@@ -184,6 +193,7 @@ private:
     std::unique_ptr<MemoReceiveLog> log_;
     DeviceLink* link_ = nullptr;
     CodeTable* table_ = nullptr;
+    std::unique_ptr<TableHost> tableHost_;
     AppWindows windows_;
     bool firstShowDone_ = false;
     bool closing_ = false;

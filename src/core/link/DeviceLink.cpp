@@ -41,8 +41,7 @@ void DeviceLink::SendLine(const QString& text)
     const QByteArray bytes = toCp932(text);
     if (state_.tcpConnected) {
         const QByteArray f = tcpFrame(bytes, settings_.tcpip);
-        socket_->write(f);
-        emit tcpFrameSent(f);
+        writeTcp(f);
     }
     if (state_.portOpen && serial_) {
         const QByteArray f = serialFrame(bytes, settings_.rs232c);
@@ -59,9 +58,16 @@ void DeviceLink::SendTcpOnly(const QString& text)
 {
     if (!state_.tcpConnected)
         return;
-    const QByteArray f = tcpFrame(toCp932(text), settings_.tcpip);
-    socket_->write(f);
-    emit tcpFrameSent(f);
+    writeTcp(tcpFrame(toCp932(text), settings_.tcpip));
+}
+
+void DeviceLink::writeTcp(const QByteArray& frame)
+{
+    // One write per command. A socket that is not open (the flag is set just
+    // before dialling) takes nothing; the frame is still reported for traces.
+    if (socket_->isOpen())
+        socket_->write(frame);
+    emit tcpFrameSent(frame);
 }
 
 bool DeviceLink::WaitAck(int ms)

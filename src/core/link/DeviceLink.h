@@ -96,6 +96,7 @@ signals:
 
 private:
     void readTcp();
+    void writeTcp(const QByteArray& frame);
     void drainLines();
     void appendLog(const QString& line, int clearAbove);
 

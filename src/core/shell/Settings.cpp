@@ -173,7 +173,11 @@ QByteArray settingsFileBytes(const Settings& s)
 bool SaveSettings(const Settings& s, const QString& path)
 {
     // Written to a temporary file and renamed over the old one, so that a failure
-    // never leaves a half-written settings file. A read-only file is refused.
+    // never leaves a half-written settings file. A file marked read-only is left
+    // alone even for a user (root) whom the system would let write it.
+    const QFileInfo fi(path);
+    if (fi.exists() && !(fi.permissions() & QFileDevice::WriteOwner))
+        return false;
     QSaveFile f(path);
     f.setDirectWriteFallback(false);
     if (!f.open(QIODevice::WriteOnly))

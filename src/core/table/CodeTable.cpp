@@ -43,30 +43,18 @@ void CodeTable::entryChanged(int row)
         emit rowsChanged(row, row);
 }
 
-void CodeTable::emptyRowRaw(int row, bool wholeEntry)
+void CodeTable::emptyRowRaw(int row)
 {
     for (QString& c : cells_[row - 1])
         c.clear();
-    TableEntry& e = entries_[row - 1];
-    if (wholeEntry) {
-        e = TableEntry{};
-        return;
-    }
-    e.flag = e.carrier = e.dataCount = e.repeat = 0;
-    e.high.fill(0);
-    e.width.fill(0);
-    std::fill(e.data.begin(), e.data.begin() + kTableRows, uint8_t(0));
+    entries_[row - 1] = TableEntry{};
 }
 
 void CodeTable::ClearEntry(int row)
 {
     if (!validRow(row))
         return;
-    TableEntry& e = entries_[row - 1];
-    e.flag = e.carrier = e.dataCount = e.repeat = 0;
-    e.high.fill(0);
-    e.width.fill(0);
-    std::fill(e.data.begin(), e.data.begin() + kTableRows, uint8_t(0));
+    entries_[row - 1] = TableEntry{};
     emit rowsChanged(row, row);
 }
 
@@ -90,9 +78,7 @@ void CodeTable::InsertLine(int row)
         return;
     for (int k = kTableRows; k >= row + 1; --k)
         copyRowRaw(k - 1, k);
-    for (QString& c : cells_[row - 1])
-        c.clear();
-    ClearEntry(row);
+    emptyRowRaw(row);
     emit rowsChanged(row, kTableRows);
 }
 
@@ -102,16 +88,14 @@ void CodeTable::DeleteLine(int row)
         return;
     for (int k = row; k <= kTableRows - 1; ++k)
         copyRowRaw(k + 1, k);
-    for (QString& c : cells_[kTableRows - 1])
-        c.clear();
-    ClearEntry(kTableRows);
+    emptyRowRaw(kTableRows);
     emit rowsChanged(row, kTableRows);
 }
 
 void CodeTable::clearAll()
 {
     for (int r = 1; r <= kTableRows; ++r)
-        emptyRowRaw(r, true);
+        emptyRowRaw(r);
     emit rowsChanged(1, kTableRows);
 }
 
@@ -122,6 +106,19 @@ void CodeTable::setRow(int row, const std::array<QString, 4>& cells, const Table
     cells_[row - 1] = cells;
     entries_[row - 1] = e;
     emit rowsChanged(row, row);
+}
+
+void CodeTable::assignRows(const std::vector<std::array<QString, 4>>& cells,
+                           const std::vector<TableEntry>& entries)
+{
+    const int n = int(std::min({cells.size(), entries.size(), size_t(kTableRows)}));
+    for (int i = 0; i < n; ++i) {
+        cells_[i] = cells[i];
+        entries_[i] = entries[i];
+    }
+    for (int r = n + 1; r <= kTableRows; ++r)
+        emptyRowRaw(r);
+    emit rowsChanged(1, kTableRows);
 }
 
 void CodeTable::SetModified(bool on)

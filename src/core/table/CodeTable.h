@@ -31,8 +31,8 @@ public:
     // Call after changing entry(row) directly, so views can refresh.
     void entryChanged(int row);
 
-    // flag, carrier, dataCount, repeat and all 32 pattern times to 0, and the
-    // first 999 data symbols to 0.
+    // Every field of the row's entry to 0, all 4096 data symbols included, so
+    // that an emptied row never carries symbols of the entry that was there.
     void ClearEntry(int row);
     // Cells 1..4 and the whole entry of row `from` onto row `to`.
     void CopyRow(int from, int to);
@@ -44,6 +44,11 @@ public:
     void clearAll();
     // Cells and entry of a row replaced at once (used by file loading).
     void setRow(int row, const std::array<QString, 4>& cells, const TableEntry& e);
+    // The whole table replaced at once: row r takes cells[r-1] and entries[r-1]
+    // for r up to the shorter list's size (at most 999); the remaining rows are
+    // emptied. Copies into the table's own arrays (references to entries stay valid).
+    void assignRows(const std::vector<std::array<QString, 4>>& cells,
+                    const std::vector<TableEntry>& entries);
 
     // Modified marker ("変更" in the status bar while set).
     bool modified() const { return modified_; }
@@ -56,7 +61,7 @@ signals:
 
 private:
     void copyRowRaw(int from, int to);
-    void emptyRowRaw(int row, bool wholeEntry);
+    void emptyRowRaw(int row);
 
     std::vector<std::array<QString, 4>> cells_; // index row-1, column-1
     std::vector<TableEntry> entries_;           // one fixed array, index row-1

@@ -1,0 +1,205 @@
+// Frame detection cost during a learn: the literal search (recomputed from
+// scratch on every wave line once the learning time has passed) against the
+// resumable one, both fed line by line through Learner::OnWaveLine.
+//
+// Worst case: a 4096-pair train without any repeat (a square-free sequence of
+// three pair kinds), so detection runs on every line and never completes.
+// Realistic: a held NEC button, a Sony button and an air-conditioner frame.
+// Prints per-case figures, then
+//   detect_frames: literal_ms=<n> fast_ms=<n> max_line_ms=<n> ratio=<n> identical=<yes|no>
+// with the worst-case totals, the slowest single line of the fast runs, and
+// whether both searches left the same learn state after every line.
+#include "core/learning/LearnView.h"
+#include "core/learning/LearningCore.h"
+#include "core/link/DeviceLink.h"
+#include "core/shell/Ports.h"
+#include "core/shell/Settings.h"
+#include "core/table/CodeTable.h"
+#include "sim/signals/Signals.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace zovax;
+
+namespace {
+
+class NullView : public LearnView {
+public:
+    QString learningTime = QStringLiteral("500");
+    bool cursorAuto() const override { return false; }
+    bool learningMsg() const override { return false; }
+    void setLearningMsg(bool) override {}
+    bool pcode() const override { return false; }
+    bool fullCode() const override { return false; }
+    bool traceMode() const override { return false; }
+    bool serialMenuVisible() const override { return false; }
+    bool waveDataPanelVisible() const override { return true; }
+    QString hRangeText() const override { return QStringLiteral("20"); }
+    QString wRangeText() const override { return QStringLiteral("15"); }
+    QString learningTimeText() const override { return learningTime; }
+    void setLearningTimeText(const QString& t) override { learningTime = t; }
+    bool learnIndicatorLit() const override { return true; }
+    void setLearnIndicatorLook(bool) override {}
+    void setLearnIndicatorColourOff() override {}
+    void processEventsOnce() override {}
+    void showProgress() override {}
+    void setProgress(int) override {}
+    void hideProgress() override {}
+    int currentRow() const override { return 1; }
+    int currentColumn() const override { return 1; }
+    void selectCell(int, int) override {}
+    void focusGrid() override {}
+    void DrawPulse(int, int) override {}
+    void ShowPulseInList(int, int) override {}
+    void ClearWaveArea(int) override {}
+    void clearWaveListView(int) override {}
+    void setLogicCell(int, int, const QString&) override {}
+    void drawLabel(int, const QString&) override {}
+    bool showLearnMessage(const QString&, const QString&) override { return false; }
+    bool learnMessageShowing() const override { return false; }
+};
+
+class NullPrompts : public Prompts {
+public:
+    MsgAnswer ask(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
+};
+class NullSounds : public Sounds {
+public:
+    void play(Sound) override {}
+};
+class NullLog : public ReceiveLog {
+public:
+    void append(const QString&) override {}
+    void clear() override {}
+    int lineCount() const override { return 0; }
+};
+
+struct Run {
+    double totalMs = 0;
+    double maxLineMs = 0;
+    std::vector<LearnState> states; // learn state after every line
+};
+
+Run feed(const std::vector<QString>& lines, FrameDetector::Engine engine, const QString& learningTimeMs)
+{
+    Settings settings;
+    NullLog log;
+    NullView view;
+    view.learningTime = learningTimeMs;
+    NullPrompts prompts;
+    NullSounds sounds;
+    CodeTable table;
+    DeviceLink link(settings, log);
+    LearningCore core(link, table, view, prompts, sounds, log);
+    core.learner().frameDetector().setEngine(engine);
+
+    Run run;
+    run.states.reserve(lines.size());
+    QElapsedTimer total;
+    QElapsedTimer line;
+    total.start();
+    for (const QString& l : lines) {
+        line.start();
+        core.learner().OnWaveLine(l);
+        run.maxLineMs = std::max(run.maxLineMs, double(line.nsecsElapsed()) / 1e6);
+        run.states.push_back(core.store().learn);
+    }
+    run.totalMs = double(total.nsecsElapsed()) / 1e6;
+    return run;
+}
+
+bool sameStates(const Run& a, const Run& b)
+{
+    if (a.states.size() != b.states.size())
+        return false;
+    for (size_t i = 0; i < a.states.size(); ++i) {
+        const LearnState& x = a.states[i];
+        const LearnState& y = b.states[i];
+        if (x.frameStart != y.frameStart || x.dataCount != y.dataCount || x.frameCount != y.frameCount)
+            return false;
+    }
+    return true;
+}
+
+std::vector<QString> linesOf(const std::vector<irsig::Pair>& pairs)
+{
+    std::vector<QString> lines;
+    const size_t n = std::min<size_t>(pairs.size(), kMaxPulseIndex + 1);
+    for (size_t i = 0; i < n; ++i)
+        lines.push_back(QString::fromStdString(irsig::waveLine(int(i), pairs[i], i > 999)));
+    return lines;
+}
+
+// 4096 pairs whose kinds follow a square-free word over three letters (the
+// number of 1s between successive 0s of the Thue-Morse sequence): no stretch
+// of pairs is ever directly followed by the same stretch.
+std::vector<irsig::Pair> worstCase()
+{
+    const irsig::Pair kinds[3] = {{560, 1120}, {560, 2250}, {1200, 1800}};
+    std::vector<irsig::Pair> pairs;
+    int ones = 0;
+    for (unsigned k = 1; pairs.size() < size_t(kMaxPulseIndex + 1); ++k) {
+        if (__builtin_popcount(k) % 2 == 0) {
+            pairs.push_back(kinds[ones]);
+            ones = 0;
+        } else {
+            ++ones;
+        }
+    }
+    return pairs;
+}
+
+struct Case {
+    const char* name;
+    std::vector<QString> lines;
+    QString learningTimeMs;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+
+    std::vector<Case> cases;
+    cases.push_back({"worst case, 4096 pairs without repeats", linesOf(worstCase()), QStringLiteral("100")});
+    auto press = [](const char* protocol, int repeats) {
+        const irsig::Protocol* p = irsig::findProtocol(protocol);
+        return p ? irsig::encode(*p, p->exampleCode, repeats, irsig::Noise{}) : std::vector<irsig::Pair>{};
+    };
+    cases.push_back({"NEC held for 2 s", linesOf(press("NEC", 18)), QStringLiteral("500")});
+    cases.push_back({"SONY12 held for 1 s", linesOf(press("SONY12", 22)), QStringLiteral("500")});
+    cases.push_back({"air conditioner, one long frame", linesOf(press("AIRCON", 0)), QStringLiteral("100")});
+
+    double worstLiteral = 0;
+    double worstFast = 0;
+    double maxLine = 0;
+    bool identical = true;
+    for (const Case& c : cases) {
+        const Run literal = feed(c.lines, FrameDetector::Engine::Literal, c.learningTimeMs);
+        const Run fast = feed(c.lines, FrameDetector::Engine::Fast, c.learningTimeMs);
+        const bool same = sameStates(literal, fast);
+        identical = identical && same;
+        maxLine = std::max(maxLine, fast.maxLineMs);
+        const LearnState& end = fast.states.back();
+        std::printf("%-40s lines=%5zu literal_ms=%10.3f fast_ms=%8.3f ratio=%8.1f max_line_ms literal=%8.3f "
+                    "fast=%6.3f learn=(%d,%d,%d) identical=%s\n",
+                    c.name, c.lines.size(), literal.totalMs, fast.totalMs,
+                    fast.totalMs > 0 ? literal.totalMs / fast.totalMs : 0.0, literal.maxLineMs, fast.maxLineMs,
+                    end.frameStart, end.dataCount, end.frameCount, same ? "yes" : "no");
+        if (&c == &cases.front()) {
+            worstLiteral = literal.totalMs;
+            worstFast = fast.totalMs;
+        }
+    }
+    std::printf("detect_frames: literal_ms=%.1f fast_ms=%.3f max_line_ms=%.3f ratio=%.0f identical=%s\n", worstLiteral,
+                worstFast, maxLine, worstFast > 0 ? worstLiteral / worstFast : 0.0, identical ? "yes" : "no");
+    return identical ? 0 : 1;
+}

@@ -1,0 +1,185 @@
+#include "app/learning/WaveBinding.h"
+
+#include "app/learning/WaveDisplayRules.h"
+#include "app/learning/WaveView.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "app/table/WaveListModel.h"
+#include "app/table/WaveListWindow.h"
+#include "core/learning/WaveStore.h"
+#include "core/shell/Ports.h"
+#include "core/table/CodeTable.h"
+
+#include <QComboBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include <algorithm>
+
+namespace zovax {
+
+namespace {
+const char* const kObjectName = "waveBinding";
+} // namespace
+
+WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list)
+    : QObject(&main), main_(main), list_(list)
+{
+    setObjectName(QLatin1String(kObjectName));
+    WaveView& v = view();
+    v.setAreaClearedHook([this] { main_.setStatusText(1, QString()); });
+    v.setZoomDivisor(zoomDivisorOf(main_.cmbZoom->currentText()));
+    v.ClearWaveArea(WaveView::kChannels);
+
+    connect(main_.cmbZoom, &QComboBox::currentIndexChanged, this, [this] { cmbZoomChange(); });
+    connect(main_.scrBar, &QScrollBar::valueChanged, this, [this] { scrBarChange(); });
+    main_.scrBarChange = [this] { scrBarChange(); };
+    connect(main_.btnWaveClear, &QPushButton::clicked, this, [this] { btnWaveClearClick(); });
+    connect(main_.btnWaveData, &QPushButton::clicked, this, [this] { btnWaveDataClick(); });
+    connect(&v, &WaveView::mouseReleased, this, [this](Qt::MouseButton button, QPoint pos) {
+        if (button == Qt::LeftButton)
+            MeasureInterval(pos.x(), pos.y());
+    });
+    main_.memoRecv->viewport()->installEventFilter(this);
+}
+
+WaveBinding* WaveBinding::of(const MainWindow& main)
+{
+    return main.findChild<WaveBinding*>(QLatin1String(kObjectName), Qt::FindDirectChildrenOnly);
+}
+
+WaveView& WaveBinding::view() const
+{
+    return *main_.imgWave;
+}
+
+void WaveBinding::setWaveStore(WaveStore* store)
+{
+    store_ = store;
+    view().setWaveStore(store);
+    list_.setWaveStore(store);
+}
+
+void WaveBinding::cmbZoomChange()
+{
+    WaveView& v = view();
+    v.setZoomDivisor(zoomDivisorOf(main_.cmbZoom->currentText()));
+    if (store_) {
+        for (int c = 0; c < kWaveChannels; ++c) {
+            const WaveChannel& ch = store_->channels[size_t(c)];
+            const int last = std::min(ch.lastIndex, kPulseSlots - 1);
+            if (last <= 0)
+                continue;
+            // The last pair (the closing silence) is left out.
+            for (int j = 0; j < last; ++j)
+                v.DrawPulse(c, j);
+            if (hooks_.ShowResult)
+                hooks_.ShowResult(c, main_.table().cell(kColResult, ch.channelRow));
+        }
+    }
+    main_.pnlAnalyze->setFocus(Qt::OtherFocusReason);
+}
+
+void WaveBinding::scrBarChange()
+{
+    WaveView& v = view();
+    v.move(scrollLeft(main_.scrBar->value(), main_.scrollExtent(), main_.scrBar->maximum()), v.y());
+}
+
+void WaveBinding::btnWaveClearClick()
+{
+    main_.receiveLog().clear();
+    view().ClearWaveArea(kWaveChannels);
+    ClearWaveList(kWaveChannels);
+    if (store_)
+        store_->currentChannel = kWaveChannels; // the next learn starts on channel 0
+}
+
+void WaveBinding::btnWaveDataClick()
+{
+    list_.show();
+    list_.raise();
+    list_.activateWindow();
+}
+
+void WaveBinding::ClearWaveList(int channel)
+{
+    if (hooks_.ClearWaveList) {
+        hooks_.ClearWaveList(channel);
+        return;
+    }
+    if (channel < 0)
+        return;
+    if (store_) {
+        const int first = channel >= kWaveChannels ? 0 : channel;
+        const int last = channel >= kWaveChannels ? kWaveChannels - 1 : channel;
+        for (int c = first; c <= last; ++c)
+            store_->channels[size_t(c)].lastIndex = 0;
+    }
+    list_.clearWaveListView(channel);
+}
+
+void WaveBinding::MeasureInterval(int x, int y)
+{
+    WaveView& v = view();
+    if (v.cursorB() == WaveView::kHidden)
+        return;
+    const int channel = std::clamp(y / WaveView::kBandHeight, 0, WaveView::kChannels - 1);
+    const WaveListModel& m = list_.model();
+    const Interval iv = measureInterval(v.cursorA(), x, v.zoomDivisor(), WaveListModel::kRows,
+                                        [&m, channel](int row) {
+                                            return ListPair{m.high(channel, row), m.width(channel, row)};
+                                        });
+    main_.receiveLog().append(intervalText(iv.us));
+    int column = list_.currentColumn();
+    if (column == 0)
+        column = WaveListModel::columnOf(channel, WaveListModel::kHigh);
+    list_.selectCell(column, iv.row);
+}
+
+void WaveBinding::memoRecvDblClick(int caret)
+{
+    QPlainTextEdit* memo = main_.memoRecv;
+    const QTextBlock block = memo->document()->findBlock(std::max(caret, 0));
+    if (!block.isValid())
+        return;
+    const QString line = block.text();
+    // The caret goes to the start of the word under the pointer (words end at blanks).
+    int col = std::clamp(caret - block.position(), 0, int(line.size()));
+    while (col > 0 && !line.at(col - 1).isSpace())
+        --col;
+    // At most 200 characters, and never past the end of the line: a command
+    // must not take in a line break or the next line's text.
+    const int length = std::min<int>(kLogSelection, int(line.size()) - col);
+    const int start = block.position() + col;
+    QTextCursor cursor(memo->document());
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+
+    const std::optional<QString> command = commandFromLogText(QStringView(line).mid(col, length));
+    if (!command)
+        return;
+    main_.cmbSendText->setEditText(*command);
+    cursor.setPosition(start);
+    cursor.setPosition(start + std::min(length, kLogSelectionKept), QTextCursor::KeepAnchor);
+    memo->setTextCursor(cursor);
+}
+
+bool WaveBinding::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == main_.memoRecv->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton) {
+            memoRecvDblClick(main_.memoRecv->cursorForPosition(e->position().toPoint()).position());
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace zovax

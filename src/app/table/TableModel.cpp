@@ -1,0 +1,91 @@
+#include "app/table/TableModel.h"
+
+#include "core/table/CodeTable.h"
+
+#include <QApplication>
+#include <QPalette>
+
+#include <algorithm>
+
+namespace zovax {
+
+namespace {
+const char* const kHeaders[TableModel::kColumns] = {"No.", "Carry", "Frames", "Comments", "Result"};
+} // namespace
+
+TableModel::TableModel(CodeTable& table, std::function<bool()> traceMode, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), traceMode_(std::move(traceMode))
+{
+    connect(&table_, &CodeTable::rowsChanged, this, [this](int first, int last) {
+        first = std::max(first, 1);
+        last = std::min(last, kTableRows);
+        if (first <= last)
+            emit dataChanged(index(first - 1, kColCarry), index(last - 1, kColResult));
+    });
+}
+
+int TableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kTableRows;
+}
+
+int TableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const int row = index.row() + 1;
+    const int column = index.column();
+    if (column == kColLabel) {
+        switch (role) {
+        case Qt::DisplayRole:
+            return QString::asprintf("%04d", row);
+        case Qt::BackgroundRole:
+            return QApplication::palette().brush(QPalette::Button);
+        case Qt::ForegroundRole:
+            return QApplication::palette().brush(QPalette::ButtonText);
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignCenter);
+        default:
+            return {};
+        }
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return table_.cell(column, row);
+    return {};
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < kColumns ? QString::fromLatin1(kHeaders[section]) : QVariant();
+    return QString::asprintf("%04d", section + 1);
+}
+
+Qt::ItemFlags TableModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    if (index.column() == kColLabel)
+        return Qt::ItemIsEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() != kColCarry || (traceMode_ && traceMode_()))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    table_.setCell(index.column(), index.row() + 1, value.toString());
+    return true;
+}
+
+} // namespace zovax

@@ -1,0 +1,36 @@
+#pragma once
+// The code-table grid's model: 999 rows of 5 columns over the core's table.
+// Model row r - 1 is table row r; model column c is the grid's column c, with
+// column 0 the read-only "%04d" row label drawn like a header.
+#include <QAbstractTableModel>
+
+#include <functional>
+
+namespace zovax {
+
+class CodeTable;
+
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // traceMode tells whether the Carry column may be edited.
+    TableModel(CodeTable& table, std::function<bool()> traceMode, QObject* parent = nullptr);
+
+    static constexpr int kColumns = 5;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    CodeTable& table() { return table_; }
+
+private:
+    CodeTable& table_;
+    std::function<bool()> traceMode_;
+};
+
+} // namespace zovax

@@ -1,0 +1,183 @@
+#include "core/learning/FrameDetector.h"
+
+#include <algorithm>
+
+namespace zovax {
+
+FrameSearchOutcome searchFramesLiteral(const int32_t* p, int N)
+{
+    int start = 0;
+    int L = 1;
+    int reps = 0;
+    while (start < N) {
+        int pos = start;
+        while (pos + 2 * L < N) {
+            if (std::equal(p + pos, p + pos + L, p + pos + L)) {
+                pos += L;
+                ++reps;
+            } else {
+                ++L;
+                reps = 0;
+            }
+        }
+        if (reps > 0)
+            break;
+        ++start;
+        L = 1;
+    }
+    return {start, L, reps};
+}
+
+void FrameSearch::reset()
+{
+    seq_.clear();
+    pos_.clear();
+    len_.clear();
+    reps_.clear();
+    next_.clear();
+    std::fill(head_.begin(), head_.end(), -1);
+    std::fill(repsBits_.begin(), repsBits_.end(), 0);
+}
+
+void FrameSearch::link(int start, int threshold)
+{
+    if (threshold >= int(head_.size()))
+        head_.resize(size_t(std::max(threshold + 1, 2 * int(head_.size()) + 64)), -1);
+    next_[size_t(start)] = head_[size_t(threshold)];
+    head_[size_t(threshold)] = start;
+}
+
+void FrameSearch::step(int s)
+{
+    const size_t i = size_t(s);
+    const int32_t* p = seq_.data();
+    const int pos = pos_[i];
+    const int L = len_[i];
+    if (std::equal(p + pos, p + pos + L, p + pos + L)) {
+        pos_[i] = pos + L;
+        ++reps_[i];
+        repsBits_[i / 64] |= uint64_t(1) << (i % 64);
+    } else {
+        len_[i] = L + 1;
+        reps_[i] = 0;
+        repsBits_[i / 64] &= ~(uint64_t(1) << (i % 64));
+    }
+}
+
+void FrameSearch::push(int32_t value)
+{
+    seq_.push_back(value);
+    const int N = size() - 1;
+    if (N == 0)
+        return;
+    // Start N - 1 becomes valid; its first comparison needs a bound above N + 1.
+    const int s = N - 1;
+    pos_.push_back(s);
+    len_.push_back(1);
+    reps_.push_back(0);
+    next_.push_back(-1);
+    if (size_t(s / 64) >= repsBits_.size())
+        repsBits_.resize(size_t(s / 64) + 16, 0);
+    repsBits_[size_t(s / 64)] &= ~(uint64_t(1) << (s % 64));
+    link(s, s + 2);
+    // Every other start already satisfies pos + 2L >= N - 1; those at exactly
+    // N - 1 take one step (after it pos + 2L >= N again).
+    if (N - 1 >= int(head_.size()))
+        return;
+    int cur = head_[size_t(N - 1)];
+    head_[size_t(N - 1)] = -1;
+    while (cur >= 0) {
+        const int nxt = next_[size_t(cur)];
+        step(cur);
+        link(cur, pos_[size_t(cur)] + 2 * len_[size_t(cur)]);
+        cur = nxt;
+    }
+}
+
+FrameSearchOutcome FrameSearch::outcome() const
+{
+    const int N = size() - 1;
+    const int starts = std::max(N, 0);
+    const int words = (starts + 63) / 64;
+    for (int w = 0; w < words && w < int(repsBits_.size()); ++w) {
+        const uint64_t bits = repsBits_[size_t(w)];
+        if (bits == 0)
+            continue;
+        int bit = 0;
+        while (((bits >> bit) & 1u) == 0)
+            ++bit;
+        const int s = w * 64 + bit;
+        if (s >= starts)
+            break;
+        return {s, len_[size_t(s)], reps_[size_t(s)]};
+    }
+    return {starts, 1, 0};
+}
+
+FrameDecision decideFrames(const FrameSearchOutcome& o, const WaveChannel& ch, int64_t learnTimeUs)
+{
+    const int N = std::clamp(ch.lastIndex, 0, kPulseSlots - 1);
+    const bool closingSilenceSeen = ch.pulses[size_t(N)].width >= learnTimeUs;
+    FrameDecision d;
+    if (o.reps >= kMinRepeatsForFrame) {
+        if (o.length == 1) {
+            // A run of one repeated pair: only decided once the press has ended,
+            // and short pairs make one frame of all pairs rather than repeats.
+            if (!closingSilenceSeen)
+                return d;
+            const int p = (o.start >= 0 && o.start < kPulseSlots) ? ch.patternIndex[size_t(o.start)] : 0;
+            if (ch.meanWidth(p) < kSinglePairRepeatMinWidthUs) {
+                d.complete = true;
+                d.state = {0, N + 1, 1};
+                return d;
+            }
+        }
+        d.complete = true;
+        d.state = {o.start, o.start + o.length, o.reps};
+        return d;
+    }
+    if (!closingSilenceSeen)
+        return d;
+    d.complete = true;
+    d.state = {0, N + 1, 1};
+    return d;
+}
+
+void FrameDetector::noteStored(const WaveChannel& ch, int channel, int index)
+{
+    if (engine_ != Engine::Fast)
+        return;
+    if (index == 0) {
+        fast_.reset();
+        fast_.push(ch.patternIndex[0]);
+        channel_ = channel;
+        revision_ = ch.sequenceRevision;
+        valid_ = true;
+        return;
+    }
+    if (valid_ && channel_ == channel && revision_ == ch.sequenceRevision && fast_.size() == index
+        && index < kPulseSlots) {
+        fast_.push(ch.patternIndex[size_t(index)]);
+        return;
+    }
+    valid_ = false;
+}
+
+FrameSearchOutcome FrameDetector::search(const WaveChannel& ch, int channel)
+{
+    const int N = std::clamp(ch.lastIndex, 0, kPulseSlots - 1);
+    if (engine_ == Engine::Literal)
+        return searchFramesLiteral(ch.patternIndex.data(), N);
+    if (!(valid_ && channel_ == channel && revision_ == ch.sequenceRevision && fast_.size() == N + 1)) {
+        // Not the train as it grew pair by pair: start afresh.
+        fast_.reset();
+        for (int i = 0; i <= N; ++i)
+            fast_.push(ch.patternIndex[size_t(i)]);
+        channel_ = channel;
+        revision_ = ch.sequenceRevision;
+        valid_ = true;
+    }
+    return fast_.outcome();
+}
+
+} // namespace zovax

@@ -1,0 +1,101 @@
+#pragma once
+// Frame detection: finding the repeating part of a learned pulse train in its
+// pattern sequence p[0..N] (N = the channel's lastIndex) and deciding whether
+// the learn is complete.
+//
+// The search: from start = 0 upwards, with a trial frame length L that starts
+// at 1, walk pos from start while pos + 2L < N; when p[pos..pos+L-1] equals
+// p[pos+L..pos+2L-1] advance pos by L and count a repeat, otherwise grow L and
+// forget the repeats. The first start that ends with repeats wins. Only
+// p[0..N-2] is ever read.
+//
+// searchFramesLiteral() recomputes this from scratch (quadratic per call).
+// FrameSearch gives the same answer incrementally: the state (pos, L, repeats)
+// of each start depends only on pairs that never change while a train grows,
+// and running the walk with a larger bound simply continues it. So every start
+// keeps its state and is advanced when the bound passes pos + 2L; each new
+// pair costs at most one step per start.
+#include "core/learning/WaveStore.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace zovax {
+
+struct FrameSearchOutcome {
+    int start = 0;  // first start with repeats, or N when none has any
+    int length = 1; // frame length L at that start (1 when none)
+    int reps = 0;   // repeats counted at that start (0 when none)
+    bool operator==(const FrameSearchOutcome& o) const
+    {
+        return start == o.start && length == o.length && reps == o.reps;
+    }
+};
+
+// The search done from scratch on p[0..N].
+FrameSearchOutcome searchFramesLiteral(const int32_t* p, int N);
+
+// The same search, resumed pair by pair. push() appends p[size()] and brings
+// every start up to the bound N = size() - 1; outcome() is then the answer for
+// that N.
+class FrameSearch {
+public:
+    void reset();
+    void push(int32_t value);
+    int size() const { return int(seq_.size()); }
+    FrameSearchOutcome outcome() const;
+
+private:
+    void link(int start, int threshold);
+    void step(int start);
+
+    std::vector<int32_t> seq_;
+    // Per start: walk position, trial length, repeats, next start in the same bucket.
+    std::vector<int32_t> pos_, len_, reps_, next_;
+    // Starts waiting to be advanced, bucketed by pos + 2L (the bound that must be
+    // exceeded before the next comparison): head_[threshold] -> start -> next_ ...
+    std::vector<int32_t> head_;
+    std::vector<uint64_t> repsBits_; // bit s set while start s has repeats
+};
+
+// The decision after a search, for the channel's current lastIndex N.
+struct FrameDecision {
+    bool complete = false; // false: wait for more wave lines
+    LearnState state;      // the learn state to store when complete
+    bool operator==(const FrameDecision& o) const
+    {
+        return complete == o.complete && (!complete
+            || (state.frameStart == o.state.frameStart && state.dataCount == o.state.dataCount
+                && state.frameCount == o.state.frameCount));
+    }
+};
+
+// Trains whose repeating unit is a single pair with a mean Width below this are
+// not repeats but one frame of alike pairs, us.
+constexpr int kSinglePairRepeatMinWidthUs = 20000;
+constexpr int kMinRepeatsForFrame = 4;
+
+FrameDecision decideFrames(const FrameSearchOutcome& o, const WaveChannel& ch, int64_t learnTimeUs);
+
+// Keeps a FrameSearch in step with one channel's train and falls back to a
+// fresh search whenever the train did not grow by exactly the next pair.
+class FrameDetector {
+public:
+    enum class Engine { Fast, Literal };
+    void setEngine(Engine e) { engine_ = e; valid_ = false; }
+    Engine engine() const { return engine_; }
+
+    // A pair was stored at `index` of `channel` (ch.lastIndex == index).
+    void noteStored(const WaveChannel& ch, int channel, int index);
+    // The search on ch for N = ch.lastIndex.
+    FrameSearchOutcome search(const WaveChannel& ch, int channel);
+
+private:
+    Engine engine_ = Engine::Fast;
+    FrameSearch fast_;
+    int channel_ = -1;
+    uint32_t revision_ = 0;
+    bool valid_ = false;
+};
+
+} // namespace zovax

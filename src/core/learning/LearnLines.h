@@ -1,0 +1,39 @@
+#pragma once
+// Parsing of the board's learn replies and of the numbers typed into the
+// learning parameter boxes. Pure functions.
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace zovax {
+
+// A decimal integer: leading blanks, an optional sign, then digits only.
+// nullopt when the text is not such a number or does not fit an int.
+std::optional<int> parseDecimal(QStringView text);
+
+// A number typed into a box (blanks around it allowed), or `fallback`.
+int parseIntOr(const QString& text, int fallback);
+
+// One wave line "[iii]:HHHHH,WWWWWW" or "[iiii]:HHHHH,WWWWWWW": when character 6
+// is ":" the index is in characters 2-4, High in 7-11 and Width in 13-18;
+// otherwise index 2-5, High 8-12, Width 14-20 (1-based). A field that is not a
+// number counts as 0.
+struct WaveLineFields {
+    int index = 0;
+    int high = 0;
+    int width = 0;
+};
+WaveLineFields parseWaveLine(const QString& line);
+
+// The carrier text of a result line "Ave.Carrier38.0kHz": from character 12 up
+// to the first "kHz"; when "kHz" is missing or begins before character 12, the
+// four characters from character 12.
+QString carrierTextOf(const QString& resultLine);
+
+// A carrier text as a decimal number with "." as the point, times 10, truncated
+// toward zero ("38.0" -> 380, "36.75" -> 367). Blanks around it are allowed.
+// nullopt when it is not a number.
+std::optional<int> parseCarrierTenths(const QString& text);
+
+} // namespace zovax

@@ -1,1 +1,0 @@
-// (learning module: filled by the learning work)

@@ -1,0 +1,44 @@
+#pragma once
+// The learning subsystem in one piece: the wave store, the analyser, the
+// learner and the read-back decoder, wired to the device link's reply
+// dispatchers. The main window creates one and implements LearnView.
+#include "core/learning/Analyser.h"
+#include "core/learning/Learner.h"
+#include "core/learning/ReadBack.h"
+#include "core/learning/WaveStore.h"
+
+#include <memory>
+
+namespace zovax {
+
+class CodeTable;
+class DeviceLink;
+class LearnView;
+class Prompts;
+class ReceiveLog;
+class Sounds;
+struct LinkHandlers;
+
+class LearningCore {
+public:
+    LearningCore(DeviceLink& link, CodeTable& table, LearnView& view, Prompts& prompts, Sounds& sounds,
+                 ReceiveLog& log);
+
+    WaveStore& store() { return *store_; }
+    Analyser& analyser() { return analyser_; }
+    Learner& learner() { return learner_; }
+    ReadBackDecoder& readBack() { return readBack_; }
+
+    // Sets OnWaveLine, OnAverageLine, SetLearnIndicator, RearmLearning and
+    // OnReadBackLine, and the three state queries the serial dispatcher reads.
+    void installHandlers(LinkHandlers& h);
+
+private:
+    std::unique_ptr<WaveStore> store_; // about 200 KB: kept off the stack
+    Analyser analyser_;
+    Learner learner_;
+    ReadBackDecoder readBack_;
+    LearnView& view_;
+};
+
+} // namespace zovax

@@ -1,0 +1,308 @@
+#include "core/learning/ReadBack.h"
+
+#include "core/learning/Analyser.h"
+#include "core/learning/Catalogue.h"
+#include "core/learning/CodeWalk.h"
+#include "core/learning/LearnLines.h"
+#include "core/learning/LearnView.h"
+#include "core/learning/WaveStore.h"
+#include "core/link/DeviceLink.h"
+#include "core/shell/Ports.h"
+#include "core/table/CodeTable.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+namespace zovax {
+
+namespace {
+
+// A record field at characters from..from+len-1 (1-based), read as a decimal
+// number; digits that directly follow the field belong to it too, so that a
+// value wider than its usual width ("Twb:4096") is read whole. nullopt when the
+// field is not a number. `extra` receives the digits taken beyond the field.
+std::optional<int> recordNumber(const QString& line, int from, int len, int* extra = nullptr)
+{
+    const qsizetype begin = from - 1;
+    qsizetype end = begin + len;
+    if (begin >= line.size())
+        return std::nullopt;
+    while (end < line.size() && line[end].unicode() >= '0' && line[end].unicode() <= '9')
+        ++end;
+    if (extra)
+        *extra = int(std::max<qsizetype>(0, end - begin - len));
+    return parseDecimal(QStringView(line).mid(begin, end - begin));
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+int roundUpEven(int n)
+{
+    return n + (n & 1);
+}
+
+} // namespace
+
+ReadBackDecoder::ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link,
+                                 LearnView& view, Prompts& prompts, ReceiveLog& log)
+    : store_(store), analyser_(analyser), table_(table), link_(link), view_(view), prompts_(prompts), log_(log)
+{
+}
+
+void ReadBackDecoder::badLine(const QString& line, const QString& why)
+{
+    log_.append(QStringLiteral("Read-back line not applied (%1): %2").arg(why, line));
+}
+
+void ReadBackDecoder::entryDone()
+{
+    link_.SetReplyAck();
+    if (readBackRow == kLastRequestedRow) {
+        link_.SendLine(QStringLiteral("KRV:off"));
+        table_.SetModified(true);
+    }
+}
+
+void ReadBackDecoder::OnReadBackLine(const QString& line)
+{
+    if (line == QLatin1String("KRV:on")) {
+        link_.SetReplyAck();
+        return;
+    }
+    if (line == QLatin1String("KRV:off")) {
+        link_.state().tableReadMode = false;
+        log_.append(QStringLiteral("End of Table Load"));
+        prompts_.inform(QStringLiteral("確認"), QStringLiteral("読込み完了しました。  "), MsgIcon::Exclamation);
+        view_.selectCell(kColCarry, 1);
+        return;
+    }
+    if (view_.traceMode())
+        log_.append(line);
+
+    const qsizetype twl = line.indexOf(QLatin1String("Twl:"));
+    if (twl >= 0) {
+        const std::optional<int> n = parseDecimal(QStringView(line).mid(twl + 4, 3));
+        if (!n) {
+            badLine(line, QStringLiteral("entry number"));
+            return;
+        }
+        if (*n == 0)
+            return;
+        if (!CodeTable::validRow(*n)) {
+            badLine(line, QStringLiteral("entry number out of range"));
+            return;
+        }
+        if (line.contains(QLatin1String("Error"))) {
+            link_.SetReplyAck();
+            table_.entry(*n).flag = 999;
+            table_.entryChanged(*n);
+            if (*n == kLastRequestedRow) {
+                link_.SendLine(QStringLiteral("KRV:off"));
+                table_.SetModified(true);
+            }
+        } else if (!view_.traceMode()) {
+            log_.append(line);
+        }
+        return;
+    }
+
+    const bool twc = line.contains(QLatin1String("Twc:"));
+    const bool twb = !twc && line.contains(QLatin1String("Twb:"));
+    const bool twr = !twc && !twb && line.contains(QLatin1String("Twr:"));
+    const bool twp = !twc && !twb && !twr && line.contains(QLatin1String("Twp:"));
+    const bool twd = !twc && !twb && !twr && !twp && line.contains(QLatin1String("Twd:"));
+    if (!(twc || twb || twr || twp || twd))
+        return;
+    const int row = readBackRow;
+    if (!CodeTable::validRow(row)) {
+        badLine(line, QStringLiteral("no entry is being read"));
+        return;
+    }
+    TableEntry& e = table_.entry(row);
+
+    if (twc) {
+        int extra = 0;
+        const std::optional<int> v = recordNumber(line, 5, 3, &extra);
+        if (!v) {
+            badLine(line, QStringLiteral("carrier"));
+            return;
+        }
+        view_.selectCell(view_.currentColumn(), row);
+        e.flag = 0;
+        e.carrier = *v;
+        // The usual three digits show as written ("380" -> "38.0kHz"); a field of
+        // another width is shown from its value.
+        const QStringView digits = QStringView(line).mid(4, 3);
+        const bool threeDigits = extra == 0 && digits.size() == 3
+            && std::all_of(digits.begin(), digits.end(), [](QChar ch) { return ch.isDigit(); });
+        const QString cell = threeDigits
+            ? digits.left(2).toString() + QLatin1Char('.') + digits.mid(2).toString() + QStringLiteral("kHz")
+            : QString::asprintf("%d.%dkHz", *v / 10, std::abs(*v % 10));
+        table_.setCell(kColCarry, row, cell);
+        table_.entryChanged(row);
+        return;
+    }
+    if (twb) {
+        const std::optional<int> v = recordNumber(line, 5, 3);
+        if (!v || *v < 0 || *v > kDataSymbols) {
+            badLine(line, QStringLiteral("data count"));
+            return;
+        }
+        e.dataCount = *v;
+        table_.setCell(kColFrames, row, *v < 60 ? QStringLiteral("3") : QStringLiteral("1"));
+        table_.entryChanged(row);
+        return;
+    }
+    if (twr) {
+        const std::optional<int> v = recordNumber(line, 5, 3);
+        if (!v) {
+            badLine(line, QStringLiteral("repeat"));
+            return;
+        }
+        e.repeat = *v;
+        table_.entryChanged(row);
+        return;
+    }
+    if (twp) {
+        const int i = line.size() >= 5 ? hexValue(line[4]) : -1;
+        int extra = 0;
+        const std::optional<int> high = recordNumber(line, 7, 5, &extra);
+        const std::optional<int> width = recordNumber(line, 13 + extra, 6);
+        if (i < 0 || !high || !width) {
+            badLine(line, QStringLiteral("pattern pair"));
+            return;
+        }
+        e.high[size_t(i)] = *high;
+        e.width[size_t(i)] = *width;
+        table_.entryChanged(row);
+        return;
+    }
+
+    // "Twd:": one hex digit per data symbol from character 5, as many as the
+    // data count rounded up to even (registration repeats an odd count's last one).
+    const int wanted = roundUpEven(std::clamp(e.dataCount, 0, kDataSymbols));
+    const int available = int(std::max<qsizetype>(0, line.size() - 4));
+    const int n = std::min(wanted, available);
+    std::vector<uint8_t> symbols(static_cast<size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        const int v = hexValue(line[4 + j]);
+        if (v < 0) {
+            badLine(line, QStringLiteral("data symbol %1").arg(j));
+            entryDone();
+            return;
+        }
+        symbols[size_t(j)] = uint8_t(v);
+    }
+    std::copy(symbols.begin(), symbols.end(), e.data.begin());
+    table_.entryChanged(row);
+    if (n < wanted)
+        log_.append(QStringLiteral("Read-back entry %1: %2 of %3 data symbols received").arg(row).arg(n).arg(wanted));
+    DecodeStoredEntry(row);
+    if (view_.traceMode())
+        log_.append(QStringLiteral(" "));
+    entryDone();
+}
+
+void ReadBackDecoder::DecodeStoredEntry(int row)
+{
+    if (!CodeTable::validRow(row))
+        return;
+    const TableEntry& e = table_.entry(row);
+    store_.currentChannel = 0;
+    WaveChannel& ch = store_.channels[0];
+    for (int i = 0; i < kPatternPairs; ++i) {
+        ch.patterns[size_t(i)] = {e.high[size_t(i)], e.width[size_t(i)]};
+        if (e.high[size_t(i)] == 0 && e.width[size_t(i)] == 0)
+            break;
+    }
+    const int c = std::clamp(e.dataCount, 0, kDataSymbols);
+    if (view_.pcode()) {
+        const int n = roundUpEven(c);
+        for (int j = 0; j < n; ++j)
+            ch.patternIndex[size_t(j)] = e.data[size_t(j)];
+        ++ch.sequenceRevision;
+        analyser_.ShowPatternCode(row, e.dataCount);
+        return;
+    }
+    for (int t = 0; t < kCandidateCount; ++t) {
+        analyser_.SetCandidateWindows(t);
+        if (analyser_.MatchCandidateTiming(t) && AnalyseStoredCandidate(t, row))
+            return;
+    }
+    AnalyseStoredCandidate(kCandidateCount, row);
+}
+
+bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
+{
+    if (!CodeTable::validRow(row))
+        return false;
+    const TableEntry& e = table_.entry(row);
+    const int c = std::clamp(e.dataCount, 0, kDataSymbols);
+    int f = kFormatUnknown;
+    int K = c;
+    int G = 8;
+    if (t >= 0 && t < kCandidateCount) {
+        for (const StoredRule& r : kStoredRules) {
+            if (r.candidate != t)
+                continue;
+            bool holds = false;
+            switch (r.cond) {
+            case StoredCond::CountEq: holds = c == r.x; break;
+            case StoredCond::CountMinus2By8: holds = (c - 2) % 8 == 0; break;
+            case StoredCond::CountEqRepeatEq: holds = c == r.x && e.repeat == r.y; break;
+            case StoredCond::CountAbove: holds = c > r.x; break;
+            case StoredCond::HalfCountEq: holds = c / 2 == r.x; break;
+            }
+            if (!holds)
+                continue;
+            f = r.format;
+            K = r.pulses == kCountFromData ? c : r.pulses;
+            G = r.groupSize;
+            break;
+        }
+        if (t == kSonyCandidate)
+            G = kSonyGroupSize;
+    }
+    if (f == kFormatUnknown && t < kCandidateCount)
+        return false;
+
+    PulsePair pairs[kPatternPairs];
+    std::array<int32_t, 16> highs{};
+    for (int i = 0; i < kPatternPairs; ++i) {
+        pairs[i] = {e.high[size_t(i)], e.width[size_t(i)]};
+        highs[size_t(i)] = e.high[size_t(i)];
+    }
+    const ZeroOne zo = chooseZeroOne(pairs, kPatternPairs);
+    std::vector<int32_t> symbols(e.data.begin(), e.data.end());
+
+    CodeWalkParams w;
+    w.candidate = t;
+    w.format = f;
+    w.pulses = K;
+    w.groupSize = G;
+    w.zero = zo.zero;
+    w.one = zo.one;
+    w.limit = K;
+    w.zeroHighMax = analyser_.windows().zeroHighMax;
+    w.storedEntry = true;
+    const QString code = walkCode(w, symbols.data(), int(symbols.size()), highs);
+    if (t == kNecCandidate)
+        f = refineByCodeText(code, f);
+    table_.setCell(kColResult, row, resultText(f, code));
+    table_.setCell(kColComments, row, FormatName(f));
+    return true;
+}
+
+} // namespace zovax

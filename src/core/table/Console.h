@@ -1,0 +1,47 @@
+#pragma once
+// The command console: any command line typed by the user goes to the board,
+// with a history of what was entered. Over TCP it also follows the board's own
+// configuration dialogue: "C" starts it, "Save" ends it and makes the board's
+// configured address the tool's target.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace zovax {
+
+class DeviceLink;
+class Prompts;
+
+class Console {
+public:
+    Console(DeviceLink& link, Prompts& prompts);
+
+    // Texts in the order they were first entered, each once.
+    const QStringList& history() const { return history_; }
+    // Appends a text not yet listed; returns whether it was appended.
+    bool AddHistory(const QString& text);
+
+    // Enter in the command line: a non-empty text enters the history and the
+    // caller moves the focus to the send button; nothing is sent. Returns
+    // whether the text was not empty.
+    bool EnterPressed(const QString& text);
+
+    // The send button. Over TCP: history, the configuration dialogue rules,
+    // then SendLine. Over the serial link alone: history and SendLine. Not
+    // connected: "ZOVAX-Etherに接続して下さい" and nothing is sent.
+    void Send(const QString& text);
+
+    // A text was appended to the history (the drop-down's list follows).
+    std::function<void(const QString&)> historyAdded;
+    // "Save" made the board's address the target: the network dialog's host
+    // and port edits and the main window's host panel show it.
+    std::function<void(const QString& host, int port)> targetAdopted;
+
+private:
+    DeviceLink& link_;
+    Prompts& prompts_;
+    QStringList history_;
+};
+
+} // namespace zovax

@@ -1,0 +1,89 @@
+#include "core/table/FireTest.h"
+
+#include "core/link/DeviceLink.h"
+#include "core/shell/Ports.h"
+#include "core/table/CodeTable.h"
+
+#include <algorithm>
+
+namespace zovax {
+
+QStringList FireTestCommands(const TableEntry& e, const IrOutputs& outputs, const QString& framesCell)
+{
+    QStringList out;
+    out << QString::asprintf("Tp:%d%d%d%d", outputs[0] ? 1 : 0, outputs[1] ? 1 : 0,
+                             outputs[2] ? 1 : 0, outputs[3] ? 1 : 0);
+    out << QStringLiteral("Twf:000"); // the fire test always sends flag 0
+    out << QString::asprintf("Twc:%03d", e.carrier);
+    // The data count as the symbols can hold it, so that "Twb:" and "Twd:" agree.
+    const int count = std::clamp(e.dataCount, 0, kDataSymbols);
+    out << QString::asprintf("Twb:%03d", count);
+    out << QString::asprintf("Twr:%03d", e.repeat);
+    // Pattern pairs up to the first two silent high times in a row; pair 15 is
+    // the last there is, so it ends the list before high[16] would be read.
+    for (int i = 0; i < kPatternPairs; ++i) {
+        out << QString::asprintf("Twp:%01X:%05d,%06d", i, e.high[i], e.width[i]);
+        if (i == kPatternPairs - 1 || (e.high[i] == 0 && e.high[i + 1] == 0))
+            break;
+    }
+    QString digits;
+    digits.reserve(count + 1);
+    for (int k = 0; k < count; ++k)
+        digits += QString::number(e.data[k] & 0x0F, 16).toUpper();
+    if (count % 2)
+        digits += digits.back(); // an even number of digits
+    out << QStringLiteral("Twd:") + digits;
+    if (!framesCell.isEmpty()) {
+        bool ok = false;
+        int frames = framesCell.trimmed().toInt(&ok, 10);
+        if (!ok)
+            frames = 3;
+        out << QString::asprintf("Tf:%03d", frames);
+    }
+    return out;
+}
+
+FireTest::FireTest(DeviceLink& link, CodeTable& table, Prompts& prompts)
+    : link_(link), table_(table), prompts_(prompts)
+{
+}
+
+bool FireTest::run(FireTestView& view)
+{
+    LinkState& st = link_.state();
+    if (!st.portOpen && !st.tcpConnected) {
+        prompts_.inform(QStringLiteral("確認"), QStringLiteral("ZOVAX-Etherに接続して下さい"),
+                        MsgIcon::Warning);
+        return false;
+    }
+    if (running_)
+        return false;
+    const bool trace = view.traceMode(); // decides the echo for the whole run
+    if (link_.handlers.SetLearnIndicator)
+        link_.handlers.SetLearnIndicator(false);
+    const int row = std::clamp(view.currentRow(), 1, kTableRows);
+    view.selectCell(kColCarry, row);
+    if (table_.cell(kColCarry, row).trimmed().isEmpty())
+        return false;
+
+    TableEntry& e = table_.entry(row);
+    e.flag = 0; // the record keeps the flag it was sent with
+    table_.entryChanged(row);
+    // Built before the first wait: replies and clicks handled during the waits
+    // cannot change what this test sends.
+    const QStringList commands = FireTestCommands(e, view.outputs(), table_.cell(kColFrames, row));
+
+    running_ = true;
+    for (const QString& c : commands) {
+        link_.SendLine(c);
+        link_.WaitAck(kEmitWaitMs);
+        if (trace)
+            link_.receiveLog().append(c);
+    }
+    running_ = false;
+    if (view.cursorAuto() && row < kTableRows)
+        view.selectCell(kColCarry, row + 1);
+    return true;
+}
+
+} // namespace zovax

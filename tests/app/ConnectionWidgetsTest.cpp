@@ -1,0 +1,277 @@
+// The network settings dialog and the main window's connection controls:
+// the dialog's fields, masks and shapes, the Host IP group, closing, the
+// connect buttons on both windows, the command line's Enter rules and the
+// PC address shown.
+#include "FakePorts.h"
+#include "app/link/ConnectionBinding.h"
+#include "app/link/TcpDialog.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "core/link/DeviceLink.h"
+#include "core/link/LoopbackBoard.h"
+#include "core/shell/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+using test::waitUntil;
+
+namespace {
+
+struct ConnectionWidgets : ::testing::Test {
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    std::unique_ptr<MainWindow> w;
+    TcpDialog* dlg = nullptr;
+    ConnectionBinding* binding = nullptr;
+    test::LoopbackBoard board;
+
+    void SetUp() override
+    {
+        MainWindowOptions o;
+        o.settingsPath = dir.filePath("tool.ini");
+        o.prompts = &prompts;
+        o.sounds = &sounds;
+        w = createAppWindows(o);
+        dlg = w->windows().frmTcp;
+        binding = w->findChild<ConnectionBinding*>();
+        ASSERT_TRUE(dlg && binding);
+        ASSERT_TRUE(board.start());
+        w->settings.tcpip.Host = "127.000.000.001";
+        w->settings.tcpip.Port = board.port();
+    }
+    void TearDown() override
+    {
+        if (dlg->isVisible())
+            dlg->close();
+    }
+    LinkState& state() { return w->link().state(); }
+    QColor textColour(QLineEdit* e) { return e->palette().color(QPalette::Disabled, QPalette::Text); }
+};
+
+TEST_F(ConnectionWidgets, DialogControlsCarryTheirNamesTextsAndMasks)
+{
+    EXPECT_EQ(dlg->objectName(), "frmTcp");
+    EXPECT_EQ(dlg->windowTitle(), "Network Settings");
+    struct Row {
+        const char* name;
+        const char* text;
+    };
+    const Row texts[] = {{"lblHostIP", "IP Address"},   {"edtHost", "192.168.000.100"},
+                         {"lblHostPort", "Port Number"}, {"edtPort", "60000"},
+                         {"lblSendHead", "Send Header"}, {"lblSendDlmt", "Send Delimit"},
+                         {"lblMyIP", "PC IP:"},          {"btnConnect", "接続"},
+                         {"btnClose", "閉じる"},          {"edtSvIP", "192.168.000.100"},
+                         {"edtSvPort", "60000"},         {"edtNetMask", "255.255.255.000"},
+                         {"edtGateway", "192.168.000.001"}, {"edtDNS", "192.168.000.001"},
+                         {"lblSvMacAddress", "Mac Address"}, {"edtMacAdrs", "0A-3C-51-E0-00-00"},
+                         {"edtLinkDown", "10"},          {"edtRecvTout", "180"},
+                         {"btnSetup", "Update"}};
+    for (const Row& r : texts) {
+        QWidget* c = dlg->findChild<QWidget*>(r.name);
+        ASSERT_TRUE(c) << r.name;
+        QString t;
+        if (auto* l = qobject_cast<QLabel*>(c))
+            t = l->text();
+        else if (auto* e = qobject_cast<QLineEdit*>(c))
+            t = e->text();
+        else if (auto* b = qobject_cast<QAbstractButton*>(c))
+            t = b->text();
+        EXPECT_EQ(t, QString::fromUtf8(r.text)) << r.name;
+    }
+    EXPECT_EQ(dlg->pnlHost->title(), "Host IP");
+    EXPECT_EQ(dlg->pnlZVAXEconf->title(), "ZOVAX-Ether Network Configuration");
+    EXPECT_TRUE(dlg->pnlMyPcName->title().startsWith("PC-Name: ") || dlg->pnlMyPcName->title() == "PC Name:");
+    EXPECT_EQ(dlg->cmbSendHead->count(), 2);
+    EXPECT_EQ(dlg->cmbSendHead->itemText(1), "STX");
+    EXPECT_EQ(dlg->cmbSendDlmt->count(), 3);
+    EXPECT_EQ(dlg->cmbSendDlmt->itemText(2), "ETX");
+    for (QLineEdit* e : {dlg->edtHost, dlg->edtSvIP, dlg->edtNetMask, dlg->edtGateway, dlg->edtDNS})
+        EXPECT_EQ(e->inputMask(), "999.999.999.999") << e->objectName().toStdString(); // blank: space
+    EXPECT_EQ(dlg->edtMacAdrs->inputMask(), ">NN-NN-NN-NN-NN-NN");
+    EXPECT_EQ(dlg->sBar->panelCount(), 2);
+    EXPECT_EQ(dlg->sBar->panel(0)->width(), 240);
+}
+
+TEST_F(ConnectionWidgets, MaskedFieldsShowWhatTheyAreGiven)
+{
+    dlg->edtSvIP->setText("127.000.000.001");
+    EXPECT_EQ(dlg->edtSvIP->text(), "127.000.000.001");
+    dlg->edtMacAdrs->setText("0a-3c-51-e0-00-0f");
+    EXPECT_EQ(dlg->edtMacAdrs->text(), "0A-3C-51-E0-00-0F");
+}
+
+TEST_F(ConnectionWidgets, ConfigGroupHiddenUntilShownAndTheDialogFollowsIt)
+{
+    const int clientHeight = dlg->btnClose->y() + dlg->btnClose->height() + dlg->sBar->sizeHint().height() + 8;
+    // Hidden at creation: cut off to the left of the group, silver texts.
+    EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled());
+    EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() - 2);
+    EXPECT_EQ(dlg->height(), clientHeight);
+    EXPECT_EQ(textColour(dlg->edtSvIP), TcpDialog::kSilver);
+    binding->netConfig().HandleConfigLine("R:180");
+    EXPECT_TRUE(dlg->pnlZVAXEconf->isEnabled());
+    EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() + dlg->pnlZVAXEconf->width() + 8);
+    EXPECT_EQ(dlg->height(), clientHeight);
+    EXPECT_NE(textColour(dlg->edtSvIP), TcpDialog::kSilver);
+    EXPECT_FALSE(dlg->edtMacAdrs->isEnabled()) << "the MAC waits for its label's double-click";
+    EXPECT_EQ(textColour(dlg->edtMacAdrs), TcpDialog::kSilver);
+    EXPECT_EQ(dlg->btnSetup->text(), "Update");
+    // Centred horizontally over the main window.
+    EXPECT_EQ(dlg->x(), w->x() + (w->width() - dlg->width()) / 2);
+}
+
+TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHold)
+{
+    w->settings.tcpip.Port = 60005;
+    w->settings.tcpip.SendHead = "STX";
+    w->settings.tcpip.SendDlmt = "ETX";
+    dlg->show();
+    EXPECT_TRUE(state().netConfigOpen);
+    EXPECT_EQ(dlg->edtHost->text(), "127.000.000.001");
+    EXPECT_EQ(dlg->edtPort->text(), "60005");
+    EXPECT_EQ(dlg->cmbSendHead->currentText(), "STX");
+    EXPECT_EQ(dlg->cmbSendDlmt->currentText(), "ETX");
+    EXPECT_EQ(dlg->hostGroupMarker(), 0);
+    EXPECT_EQ(dlg->pnlHost->height(), dlg->edtHost->y() + dlg->edtHost->height() + 20);
+    EXPECT_FALSE(dlg->cmbSendHead->isVisible());
+    // Not connected: the board's fields come from the record, the group stays hidden.
+    EXPECT_EQ(dlg->edtSvIP->text(), w->settings.svcnf.SvIP);
+    EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled());
+
+    // Double-clicks on the group expand it over the PC group and collapse it again.
+    QTest::mouseDClick(dlg->pnlHost, Qt::LeftButton, {}, QPoint(dlg->pnlHost->width() - 4, 8));
+    EXPECT_EQ(dlg->hostGroupMarker(), 1);
+    EXPECT_EQ(dlg->pnlHost->geometry().bottom(), dlg->pnlMyPcName->geometry().bottom());
+    EXPECT_TRUE(dlg->cmbSendHead->isVisible());
+    EXPECT_TRUE(dlg->cmbSendDlmt->isVisible());
+    QTest::mouseDClick(dlg->pnlHost, Qt::LeftButton, {}, QPoint(dlg->pnlHost->width() - 4, 8));
+    EXPECT_EQ(dlg->hostGroupMarker(), 0);
+
+    // A delimiter the list does not offer leaves the list as it was.
+    dlg->close();
+    EXPECT_FALSE(state().netConfigOpen) << "closing by the frame ends the hold on TCP lines";
+    w->settings.tcpip.SendDlmt = "LF";
+    dlg->show();
+    EXPECT_EQ(dlg->cmbSendDlmt->currentText(), "ETX");
+    dlg->btnClose->click();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_FALSE(state().netConfigOpen);
+}
+
+TEST_F(ConnectionWidgets, DialogConnectUsesTheFieldsAndSendsVerThenNcnf)
+{
+    dlg->show();
+    dlg->edtHost->setText("127.0.0.1"); // as typed: groups not padded
+    dlg->edtPort->setText(QString::number(board.port()));
+    dlg->cmbSendHead->setCurrentIndex(1);
+    dlg->btnConnect->click();
+    EXPECT_EQ(dlg->btnConnect->text(), "...");
+    EXPECT_EQ(w->statusText(0), "127.0.0.1");
+    EXPECT_EQ(w->settings.tcpip.Host, "127.000.000.001");
+    EXPECT_EQ(dlg->edtHost->text(), "127.000.000.001");
+    EXPECT_EQ(w->settings.tcpip.SendHead, "STX");
+    ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; }));
+    EXPECT_EQ(board.lines, QStringList({"\x02Ver", "\x02Ncnf"}));
+    EXPECT_EQ(dlg->btnConnect->text(), "接続中");
+    EXPECT_EQ(dlg->btnConnect->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+    EXPECT_EQ(dlg->sBar->panelText(0), "Connect: 127.0.0.1");
+    EXPECT_EQ(w->btnConnect->text(), "接続中");
+    EXPECT_EQ(w->statusText(0), "Connect: 127.0.0.1");
+    EXPECT_EQ(w->pnlHost->text(), QString("127.000.000.001/%1").arg(board.port()));
+
+    dlg->btnConnect->click(); // hangs up
+    EXPECT_EQ(dlg->btnConnect->text(), "接続");
+    EXPECT_EQ(dlg->sBar->panelText(0), "Disconnect");
+    EXPECT_EQ(w->btnConnect->text(), "接続");
+    EXPECT_EQ(w->statusText(0), "Disconnect");
+    EXPECT_TRUE(sounds.played.empty());
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ConnectionWidgets, RefusedDialFromTheMainButtonWarnsAndPlaysTheSound)
+{
+    w->settings.tcpip.Port = test::closedLoopbackPort();
+    w->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return !prompts.asked.empty(); }));
+    EXPECT_EQ(prompts.asked[0].caption, "Warning");
+    EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
+    EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Chord}));
+    EXPECT_EQ(w->btnConnect->text(), "接続");
+    EXPECT_EQ(w->statusText(0), "Disconnect");
+    EXPECT_EQ(dlg->btnConnect->text(), "接続");
+    EXPECT_FALSE(state().tcpConnected);
+}
+
+TEST_F(ConnectionWidgets, EnterInTheCommandLineEntersTheHistoryAndASecondEnterSends)
+{
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; })); // Ver, T
+    board.lines.clear();
+
+    QLineEdit* line = w->cmbSendText->lineEdit();
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Return); // empty: nothing
+    EXPECT_EQ(w->cmbSendText->count(), 0);
+    EXPECT_TRUE(line->hasFocus());
+    QTest::keyClicks(line, "Mode?");
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_EQ(w->cmbSendText->count(), 1);
+    EXPECT_TRUE(w->btnSend->hasFocus());
+    test::waitUntil([] { return false; }, 50);
+    EXPECT_TRUE(board.lines.isEmpty()) << "the first Enter sends nothing";
+    QTest::keyClick(w->btnSend, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return board.lines.size() == 1; }));
+    EXPECT_EQ(board.lines, QStringList({"Mode?"}));
+    EXPECT_EQ(w->cmbSendText->currentText(), "Mode?") << "the command line keeps its text";
+    EXPECT_EQ(w->cmbSendText->count(), 1);
+
+    w->memoRecv->appendPlainText("something");
+    w->btnRecvClear->click();
+    EXPECT_TRUE(w->memoRecv->toPlainText().isEmpty());
+}
+
+TEST_F(ConnectionWidgets, MacLabelDoubleClickEnablesTheFieldAndAsksTheBoard)
+{
+    dlg->show();
+    dlg->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; })); // Ver, Ncnf
+    binding->netConfig().HandleConfigLine("R:180");
+    ASSERT_TRUE(dlg->pnlZVAXEconf->isEnabled());
+    QTest::mouseDClick(dlg->lblSvMacAddress, Qt::LeftButton);
+    EXPECT_TRUE(dlg->edtMacAdrs->isEnabled());
+    EXPECT_NE(dlg->edtMacAdrs->palette().color(QPalette::Active, QPalette::Text), TcpDialog::kSilver);
+    ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 3; }));
+    EXPECT_EQ(board.lines.last(), "Nmac:?");
+    // The next hiding disables it again.
+    dlg->btnConnect->click();
+    EXPECT_FALSE(dlg->edtMacAdrs->isEnabled());
+}
+
+TEST(PcAddress, PrefersAnAddressOthersCanReach)
+{
+    const QHostAddress lan("10.20.30.40"), lo("127.0.1.1"), lo6("::1"), v6("fe80::1"), lan2("172.16.0.9");
+    EXPECT_EQ(PcAddressText({lan}, {}), "10.20.30.40");
+    EXPECT_EQ(PcAddressText({lo6, lo, lan}, {lan2}), "10.20.30.40");
+    EXPECT_EQ(PcAddressText({lo}, {lo, v6, lan2}), "172.16.0.9");
+    EXPECT_EQ(PcAddressText({lo}, {lo}), "127.0.1.1");
+    EXPECT_EQ(PcAddressText({}, {}), "(unknown)");
+    EXPECT_EQ(PcAddressText({v6}, {lo6}), "(unknown)");
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#pragma once
+// Scripted stand-ins for message boxes and sounds in widget tests: a modal box
+// must never block a test.
+#include "core/shell/Ports.h"
+
+#include <QStringList>
+
+#include <deque>
+
+namespace zovax::test {
+
+class FakePrompts : public Prompts {
+public:
+    struct Asked {
+        QString caption;
+        QString text;
+        MsgIcon icon;
+        MsgButtons buttons;
+    };
+    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon,
+                  MsgButtons buttons) override
+    {
+        asked.push_back({caption, text, icon, buttons});
+        if (!answers.empty()) {
+            const MsgAnswer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    }
+    QStringList texts() const
+    {
+        QStringList t;
+        for (const auto& a : asked)
+            t << a.text;
+        return t;
+    }
+    std::vector<Asked> asked;
+    std::deque<MsgAnswer> answers; // next answers; default Yes / Ok
+};
+
+class FakeSounds : public Sounds {
+public:
+    void play(Sound s) override { played.push_back(s); }
+    std::vector<Sound> played;
+};
+
+} // namespace zovax::test

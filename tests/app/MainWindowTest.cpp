@@ -1,0 +1,283 @@
+// The main window: controls and captions, start-up values, resizing, the
+// window-level toggles and the shutdown order.
+#include "FakePorts.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "core/link/DeviceLink.h"
+#include "core/shell/Settings.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QToolButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+
+namespace {
+
+struct Fixture : ::testing::Test {
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    std::unique_ptr<MainWindow> w;
+
+    QString iniPath() const { return dir.filePath("tool.ini"); }
+    void create()
+    {
+        MainWindowOptions o;
+        o.settingsPath = iniPath();
+        o.prompts = &prompts;
+        o.sounds = &sounds;
+        w = createAppWindows(o);
+    }
+};
+
+struct Caption {
+    const char* name;
+    const char* text;
+};
+
+const Caption kCaptions[] = {
+    {"btnTest", "発射テスト"},          {"ckTp1", "IR1"},
+    {"ckTp2", "IR2"},                   {"ckTp3", "IR3"},
+    {"ckTp4", "IR4"},                   {"ckCursor", "Cursor Auto"},
+    {"btnTableWrite", "ZOVAX-Ether 登録"}, {"btnConnect", "接続"},
+    {"btnTableLoad", "ZOVAX-Ether 読込み"}, {"ckLearningMsg", "学習確認"},
+    {"lblZoom", "Zoom"},                {"btnWaveData", "Data"},
+    {"btnWaveClear", "Clear"},          {"btnSend", "ZOVAX-Ether に送信"},
+    {"ckPcode", "PCode"},               {"ckFullCode", "Full Code"},
+    {"btnRecvClear", "Clear"},          {"pnlAnalyze", "学習 Off"},
+};
+
+QString textOf(QWidget* w)
+{
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    return {};
+}
+
+} // namespace
+
+TEST_F(Fixture, ControlsCarryTheirNamesAndCaptions)
+{
+    create();
+    EXPECT_EQ(w->objectName(), "frmMain");
+    EXPECT_EQ(w->windowTitle(), "KORVEN ZOVAX-Ether Pro Tool  [ Ver.20200608 ]");
+    for (const Caption& c : kCaptions) {
+        auto* child = w->findChild<QWidget*>(QString::fromLatin1(c.name));
+        ASSERT_NE(child, nullptr) << c.name;
+        EXPECT_EQ(textOf(child), QString::fromUtf8(c.text)) << c.name;
+    }
+    for (const char* n : {"pnlTop", "pnlHost", "sGrid", "pnlWave", "pnlCont", "cmbZoom", "pgBar",
+                          "pnlWaveData", "edtLearningTime", "edtHrange", "edtWrange", "imgWave",
+                          "scrBar", "pnlRecv", "cmbSendText", "memoRecv", "sBar"})
+        EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(n)), nullptr) << n;
+
+    const std::pair<const char*, const char*> menu[] = {
+        {"mmCleate", "新規作成 (&New)"},
+        {"mmFileOpen", "ファイルを開く (&Open)"},
+        {"mmFileSave", "ファイルに保存 (&Save)"},
+        {"mmFileCom", "通信設定 (&Com)"},
+        {"mmFileTcp", "ネットワーク設定 (&IP Setup)"},
+        {"mmZVAXupdate", "ファームウェアの更新(&Update)"},
+        {"mmFileQuit", "終了 (&Quit)"},
+    };
+    for (const auto& [name, text] : menu) {
+        auto* a = w->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(text));
+    }
+    EXPECT_FALSE(w->mmFileCom->isVisible());
+    EXPECT_EQ(w->cmbZoom->count(), 22);
+    EXPECT_EQ(w->cmbZoom->currentText(), "1/200");
+    EXPECT_EQ(w->pgBar->maximum(), 512);
+    EXPECT_TRUE(w->ckTp1->isChecked() && w->ckTp4->isChecked() && w->ckCursor->isChecked());
+    EXPECT_TRUE(w->ckLearningMsg->isChecked());
+    EXPECT_FALSE(w->ckPcode->isChecked());
+    EXPECT_EQ(w->sBar->panelCount(), 3);
+}
+
+TEST_F(Fixture, WindowsAreCreatedWithTheirCaptions)
+{
+    create();
+    const std::pair<const char*, const char*> dialogs[] = {
+        {"frmDownload", "Firmware Download"},   {"frmTcp", "Network Settings"},
+        {"frmTws", "ZOVAX Learning Table Write"}, {"frmWave", "Wave Data"},
+        {"frmWaveEdit", "Wave Info."},          {"frmMsgBox", ""},
+    };
+    for (const auto& [name, title] : dialogs) {
+        auto* d = w->findChild<QDialog*>(QString::fromLatin1(name));
+        ASSERT_NE(d, nullptr) << name;
+        EXPECT_EQ(d->windowTitle(), QString::fromLatin1(title)) << name;
+        EXPECT_FALSE(d->isVisible());
+    }
+}
+
+TEST_F(Fixture, StartUpValuesComeFromTheSettings)
+{
+    Settings s;
+    s.tcpip.Host = "010.001.002.003";
+    s.tcpip.Port = 60001;
+    s.learn = {25, 12, 300000};
+    ASSERT_TRUE(SaveSettings(s, iniPath()));
+    create();
+    EXPECT_EQ(w->pnlHost->text(), "10.1.2.3/60001");
+    EXPECT_EQ(w->edtHrange->text(), "25");
+    EXPECT_EQ(w->edtWrange->text(), "12");
+    EXPECT_EQ(w->edtLearningTime->text(), "300");
+    EXPECT_TRUE(w->statusText(2).endsWith("/Dat/"));
+    EXPECT_FALSE(w->link().state().consoleConfigMode);
+}
+
+TEST_F(Fixture, FirstShowEndsWithTraceOffAndForgetsAnUnreadableTable)
+{
+    Settings s;
+    s.tableFileName = dir.filePath("gone.Csv");
+    ASSERT_TRUE(SaveSettings(s, iniPath()));
+    create();
+    int calls = 0;
+    w->reopenLastTable = [&](const QString&) { ++calls; return false; };
+    w->link().state().tcpConnected = true;
+    w->show();
+    EXPECT_TRUE(w->firstShowDone());
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(w->settings.tableFileName.isEmpty());
+    EXPECT_FALSE(w->traceMode);
+    EXPECT_FALSE(w->link().state().tcpConnected);
+    w->hide();
+    w->show(); // later shows do nothing
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(Fixture, EmptyTableNameLoadsNothingAndKeepsTheDatFolder)
+{
+    create();
+    int calls = 0;
+    w->reopenLastTable = [&](const QString&) { ++calls; return true; };
+    w->show();
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(w->statusText(2).endsWith("/Dat/"));
+}
+
+TEST_F(Fixture, ResizeSnapsToTheMinimumSize)
+{
+    create();
+    w->show();
+    w->resize(300, 200);
+    EXPECT_GE(w->width(), 500);
+    EXPECT_GE(w->height(), 400);
+    EXPECT_LT(w->scrollExtent(), 0);
+}
+
+TEST_F(Fixture, StatusBarDoubleClickTogglesTraceMode)
+{
+    create();
+    w->show();
+    ASSERT_FALSE(w->traceMode);
+    emit w->sBar->doubleClicked();
+    EXPECT_TRUE(w->traceMode);
+    EXPECT_EQ(w->sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    emit w->sBar->doubleClicked();
+    EXPECT_FALSE(w->traceMode);
+    EXPECT_NE(w->sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+}
+
+TEST_F(Fixture, WaveBarDoubleClickTogglesTheAdvancedControlsAndRestoresWidths)
+{
+    create();
+    w->show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w->pnlContMarker, 1);
+    ASSERT_TRUE(w->pnlWaveData->isVisible());
+    w->pgBar->show();
+    QCoreApplication::processEvents();
+    const int pg = w->pgBar->width();
+    const int cmd = w->cmbSendText->width();
+    emit w->pnlCont->doubleClicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->pnlContMarker, 0);
+    EXPECT_FALSE(w->pnlWaveData->isVisible());
+    EXPECT_FALSE(w->ckPcode->isVisible());
+    EXPECT_FALSE(w->ckFullCode->isVisible());
+    EXPECT_GT(w->pgBar->width(), pg);
+    EXPECT_GT(w->cmbSendText->width(), cmd);
+    emit w->pnlCont->doubleClicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->pgBar->width(), pg);
+    EXPECT_EQ(w->cmbSendText->width(), cmd);
+    EXPECT_TRUE(w->ckFullCode->isVisible());
+}
+
+TEST_F(Fixture, TopBarDoubleClickShowsTheSerialItem)
+{
+    create();
+    emit w->pnlTop->doubleClicked();
+    EXPECT_TRUE(w->mmFileCom->isVisible());
+    emit w->pnlTop->doubleClicked();
+    EXPECT_FALSE(w->mmFileCom->isVisible());
+}
+
+TEST_F(Fixture, ConnectButtonConnectsOrHangsUpByItsCaption)
+{
+    create();
+    std::vector<bool> calls;
+    w->ConnectTcp = [&](bool on) { calls.push_back(on); };
+    w->btnConnect->click();
+    EXPECT_TRUE(w->link().state().tcpConnected);
+    w->showConnected(true);
+    EXPECT_EQ(w->btnConnect->text(), "接続中");
+    w->btnConnect->click();
+    EXPECT_FALSE(w->link().state().tcpConnected);
+    EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+}
+
+TEST_F(Fixture, CloseHangsUpThenWritesTheSettings)
+{
+    create();
+    w->show();
+    w->link().state().tcpConnected = true;
+    bool fileExistedAtHangUp = true;
+    w->ConnectTcp = [&](bool on) {
+        EXPECT_FALSE(on);
+        fileExistedAtHangUp = QFileInfo::exists(iniPath());
+        w->link().state().tcpConnected = false;
+    };
+    int portClosed = 0;
+    w->ClosePort = [&] { ++portClosed; };
+    w->edtHrange->setText("x");
+    w->edtWrange->setText("");
+    w->edtLearningTime->setText("7.5");
+    w->close();
+    EXPECT_FALSE(fileExistedAtHangUp);
+    EXPECT_EQ(portClosed, 1);
+    const Settings s = LoadSettings(iniPath());
+    EXPECT_EQ(s.learn.hRangePercent, 20);
+    EXPECT_EQ(s.learn.wRangePercent, 15);
+    EXPECT_EQ(s.learn.learnTimeUs, 500000);
+}
+
+TEST_F(Fixture, CloseWithAnUnwritableSettingsFileReportsNg)
+{
+    MainWindowOptions o;
+    o.settingsPath = "/nonexistent/folder/tool.ini";
+    o.prompts = &prompts;
+    o.sounds = &sounds;
+    w = createAppWindows(o);
+    w->show();
+    w->close();
+    EXPECT_EQ(w->statusText(0), "NG ... /nonexistent/folder/tool.ini");
+    EXPECT_TRUE(prompts.asked.empty());
+}

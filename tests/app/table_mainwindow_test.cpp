@@ -1,0 +1,111 @@
+// The code table inside the main window: the last table reopened at the first
+// show, the modified marker in status panel 1, and the File menu's items.
+#include "app/shell/MainWindow.h"
+#include "app/table/TableController.h"
+#include "app/table/TableFileDialogs.h"
+#include "core/shell/Settings.h"
+#include "core/table/TableFile.h"
+#include "support/TestSupport.h"
+#include "tests/core/table/TableFakes.h"
+
+#include <QAction>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+using namespace zovax::tabletest;
+
+namespace {
+
+class OneChoiceDialogs : public TableFileDialogs {
+public:
+    std::optional<Choice> choice;
+    std::optional<Choice> runOpen(const QString&) override { return choice; }
+    std::optional<Choice> runSave(const QString&) override { return choice; }
+};
+
+struct TableInMainWindow : ::testing::Test {
+    QTemporaryDir dir;
+    FakePrompts prompts;
+    std::unique_ptr<MainWindow> w;
+
+    QString ini() const { return dir.filePath(QStringLiteral("tool.ini")); }
+    void rememberTable(const QString& path)
+    {
+        Settings s;
+        s.tableFileName = path;
+        ASSERT_TRUE(SaveSettings(s, ini()));
+    }
+    void createAndShow()
+    {
+        MainWindowOptions o;
+        o.settingsPath = ini();
+        o.prompts = &prompts;
+        w = std::make_unique<MainWindow>(o);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+    QString savedTable()
+    {
+        CodeTable t;
+        fillMarkedRow(t, 1);
+        fillMarkedRow(t, 999);
+        const QString p = dir.filePath(QStringLiteral("last.Csv"));
+        FakePrompts quiet;
+        EXPECT_TRUE(SaveTableFile(t, p, quiet).ok);
+        return p;
+    }
+};
+
+TEST_F(TableInMainWindow, LastTableReopensAtFirstShow)
+{
+    const QString p = savedTable();
+    rememberTable(p);
+    createAndShow();
+    ASSERT_NE(w->tableController, nullptr);
+    EXPECT_EQ(markOf(w->table(), 1), 1);
+    EXPECT_EQ(markOf(w->table(), 999), 999);
+    EXPECT_EQ(w->statusText(2), p);
+    EXPECT_EQ(w->statusText(1), QString());
+    EXPECT_EQ(w->sGrid->currentIndex(), w->sGrid->model()->index(0, 1));
+    EXPECT_EQ(w->settings.tableFileName, p);
+}
+
+TEST_F(TableInMainWindow, UnreadableLastTableIsForgotten)
+{
+    rememberTable(dir.filePath(QStringLiteral("gone.Csv")));
+    createAndShow();
+    EXPECT_TRUE(w->settings.tableFileName.isEmpty());
+    EXPECT_EQ(markOf(w->table(), 1), 0);
+    EXPECT_TRUE(prompts.calls.empty());
+}
+
+TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
+{
+    createAndShow();
+    OneChoiceDialogs dialogs;
+    w->tableController->setFileDialogs(&dialogs);
+    fillMarkedRow(w->table(), 3);
+    w->table().SetModified(true);
+    EXPECT_EQ(w->statusText(1), QStringLiteral("変更"));
+
+    const QString p = dir.filePath(QStringLiteral("saved.Csv"));
+    dialogs.choice = TableFileDialogs::Choice{p, TableFileDialogs::kFilterCsv};
+    w->mmFileSave->trigger();
+    EXPECT_EQ(w->settings.tableFileName, p);
+    EXPECT_EQ(w->statusText(1), QString());
+    EXPECT_EQ(w->statusText(2), p);
+
+    w->mmCleate->trigger(); // unmodified: no question
+    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_EQ(markOf(w->table(), 3), 0);
+    EXPECT_TRUE(w->settings.tableFileName.isEmpty());
+
+    w->mmFileOpen->trigger();
+    EXPECT_EQ(markOf(w->table(), 3), 3);
+    EXPECT_EQ(w->settings.tableFileName, p);
+}
+
+} // namespace

@@ -1,0 +1,74 @@
+// Parsing of wave lines, result lines and typed numbers.
+#include "core/learning/LearnLines.h"
+
+#include <gtest/gtest.h>
+
+namespace zovax {
+namespace {
+
+struct WaveCase {
+    const char* line;
+    int index, high, width;
+};
+
+class WaveLineTest : public ::testing::TestWithParam<WaveCase> {};
+
+TEST_P(WaveLineTest, Fields)
+{
+    const WaveCase& c = GetParam();
+    const WaveLineFields f = parseWaveLine(QString::fromLatin1(c.line));
+    EXPECT_EQ(f.index, c.index) << c.line;
+    EXPECT_EQ(f.high, c.high) << c.line;
+    EXPECT_EQ(f.width, c.width) << c.line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, WaveLineTest,
+    ::testing::Values(WaveCase{"[000]:09040,013480", 0, 9040, 13480},       // ":" at 6: 3-digit index
+                      WaveCase{"[123]:00562,001125", 123, 562, 1125},
+                      WaveCase{"[1234]:00562,0001125", 1234, 562, 1125},    // 4-digit index
+                      WaveCase{"[4096]:00562,0001125", 4096, 562, 1125},   // parsed; the learner drops it
+                      WaveCase{"[  7]:  562,  1125", 7, 562, 1125},         // leading blanks
+                      WaveCase{"[0x1]:00562,001125", 0, 562, 1125},         // not a number counts as 0
+                      WaveCase{"[001]:0056x,001125", 1, 0, 1125},
+                      WaveCase{"[002]:00562", 2, 562, 0},                    // short line
+                      WaveCase{"[", 0, 0, 0}, WaveCase{"[-01]:00562,001125", -1, 562, 1125}));
+
+TEST(ResultLine, CarrierTextIsCutAtKhz)
+{
+    EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.Carrier38.0kHz")), "38.0");
+    EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.Carrier36.75kHz ok")), "36.75");
+    // "kHz" missing, or beginning before character 12: four characters from 12.
+    EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.Carrier40.00000")), "40.0");
+    EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.kHzrier38.0kHz")), "38.0");
+    EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.12kHz")), "");
+    EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.Carrier")), "");
+}
+
+TEST(ResultLine, CarrierTenths)
+{
+    const std::pair<const char*, int> good[] = {{"38.0", 380}, {"38", 380}, {"36.75", 367}, {" 40.0 ", 400},
+                                                {"0.9", 9},    {".5", 5},   {"-3.9", -39}, {"455.0", 4550}};
+    for (auto [text, tenths] : good) {
+        const auto v = parseCarrierTenths(QString::fromLatin1(text));
+        ASSERT_TRUE(v.has_value()) << text;
+        EXPECT_EQ(*v, tenths) << text;
+    }
+    for (const char* bad : {"", " ", ".", "3a.0", "38,0", "kHz", "38.0.1", "1e3", "12345678901"})
+        EXPECT_FALSE(parseCarrierTenths(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+TEST(TypedNumbers, FallBackWhenNotANumber)
+{
+    EXPECT_EQ(parseIntOr(QStringLiteral("50"), 500), 50);
+    EXPECT_EQ(parseIntOr(QStringLiteral(" 20 "), 15), 20);
+    EXPECT_EQ(parseIntOr(QStringLiteral("abc"), 500), 500);
+    EXPECT_EQ(parseIntOr(QStringLiteral(""), 20), 20);
+    EXPECT_EQ(parseIntOr(QStringLiteral("99999999999"), 500), 500);
+    EXPECT_EQ(parseDecimal(u"-12").value_or(0), -12);
+    EXPECT_FALSE(parseDecimal(u"12 ").has_value());
+    EXPECT_FALSE(parseDecimal(u"-").has_value());
+}
+
+} // namespace
+} // namespace zovax

@@ -1,0 +1,194 @@
+#pragma once
+// Fakes of the windows, message boxes, sounds and receive log, and a rig that
+// wires them to a LearningCore with a device link connected to a local server.
+#include "core/learning/LearnView.h"
+#include "core/learning/LearningCore.h"
+#include "core/link/DeviceLink.h"
+#include "core/shell/Ports.h"
+#include "core/shell/Settings.h"
+#include "core/table/CodeTable.h"
+#include "sim/signals/Signals.h"
+
+#include <QHostAddress>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <ostream>
+
+QT_BEGIN_NAMESPACE
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace zovax::test {
+
+class FakeLearnView : public LearnView {
+public:
+    // Switches and texts, as a test sets them.
+    bool cursorAutoOn = true;
+    bool learningMsgOn = true;
+    bool pcodeOn = false;
+    bool fullCodeOn = false;
+    bool traceOn = false;
+    bool serialMenu = false;
+    bool wavePanel = true;
+    QString hRange = QStringLiteral("20"), wRange = QStringLiteral("15"), learningTime = QStringLiteral("500");
+
+    // What the windows show.
+    bool indicatorLit = false;
+    int indicatorColourOffCalls = 0;
+    bool progressVisible = false;
+    int progress = 0;
+    int row = 1, column = 1;
+    int focusCalls = 0;
+    std::map<int, QString> labels;                 // channel -> label
+    std::map<std::pair<int, int>, QString> logic;  // (channel, index) -> "0 " / "1 "
+    std::vector<std::pair<int, int>> drawn;        // (channel, index)
+    std::vector<int> clearedAreas, clearedLists;
+
+    // The message box: each showing is recorded; `dontShowAgain` is the state of
+    // "次回から表示しない" when it closes; `whileShowing` runs inside it.
+    struct Shown { QString caption, text; };
+    std::vector<Shown> boxes;
+    bool dontShowAgain = false;
+    bool showing = false;
+    std::function<void()> whileShowing;
+
+    bool cursorAuto() const override { return cursorAutoOn; }
+    bool learningMsg() const override { return learningMsgOn; }
+    void setLearningMsg(bool on) override { learningMsgOn = on; }
+    bool pcode() const override { return pcodeOn; }
+    bool fullCode() const override { return fullCodeOn; }
+    bool traceMode() const override { return traceOn; }
+    bool serialMenuVisible() const override { return serialMenu; }
+    bool waveDataPanelVisible() const override { return wavePanel; }
+    QString hRangeText() const override { return hRange; }
+    QString wRangeText() const override { return wRange; }
+    QString learningTimeText() const override { return learningTime; }
+    void setLearningTimeText(const QString& t) override { learningTime = t; }
+    bool learnIndicatorLit() const override { return indicatorLit; }
+    void setLearnIndicatorLook(bool on) override { indicatorLit = on; }
+    void setLearnIndicatorColourOff() override { indicatorLit = false; ++indicatorColourOffCalls; }
+    void processEventsOnce() override {}
+    void showProgress() override { progressVisible = true; progress = 0; }
+    void setProgress(int p) override { progress = p; }
+    void hideProgress() override { progressVisible = false; }
+    int currentRow() const override { return row; }
+    int currentColumn() const override { return column; }
+    void selectCell(int c, int r) override { column = c; row = r; }
+    void focusGrid() override { ++focusCalls; }
+    void DrawPulse(int channel, int index) override { drawn.emplace_back(channel, index); }
+    void ShowPulseInList(int, int) override {}
+    void ClearWaveArea(int channel) override { clearedAreas.push_back(channel); }
+    void clearWaveListView(int channel) override { clearedLists.push_back(channel); }
+    void setLogicCell(int channel, int index, const QString& text) override { logic[{channel, index}] = text; }
+    void drawLabel(int channel, const QString& label) override { labels[channel] = label; }
+    bool showLearnMessage(const QString& caption, const QString& text) override
+    {
+        boxes.push_back({caption, text});
+        showing = true;
+        if (whileShowing)
+            whileShowing();
+        showing = false;
+        return dontShowAgain;
+    }
+    bool learnMessageShowing() const override { return showing; }
+};
+
+class FakePrompts : public Prompts {
+public:
+    struct Asked { QString caption, text; MsgIcon icon; };
+    std::vector<Asked> asked;
+    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons) override
+    {
+        asked.push_back({caption, text, icon});
+        return MsgAnswer::Ok;
+    }
+};
+
+class FakeSounds : public Sounds {
+public:
+    int chimes = 0;
+    void play(Sound s) override { chimes += s == Sound::Chime ? 1 : 0; }
+};
+
+class FakeLog : public ReceiveLog {
+public:
+    QStringList lines;
+    void append(const QString& line) override { lines << line; }
+    void clear() override { lines.clear(); }
+    int lineCount() const override { return int(lines.size()); }
+};
+
+// A LearningCore with fakes; the link is "connected" to a local server so that
+// sending works, and every command sent is recorded without its framing.
+struct LearnRig {
+    Settings settings;
+    FakeLog log;
+    FakeLearnView view;
+    FakePrompts prompts;
+    FakeSounds sounds;
+    CodeTable table;
+    DeviceLink link{settings, log};
+    QTcpServer server;
+    QStringList sent;
+    std::unique_ptr<LearningCore> core;
+    bool ackLend = true; // answer "Lend:" at once, as the board's echo would
+
+    LearnRig()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        link.tcpSocket()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+        link.tcpSocket()->waitForConnected(2000);
+        link.state().tcpConnected = true;
+        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this](const QByteArray& f) {
+            const QString cmd = QString::fromLatin1(f).trimmed();
+            sent << cmd;
+            if (ackLend && cmd.startsWith(QLatin1String("Lend:")))
+                link.SetReplyAck();
+        });
+        core = std::make_unique<LearningCore>(link, table, view, prompts, sounds, log);
+        core->installHandlers(link.handlers);
+    }
+
+    WaveStore& store() { return core->store(); }
+    Learner& learner() { return core->learner(); }
+    Analyser& analyser() { return core->analyser(); }
+    ReadBackDecoder& readBack() { return core->readBack(); }
+
+    // Feeds pairs as wave lines from index 0 (through the dispatcher's handler).
+    void feed(const std::vector<irsig::Pair>& pairs, bool fourDigit = false)
+    {
+        for (size_t i = 0; i < pairs.size(); ++i)
+            link.handlers.OnWaveLine(QString::fromStdString(irsig::waveLine(int(i), pairs[i], fourDigit)));
+    }
+    void result(int carrierTenths)
+    {
+        link.handlers.OnAverageLine(QString::fromStdString(irsig::averageLine(carrierTenths)));
+    }
+    // A whole learn: pairs, then the result line.
+    void learn(const std::vector<irsig::Pair>& pairs, int carrierTenths = 380)
+    {
+        feed(pairs);
+        result(carrierTenths);
+    }
+    QString resultCell(int row) const { return table.cell(kColResult, row); }
+};
+
+// Pairs from (high, width) lists.
+inline std::vector<irsig::Pair> pairsOf(std::initializer_list<std::pair<int, int>> list)
+{
+    std::vector<irsig::Pair> v;
+    for (auto [h, w] : list)
+        v.push_back({h, w});
+    return v;
+}
+
+} // namespace zovax::test

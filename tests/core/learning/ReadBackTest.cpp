@@ -1,0 +1,325 @@
+// Read-back: the board's record lines into table entries, and the decoding of
+// stored entries with the stored-entry rules.
+#include "LearnTestRig.h"
+
+#include "core/learning/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+namespace zovax::test {
+namespace {
+
+// The record lines a board answers for a stored entry (the registration layout).
+QStringList recordLines(int n, const TableEntry& e)
+{
+    QStringList l;
+    l << QString::asprintf("Twl:%03d", n) << QString::asprintf("Twc:%03d", e.carrier)
+      << QString::asprintf("Twb:%03d", e.dataCount) << QString::asprintf("Twr:%03d", e.repeat);
+    for (int i = 0; i < 16; ++i) {
+        l << QString::asprintf("Twp:%01X:%05d,%06d", i, e.high[size_t(i)], e.width[size_t(i)]);
+        if (e.high[size_t(i)] == 0 && e.width[size_t(i)] == 0)
+            break;
+    }
+    QString d = QStringLiteral("Twd:");
+    for (int j = 0; j < e.dataCount; ++j)
+        d += QString::number(e.data[size_t(j)], 16).toUpper();
+    if (e.dataCount % 2)
+        d += QString::number(e.data[size_t(e.dataCount - 1)], 16).toUpper();
+    l << d;
+    return l;
+}
+
+void readBack(LearnRig& rig, int row, const TableEntry& e)
+{
+    rig.link.state().tableReadMode = true;
+    rig.readBack().readBackRow = row;
+    for (const QString& line : recordLines(row, e))
+        rig.link.DispatchLine(line); // every line goes to the decoder while reading back
+}
+
+TableEntry entryOf(std::vector<PulsePair> pairs, std::vector<int> data, int repeat = 0, int carrier = 380)
+{
+    TableEntry e;
+    e.carrier = carrier;
+    e.dataCount = int(data.size());
+    e.repeat = repeat;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        e.high[i] = pairs[i].high;
+        e.width[i] = pairs[i].width;
+    }
+    for (size_t j = 0; j < data.size(); ++j)
+        e.data[j] = uint8_t(data[j]);
+    return e;
+}
+
+std::vector<int> bitsOf(std::initializer_list<int> bytes, int zero, int one, int bitsPerByte = 8)
+{
+    std::vector<int> v;
+    for (int b : bytes)
+        for (int k = 0; k < bitsPerByte; ++k)
+            v.push_back((b >> k) & 1 ? one : zero);
+    return v;
+}
+
+std::vector<int> cat(std::initializer_list<std::vector<int>> parts)
+{
+    std::vector<int> v;
+    for (const auto& p : parts)
+        v.insert(v.end(), p.begin(), p.end());
+    return v;
+}
+
+const std::vector<PulsePair> kNecPairs{{9000, 13500}, {560, 1120}, {560, 2250}, {560, 40000}, {9000, 11250},
+                                       {560, 96000}};
+
+TEST(ReadBack, Nec32REntryReadsBackAsLearned)
+{
+    LearnRig rig;
+    const TableEntry e = entryOf(kNecPairs, cat({{0}, bitsOf({0x20, 0xDF, 0x10, 0xEF}, 1, 2), {3, 4, 5}}), 34);
+    readBack(rig, 12, e);
+    EXPECT_EQ(rig.table.entry(12), e);
+    EXPECT_EQ(rig.table.cell(kColCarry, 12), "38.0kHz");
+    EXPECT_EQ(rig.table.cell(kColFrames, 12), "3");
+    EXPECT_EQ(rig.table.cell(kColComments, 12), "NEC-32R");
+    EXPECT_EQ(rig.resultCell(12), "Tm:NEC-32R    d:20DF 10EF");
+    EXPECT_EQ(rig.view.row, 12);
+    EXPECT_TRUE(rig.link.state().replyAck);
+    EXPECT_EQ(rig.store().currentChannel, 0);
+    EXPECT_EQ(rig.store().channels[0].patterns[5].width, 96000);
+    EXPECT_EQ(rig.log.lines, QStringList{"Twl:012"}); // listed: not in trace mode
+    EXPECT_FALSE(rig.table.modified());
+}
+
+TEST(ReadBack, RecordFields)
+{
+    LearnRig rig;
+    rig.readBack().readBackRow = 3;
+    TableEntry& e = rig.table.entry(3);
+    e.flag = 999;
+    rig.readBack().OnReadBackLine("Twc:380");
+    EXPECT_EQ(e.flag, 0);
+    EXPECT_EQ(e.carrier, 380);
+    EXPECT_EQ(rig.table.cell(kColCarry, 3), "38.0kHz");
+    rig.readBack().OnReadBackLine("Twc:4550"); // wider than three digits: read whole
+    EXPECT_EQ(e.carrier, 4550);
+    EXPECT_EQ(rig.table.cell(kColCarry, 3), "455.0kHz");
+    rig.readBack().OnReadBackLine("Twb:060");
+    EXPECT_EQ(e.dataCount, 60);
+    EXPECT_EQ(rig.table.cell(kColFrames, 3), "1");
+    rig.readBack().OnReadBackLine("Twb:4096");
+    EXPECT_EQ(e.dataCount, 4096);
+    rig.readBack().OnReadBackLine("Twr:044");
+    EXPECT_EQ(e.repeat, 44);
+    rig.readBack().OnReadBackLine("Twp:A:00560,001120");
+    EXPECT_EQ(e.high[10], 560);
+    EXPECT_EQ(e.width[10], 1120);
+    rig.readBack().OnReadBackLine("Twp:f:00001,000002");
+    EXPECT_EQ(e.high[15], 1);
+    EXPECT_EQ(e.width[15], 2);
+    rig.readBack().OnReadBackLine("Twp:1:123456,0001234"); // wider fields
+    EXPECT_EQ(e.high[1], 123456);
+    EXPECT_EQ(e.width[1], 1234);
+    EXPECT_TRUE(rig.log.lines.isEmpty());
+}
+
+TEST(ReadBack, FieldsThatAreNotNumbersAreNotApplied)
+{
+    LearnRig rig;
+    rig.readBack().readBackRow = 3;
+    const TableEntry before = rig.table.entry(3);
+    const QStringList bad{"Twc:3a0", "Twc:", "Twb:x36", "Twb:5000", "Twb:-01", "Twr:abc",
+                          "Twp:G:00560,001120", "Twp:1:005x0,001120", "Twp:1:00560", "Twl:0x1", "Twl:-12"};
+    for (const QString& line : bad)
+        rig.readBack().OnReadBackLine(line);
+    EXPECT_EQ(rig.table.entry(3), before);
+    EXPECT_TRUE(rig.table.cell(kColCarry, 3).isEmpty());
+    ASSERT_EQ(rig.log.lines.size(), bad.size());
+    for (qsizetype i = 0; i < bad.size(); ++i)
+        EXPECT_TRUE(rig.log.lines[i].endsWith(bad[i])) << rig.log.lines[i].toStdString();
+    // No row being read: record lines are reported, not applied anywhere.
+    rig.readBack().readBackRow = 0;
+    rig.readBack().OnReadBackLine("Twc:380");
+    EXPECT_EQ(rig.log.lines.size(), bad.size() + 1);
+    EXPECT_EQ(rig.table.entry(1), TableEntry{});
+}
+
+TEST(ReadBack, DataDigits)
+{
+    LearnRig rig;
+    rig.readBack().readBackRow = 4;
+    rig.readBack().OnReadBackLine("Twb:035");
+    // 35 symbols come as 36 digits (the last one twice).
+    const QString digits = QStringLiteral("0") + QStringLiteral("12").repeated(17) + QStringLiteral("3");
+    ASSERT_EQ(digits.size(), 36);
+    rig.readBack().OnReadBackLine(QStringLiteral("Twd:") + digits);
+    const TableEntry& e = rig.table.entry(4);
+    EXPECT_EQ(e.data[34], 2);
+    EXPECT_EQ(e.data[35], 3);
+    EXPECT_EQ(e.data[36], 0);
+    EXPECT_FALSE(rig.resultCell(4).isEmpty()); // decoded
+    EXPECT_TRUE(rig.link.state().replyAck);
+    // A short line: read as far as it goes, and said so.
+    rig.readBack().OnReadBackLine("Twb:010");
+    rig.readBack().OnReadBackLine("Twd:3333");
+    EXPECT_EQ(e.data[3], 3);
+    EXPECT_EQ(e.data[4], 2); // unchanged
+    EXPECT_TRUE(rig.log.lines.last().contains("4 of 10")) << rig.log.lines.last().toStdString();
+    // A digit that is not hexadecimal: the data are not applied, the entry still ends.
+    rig.link.state().replyAck = false;
+    rig.readBack().OnReadBackLine("Twd:77G7777777");
+    EXPECT_EQ(e.data[0], 3);
+    EXPECT_TRUE(rig.link.state().replyAck);
+}
+
+TEST(ReadBack, ErrorEntriesAndTheEnd)
+{
+    LearnRig rig;
+    rig.link.state().tableReadMode = true;
+    rig.readBack().OnReadBackLine("KRV:on");
+    EXPECT_TRUE(rig.link.state().replyAck);
+    rig.link.state().replyAck = false;
+    rig.readBack().OnReadBackLine("Twl:017 Error");
+    EXPECT_EQ(rig.table.entry(17).flag, 999);
+    EXPECT_TRUE(rig.link.state().replyAck);
+    EXPECT_TRUE(rig.sent.isEmpty());
+    EXPECT_FALSE(rig.table.modified());
+    rig.readBack().OnReadBackLine("Twl:000 Error"); // entry 0: nothing
+    rig.readBack().OnReadBackLine("Twl:250 Error");
+    EXPECT_EQ(rig.table.entry(250).flag, 999);
+    EXPECT_EQ(rig.sent, QStringList{"KRV:off"});
+    EXPECT_TRUE(rig.table.modified());
+    // The board confirms the end.
+    rig.view.row = 40;
+    rig.readBack().OnReadBackLine("KRV:off");
+    EXPECT_FALSE(rig.link.state().tableReadMode);
+    EXPECT_EQ(rig.log.lines.last(), "End of Table Load");
+    ASSERT_EQ(rig.prompts.asked.size(), 1u);
+    EXPECT_EQ(rig.prompts.asked[0].caption, "確認");
+    EXPECT_EQ(rig.prompts.asked[0].text, "読込み完了しました。  ");
+    EXPECT_EQ(rig.prompts.asked[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(rig.view.row, 1);
+    EXPECT_EQ(rig.view.column, 1);
+}
+
+TEST(ReadBack, LastEntryEndsTheReadBack)
+{
+    LearnRig rig;
+    rig.view.traceOn = true;
+    readBack(rig, 250, entryOf(kNecPairs, cat({{0}, bitsOf({0x20, 0xDF, 0x10, 0xEF}, 1, 2), {3, 4, 5}}), 34));
+    EXPECT_EQ(rig.sent, QStringList{"KRV:off"});
+    EXPECT_TRUE(rig.table.modified());
+    // Trace mode lists every line and a blank one after the entry.
+    EXPECT_EQ(rig.log.lines.first(), "Twl:250");
+    EXPECT_EQ(rig.log.lines.last(), " ");
+}
+
+TEST(ReadBack, PatternCodeShowsTheEntrysOwnCount)
+{
+    LearnRig rig;
+    rig.view.pcodeOn = true;
+    const std::vector<int> data = cat({{0}, bitsOf({0x20, 0xDF, 0x10, 0xEF}, 1, 2), {3, 4}});
+    readBack(rig, 2, entryOf(kNecPairs, data));
+    QString expected = QStringLiteral("Code( 35bits): ");
+    for (int v : data)
+        expected += QString::number(v);
+    EXPECT_EQ(rig.resultCell(2), expected);
+    EXPECT_EQ(rig.store().channels[0].patternIndex[35], 4); // the repeated last digit
+    EXPECT_TRUE(rig.table.cell(kColComments, 2).isEmpty());
+}
+
+struct StoredCase {
+    const char* name;
+    std::vector<PulsePair> pairs;
+    int count;
+    int repeat;
+    const char* format;
+};
+
+class StoredEntryTest : public ::testing::TestWithParam<StoredCase> {};
+
+// An entry whose data are a leader (when the pairs have one), alternating bits
+// and the last pair, `count` symbols in all.
+TEST_P(StoredEntryTest, DecodesToItsFormat)
+{
+    const StoredCase& c = GetParam();
+    const bool leader = c.pairs.size() == 4;
+    const int zero = leader ? 1 : 0;
+    std::vector<int> data;
+    if (leader)
+        data.push_back(0);
+    while (int(data.size()) < c.count - 1)
+        data.push_back(zero + int(data.size() % 3 == 0));
+    data.push_back(int(c.pairs.size()) - 1);
+    LearnRig rig;
+    rig.table.entry(5) = entryOf(c.pairs, data, c.repeat);
+    rig.readBack().DecodeStoredEntry(5);
+    EXPECT_EQ(rig.table.cell(kColComments, 5), QString::fromLatin1(c.format)) << rig.resultCell(5).toStdString();
+    EXPECT_TRUE(rig.resultCell(5).startsWith(QString::asprintf("Tm:%-10s d:", c.format)));
+}
+
+const std::vector<PulsePair> kSony{{2400, 3000}, {600, 1200}, {1200, 1800}, {600, 45000}};
+const std::vector<PulsePair> kKase{{3480, 5230}, {440, 870}, {440, 1740}, {440, 74000}};
+const std::vector<PulsePair> kMatu{{3400, 6600}, {900, 1680}, {900, 3340}, {900, 40000}};
+const std::vector<PulsePair> kNec{{9000, 13500}, {560, 1125}, {560, 2250}, {560, 40000}};
+const std::vector<PulsePair> kKrv{{3000, 6000}, {600, 2400}, {1800, 2400}, {600, 40000}};
+const std::vector<PulsePair> kJvc{{8400, 12400}, {560, 1040}, {560, 2120}, {560, 30000}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, StoredEntryTest,
+    ::testing::Values(
+        StoredCase{"sony12", kSony, 13, 0, "SONY12"}, StoredCase{"sony15", kSony, 16, 0, "SONY15"},
+        StoredCase{"sony20", kSony, 21, 0, "SONY20"}, StoredCase{"kaseikyo", kKase, 50, 0, "KASEIKYO"},
+        StoredCase{"matu22", kMatu, 24, 0, "MATU22"}, StoredCase{"matu24", kMatu, 26, 0, "MATU24"},
+        StoredCase{"nec32a", kNec, 34, 0, "NEC-32A"}, StoredCase{"nec32r", kNec, 36, 34, "NEC-32R"},
+        StoredCase{"nec40a", kNec, 42, 0, "NEC-40A"}, StoredCase{"nec40r", kNec, 44, 44, "NEC-40R"},
+        StoredCase{"nec42a", kNec, 44, 0, "NEC-42A"}, StoredCase{"nec42r", kNec, 46, 0, "NEC-42R"},
+        StoredCase{"nec48a", kNec, 50, 0, "NEC-48A"}, StoredCase{"nec48r", kNec, 52, 0, "NEC-48R"},
+        StoredCase{"nec64a", kNec, 66, 0, "NEC-64A"}, StoredCase{"nec64r", kNec, 68, 0, "NEC-64R"},
+        StoredCase{"nec80a", kNec, 82, 0, "NEC-80A"}, StoredCase{"tatsuno", kNec, 114, 0, "TATSUNO-ID"},
+        StoredCase{"benex", kNec, 146, 0, "BENEX144"}, StoredCase{"nec other", kNec, 40, 0, "NEC-32A"},
+        StoredCase{"nec short", kNec, 33, 0, "Unknown"}, StoredCase{"krv", kKrv, 51, 0, "krv-ID"},
+        StoredCase{"jvc-h16", kJvc, 18, 0, "JVC-H16"},
+        StoredCase{"mitu16", {{300, 1220}, {300, 2440}, {300, 30000}}, 17, 0, "MITU16"},
+        StoredCase{"jvc-m16", {{560, 1040}, {560, 2120}, {560, 30000}}, 16, 0, "JVC-M16"},
+        StoredCase{"sharp", {{200, 1060}, {450, 2000}, {450, 40000}}, 33, 0, "SHARP"},
+        StoredCase{"tsb12", {{450, 1600}, {1300, 1600}, {450, 30000}}, 27, 0, "TSB12"},
+        StoredCase{"tsb32", {{4300, 8600}, {440, 1100}, {440, 2200}, {440, 40000}}, 34, 0, "TSB32"},
+        StoredCase{"daikin", {{5100, 7200}, {450, 1050}, {450, 2100}, {450, 30000}}, 180, 0, "DAIKIN"},
+        StoredCase{"robo", {{6000, 9000}, {600, 2400}, {1800, 2400}, {600, 30000}}, 22, 0, "ROBO-K1"},
+        StoredCase{"samsung", {{4500, 9000}, {560, 1125}, {560, 2250}, {560, 40000}}, 34, 0, "SAMSUNG-D"},
+        StoredCase{"sharp12", {{300, 1060}, {300, 2000}, {300, 30000}}, 13, 0, "SHARP12"},
+        StoredCase{"daewoo", {{8000, 10900}, {560, 1000}, {560, 2000}, {560, 30000}}, 18, 0, "DAEWOO16"},
+        StoredCase{"cv6000", {{8400, 12700}, {527, 1100}, {527, 2100}, {527, 30000}}, 22, 0, "CV-6000"},
+        StoredCase{"msw", {{2000, 4000}, {520, 1000}, {520, 1500}, {520, 20000}}, 37, 0, "MSW7430"},
+        StoredCase{"svct", {{8000, 12000}, {500, 1000}, {500, 2000}, {500, 30000}}, 20, 0, "Unknown"},
+        StoredCase{"toppan", {{3000, 6000}, {600, 1200}, {600, 2400}, {600, 30000}}, 51, 0, "TOPPAN-ID"},
+        // One-symbol Width 1700: inside candidate 31's window, below NEC's.
+        StoredCase{"kitac", {{8900, 13600}, {600, 1200}, {600, 1700}, {600, 30000}}, 68, 0, "Kitac5-D64"}),
+    [](const ::testing::TestParamInfo<StoredCase>& i) {
+        std::string n;
+        for (const char* p = i.param.name; *p; ++p)
+            n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+        return n;
+    });
+
+TEST(ReadBack, SonyAndKaseikyoCodes)
+{
+    LearnRig rig;
+    std::vector<int> sony = cat({{0}, bitsOf({0x15}, 1, 2, 7), bitsOf({0x01}, 1, 2, 5)});
+    sony.back() = 3;
+    rig.table.entry(1) = entryOf(kSony, sony);
+    rig.readBack().DecodeStoredEntry(1);
+    EXPECT_EQ(rig.resultCell(1), "Tm:SONY12     d:0115");
+    rig.table.entry(2) =
+        entryOf(kKase, cat({{0}, bitsOf({0x02, 0x20, 0x80, 0x00, 0x3D, 0xBD}, 1, 2), {3}}));
+    rig.readBack().DecodeStoredEntry(2);
+    EXPECT_EQ(rig.resultCell(2), "Tm:KASEIKYO   d:0220 8000 3DBD");
+    // NEC refinement on read-back.
+    rig.table.entry(3) = entryOf(kNecPairs, cat({{0}, bitsOf({0x00, 0xFF, 0x10, 0xEF}, 1, 2), {3, 4, 5}}), 34);
+    rig.readBack().DecodeStoredEntry(3);
+    EXPECT_EQ(rig.resultCell(3), "Tm:KANON-Rep  d:00FF 10EF");
+    EXPECT_EQ(rig.table.cell(kColComments, 3), "KANON-Rep");
+}
+
+} // namespace
+} // namespace zovax::test

@@ -1,0 +1,126 @@
+// Command framing on both transports, and SendLine over both links at once.
+#include "core/link/DeviceLink.h"
+#include "core/link/Framing.h"
+#include "core/shell/Settings.h"
+#include "core/link/FakeLog.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+
+namespace {
+
+struct FrameCase {
+    const char* head;
+    const char* dlmt;
+    const char* tcp;    // expected TCP frame of "Ver"
+    const char* serial; // expected serial frame of "Ver"
+};
+
+const FrameCase kFrames[] = {
+    {"NONE", "CRLF", "Ver\r\n", "Ver\r\n"},
+    {"STX", "CRLF", "\x02Ver\r\n", "\x02Ver\r\n"},
+    {"NONE", "CR", "Ver\r", "Ver\r"},
+    {"NONE", "LF", "Ver\r\n", "Ver\n"},
+    {"NONE", "ETX", "Ver\x03", "Ver\x03"},
+    {"STX", "ETX", "\x02Ver\x03", "\x02Ver\x03"},
+    {"無し", "無し", "Ver\r\n", "Ver"},
+    {"stx", "crlf", "Ver\r\n", "Ver"}, // values are case-sensitive
+};
+
+class FramingTable : public ::testing::TestWithParam<FrameCase> {};
+
+} // namespace
+
+TEST_P(FramingTable, EachTransportUsesItsOwnSettings)
+{
+    const FrameCase& c = GetParam();
+    TCPIP t;
+    t.SendHead = QString::fromUtf8(c.head);
+    t.SendDlmt = QString::fromUtf8(c.dlmt);
+    RS232C r;
+    r.SendHead = t.SendHead;
+    r.SendDlmt = t.SendDlmt;
+    EXPECT_EQ(tcpFrame("Ver", t), QByteArray(c.tcp));
+    EXPECT_EQ(serialFrame("Ver", r), QByteArray(c.serial));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllRows, FramingTable, ::testing::ValuesIn(kFrames));
+
+namespace {
+class RecordingSerial : public SerialTransport {
+public:
+    bool hasError() override { return error; }
+    void write(const QByteArray& f) override { frames << f; }
+    bool error = false;
+    QList<QByteArray> frames;
+};
+} // namespace
+
+TEST(SendLine, BothLinksOpenGetOneWriteEachWithTheirOwnFraming)
+{
+    Settings s;
+    s.tcpip.SendHead = "STX";
+    s.tcpip.SendDlmt = "CR";
+    s.rs232c.SendHead = QStringLiteral("無し");
+    s.rs232c.SendDlmt = "LF";
+    test::FakeLog log;
+    DeviceLink link(s, log);
+    RecordingSerial serial;
+    link.setSerialTransport(&serial);
+    link.state().tcpConnected = true;
+    link.state().portOpen = true;
+    link.state().replyAck = true;
+    QSignalSpy tcp(&link, &DeviceLink::tcpFrameSent);
+    link.SendLine("Twl:001");
+    EXPECT_FALSE(link.state().replyAck);
+    ASSERT_EQ(tcp.count(), 1);
+    EXPECT_EQ(tcp.at(0).at(0).toByteArray(), QByteArray("\x02Twl:001\r"));
+    ASSERT_EQ(serial.frames.size(), 1);
+    EXPECT_EQ(serial.frames.at(0), QByteArray("Twl:001\n"));
+}
+
+TEST(SendLine, SerialErrorDropsTheCommandAndMarksTheLink)
+{
+    Settings s;
+    test::FakeLog log;
+    DeviceLink link(s, log);
+    RecordingSerial serial;
+    serial.error = true;
+    link.setSerialTransport(&serial);
+    link.state().portOpen = true;
+    link.SendLine("T");
+    EXPECT_TRUE(serial.frames.isEmpty());
+    EXPECT_TRUE(link.state().commError);
+}
+
+TEST(SendLine, NoLinkSendsNothingButClearsTheFlag)
+{
+    Settings s;
+    test::FakeLog log;
+    DeviceLink link(s, log);
+    QSignalSpy tcp(&link, &DeviceLink::tcpFrameSent);
+    link.state().replyAck = true;
+    link.SendLine("Ver");
+    link.SendTcpOnly("Ver");
+    EXPECT_EQ(tcp.count(), 0);
+    EXPECT_FALSE(link.state().replyAck);
+}
+
+TEST(SendTcpOnly, LeavesTheAcknowledgementAlone)
+{
+    Settings s;
+    test::FakeLog log;
+    DeviceLink link(s, log);
+    RecordingSerial serial;
+    link.setSerialTransport(&serial);
+    link.state().tcpConnected = true;
+    link.state().portOpen = true;
+    link.state().replyAck = true;
+    QSignalSpy tcp(&link, &DeviceLink::tcpFrameSent);
+    link.SendTcpOnly("Reset");
+    EXPECT_TRUE(link.state().replyAck);
+    EXPECT_EQ(tcp.count(), 1);
+    EXPECT_TRUE(serial.frames.isEmpty());
+}

@@ -1,0 +1,148 @@
+// The command console: the history rules, the board's configuration dialogue
+// ("C" / "Save", TCP only, exact texts) and the not-connected message.
+#include "app/FakePorts.h"
+#include "core/link/DeviceLink.h"
+#include "core/link/FakeLog.h"
+#include "core/shell/Settings.h"
+#include "core/table/Console.h"
+
+#include <gtest/gtest.h>
+
+using namespace zovax;
+
+namespace {
+
+struct FakeSerial : SerialTransport {
+    QList<QByteArray> frames;
+    bool hasError() override { return false; }
+    void write(const QByteArray& f) override { frames << f; }
+};
+
+struct ConsoleTest : ::testing::Test {
+    Settings settings;
+    test::FakeLog log;
+    DeviceLink link{settings, log};
+    test::FakePrompts prompts;
+    FakeSerial serial;
+    Console console{link, prompts};
+    QStringList tcpSent;
+    QStringList listed; // the drop-down's items
+    QStringList adopted;
+
+    void SetUp() override
+    {
+        link.setSerialTransport(&serial);
+        QObject::connect(&link, &DeviceLink::tcpFrameSent,
+                         [this](const QByteArray& f) { tcpSent << QString::fromLatin1(f).chopped(2); });
+        console.historyAdded = [this](const QString& t) { listed << t; };
+        console.targetAdopted = [this](const QString& h, int p) { adopted << h + "/" + QString::number(p); };
+    }
+};
+
+TEST_F(ConsoleTest, HistoryKeepsEachTextOnceInTheOrderFirstEntered)
+{
+    link.state().tcpConnected = true;
+    for (const char* t : {"Ver", "T", "Ver", "", "Ncnf", "T", "ver"}) {
+        if (QString(t).isEmpty())
+            console.EnterPressed(t);
+        else
+            console.Send(t);
+    }
+    const QStringList expected{"Ver", "T", "Ncnf", "ver"};
+    EXPECT_EQ(console.history(), expected);
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(tcpSent, QStringList({"Ver", "T", "Ver", "Ncnf", "T", "ver"}));
+}
+
+TEST_F(ConsoleTest, EnterAddsToTheHistoryButSendsNothing)
+{
+    link.state().tcpConnected = true;
+    EXPECT_FALSE(console.EnterPressed(""));
+    EXPECT_TRUE(console.history().isEmpty());
+    EXPECT_TRUE(console.EnterPressed("Mode?"));
+    EXPECT_TRUE(console.EnterPressed("Mode?"));
+    EXPECT_EQ(console.history(), QStringList({"Mode?"}));
+    EXPECT_TRUE(tcpSent.isEmpty());
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ConsoleTest, AnEmptyCommandLineSendsNothingOnEitherLink)
+{
+    link.state().tcpConnected = true;
+    link.state().portOpen = true;
+    console.Send("");
+    EXPECT_TRUE(tcpSent.isEmpty());
+    EXPECT_TRUE(serial.frames.isEmpty());
+    EXPECT_TRUE(console.history().isEmpty());
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ConsoleTest, NotConnectedShowsTheMessageAndSendsNothing)
+{
+    console.Send("Ver");
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].caption, "確認");
+    EXPECT_EQ(prompts.asked[0].text, "ZOVAX-Etherに接続して下さい");
+    EXPECT_EQ(prompts.asked[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(console.history().isEmpty());
+    EXPECT_TRUE(tcpSent.isEmpty());
+}
+
+// The configuration dialogue: which texts start and end it, on which link.
+struct ModeRow {
+    const char* name;
+    bool tcp;           // else the serial port alone is open
+    bool modeBefore;    // consoleConfigMode when the text is sent
+    const char* text;
+    bool modeAfter;
+    bool adopts;        // the board's address becomes the target
+};
+
+class ConfigDialogueTest : public ConsoleTest, public ::testing::WithParamInterface<ModeRow> {};
+
+TEST_P(ConfigDialogueTest, ExactTextsOnTcpOnly)
+{
+    const ModeRow& r = GetParam();
+    link.state().tcpConnected = r.tcp;
+    link.state().portOpen = !r.tcp;
+    link.state().consoleConfigMode = r.modeBefore;
+    settings.tcpip.Host = "127.000.000.001";
+    settings.tcpip.Port = 60000;
+    settings.svcnf.SvIP = "127.000.000.002";
+    settings.svcnf.SvPort = 60002;
+    console.Send(QString::fromLatin1(r.text));
+    EXPECT_EQ(link.state().consoleConfigMode, r.modeAfter);
+    if (r.adopts) {
+        EXPECT_EQ(settings.tcpip.Host, "127.000.000.002");
+        EXPECT_EQ(settings.tcpip.Port, 60002);
+        EXPECT_EQ(adopted, QStringList({"127.000.000.002/60002"}));
+    } else {
+        EXPECT_EQ(settings.tcpip.Host, "127.000.000.001");
+        EXPECT_EQ(settings.tcpip.Port, 60000);
+        EXPECT_TRUE(adopted.isEmpty());
+    }
+    // The text itself is always sent, on the open link.
+    if (r.tcp) {
+        EXPECT_EQ(tcpSent, QStringList({r.text}));
+    } else {
+        ASSERT_EQ(serial.frames.size(), 1);
+        EXPECT_TRUE(serial.frames[0].startsWith(r.text));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ConfigDialogueTest,
+    ::testing::Values(ModeRow{"cStarts", true, false, "C", true, false},
+                      ModeRow{"lowerCDoesNot", true, false, "c", false, false},
+                      ModeRow{"cWithBlankDoesNot", true, false, "C ", false, false},
+                      ModeRow{"cOnSerialIsPlain", false, false, "C", false, false},
+                      ModeRow{"saveOutsideIsPlain", true, false, "Save", false, false},
+                      ModeRow{"saveEndsAndAdopts", true, true, "Save", false, true},
+                      ModeRow{"lowerSaveIsPlain", true, true, "save", true, false},
+                      ModeRow{"upperSaveIsPlain", true, true, "SAVE", true, false},
+                      ModeRow{"cInsideIsPlain", true, true, "C", true, false},
+                      ModeRow{"quitLeavesItToTheBoard", true, true, "Quit", true, false},
+                      ModeRow{"saveOnSerialIsPlain", false, true, "Save", true, false}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+} // namespace
