@@ -23,7 +23,8 @@ else
 fi
 
 "$build/sim/zovax-board-sim" --host 127.0.0.1 --port "$port" \
-    --flash "$demo/board-flash.txt" --autoplay demo &
+    --flash "$demo/board-flash.txt" --no-stdin \
+    --autoplay NEC=20DF10EF,SONY12=1501,KASEIKYO,JVC,SHARP,SAMSUNG,MITSUBISHI,NEC48,SONY20,AIRCON,NOMATCH &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 sleep 0.3

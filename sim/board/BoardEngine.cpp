@@ -108,14 +108,17 @@ Train BoardEngine::train(const std::vector<irsig::Pair>& pairs, int carrierTenth
     long long at = 0;
     for (int i = 0; i < n; ++i) {
         irsig::Pair p = pairs[static_cast<std::size_t>(i)];
-        if (i == n - 1)
-            p.width = std::max(p.width, p.high + closingSilenceUs()); // the receiver times out here
-        at += (i == n - 1) ? p.high : p.width;                         // a line is sent once its pair ends
+        if (i == n - 1) {
+            // The receiver reports the last pair once the silence has lasted its
+            // time-out (at most 200 ms of the closing silence are waited here).
+            p.width = std::max(p.width, p.high + closingSilenceUs());
+            at += p.high + std::min(closingSilenceUs(), 200000);
+        } else {
+            at += p.width; // a line is sent once its pair has ended
+        }
         t.lines << QString::fromStdString(irsig::waveLine(i, p, opt_.fourDigitIndex));
         t.dueUs.push_back(static_cast<int>(std::min<long long>(at, 1LL << 30)));
     }
-    if (n > 0)
-        at += std::min(closingSilenceUs(), 200000);
     t.lines << QString::fromStdString(irsig::averageLine(carrierTenths));
     t.dueUs.push_back(static_cast<int>(std::min<long long>(at, 1LL << 30)));
     return t;

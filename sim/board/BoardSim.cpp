@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <utility>
 
 namespace zovax::sim {
 
@@ -115,7 +116,16 @@ void BoardSim::retire(std::unique_ptr<Link>& link)
     link->closed = true;
     link->stopTimers();
     graveyard_.push_back(std::move(link));
-    QMetaObject::invokeMethod(this, [this] { graveyard_.clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &BoardSim::buryRetired, Qt::QueuedConnection);
+}
+
+void BoardSim::buryRetired()
+{
+    if (busy_ > 0) { // a closed link is still referenced further up the stack
+        QMetaObject::invokeMethod(this, &BoardSim::buryRetired, Qt::QueuedConnection);
+        return;
+    }
+    graveyard_.clear();
 }
 
 // ---------------------------------------------------------------- listening
@@ -226,35 +236,62 @@ void BoardSim::onControlConnection()
 void BoardSim::onNewConnection()
 {
     while (QTcpSocket* s = server_->nextPendingConnection()) {
-        if ((tcp_ && !tcp_->closed) || restarting_) {
-            // One client at a time, like the board.
+        if (restarting_) {
+            s->abort();
+            s->deleteLater();
+        } else if (!tcp_ || tcp_->closed) {
+            acceptClient(s);
+        } else {
+            // One client at a time, like the board. The current client may just
+            // have hung up without its close being seen yet (a quick reconnect):
+            // decide once the events already pending have been handled.
+            waitingClients_.append(s);
+            QTimer::singleShot(10, this, &BoardSim::decideWaitingClients);
+        }
+    }
+}
+
+void BoardSim::decideWaitingClients()
+{
+    const QList<QTcpSocket*> waiting = std::exchange(waitingClients_, {});
+    for (QTcpSocket* s : waiting) {
+        if (s->state() != QAbstractSocket::ConnectedState) {
+            s->deleteLater();
+        } else if ((tcp_ && !tcp_->closed) || restarting_) {
             emit notice(QStringLiteral("refused a second client while one is connected"));
             s->abort();
             s->deleteLater();
-            continue;
+        } else {
+            acceptClient(s);
         }
-        if (tcp_)
-            retire(tcp_);
-        tcp_ = makeLink(QStringLiteral("tcp"));
-        tcp_->socket = s;
-        s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(s, &QTcpSocket::readyRead, this, [this, s] {
-            if (tcp_ && tcp_->socket == s && !tcp_->closed)
-                onBytes(*tcp_, s->readAll());
-            else
-                s->readAll();
-        });
-        connect(s, &QTcpSocket::disconnected, this, [this, s] {
-            if (tcp_ && tcp_->socket == s) {
-                retire(tcp_);
-                clientConnected_ = false;
-                emit clientDisconnected();
-            }
-            s->deleteLater();
-        });
-        clientConnected_ = true;
-        emit clientConnected();
     }
+}
+
+void BoardSim::acceptClient(QTcpSocket* s)
+{
+    if (tcp_)
+        retire(tcp_);
+    tcp_ = makeLink(QStringLiteral("tcp"));
+    tcp_->socket = s;
+    s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(s, &QTcpSocket::readyRead, this, [this, s] {
+        if (tcp_ && tcp_->socket == s && !tcp_->closed)
+            onBytes(*tcp_, s->readAll());
+        else
+            s->readAll();
+    });
+    connect(s, &QTcpSocket::disconnected, this, [this, s] {
+        if (tcp_ && tcp_->socket == s) {
+            retire(tcp_);
+            clientConnected_ = false;
+            emit clientDisconnected();
+        }
+        s->deleteLater();
+    });
+    clientConnected_ = true;
+    emit clientConnected();
+    if (s->bytesAvailable() > 0)
+        onBytes(*tcp_, s->readAll()); // sent while it waited
 }
 
 // ---------------------------------------------------------------- commands
@@ -263,6 +300,11 @@ void BoardSim::onBytes(Link& link, const QByteArray& bytes)
 {
     if (link.closed)
         return;
+    ++busy_;
+    struct Leave {
+        int& n;
+        ~Leave() { --n; }
+    } leave{busy_};
     const QList<QByteArray> commands = link.framer.feed(bytes);
     if (link.framer.overlong() != link.overlongSeen) {
         link.overlongSeen = link.framer.overlong();

@@ -99,6 +99,8 @@ private:
 
     bool listenOn(const QHostAddress& host, quint16 port);
     void onNewConnection();
+    void acceptClient(QTcpSocket* s);
+    void decideWaitingClients();
     void onControlConnection();
     void onBytes(Link& link, const QByteArray& bytes);
     void handleCommand(Link& link, const QByteArray& raw);
@@ -114,6 +116,7 @@ private:
     void finishRestart();
     void onArmed();
     void retire(std::unique_ptr<Link>& link);
+    void buryRetired();
     std::unique_ptr<Link> makeLink(const QString& name);
     QString playTrain(const std::vector<irsig::Pair>& pairs, int carrierTenths, const QString& what);
     QString playFile(const QString& path);
@@ -137,6 +140,8 @@ private:
     std::unique_ptr<Link> tcp_;
     std::unique_ptr<Link> serial_;
     std::vector<std::unique_ptr<Link>> graveyard_; // closed links, deleted from the event loop
+    QList<QTcpSocket*> waitingClients_; // arrived while another client was still connected
+    int busy_ = 0; // > 0 while a link is in use on the stack (signals emitted there may spin an event loop)
     PtyPort* pty_ = nullptr;
     QTimer* restartTimer_ = nullptr;
     QHostAddress lastAddress_;

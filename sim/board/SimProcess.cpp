@@ -11,8 +11,14 @@ SimProcess::SimProcess(const QString& executable) : exe_(executable)
 {
     if (exe_.isEmpty())
         exe_ = qEnvironmentVariable("ZOVAX_SIM_BIN");
-    if (exe_.isEmpty())
-        exe_ = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zovax-board-sim"));
+    if (exe_.isEmpty()) {
+        // Beside the running program, or in the build tree's sim/ folder beside its own.
+        const QDir here(QCoreApplication::applicationDirPath());
+        exe_ = here.filePath(QStringLiteral("zovax-board-sim"));
+        const QString inBuildTree = here.filePath(QStringLiteral("../sim/zovax-board-sim"));
+        if (!QFileInfo(exe_).isExecutable() && QFileInfo(inBuildTree).isExecutable())
+            exe_ = QFileInfo(inBuildTree).canonicalFilePath();
+    }
 }
 
 SimProcess::~SimProcess() { stop(); }

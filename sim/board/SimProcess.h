@@ -17,7 +17,8 @@ namespace zovax::sim {
 
 class SimProcess {
 public:
-    // An empty path takes $ZOVAX_SIM_BIN, else "zovax-board-sim" beside the running program.
+    // An empty path takes $ZOVAX_SIM_BIN, else "zovax-board-sim" beside the running
+    // program or in the build tree's sim/ folder.
     explicit SimProcess(const QString& executable = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;

@@ -45,6 +45,7 @@ struct WaveBindingFixture : ::testing::Test {
     std::unique_ptr<WaveStore> store = std::make_unique<WaveStore>();
     WaveBinding* binding = nullptr;
     std::vector<std::pair<int, QString>> shown; // ShowResult calls
+    std::vector<int> carriers;                  // carrierTenths seen by each call
 
     void SetUp() override
     {
@@ -57,7 +58,10 @@ struct WaveBindingFixture : ::testing::Test {
         ASSERT_NE(binding, nullptr);
         binding->setWaveStore(store.get());
         WaveBinding::Hooks h;
-        h.ShowResult = [this](int channel, const QString& text) { shown.emplace_back(channel, text); };
+        h.ShowResult = [this](int channel, const QString& text) {
+            shown.emplace_back(channel, text);
+            carriers.push_back(store->carrierTenths);
+        };
         binding->setHooks(h);
     }
 
@@ -97,6 +101,8 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
     store->channels[2].channelRow = 7;
     w->table().setCell(kColResult, 5, QStringLiteral("Tm:NEC-32R    d:20DF 10EF"));
     w->table().setCell(kColResult, 7, QStringLiteral("Tm:SAMSUNG-D  d:0707"));
+    w->table().entry(5).carrier = 380; // row 7 has no stored carrier
+    store->carrierTenths = 400;        // the most recent learn's
     EXPECT_EQ(view().zoomDivisor(), 200);
 
     w->cmbZoom->setCurrentText(QStringLiteral("1/100"));
@@ -104,6 +110,8 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
     const std::vector<std::pair<int, QString>> expected = {
         {0, QStringLiteral("Tm:NEC-32R    d:20DF 10EF")}, {2, QStringLiteral("Tm:SAMSUNG-D  d:0707")}};
     EXPECT_EQ(shown, expected);
+    EXPECT_EQ(carriers, std::vector<int>({380, 400})); // each row's own carrier where it has one
+    EXPECT_EQ(store->carrierTenths, 400);
     EXPECT_EQ(px(100, 30), kGreen);  // channel 0's leader falls at 9000 / 100 + 10
     EXPECT_EQ(px(55, 30), kWhite);   // not where it fell at 1/200
     EXPECT_EQ(px(55, 130), kGreen);  // channel 2's leader: 4500 / 100 + 10
@@ -140,6 +148,17 @@ TEST_F(WaveBindingFixture, ClearButtonEmptiesLogDisplayAndListAndRestartsOnChann
     EXPECT_EQ(store->currentChannel, 4);
     EXPECT_EQ(w->statusText(1), QString());
     EXPECT_EQ(view().cursorA(), WaveView::kHidden);
+}
+
+TEST_F(WaveBindingFixture, ClearingTheImageKeepsTheModifiedMarkOfAnUnsavedTable)
+{
+    w->setStatusText(1, QStringLiteral("gethostname : Error"));
+    view().ClearWaveArea(2);
+    EXPECT_EQ(w->statusText(1), QString());
+    w->table().SetModified(true);
+    view().ClearWaveArea(4);
+    EXPECT_EQ(w->statusText(1), QStringLiteral("変更"));
+    EXPECT_TRUE(w->table().modified());
 }
 
 TEST_F(WaveBindingFixture, ClearUsesTheLearningSubsystemsClearWaveListWhenGiven)

@@ -3,12 +3,14 @@
 #include "app/table/WaveListModel.h"
 #include "app/table/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -111,6 +113,27 @@ TEST_F(WaveListFixture, PulsesAreListedInTheirChannelsColumnsAndTheHighCellFollo
     EXPECT_EQ(cell(14, 2), "1 ");
 }
 
+TEST_F(WaveListFixture, WhileShownTheFocusFollowsAFastTrainWithoutScrollingForEveryPulse)
+{
+    w.show();
+    std::vector<Pulse> train(300, Pulse{560, 1120, 0});
+    learn(1, train);
+    // The newest pulse counts as the focus cell at once; the list catches up shortly.
+    EXPECT_EQ(w.currentRow(), 300);
+    EXPECT_EQ(w.currentColumn(), 6);
+    EXPECT_NE(w.sGridWave->currentIndex().row(), 299);
+    EXPECT_TRUE(test::waitUntil([&] { return w.sGridWave->currentIndex().row() == 299; }, 2000));
+    EXPECT_EQ(w.sGridWave->currentIndex().column(), 6);
+
+    // An explicit selection wins over a pending follow.
+    learn(1, {{600, 1200, 0}, {600, 1200, 0}});
+    w.selectCell(3, 1);
+    QTest::qWait(3 * WaveListWindow::kFollowIntervalMs);
+    EXPECT_EQ(w.currentRow(), 1);
+    EXPECT_EQ(w.sGridWave->currentIndex().column(), 3);
+    w.hide();
+}
+
 TEST_F(WaveListFixture, IndicesOutsideTheListAreIgnored)
 {
     learn(0, {{560, 1120, 0}});
@@ -194,8 +217,9 @@ TEST_P(Summary, SmallestAndLargestOfThePickedPattern)
     w.sGridWaveSelectCell(c.channel * 5 + 3, c.pickRow);
     EXPECT_EQ(boxes(c.channel), c.expected) << c.what;
     for (int b = 0; b < 4; ++b) {
-        if (b != c.channel)
-            EXPECT_EQ(boxes(b), QStringList({"", "", "", "", ""})) << c.what << " box " << b;
+        if (b == c.channel)
+            continue;
+        EXPECT_EQ(boxes(b), QStringList({"", "", "", "", ""})) << c.what << " box " << b;
     }
 }
 

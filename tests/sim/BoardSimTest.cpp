@@ -145,6 +145,24 @@ TEST(BoardSim, EveryFramingIsAccepted)
     EXPECT_EQ(s.client->raw.count("\r\n"), 7);
 }
 
+TEST(BoardSim, CommandLogFileHasTimeStampedLines)
+{
+    QTemporaryDir dir;
+    BoardOptions o;
+    o.logFile = dir.filePath("commands.log");
+    auto s = startSim(o);
+    s.client->exchange("Ver", 1);
+    s.client->exchange("\x02Mode?\x03", 1);
+    const QList<QByteArray> lines = zovax::test::readFileBytes(o.logFile).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    const QRegularExpression form("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\+\\d+ms tcp (Ver|Mode\\?)$");
+    EXPECT_TRUE(form.match(QString::fromUtf8(lines[0])).hasMatch()) << lines[0].constData();
+    EXPECT_TRUE(lines[1].endsWith("tcp Mode?"));
+    const auto log = s.sim->commandLog();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_LE(log[0].elapsedMs, log[1].elapsedMs);
+}
+
 TEST(BoardSim, OneClientAtATime)
 {
     auto s = startSim();
@@ -157,6 +175,34 @@ TEST(BoardSim, OneClientAtATime)
     SimClient third;
     ASSERT_TRUE(third.connectTo(s.sim->serverPort()));
     EXPECT_EQ(third.exchange("Mode?", 1), QStringList{"Trans Mode"});
+}
+
+TEST(BoardSim, QuickReconnectIsAcceptedOnceTheOldClientIsGone)
+{
+    auto s = startSim();
+    // Hang up and dial again at once: the board may see the new dial before the old close.
+    s.client->sock.abort();
+    SimClient next;
+    ASSERT_TRUE(next.connectTo(s.sim->serverPort()));
+    EXPECT_EQ(next.exchange("Mode?", 1), QStringList{"Trans Mode"});
+}
+
+TEST(BoardSim, RealtimePacesTheTrainLikeAReceiver)
+{
+    BoardOptions o;
+    o.realtime = true;
+    auto s = startSim(o);
+    s.client->exchange("A", 1);
+    s.client->exchange("Lend:0100", 1);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(s.sim->press("SONY12", "15 01", 2).startsWith("ok:"));
+    EXPECT_TRUE(s.sim->press("SONY12").startsWith("ignored:")); // still reporting the first
+    ASSERT_EQ(s.client->take(1).size(), 1);
+    EXPECT_LT(clock.elapsed(), 100); // the leader is reported when it ends, not after the whole press
+    EXPECT_EQ(s.client->take(39).last(), "Ave.Carrier40.0kHz");
+    // Three frames 45 ms apart (about 110 ms), then 150 ms of closing silence.
+    EXPECT_GE(clock.elapsed(), 250);
 }
 
 TEST(BoardSim, NetworkSaveRestartsOnTheSavedPort)

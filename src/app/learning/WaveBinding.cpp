@@ -9,6 +9,7 @@
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
+#include "core/table/TableCommands.h"
 
 #include <QComboBox>
 #include <QMouseEvent>
@@ -31,7 +32,11 @@ WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list)
 {
     setObjectName(QLatin1String(kObjectName));
     WaveView& v = view();
-    v.setAreaClearedHook([this] { main_.setStatusText(1, QString()); });
+    // Clearing the image empties status panel 1 (short results of other
+    // commands), but the table's modified mark stays while it is set: hiding
+    // it would make an unsaved table look saved.
+    v.setAreaClearedHook(
+        [this] { main_.setStatusText(1, TableCommands::modifiedText(main_.table().modified())); });
     v.setZoomDivisor(zoomDivisorOf(main_.cmbZoom->currentText()));
     v.ClearWaveArea(WaveView::kChannels);
 
@@ -77,8 +82,16 @@ void WaveBinding::cmbZoomChange()
             // The last pair (the closing silence) is left out.
             for (int j = 0; j < last; ++j)
                 v.DrawPulse(c, j);
-            if (hooks_.ShowResult)
-                hooks_.ShowResult(c, main_.table().cell(kColResult, ch.channelRow));
+            if (!hooks_.ShowResult)
+                continue;
+            // Each label shows the carrier stored with its own row, not that of
+            // the most recent learn (which belongs to one channel only).
+            const int row = ch.channelRow;
+            const int latest = store_->carrierTenths;
+            if (CodeTable::validRow(row) && main_.table().entry(row).carrier > 0)
+                store_->carrierTenths = main_.table().entry(row).carrier;
+            hooks_.ShowResult(c, main_.table().cell(kColResult, row));
+            store_->carrierTenths = latest;
         }
     }
     main_.pnlAnalyze->setFocus(Qt::OtherFocusReason);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkInterface>
+#include <QShowEvent>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -145,7 +146,9 @@ void TcpDialog::buildUi()
     bold.setBold(true);
     pnlMyIP->setFont(bold);
     pnlMyIP->setGeometry(60, 26, 152, 24);
-    pnlHost->raise(); // the expanded Host IP group covers the PC group
+    // The expanded Host IP group covers the PC group.
+    pnlHost->setAutoFillBackground(true);
+    pnlHost->raise();
 
     // --- buttons ---
     btnConnect = named<QToolButton>(QStringLiteral("btnConnect"), this);
@@ -230,6 +233,8 @@ void TcpDialog::ShowPcAddress()
 
 void TcpDialog::showEvent(QShowEvent* e)
 {
+    if (!e->spontaneous())
+        centreOverMain(); // the main window may have moved since the last showing
     QDialog::showEvent(e);
     // The first show after the dialog was closed initialises it; a show while
     // it is still open changes nothing.
@@ -402,11 +407,17 @@ void TcpDialog::ShowConfigGroup(bool enabled)
     setFixedSize(clientWidth, clientHeight);
     sBar->setGeometry(0, clientHeight - barHeight, clientWidth, barHeight);
 
-    // Centred horizontally over the main window.
+    centreOverMain();
+}
+
+void TcpDialog::centreOverMain()
+{
+    // Horizontally centred over the main window; a dialog not yet on screen
+    // is centred vertically too.
     if (QWidget* p = parentWidget()) {
         const QWidget* main = p->window();
-        const int left = main->x() + (main->width() - clientWidth) / 2;
-        const int top = isVisible() ? y() : main->y() + (main->height() - clientHeight) / 2;
+        const int left = main->x() + (main->width() - width()) / 2;
+        const int top = isVisible() ? y() : main->y() + (main->height() - height()) / 2;
         move(left, top);
     }
 }

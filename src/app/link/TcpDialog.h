@@ -109,6 +109,7 @@ public slots:
 private:
     void buildUi();
     void FormCreate();
+    void centreOverMain();
     QLineEdit* field(ConfigField f) const;
     void setConnectCaption(bool connected, const QString& text);
 

@@ -6,6 +6,7 @@
 #include "app/link/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/shell/MsgBox.h"
+#include "app/table/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
 #include "app/table/WaveListWindow.h"
 #include "app/wavetools/WaveEditDialog.h"
@@ -31,6 +32,7 @@ std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options)
     new WaveBinding(*main, *w.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
     bindConnection(*main);
     bindLearning(*main); // learning, analysis and read-back decoding
+    bindRegistration(*main); // registration and read-back requests (after the learning binding)
     return main;
 }
 

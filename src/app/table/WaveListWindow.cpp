@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QShowEvent>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -35,8 +36,11 @@ QLabel* valueBox(const QString& name, QWidget* parent)
 } // namespace
 
 WaveListWindow::WaveListWindow(QWidget* parent)
-    : QDialog(parent, Qt::Tool), model_(new WaveListModel(this))
+    : QDialog(parent, Qt::Tool), model_(new WaveListModel(this)), followTimer_(new QTimer(this))
 {
+    followTimer_->setSingleShot(true);
+    followTimer_->setInterval(kFollowIntervalMs);
+    connect(followTimer_, &QTimer::timeout, this, &WaveListWindow::applyFollow);
     setObjectName(QStringLiteral("frmWave"));
     setModal(false);
     FormCreate();
@@ -55,8 +59,11 @@ void WaveListWindow::FormCreate()
     sGridWave->setObjectName(QStringLiteral("sGridWave"));
     sGridWave->setModel(model_);
     QFont gridFont = font();
-    gridFont.setPixelSize(12);
+    gridFont.setPixelSize(11);
     sGridWave->setFont(gridFont);
+    // Cells are right-aligned with leading blanks: a text wider than its
+    // column loses blanks on the left instead of being cut short with "...".
+    sGridWave->setTextElideMode(Qt::ElideNone);
     sGridWave->setShowGrid(true);
     sGridWave->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sGridWave->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -138,8 +145,28 @@ void WaveListWindow::FormShow()
     }
 }
 
+void WaveListWindow::follow(int column, int row)
+{
+    if (!isVisible()) {
+        selectCell(column, row);
+        return;
+    }
+    followColumn_ = column;
+    followRow_ = row;
+    if (!followTimer_->isActive())
+        followTimer_->start();
+}
+
+void WaveListWindow::applyFollow()
+{
+    if (followColumn_ >= 0)
+        selectCell(followColumn_, followRow_);
+}
+
 void WaveListWindow::selectCell(int column, int row)
 {
+    followColumn_ = -1;
+    followTimer_->stop();
     column = std::clamp(column, 0, WaveListModel::kColumns - 1);
     row = std::clamp(row, 1, WaveListModel::kRows);
     const QModelIndex i = model_->index(row - 1, column);
@@ -148,12 +175,16 @@ void WaveListWindow::selectCell(int column, int row)
 
 int WaveListWindow::currentColumn() const
 {
+    if (followColumn_ >= 0)
+        return followColumn_;
     const QModelIndex i = sGridWave->currentIndex();
     return i.isValid() ? i.column() : 0;
 }
 
 int WaveListWindow::currentRow() const
 {
+    if (followColumn_ >= 0)
+        return followRow_;
     const QModelIndex i = sGridWave->currentIndex();
     return i.isValid() ? i.row() + 1 : 0;
 }
@@ -166,7 +197,7 @@ void WaveListWindow::ShowPulseInList(int channel, int index)
     const WaveChannel& ch = store_->channels[size_t(channel)];
     const PulsePair& p = ch.pulses[size_t(index)];
     model_->setPulse(channel, index + 1, p.high, p.width, ch.patternIndex[size_t(index)]);
-    selectCell(WaveListModel::columnOf(channel, WaveListModel::kHigh), index + 1);
+    follow(WaveListModel::columnOf(channel, WaveListModel::kHigh), index + 1);
 }
 
 void WaveListWindow::setLogicCell(int channel, int index, const QString& text)

@@ -11,6 +11,7 @@
 class QGroupBox;
 class QLabel;
 class QTableView;
+class QTimer;
 
 namespace zovax {
 
@@ -24,6 +25,10 @@ public:
     static constexpr int kSummaryHeight = 71;  // px of the bottom panel
     static constexpr int kSummaryWidth = 230;  // px of one summary group box
     static constexpr int kRowHeight = 16;      // px
+    // While the window is shown, the focus follows newly listed pulses at most
+    // this often (ms): scrolling the list for every pulse of a fast train
+    // would repaint it thousands of times.
+    static constexpr int kFollowIntervalMs = 100;
 
     explicit WaveListWindow(QWidget* parent = nullptr);
     ~WaveListWindow() override;
@@ -43,7 +48,8 @@ public:
     // The logic cell of pulse `index`: "0 " or "1 ".
     void setLogicCell(int channel, int index, const QString& text);
 
-    // The list's focus cell (column 0..19, row 1..4096).
+    // The list's focus cell (column 0..19, row 1..4096). A cell that the
+    // focus is about to follow to counts as the focus cell already.
     void selectCell(int column, int row);
     int currentColumn() const;
     int currentRow() const;
@@ -70,10 +76,15 @@ private:
     void FormCreate();
     void FormShow();
     void clearSummary(int channel);
+    void follow(int column, int row);
+    void applyFollow();
 
     WaveListModel* model_;
     const WaveStore* store_ = nullptr;
     bool positioned_ = false;
+    QTimer* followTimer_;
+    int followColumn_ = -1; // pending focus cell, -1: none
+    int followRow_ = 0;
 };
 
 } // namespace zovax

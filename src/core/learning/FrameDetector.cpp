@@ -1,6 +1,7 @@
 #include "core/learning/FrameDetector.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zovax {
 
@@ -31,6 +32,7 @@ FrameSearchOutcome searchFramesLiteral(const int32_t* p, int N)
 void FrameSearch::reset()
 {
     seq_.clear();
+    keys_.clear();
     pos_.clear();
     len_.clear();
     reps_.clear();
@@ -58,15 +60,25 @@ void FrameSearch::step(int s)
         ++reps_[i];
         repsBits_[i / 64] |= uint64_t(1) << (i % 64);
     } else {
-        len_[i] = L + 1;
         reps_[i] = 0;
         repsBits_[i / 64] &= ~(uint64_t(1) << (i % 64));
+        // The next length whose first pair equals p[pos], among the pairs known so
+        // far; when none is known yet, the first length that reaches past them.
+        const int from = pos + L + 1;
+        const int known = size();
+        int next = L + 1;
+        if (from < known) {
+            const void* hit = std::memchr(keys_.data() + from, keys_[size_t(pos)], size_t(known - from));
+            next = (hit ? int(static_cast<const uint8_t*>(hit) - keys_.data()) : known) - pos;
+        }
+        len_[i] = next;
     }
 }
 
 void FrameSearch::push(int32_t value)
 {
     seq_.push_back(value);
+    keys_.push_back(uint8_t(value & 0xFF));
     const int N = size() - 1;
     if (N == 0)
         return;

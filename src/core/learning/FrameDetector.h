@@ -14,7 +14,10 @@
 // of each start depends only on pairs that never change while a train grows,
 // and running the walk with a larger bound simply continues it. So every start
 // keeps its state and is advanced when the bound passes pos + 2L; each new
-// pair costs at most one step per start.
+// pair costs at most one step per start. After a mismatch a start moves on
+// directly to the next trial length whose first pair can match (p[pos + L] ==
+// p[pos]): the lengths in between would each fail on their first pair, with no
+// repeats, so the state at the next real comparison is the literal one.
 #include "core/learning/WaveStore.h"
 
 #include <cstdint>
@@ -50,6 +53,7 @@ private:
     void step(int start);
 
     std::vector<int32_t> seq_;
+    std::vector<uint8_t> keys_; // low byte of each value: a fast filter for the next possible match
     // Per start: walk position, trial length, repeats, next start in the same bucket.
     std::vector<int32_t> pos_, len_, reps_, next_;
     // Starts waiting to be advanced, bucketed by pos + 2L (the bound that must be

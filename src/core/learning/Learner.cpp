@@ -118,6 +118,8 @@ void Learner::RearmLearning()
 void Learner::ResetLearnState()
 {
     store_.learn = LearnState{};
+    resultPending_ = false;
+    rearmDeferred_ = false;
 }
 
 void Learner::ClearWaveList(int channel)
@@ -234,8 +236,10 @@ bool Learner::DetectFrames(bool notify)
     if (!d.complete)
         return false;
     store_.learn = d.state;
-    if (notify)
+    if (notify) {
+        resultPending_ = true;
         NotifyLearnComplete();
+    }
     return true;
 }
 
@@ -256,11 +260,14 @@ bool Learner::NotifyLearnComplete()
     }
     const bool dontShowAgain = view_.showLearnMessage(caption, text);
     view_.setLearningMsg(!dontShowAgain);
-    if (view_.cursorAuto()) {
-        RearmLearning();
-        return true;
+    if (!view_.cursorAuto())
+        return false;
+    if (resultPending_) {
+        rearmDeferred_ = true; // the result line re-arms
+        return false;
     }
-    return false;
+    RearmLearning();
+    return true;
 }
 
 void Learner::OnAverageLine(const QString& line)
@@ -272,6 +279,7 @@ void Learner::OnAverageLine(const QString& line)
     WaveChannel& ch = store_.current();
     if (ch.patternCount > kMaxPatterns) {
         prompts_.inform(QStringLiteral("警告"), QStringLiteral("学習出来ません。"), MsgIcon::Error);
+        finishAbandonedResult();
         return;
     }
     const QString carrierText = carrierTextOf(line);
@@ -279,6 +287,7 @@ void Learner::OnAverageLine(const QString& line)
     if (!tenths) {
         log_.append(QStringLiteral("Result line ignored, the carrier \"%1\" is not a number: %2")
                         .arg(carrierText, line));
+        finishAbandonedResult();
         return;
     }
     // The row current when the result line arrived receives the result, even if
@@ -286,8 +295,10 @@ void Learner::OnAverageLine(const QString& line)
     const int row = view_.currentRow();
     if (!CodeTable::validRow(row)) {
         log_.append(QStringLiteral("Result line ignored, no table row is selected: ") + line);
+        finishAbandonedResult();
         return;
     }
+    resultPending_ = false;
     store_.carrierTenths = *tenths;
 
     bool completedHere = false;
@@ -312,8 +323,19 @@ void Learner::OnAverageLine(const QString& line)
     bool rearmed = false;
     if (completedHere)
         rearmed = NotifyLearnComplete();
+    rearmDeferred_ = false;
     if (!rearmed && view_.cursorAuto() && !view_.learnMessageShowing())
         RearmLearning();
+}
+
+void Learner::finishAbandonedResult()
+{
+    // Nothing is written; a re-arm the message box left to this line still happens.
+    resultPending_ = false;
+    if (rearmDeferred_) {
+        rearmDeferred_ = false;
+        RearmLearning();
+    }
 }
 
 void Learner::fillEntry(int row)

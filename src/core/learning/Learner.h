@@ -62,11 +62,14 @@ public:
     void ResetLearnState();
 
     FrameDetector& frameDetector() { return detector_; }
+    // A learn completed on its wave lines and its result line has not come yet.
+    bool resultPending() const { return resultPending_; }
 
 private:
     void readParameters();
     void fillEntry(int row);
     void traceListing(int row);
+    void finishAbandonedResult();
 
     WaveStore& store_;
     Analyser& analyser_;
@@ -77,6 +80,13 @@ private:
     Sounds& sounds_;
     ReceiveLog& log_;
     FrameDetector detector_;
+    // Set when the wave lines complete a learn, cleared by its result line. While
+    // set, closing the message box does not re-arm learning at once: the rest of
+    // the train and the result line may still be queued behind the box, and a
+    // re-arm would let them count as a new learn on the next row. The result line
+    // re-arms instead.
+    bool resultPending_ = false;
+    bool rearmDeferred_ = false;
 };
 
 } // namespace zovax

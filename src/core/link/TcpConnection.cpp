@@ -6,6 +6,7 @@
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
 
+#include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -89,8 +90,10 @@ void TcpConnection::ConnectTcp(bool on)
         v->onDialling(dialAddress_);
     linkActive_ = true;
     link_.resetTcpAssembly();
-    s->connectToHost(dialAddress_, quint16(port));
     dialTimer_->start(std::max(0, dialTimeoutMs_));
+    // Dialled as an address, never looked up as a name: a field above 255
+    // makes no address, and the dial fails as a socket error.
+    s->connectToHost(QHostAddress(dialAddress_), quint16(port));
 }
 
 void TcpConnection::onConnectEvent()

@@ -142,10 +142,16 @@ struct LearnRig {
     std::unique_ptr<LearningCore> core;
     bool ackLend = true; // answer "Lend:" at once, as the board's echo would
 
-    LearnRig()
+    // Connects to a local server of its own, or to `port` on 127.0.0.1 (a simulator).
+    explicit LearnRig(quint16 port = 0)
     {
-        server.listen(QHostAddress::LocalHost, 0);
-        link.tcpSocket()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+        if (port == 0) {
+            server.listen(QHostAddress::LocalHost, 0);
+            port = server.serverPort();
+        } else {
+            ackLend = false;
+        }
+        link.tcpSocket()->connectToHost(QHostAddress::LocalHost, port);
         link.tcpSocket()->waitForConnected(2000);
         link.state().tcpConnected = true;
         QObject::connect(&link, &DeviceLink::tcpFrameSent, [this](const QByteArray& f) {

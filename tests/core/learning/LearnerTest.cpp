@@ -328,6 +328,7 @@ TEST(ResultLine, SeventeenPatternsCannotBeLearned)
 TEST(ResultLine, CarrierThatIsNotANumberWritesNothing)
 {
     LearnRig rig;
+    rig.view.cursorAutoOn = false;
     rig.feed(frames(6, 36, 0x20DF10EFu));
     const int rowBefore = rig.view.row;
     const QStringList sentBefore = rig.sent;
@@ -388,6 +389,39 @@ TEST(CursorAuto, ResultArrivingWhileTheBoxIsOpenAdvancesOnce)
     EXPECT_FALSE(rig.table.cell(kColCarry, 1).isEmpty());
     EXPECT_EQ(rig.view.row, 2);
     EXPECT_EQ(rig.sent.count("A"), 2); // switch-on and one re-arm
+}
+
+TEST(CursorAuto, BoxClosedBeforeTheResultLineDefersTheRearm)
+{
+    LearnRig rig;
+    rig.learner().ToggleLearning();
+    const auto pairs = frames(6, 36, 0x20DF10EFu);
+    // The user closes the box at once; the rest of the train and the result line
+    // were still queued behind it.
+    rig.feed(pairs);
+    EXPECT_EQ(rig.view.boxes.size(), 1u);
+    EXPECT_TRUE(rig.learner().resultPending());
+    EXPECT_EQ(rig.view.row, 1);                // not re-armed yet
+    EXPECT_EQ(rig.store().learn.dataCount, 36); // the rest of the train was ignored
+    rig.result(380);
+    EXPECT_FALSE(rig.table.cell(kColCarry, 1).isEmpty());
+    EXPECT_EQ(rig.store().channels[0].channelRow, 1);
+    EXPECT_TRUE(rig.table.cell(kColCarry, 2).isEmpty());
+    EXPECT_EQ(rig.view.row, 2);
+    EXPECT_EQ(rig.sent.count("A"), 2);
+    EXPECT_EQ(rig.view.boxes.size(), 1u);
+}
+
+TEST(CursorAuto, AFailedResultStillRearms)
+{
+    LearnRig rig;
+    rig.learner().ToggleLearning();
+    rig.feed(frames(6, 36, 0x20DF10EFu));
+    EXPECT_EQ(rig.view.row, 1);
+    rig.learner().OnAverageLine("Ave.CarrierkHz");
+    EXPECT_TRUE(rig.table.cell(kColCarry, 1).isEmpty());
+    EXPECT_EQ(rig.view.row, 2);
+    EXPECT_EQ(rig.sent.count("A"), 2);
 }
 
 TEST(CursorAuto, CompletionAtTheResultLineWritesTheArrivalRow)

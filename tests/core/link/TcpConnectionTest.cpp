@@ -285,3 +285,20 @@ INSTANTIATE_TEST_SUITE_P(
                       IpRow{"１２.1.1.1", "0.0.0.1"}, IpRow{"127.0.0.1", "127.0.0.1"}));
 
 } // namespace
+
+namespace {
+
+// A host text whose fields make no address is never handed to a name lookup:
+// the dial fails at once as a socket error.
+TEST_F(TcpConnectionTest, AHostThatIsNoAddressFailsAsASocketError)
+{
+    settings.tcpip.Host = "300.001.002.003";
+    conn.ConnectTcp(true);
+    ASSERT_TRUE(waitUntil([&] { return !conn.linkActive(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return !prompts.asked.empty(); }, 1000));
+    EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
+    EXPECT_EQ(view.events, QStringList({"dialling 300.1.2.3", "disconnected", "error"}));
+    EXPECT_EQ(board.connections, 0);
+}
+
+} // namespace

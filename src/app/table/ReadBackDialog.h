@@ -1,0 +1,39 @@
+#pragma once
+// frmReadBack: the progress of a table read-back, with a stop button. Shown
+// window-modal over the main window while the entries are requested, so that
+// a board that stops answering can be left without waiting for every entry.
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace zovax {
+
+class ReadBackDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ReadBackDialog(int entries, QWidget* parent = nullptr);
+
+    // Entry being requested (1..entries) and the requests left unanswered so far.
+    void showProgress(int entry, int unanswered);
+
+    QLabel* lblReadBack;
+    QProgressBar* pgReadBack;
+    QPushButton* btnReadStop;
+
+signals:
+    // The stop button, Esc or the close button.
+    void stopRequested();
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    int entries_;
+};
+
+} // namespace zovax

@@ -1,0 +1,103 @@
+#include "app/table/RegistrationBinding.h"
+
+#include "app/learning/LearningBinding.h"
+#include "app/shell/MainWindow.h"
+#include "app/table/ReadBackDialog.h"
+#include "app/table/TableController.h"
+#include "app/table/TwsDialog.h"
+#include "core/learning/LearningCore.h"
+#include "core/table/TableCommands.h"
+
+#include <QAction>
+#include <QTableView>
+#include <QToolButton>
+
+namespace zovax {
+
+RegistrationBinding::RegistrationBinding(MainWindow& main, TwsDialog& dialog)
+    : QObject(&main), main_(main), dialog_(dialog)
+{
+    setObjectName(QStringLiteral("registrationBinding"));
+    registration_ = new Registration(main.link(), main.table(), main.prompts(), this);
+    readBackDialog_ = new ReadBackDialog(Registration::kReadBackEntries, &main);
+    dialog_.writeTable = [this] { registration_->WriteTableToBoard(*this); };
+    connect(main.btnTableWrite, &QToolButton::clicked, this, &RegistrationBinding::btnTableWriteClick);
+    connect(main.btnTableLoad, &QToolButton::clicked, this, &RegistrationBinding::btnTableLoadClick);
+    connect(readBackDialog_, &ReadBackDialog::stopRequested, registration_, &Registration::stopReadBack);
+}
+
+RegistrationBinding* RegistrationBinding::of(const MainWindow& main)
+{
+    return main.findChild<RegistrationBinding*>(QStringLiteral("registrationBinding"),
+                                                Qt::FindDirectChildrenOnly);
+}
+
+void RegistrationBinding::btnTableWriteClick()
+{
+    if (!registration_->beginRegistration())
+        return;
+    dialog_.exec();
+    registration_->endRegistration();
+}
+
+void RegistrationBinding::btnTableLoadClick()
+{
+    registration_->RequestTableReadBack(*this);
+}
+
+void RegistrationBinding::selectCell(int column, int row)
+{
+    TableController::moveCursor(main_.sGrid, column, row);
+}
+
+void RegistrationBinding::showStoreCommand(const QString& text)
+{
+    dialog_.showStoreCommand(text);
+}
+
+bool RegistrationBinding::cancelRequested() const
+{
+    return dialog_.cancelRequested();
+}
+
+bool RegistrationBinding::serialMenuVisible() const
+{
+    return main_.mmFileCom->isVisible();
+}
+
+bool RegistrationBinding::newTable()
+{
+    return main_.tableController && main_.tableController->commands().mmCleateClick();
+}
+
+void RegistrationBinding::setReadBackRow(int row)
+{
+    if (LearningBinding* learning = LearningBinding::of(main_))
+        learning->core().readBack().readBackRow = row;
+}
+
+void RegistrationBinding::readBackStarted()
+{
+    readBackDialog_->showProgress(0, 0);
+    readBackDialog_->show();
+}
+
+void RegistrationBinding::readBackProgress(int entry, int unanswered)
+{
+    readBackDialog_->showProgress(entry, unanswered);
+}
+
+void RegistrationBinding::readBackEnded()
+{
+    readBackDialog_->hide();
+}
+
+RegistrationBinding* bindRegistration(MainWindow& main)
+{
+    TwsDialog* dialog = main.windows().frmTws;
+    if (!dialog)
+        return nullptr;
+    return new RegistrationBinding(main, *dialog);
+}
+
+} // namespace zovax

@@ -1,0 +1,54 @@
+#pragma once
+// Binds registration and read-back to the main window: btnTableWrite opens the
+// registration dialog frmTws, whose execute button runs the write loop;
+// btnTableLoad requests the board's table, with the progress window
+// frmReadBack whose stop button (or the read button pressed again) ends it.
+#include "core/table/Registration.h"
+
+#include <QObject>
+
+namespace zovax {
+
+class MainWindow;
+class ReadBackDialog;
+class TwsDialog;
+
+class RegistrationBinding : public QObject, public RegistrationView, public ReadBackView {
+    Q_OBJECT
+public:
+    // Owned by the main window (a child object).
+    RegistrationBinding(MainWindow& main, TwsDialog& dialog);
+    static RegistrationBinding* of(const MainWindow& main);
+
+    Registration& registration() { return *registration_; }
+    TwsDialog& dialog() { return dialog_; }
+    ReadBackDialog& readBackDialog() { return *readBackDialog_; }
+
+    // Handlers.
+    void btnTableWriteClick();
+    void btnTableLoadClick();
+
+    // RegistrationView
+    void selectCell(int column, int row) override;
+    void showStoreCommand(const QString& text) override;
+    bool cancelRequested() const override;
+
+    // ReadBackView
+    bool serialMenuVisible() const override;
+    bool newTable() override;
+    void setReadBackRow(int row) override;
+    void readBackStarted() override;
+    void readBackProgress(int entry, int unanswered) override;
+    void readBackEnded() override;
+
+private:
+    MainWindow& main_;
+    TwsDialog& dialog_;
+    Registration* registration_;
+    ReadBackDialog* readBackDialog_;
+};
+
+// Creates the binding once the windows and the learning binding exist.
+RegistrationBinding* bindRegistration(MainWindow& main);
+
+} // namespace zovax

@@ -1,0 +1,376 @@
+#include "core/table/Registration.h"
+
+#include "core/link/DeviceLink.h"
+#include "core/shell/Ports.h"
+#include "core/table/CodeTable.h"
+#include "core/table/TwRecords.h"
+
+#include <QEventLoop>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace zovax {
+
+namespace {
+
+const QString kConfirm = QStringLiteral("確認");
+const QString kWarning = QStringLiteral("警告");
+
+bool rowUsed(const CodeTable& table, int row)
+{
+    return !table.cell(kColCarry, row).trimmed().isEmpty();
+}
+
+} // namespace
+
+QString Registration::connectFirstText() { return QStringLiteral("ZOVAX-Etherに接続して下さい"); }
+QString Registration::writeCompleteText() { return QStringLiteral("登録完了しました。  "); }
+QString Registration::writeCancelledText() { return QStringLiteral("登録を中止しました。  "); }
+QString Registration::readCancelledText() { return QStringLiteral("読込みを中止しました。  "); }
+
+QString Registration::readQuestionText()
+{
+    return QStringLiteral("ZOVAX-Etherのテーブル情報を読込みます。\nよろしいですか？");
+}
+
+Registration::Registration(DeviceLink& link, CodeTable& table, Prompts& prompts, QObject* parent)
+    : QObject(parent), link_(link), table_(table), prompts_(prompts)
+{
+}
+
+Registration::~Registration()
+{
+    unwatchLink();
+}
+
+// --------------------------------------------------------------- link watch
+
+void Registration::watchLink()
+{
+    linkDropped_ = false;
+    unwatchLink();
+    QTcpSocket* s = link_.tcpSocket();
+    if (!s)
+        return;
+    // A socket that goes down ends the current wait at once instead of letting
+    // every remaining row run into its time-out.
+    linkWatch_ = connect(s, &QAbstractSocket::stateChanged, this, [this](QAbstractSocket::SocketState st) {
+        if (st != QAbstractSocket::UnconnectedState)
+            return;
+        linkDropped_ = true;
+        if (waitLoop_)
+            waitLoop_->quit();
+    });
+}
+
+void Registration::unwatchLink()
+{
+    if (linkWatch_)
+        disconnect(linkWatch_);
+    linkWatch_ = {};
+}
+
+bool Registration::linkLost() const
+{
+    const LinkState& st = link_.state();
+    return linkDropped_ || !(st.tcpConnected || st.portOpen);
+}
+
+bool Registration::waitAck(int ms)
+{
+    LinkState& st = link_.state();
+    if (st.replyAck)
+        return true;
+    if (linkDropped_)
+        return false;
+    // The link's acknowledgement wait, ended early by a dropped socket.
+    QEventLoop loop;
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The acknowledgement counts even when the handler that set it sends a
+    // command of its own straight away (which clears the flag again).
+    bool acked = false;
+    connect(&link_, &DeviceLink::replyAckSet, &loop, [&] {
+        acked = true;
+        loop.quit();
+    });
+    QPointer<QEventLoop> outer = waitLoop_;
+    waitLoop_ = &loop;
+    timer.start(ms < 0 ? 0 : ms);
+    loop.exec();
+    waitLoop_ = outer;
+    return acked || st.replyAck;
+}
+
+// ------------------------------------------------------------- registration
+
+bool Registration::beginRegistration()
+{
+    LinkState& st = link_.state();
+    if (!st.tcpConnected && !st.portOpen) {
+        prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
+        return false;
+    }
+    if (link_.handlers.SetLearnIndicator)
+        link_.handlers.SetLearnIndicator(false);
+    if (!st.tcpConnected)
+        link_.SendLine(QStringLiteral("T")); // only the serial link is up
+    link_.receiveLog().clear();
+    st.tableWriteMode = 1;
+    return true;
+}
+
+void Registration::endRegistration()
+{
+    link_.state().tableWriteMode = 0;
+}
+
+Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view)
+{
+    WriteResult res;
+    if (writing_) {
+        res.outcome = WriteOutcome::Busy;
+        return res;
+    }
+    writing_ = true;
+    watchLink();
+    LinkState& st = link_.state();
+
+    // One step of the table-mode preamble; Completed means "go on".
+    auto preamble = [&](const QString& command, int ms) {
+        link_.SendLine(command);
+        const bool ok = waitAck(ms);
+        if (linkLost())
+            return WriteOutcome::LinkLost;
+        if (!ok)
+            return WriteOutcome::NoAnswer;
+        if (view.cancelRequested())
+            return WriteOutcome::Cancelled;
+        return WriteOutcome::Completed;
+    };
+
+    QString unanswered; // the preamble command that got no answer
+    res.outcome = preamble(QStringLiteral("KRV:on"), waits.tableModeMs);
+    if (res.outcome == WriteOutcome::NoAnswer)
+        unanswered = QStringLiteral("KRV:on");
+    if (res.outcome == WriteOutcome::Completed) {
+        res.outcome = preamble(QStringLiteral("Fe:7"), waits.eraseMs);
+        if (res.outcome == WriteOutcome::NoAnswer)
+            unanswered = QStringLiteral("Fe:7");
+    }
+
+    if (res.outcome == WriteOutcome::Completed) {
+        st.tableWriteMode = 2;
+        view.selectCell(kColCarry, 1);
+        for (int r = 1; r <= kTableRows; ++r) {
+            if (!rowUsed(table_, r))
+                continue;
+            view.selectCell(kColCarry, r);
+            TableEntry& e = table_.entry(r);
+            e.flag = 0; // the board stores every entry as a normal one
+            table_.entryChanged(r);
+            for (const QString& record : registrationRecords(e))
+                link_.SendLine(record);
+            const QString store = twsRecord(r);
+            link_.SendLine(store);
+            view.showStoreCommand(store);
+            const bool ok = waitAck(waits.storeMs);
+            if (linkLost()) {
+                res.outcome = WriteOutcome::LinkLost;
+                res.stoppedAtRow = r;
+                break;
+            }
+            if (!ok) {
+                res.outcome = WriteOutcome::RowUnanswered;
+                res.stoppedAtRow = r;
+                break;
+            }
+            ++res.rowsStored;
+            if (view.cancelRequested()) {
+                res.outcome = WriteOutcome::Cancelled;
+                break;
+            }
+        }
+    }
+
+    // Table mode is left in every case once "KRV:on" went out; without a link
+    // the command simply goes nowhere.
+    auto leaveTableMode = [&] {
+        st.tableWriteMode = 0;
+        link_.SendLine(QStringLiteral("KRV:off"));
+    };
+    switch (res.outcome) {
+    case WriteOutcome::Completed:
+        prompts_.inform(kConfirm, writeCompleteText(), MsgIcon::Exclamation);
+        view.selectCell(kColCarry, 1);
+        leaveTableMode();
+        break;
+    case WriteOutcome::Cancelled:
+        prompts_.inform(kConfirm, writeCancelledText(), MsgIcon::Exclamation);
+        leaveTableMode();
+        break;
+    case WriteOutcome::NoAnswer:
+        leaveTableMode();
+        prompts_.inform(kWarning,
+                        QStringLiteral("ZOVAX-Etherから応答がありません（%1）。\n登録できませんでした。")
+                            .arg(unanswered),
+                        MsgIcon::Warning);
+        break;
+    case WriteOutcome::RowUnanswered:
+        leaveTableMode();
+        prompts_.inform(kWarning,
+                        QStringLiteral("行 %1 の登録（%2）が ZOVAX-Ether で確認できないため、"
+                                       "%1 行目で登録を中断しました。\n%3 行を登録しました。")
+                            .arg(res.stoppedAtRow)
+                            .arg(twsRecord(res.stoppedAtRow))
+                            .arg(res.rowsStored),
+                        MsgIcon::Warning);
+        break;
+    case WriteOutcome::LinkLost:
+        leaveTableMode();
+        prompts_.inform(kWarning,
+                        res.stoppedAtRow > 0
+                            ? QStringLiteral("ZOVAX-Etherとの接続が切れたため、%1 行目で登録を中断しました。\n"
+                                             "%2 行を登録しました。")
+                                  .arg(res.stoppedAtRow)
+                                  .arg(res.rowsStored)
+                            : QStringLiteral("ZOVAX-Etherとの接続が切れたため、登録できませんでした。"),
+                        MsgIcon::Warning);
+        break;
+    case WriteOutcome::Busy:
+        break;
+    }
+    unwatchLink();
+    writing_ = false;
+    return res;
+}
+
+// ---------------------------------------------------------------- read-back
+
+void Registration::stopReadBack()
+{
+    if (reading_) {
+        stopReading_ = true;
+        if (waitLoop_)
+            waitLoop_->quit();
+    }
+}
+
+Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& view)
+{
+    if (reading_) {
+        stopReadBack();
+        return ReadBackOutcome::StopAsked;
+    }
+    ++readGeneration_; // a pending end watch of an earlier read-back no longer applies
+    LinkState& st = link_.state();
+    st.tableReadMode = false;
+    if (!st.tcpConnected || (view.serialMenuVisible() && !st.portOpen)) {
+        prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
+        return ReadBackOutcome::NotConnected;
+    }
+    if (!view.newTable() || table_.modified())
+        return ReadBackOutcome::Declined;
+    if (prompts_.ask(kConfirm, readQuestionText(), MsgIcon::Exclamation, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return ReadBackOutcome::Declined;
+
+    reading_ = true;
+    stopReading_ = false;
+    readBackRow_ = 0;
+    watchLink();
+    st.tableReadMode = true;
+    if (link_.handlers.SetLearnIndicator)
+        link_.handlers.SetLearnIndicator(false);
+    view.selectCell(kColCarry, 1);
+    view.readBackStarted();
+
+    auto end = [&](ReadBackOutcome outcome) {
+        view.readBackEnded();
+        unwatchLink();
+        reading_ = false;
+        return outcome;
+    };
+    // Ends the read-back here rather than by the decoder: the mode is left,
+    // the row whose reply was cut short is emptied, and the user is told.
+    auto endEarly = [&](ReadBackOutcome outcome, bool rowComplete, const QString& caption,
+                        const QString& text, MsgIcon icon) {
+        st.tableReadMode = false;
+        if (!rowComplete && CodeTable::validRow(readBackRow_))
+            table_.setRow(readBackRow_, {}, TableEntry{});
+        link_.SendLine(QStringLiteral("KRV:off"));
+        for (int r = 1; r <= kReadBackEntries; ++r) {
+            if (rowUsed(table_, r)) {
+                table_.SetModified(true); // some entries were read
+                break;
+            }
+        }
+        end(outcome);
+        prompts_.inform(caption, text, icon);
+        return outcome;
+    };
+    const QString lostText = QStringLiteral("ZOVAX-Etherとの接続が切れたため、読込みを中断しました。");
+
+    link_.SendLine(QStringLiteral("KRV:on"));
+    const bool tableMode = waitAck(waits.tableModeMs);
+    if (linkLost())
+        return endEarly(ReadBackOutcome::LinkLost, true, kWarning, lostText, MsgIcon::Warning);
+    if (stopReading_)
+        return endEarly(ReadBackOutcome::Cancelled, true, kConfirm, readCancelledText(), MsgIcon::Exclamation);
+    if (!tableMode)
+        return endEarly(ReadBackOutcome::NoAnswer, true, kWarning,
+                        QStringLiteral("ZOVAX-Etherから応答がありません（KRV:on）。\n読込みを中止しました。"),
+                        MsgIcon::Warning);
+
+    int unanswered = 0;
+    bool answered = false;
+    for (int entry = 1; entry <= kReadBackEntries; ++entry) {
+        view.readBackProgress(entry, unanswered);
+        readBackRow_ = entry;
+        view.setReadBackRow(entry);
+        const QString request = twlRecord(entry);
+        link_.SendLine(request);
+        answered = waitAck(waits.requestMs);
+        if (linkLost())
+            return endEarly(ReadBackOutcome::LinkLost, answered, kWarning, lostText, MsgIcon::Warning);
+        if (stopReading_)
+            return endEarly(ReadBackOutcome::Cancelled, answered, kConfirm, readCancelledText(),
+                            MsgIcon::Exclamation);
+        if (!answered) {
+            ++unanswered;
+            // Whatever part of the entry arrived is not a usable entry.
+            table_.setRow(entry, {}, TableEntry{});
+            link_.receiveLog().append(request + QStringLiteral(": no answer"));
+        }
+    }
+    if (!answered) {
+        // The decoder ends the read-back on the last entry's reply, which never
+        // came: end it here.
+        return endEarly(ReadBackOutcome::Requested, true, kWarning,
+                        QStringLiteral("読込みを終了しました。\nZOVAX-Etherから応答のなかったエントリが %1 件あります。")
+                            .arg(unanswered),
+                        MsgIcon::Warning);
+    }
+    armEndWatch();
+    return end(ReadBackOutcome::Requested);
+}
+
+void Registration::armEndWatch()
+{
+    // The decoder has sent "KRV:off" and ends the mode on the board's answer.
+    // A board that never answers would leave every later reply routed to the
+    // decoder: end the mode after the wait.
+    const unsigned generation = readGeneration_;
+    QTimer::singleShot(waits.endMs, this, [this, generation] {
+        LinkState& st = link_.state();
+        if (generation != readGeneration_ || reading_ || !st.tableReadMode)
+            return;
+        st.tableReadMode = false;
+        link_.receiveLog().append(QStringLiteral("KRV:off: no answer"));
+        prompts_.inform(kWarning, QStringLiteral("ZOVAX-Etherから読込み終了（KRV:off）の応答がありません。"),
+                        MsgIcon::Warning);
+    });
+}
+
+} // namespace zovax

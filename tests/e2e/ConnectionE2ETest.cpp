@@ -1,0 +1,334 @@
+// The tool's windows against the board simulator on loopback: connecting from
+// either button, hang-up and loss of the link, failed dials, reading and
+// changing the board's network configuration, the console's configuration
+// dialogue and the fire test.
+#include "app/FakePorts.h"
+#include "app/link/ConnectionBinding.h"
+#include "app/link/TcpDialog.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "core/link/DeviceLink.h"
+#include "core/link/LoopbackBoard.h"
+#include "core/shell/Settings.h"
+#include "core/table/CodeTable.h"
+#include "sim/board/BoardSim.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+using test::waitUntil;
+
+namespace {
+
+struct ConnectionE2E : ::testing::Test {
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    std::unique_ptr<sim::BoardSim> board;
+    std::unique_ptr<MainWindow> w;
+    TcpDialog* dlg = nullptr;
+    ConnectionBinding* binding = nullptr;
+
+    void start(sim::BoardOptions o = {})
+    {
+        o.restartMs = 200;
+        board = std::make_unique<sim::BoardSim>(o);
+        ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
+        MainWindowOptions mo;
+        mo.settingsPath = dir.filePath("tool.ini");
+        mo.prompts = &prompts;
+        mo.sounds = &sounds;
+        w = createAppWindows(mo);
+        dlg = w->windows().frmTcp;
+        binding = w->findChild<ConnectionBinding*>();
+        ASSERT_TRUE(dlg && binding);
+        w->settings.tcpip.Host = "127.000.000.001";
+        w->settings.tcpip.Port = board->serverPort();
+    }
+    void TearDown() override
+    {
+        if (dlg && dlg->isVisible())
+            dlg->close();
+    }
+    LinkState& state() { return w->link().state(); }
+    QStringList commands() const { return board->commandTexts(); }
+    bool waitCommands(int n, int ms = 5000)
+    {
+        return waitUntil([&] { return commands().size() >= n; }, ms);
+    }
+    QStringList memoLines() const { return w->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts); }
+    void pause(int ms) { test::waitUntil([] { return false; }, ms); }
+    void sendFromConsole(const QString& text)
+    {
+        w->cmbSendText->setCurrentText(text);
+        w->btnSend->click();
+    }
+    bool connectFromMainButton()
+    {
+        w->btnConnect->click();
+        return waitUntil([&] { return state().tcpConnected && board->hasClient(); }) && waitCommands(2);
+    }
+};
+
+TEST_F(ConnectionE2E, MainButtonConnectsSendsVerThenTAndShowsTheReplies)
+{
+    start();
+    ASSERT_TRUE(connectFromMainButton());
+    EXPECT_EQ(commands(), QStringList({"Ver", "T"}));
+    EXPECT_EQ(w->btnConnect->text(), "接続中");
+    EXPECT_EQ(w->statusText(0), "Connect: 127.0.0.1");
+    EXPECT_EQ(w->pnlHost->text(), QString("127.000.000.001/%1").arg(board->serverPort()));
+    ASSERT_TRUE(waitUntil([&] { return !memoLines().isEmpty(); }));
+    EXPECT_TRUE(memoLines().first().startsWith("ZOVAX-Ether")) << memoLines().first().toStdString();
+
+    // Hanging up with the same button: no sound, no warning.
+    w->btnConnect->click();
+    EXPECT_EQ(w->btnConnect->text(), "接続");
+    EXPECT_EQ(w->statusText(0), "Disconnect");
+    ASSERT_TRUE(waitUntil([&] { return !board->hasClient(); }));
+    pause(50);
+    EXPECT_TRUE(sounds.played.empty());
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(ConnectionE2E, TheBoardDroppingTheLinkPlaysTheSound)
+{
+    sim::BoardOptions o;
+    o.dropAfter = 3; // closes the link after the third command
+    start(o);
+    ASSERT_TRUE(connectFromMainButton());
+    sendFromConsole("Mode?");
+    ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
+    EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Chord}));
+    EXPECT_EQ(w->statusText(0), "Disconnect");
+    EXPECT_EQ(w->btnConnect->text(), "接続");
+    pause(50);
+    EXPECT_TRUE(prompts.asked.empty()) << "an orderly close is not a socket error";
+}
+
+TEST_F(ConnectionE2E, RefusedAndUnansweredDialsEndAsSocketErrors)
+{
+    start();
+    test::UnansweredPort silent;
+    ASSERT_TRUE(silent.ok());
+    binding->connection().setDialTimeoutMs(400);
+    for (quint16 port : {test::closedLoopbackPort(), silent.port()}) {
+        prompts.asked.clear();
+        w->settings.tcpip.Port = port;
+        QElapsedTimer t;
+        t.start();
+        w->btnConnect->click();
+        ASSERT_TRUE(waitUntil([&] { return !prompts.asked.empty(); }, 4000)) << port;
+        EXPECT_LT(t.elapsed(), 3000);
+        EXPECT_EQ(prompts.asked[0].caption, "Warning");
+        EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
+        EXPECT_FALSE(state().tcpConnected);
+        EXPECT_EQ(w->btnConnect->text(), "接続");
+        EXPECT_EQ(w->statusText(0), "Disconnect");
+    }
+    EXPECT_TRUE(commands().isEmpty());
+}
+
+// The dialog open: connect sends Ver and Ncnf, the answer fills and shows the
+// group and moves the target to the board's reported address.
+struct ConfigE2E : ConnectionE2E {
+    void openAndConnect()
+    {
+        dlg->show();
+        dlg->btnConnect->click();
+        ASSERT_TRUE(waitUntil([&] { return dlg->pnlZVAXEconf->isEnabled(); }));
+    }
+};
+
+TEST_F(ConfigE2E, DialogConnectReadsTheBoardsConfiguration)
+{
+    start();
+    openAndConnect();
+    EXPECT_EQ(commands(), QStringList({"Ver", "Ncnf"}));
+    const QString port = QString::number(board->serverPort());
+    EXPECT_EQ(dlg->edtSvIP->text(), "127.000.000.001");
+    EXPECT_EQ(dlg->edtSvPort->text().toInt(), board->serverPort());
+    EXPECT_EQ(dlg->edtMacAdrs->text(), "0A-3C-51-E0-01-00");
+    EXPECT_EQ(dlg->edtLinkDown->text(), "010");
+    EXPECT_EQ(dlg->edtRecvTout->text(), "180");
+    EXPECT_EQ(w->settings.svcnf.SvIP, "127.000.000.001");
+    EXPECT_EQ(w->settings.svcnf.RecvTout, 180);
+    EXPECT_EQ(w->pnlHost->text(), "127.000.000.001/" + port);
+    EXPECT_EQ(dlg->btnSetup->text(), "Update");
+    EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() + dlg->pnlZVAXEconf->width() + 8);
+    EXPECT_EQ(dlg->sBar->panelText(0), "Connect: 127.0.0.1");
+}
+
+// Update sends the eight settings in order and "Nsav"; the board restarts on
+// its new port ("System Reset": the tool hangs up), the tool's target follows
+// it, and a new connection reads the saved values back.
+TEST_F(ConfigE2E, UpdateChangesTheBoardAndTheToolFollowsIt)
+{
+    start();
+    openAndConnect();
+    board->clearCommandLog();
+    const quint16 newPort = test::closedLoopbackPort();
+    dlg->edtSvPort->setText(QString::number(newPort));
+    dlg->edtLinkDown->setText("20");
+    dlg->edtRecvTout->setText("240");
+    dlg->edtGateway->setText("127.0.0.254");
+    dlg->btnSetup->click();
+    const QString p = QString::number(newPort);
+    ASSERT_TRUE(waitCommands(9));
+    EXPECT_EQ(commands(), QStringList({"Nmac:0A-3C-51-E0-01-00", "Nmip:127.000.000.001", "Npno:" + p,
+                                       "Nmsk:255.000.000.000", "Ngip:127.000.000.254", "Ndns:127.000.000.001",
+                                       "Nlnk:20", "Nrcv:240", "Nsav"}));
+    ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
+    EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled()) << "the group hides with the link";
+    EXPECT_EQ(w->settings.tcpip.Port, newPort) << "the board's \"P:\" answer moved the target";
+    EXPECT_EQ(dlg->edtPort->text(), p);
+    EXPECT_EQ(w->pnlHost->text(), "127.000.000.001/" + p);
+    EXPECT_EQ(w->settings.svcnf.LinkDown, 20);
+    pause(50);
+    EXPECT_TRUE(prompts.asked.empty());
+
+    // After its restart the board listens on the new port; connect again.
+    ASSERT_TRUE(waitUntil([&] { return board->serverPort() == newPort; }));
+    board->clearCommandLog();
+    dlg->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return dlg->pnlZVAXEconf->isEnabled(); }));
+    EXPECT_EQ(commands(), QStringList({"Ver", "Ncnf"}));
+    EXPECT_EQ(dlg->edtLinkDown->text(), "020");
+    EXPECT_EQ(dlg->edtRecvTout->text(), "240");
+    EXPECT_EQ(dlg->edtGateway->text(), "127.000.000.254");
+    EXPECT_EQ(w->settings.svcnf.SvPort, newPort);
+}
+
+TEST_F(ConfigE2E, UpdateSendsNsavEvenWhenNothingAnswers)
+{
+    start();
+    openAndConnect();
+    board->clearCommandLog();
+    // From here on the board stays silent.
+    sim::BoardOptions silent;
+    silent.noAck = true;
+    board.reset(); // the link drops; connect to a silent board instead
+    ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
+    board = std::make_unique<sim::BoardSim>(silent);
+    ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0));
+    w->settings.tcpip.Port = board->serverPort();
+    dlg->edtPort->setText(QString::number(board->serverPort()));
+    dlg->btnConnect->click();
+    ASSERT_TRUE(waitCommands(2));
+    binding->netConfig().ShowConfigGroup(true); // as after a report, so Update can be clicked
+    QElapsedTimer t;
+    t.start();
+    dlg->btnSetup->click();
+    EXPECT_GE(t.elapsed(), 8 * 100 - 10);
+    ASSERT_TRUE(waitCommands(11));
+    const QStringList c = commands();
+    QStringList heads;
+    for (const QString& s : c.mid(2))
+        heads << s.left(5);
+    EXPECT_EQ(heads, QStringList({"Nmac:", "Nmip:", "Npno:", "Nmsk:", "Ngip:", "Ndns:", "Nlnk:", "Nrcv:", "Nsav"}));
+    EXPECT_EQ(dlg->btnSetup->text(), "...");
+}
+
+// The console's configuration dialogue on TCP: "C" routes the board's lines
+// to the configuration handling (and lists them), "Save" adopts the board's
+// address, "Quit" ends the mode when the board's report ends.
+TEST_F(ConnectionE2E, ConsoleConfigurationDialogue)
+{
+    start();
+    ASSERT_TRUE(connectFromMainButton());
+    ASSERT_TRUE(waitUntil([&] { return !memoLines().isEmpty(); }));
+    w->btnRecvClear->click();
+
+    sendFromConsole("C");
+    EXPECT_TRUE(state().consoleConfigMode);
+    ASSERT_TRUE(waitUntil([&] { return memoLines().filter("R:").size() == 1; }));
+    EXPECT_TRUE(memoLines().contains("P:" + QString::number(board->serverPort()).rightJustified(5, '0')));
+    sendFromConsole("Quit");
+    ASSERT_TRUE(waitUntil([&] { return !state().consoleConfigMode; }));
+
+    // Change the port inside the dialogue, then save: the tool aims at it.
+    const quint16 newPort = test::closedLoopbackPort();
+    sendFromConsole("C");
+    const QString p = QString::number(newPort);
+    sendFromConsole("P:" + p);
+    ASSERT_TRUE(waitUntil([&] { return w->settings.svcnf.SvPort == newPort; }));
+    EXPECT_EQ(w->settings.tcpip.Port, board->serverPort()) << "only Save moves the target";
+    sendFromConsole("Save");
+    EXPECT_FALSE(state().consoleConfigMode);
+    EXPECT_EQ(w->settings.tcpip.Port, newPort);
+    EXPECT_EQ(w->settings.tcpip.Host, "127.000.000.001");
+    EXPECT_EQ(dlg->edtPort->text(), p);
+    EXPECT_EQ(w->pnlHost->text(), "127.000.000.001/" + p);
+    // The board restarts and drops the link.
+    ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
+    ASSERT_TRUE(waitUntil([&] { return board->serverPort() == newPort; }));
+    board->clearCommandLog();
+    ASSERT_TRUE(connectFromMainButton());
+    EXPECT_EQ(commands(), QStringList({"Ver", "T"}));
+    EXPECT_EQ(w->cmbSendText->count(), 4); // C, Quit, P:..., Save
+}
+
+// The fire test's exact lines for several rows, the Cursor Auto move, and a
+// blank Carry cell that sends nothing.
+TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
+{
+    start();
+    CodeTable& t = w->table();
+    TableEntry a; // odd data count, pairs list ending at pair 2
+    a.carrier = 380;
+    a.dataCount = 3;
+    a.repeat = 1;
+    a.high[0] = 9000, a.width[0] = 13500;
+    a.high[1] = 560, a.width[1] = 1120;
+    a.data[0] = 0, a.data[1] = 1, a.data[2] = 1;
+    t.setRow(1, {"38.0", "abc", "", ""}, a);
+    TableEntry b = a; // blank Frames: no Tf
+    b.dataCount = 2;
+    t.setRow(2, {"38.0", "", "", ""}, b);
+    t.setRow(3, {"  ", "3", "", ""}, a); // blank Carry: nothing
+    w->sGrid->setCurrentIndex(w->sGrid->model()->index(0, 1));
+    w->ckTp1->setChecked(false);
+    w->ckTp2->setChecked(false);
+    w->ckTp3->setChecked(false);
+    w->ckTp4->setChecked(false);
+    ASSERT_TRUE(connectFromMainButton());
+    board->clearCommandLog();
+
+    w->btnTest->click();
+    ASSERT_TRUE(waitCommands(10));
+    EXPECT_EQ(commands(), QStringList({"Tp:0000", "Twf:000", "Twc:380", "Twb:003", "Twr:001",
+                                       "Twp:0:09000,013500", "Twp:1:00560,001120", "Twp:2:00000,000000",
+                                       "Twd:0111", "Tf:003"}));
+    EXPECT_EQ(w->sGrid->currentIndex().row(), 1) << "Cursor Auto moved to row 2";
+
+    board->clearCommandLog();
+    w->ckTp2->setChecked(true);
+    w->btnTest->click();
+    ASSERT_TRUE(waitCommands(9));
+    pause(50);
+    EXPECT_EQ(commands(), QStringList({"Tp:0100", "Twf:000", "Twc:380", "Twb:002", "Twr:001",
+                                       "Twp:0:09000,013500", "Twp:1:00560,001120", "Twp:2:00000,000000",
+                                       "Twd:01"}));
+    EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
+
+    board->clearCommandLog();
+    w->btnTest->click();
+    pause(50);
+    EXPECT_TRUE(commands().isEmpty()) << "a blank Carry cell sends nothing";
+    EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+} // namespace

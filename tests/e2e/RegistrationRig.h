@@ -1,0 +1,145 @@
+#pragma once
+// The tool's windows connected to an in-process board simulator on loopback,
+// with the steps the registration and read-back tests share: connecting,
+// learning a press into a row, registering through frmTws and reading back.
+#include "app/FakePorts.h"
+#include "app/learning/LearningBinding.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "app/table/ReadBackDialog.h"
+#include "app/table/RegistrationBinding.h"
+#include "app/table/TableController.h"
+#include "app/table/TwsDialog.h"
+#include "core/learning/LearningCore.h"
+#include "core/link/DeviceLink.h"
+#include "core/table/CodeTable.h"
+#include "sim/QtPrinters.h"
+#include "sim/board/BoardSim.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace zovax::e2e {
+
+class RegistrationRig : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    std::unique_ptr<sim::BoardSim> board;
+    std::unique_ptr<MainWindow> w;
+    RegistrationBinding* binding = nullptr;
+    TwsDialog* tws = nullptr;
+
+    // Simulator options of the test; the default board answers everything.
+    virtual sim::BoardOptions boardOptions() const { return {}; }
+
+    void SetUp() override
+    {
+        board = std::make_unique<sim::BoardSim>(boardOptions());
+        ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
+        MainWindowOptions o;
+        o.settingsPath = dir.filePath("tool.ini");
+        o.prompts = &prompts;
+        o.sounds = &sounds;
+        w = createAppWindows(o);
+        binding = RegistrationBinding::of(*w);
+        ASSERT_NE(binding, nullptr);
+        tws = w->windows().frmTws;
+        connectTool();
+    }
+
+    void TearDown() override
+    {
+        w->ConnectTcp(false);
+        w.reset();
+        board.reset();
+    }
+
+    LinkState& state() { return w->link().state(); }
+    CodeTable& table() { return w->table(); }
+    Registration& registration() { return binding->registration(); }
+
+    void connectTool()
+    {
+        w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
+        w->settings.tcpip.Port = board->serverPort();
+        w->ConnectTcp(true);
+        ASSERT_TRUE(test::waitUntil([&] { return state().tcpConnected && board->hasClient(); }, 5000));
+        // The connect sequence ("Ver", "T") is paced by short waits; let it finish.
+        test::waitUntil([&] { return board->commandTexts().contains(QStringLiteral("T")); }, 2000);
+        QTest::qWait(150);
+        board->clearCommandLog();
+        prompts.asked.clear();
+    }
+
+    // Learns one press of the simulator into `row` (learning on, press, result).
+    bool learnInto(int row, const QString& protocol, const QString& code = {})
+    {
+        TableController::moveCursor(w->sGrid, kColCarry, row);
+        w->ckCursor->setChecked(false);
+        emit w->pnlAnalyze->clicked();
+        if (!test::waitUntil([&] { return board->analyzing(); }, 3000))
+            return false;
+        const QString answer = board->press(protocol, code);
+        if (!answer.startsWith(QStringLiteral("ok")))
+            return false;
+        const bool done = test::waitUntil([&] { return !table().cell(kColResult, row).isEmpty(); }, 5000);
+        if (board->analyzing()) {
+            emit w->pnlAnalyze->clicked(); // learning off
+            test::waitUntil([&] { return !board->analyzing(); }, 2000);
+        }
+        QTest::qWait(50);
+        return done;
+    }
+
+    // btnTableWrite, then btnExecute in the dialog; returns when the dialog closed.
+    void registerTable()
+    {
+        QTimer::singleShot(0, tws, [this] { tws->btnExecute->click(); });
+        w->btnTableWrite->click();
+    }
+
+    // btnTableLoad; returns when the read-back has ended (the board's KRV:off).
+    bool readBack(int ms = 20000)
+    {
+        w->btnTableLoad->click();
+        return test::waitUntil([&] { return !state().tableReadMode; }, ms);
+    }
+
+    QStringList sentSinceClear() const { return board->commandTexts(); }
+    QStringList messages() const { return prompts.texts(); }
+
+    // A synthesised entry with a recognisable carrier and pairs.
+    static TableEntry synthEntry(int carrier, std::vector<std::pair<int, int>> pairs, std::vector<int> data)
+    {
+        TableEntry e;
+        e.carrier = carrier;
+        e.repeat = 1;
+        for (size_t i = 0; i < pairs.size(); ++i) {
+            e.high[i] = pairs[i].first;
+            e.width[i] = pairs[i].second;
+        }
+        for (size_t k = 0; k < data.size(); ++k)
+            e.data[k] = uint8_t(data[k]);
+        e.dataCount = int(data.size());
+        return e;
+    }
+    void putEntry(int row, const TableEntry& e, const QString& carry = QStringLiteral("38.0kHz"))
+    {
+        table().setRow(row, {carry, QStringLiteral("3"), QString(), QString()}, e);
+    }
+};
+
+} // namespace zovax::e2e
