@@ -24,7 +24,7 @@ fi
 
 "$build/sim/zovax-board-sim" --host 127.0.0.1 --port "$port" \
     --flash "$demo/board-flash.txt" --no-stdin \
-    --autoplay NEC=20DF10EF,SONY12=1501,KASEIKYO,JVC,SHARP,SAMSUNG,MITSUBISHI,NEC48,SONY20,AIRCON,NOMATCH &
+    --autoplay "NEC=20DF10EF*9,SONY12=1501*20,KASEIKYO*8,JVC*16,SHARP*20,SAMSUNG*9,MITSUBISHI*18,NEC48*8,SONY20*20,AIRCON,NOMATCH*10" &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 sleep 0.3

@@ -81,7 +81,8 @@ int main(int argc, char** argv)
         {"flash", "Keep the flash (code table, network configuration) in this file across restarts.", "file"},
         {"log", "Append every command received, time-stamped, to this file.", "file"},
         {"autoplay", "After each \"Analyze Mode\" press the next item of this comma-separated playlist "
-                     "(PROTOCOL or PROTOCOL=HEXCODE, e.g. NEC=20DF10EF,SONY12=1501,AIRCON).", "list"},
+                     "(PROTOCOL[=HEXCODE][*REPEATS], e.g. NEC=20DF10EF*9,SONY12=1501,AIRCON; REPEATS = "
+                     "frames after the first, default the protocol's own).", "list"},
         {"autoplay-delay-ms", "Pause between \"Analyze Mode\" and the automatic press (default 300).", "ms"},
         {"realtime", "Pace the wave lines like a real receiver instead of sending them at once."},
         {"four-digit", "Always use the 4-digit wave line layout \"[0000]:HHHHH,WWWWWWW\"."},
@@ -113,9 +114,13 @@ int main(int argc, char** argv)
     if (p.isSet("autoplay"))
         o.autoplay = p.value("autoplay").split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& item : o.autoplay) {
-        const QString proto = item.section(QLatin1Char('='), 0, 0);
-        if (!zovax::irsig::findProtocol(proto.toStdString())) {
-            err(QStringLiteral("--autoplay: unknown protocol \"%1\"").arg(proto));
+        const zovax::sim::AutoplayItem a = zovax::sim::parseAutoplayItem(item);
+        if (!zovax::irsig::findProtocol(a.protocol.toStdString())) {
+            err(QStringLiteral("--autoplay: unknown protocol \"%1\"").arg(a.protocol));
+            return 2;
+        }
+        if (a.repeats == -2) {
+            err(QStringLiteral("--autoplay: \"%1\": the repeat count after * is not a number").arg(item));
             return 2;
         }
     }

@@ -544,6 +544,24 @@ void BoardSim::persist()
 
 // ---------------------------------------------------------------- presses
 
+AutoplayItem parseAutoplayItem(const QString& item)
+{
+    // PROTOCOL[=HEXCODE][*REPEATS]
+    AutoplayItem a;
+    QString rest = item.trimmed();
+    const int star = rest.indexOf(QLatin1Char('*'));
+    if (star >= 0) {
+        bool ok = false;
+        const int r = rest.mid(star + 1).toInt(&ok);
+        a.repeats = ok && r >= 0 ? r : -2;
+        rest = rest.left(star);
+    }
+    const int eq = rest.indexOf(QLatin1Char('='));
+    a.protocol = eq < 0 ? rest : rest.left(eq);
+    a.code = eq < 0 ? QString() : rest.mid(eq + 1);
+    return a;
+}
+
 void BoardSim::onArmed()
 {
     if (opt_.autoplay.isEmpty())
@@ -553,10 +571,8 @@ void BoardSim::onArmed()
         if (generation != armGeneration_ || !engine_.analyzing())
             return;
         const QString item = opt_.autoplay.at(autoplayNext_++ % opt_.autoplay.size());
-        const int eq = item.indexOf(QLatin1Char('='));
-        const QString proto = eq < 0 ? item : item.left(eq);
-        const QString code = eq < 0 ? QString() : item.mid(eq + 1);
-        emit notice(QStringLiteral("autoplay %1: %2").arg(item, press(proto, code)));
+        const AutoplayItem a = parseAutoplayItem(item);
+        emit notice(QStringLiteral("autoplay %1: %2").arg(item, press(a.protocol, a.code, a.repeats)));
     });
 }
 

@@ -36,6 +36,15 @@ namespace zovax::sim {
 
 class PtyPort;
 
+// One item of the autoplay playlist: PROTOCOL[=HEXCODE][*REPEATS]. repeats is
+// -1 for the protocol's default and -2 when the count is not a number.
+struct AutoplayItem {
+    QString protocol;
+    QString code;
+    int repeats = -1;
+};
+AutoplayItem parseAutoplayItem(const QString& item);
+
 class BoardSim : public QObject {
     Q_OBJECT
 public:

@@ -89,6 +89,7 @@ protected:
     {
         TableController::moveCursor(w->sGrid, kColCarry, row);
         w->ckCursor->setChecked(false);
+        w->ckLearningMsg->setChecked(false); // no end-of-learning box
         emit w->pnlAnalyze->clicked();
         if (!test::waitUntil([&] { return board->analyzing(); }, 3000))
             return false;
@@ -107,8 +108,22 @@ protected:
     // btnTableWrite, then btnExecute in the dialog; returns when the dialog closed.
     void registerTable()
     {
-        QTimer::singleShot(0, tws, [this] { tws->btnExecute->click(); });
+        whenDialogShown([this] { tws->btnExecute->click(); });
         w->btnTableWrite->click();
+    }
+
+    // Runs `action` once frmTws is on screen (events are processed before the
+    // dialog opens, so a plain zero timer could fire too early).
+    void whenDialogShown(std::function<void()> action)
+    {
+        auto poll = std::make_shared<std::function<void()>>();
+        *poll = [this, action, poll] {
+            if (tws->isVisible())
+                action();
+            else
+                QTimer::singleShot(5, tws, *poll);
+        };
+        QTimer::singleShot(0, tws, *poll);
     }
 
     // btnTableLoad; returns when the read-back has ended (the board's KRV:off).

@@ -1,6 +1,7 @@
 // The board's command interpreter: replies to each command, validation,
 // the table records, the configuration, the console dialogue and the loader.
 #include "sim/board/BoardEngine.h"
+#include "sim/board/BoardSim.h"
 
 #include <QRegularExpression>
 
@@ -362,4 +363,27 @@ TEST_F(Engine, LoaderRefusesOutOfOrderAndBadRequests)
     run("Download Ready ?");
     EXPECT_EQ(run(":020000040800F2")[0], ".");
     EXPECT_TRUE(run(":020000040800F2")[0].contains("error"));
+}
+
+TEST(AutoplayItems, ProtocolCodeAndRepeats)
+{
+    struct Case {
+        const char* item;
+        const char* protocol;
+        const char* code;
+        int repeats;
+    } const cases[] = {
+        {"NEC", "NEC", "", -1},
+        {"NEC=20DF10EF", "NEC", "20DF10EF", -1},
+        {"NEC=20DF10EF*9", "NEC", "20DF10EF", 9},
+        {"SONY12*4", "SONY12", "", 4},
+        {"SONY12*x", "SONY12", "", -2},
+        {"AIRCON*0", "AIRCON", "", 0},
+    };
+    for (const Case& c : cases) {
+        const zovax::sim::AutoplayItem a = zovax::sim::parseAutoplayItem(QString::fromLatin1(c.item));
+        EXPECT_EQ(a.protocol, QString::fromLatin1(c.protocol)) << c.item;
+        EXPECT_EQ(a.code, QString::fromLatin1(c.code)) << c.item;
+        EXPECT_EQ(a.repeats, c.repeats) << c.item;
+    }
 }

@@ -4,11 +4,13 @@
 #include "app/learning/LearningBinding.h"
 #include "app/learning/WaveBinding.h"
 #include "app/link/ConnectionBinding.h"
+#include "app/link/SerialBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/shell/MsgBox.h"
 #include "app/table/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
 #include "app/table/WaveListWindow.h"
+#include "app/wavetools/WaveEditBinding.h"
 #include "app/wavetools/WaveEditDialog.h"
 
 #include <QApplication>
@@ -31,8 +33,10 @@ std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options)
     main->attachWindows(w);
     new WaveBinding(*main, *w.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
     bindConnection(*main);
+    bindSerial(*main); // the hidden serial settings menu item, the serial port
     bindLearning(*main); // learning, analysis and read-back decoding
     bindRegistration(*main); // registration and read-back requests (after the learning binding)
+    bindWaveEdit(*main); // wave information editor: Wave Info, IR Out, OK
     return main;
 }
 

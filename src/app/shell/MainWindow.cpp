@@ -364,6 +364,7 @@ void MainWindow::FormCreate()
     tableController->connectFileMenu(mmCleate, mmFileOpen, mmFileSave);
     tableController->setDataFolder(datFolder());
     reopenLastTable = [this](const QString&) { return tableController->reopenLastTable(); };
+    sGrid->installEventFilter(this);
     // 12. Zoom 1/200.
     {
         const QSignalBlocker block(cmbZoom);
@@ -451,18 +452,21 @@ void MainWindow::resizeEvent(QResizeEvent* e)
 
 void MainWindow::FormResize()
 {
-    // The minimum window size (500 × 400) is enforced by setMinimumSize.
-    QHeaderView* h = sGrid->horizontalHeader();
-    if (sGrid->model() && sGrid->model()->columnCount() >= 5) {
-        const int w = sGrid->width() - h->sectionSize(0) - h->sectionSize(1) - h->sectionSize(2) - 27;
-        if (w > 0) {
-            h->resizeSection(3, w / 3);
-            h->resizeSection(4, w - w / 3);
-        }
-    }
+    // The minimum window size (500 × 400) is enforced by setMinimumSize. The
+    // grid's free columns follow the grid's own size (see eventFilter): the
+    // grid is resized by the layout after this window's resize event.
+    if (tableController)
+        tableController->resizeFreeColumns();
     scrollExtent_ = scrBar->width() - imgWave->width() - 20;
     if (scrBarChange)
         scrBarChange();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == sGrid && e->type() == QEvent::Resize && tableController)
+        tableController->resizeFreeColumns();
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void MainWindow::closeEvent(QCloseEvent* e)

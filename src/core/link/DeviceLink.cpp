@@ -136,6 +136,18 @@ void DeviceLink::drainLines()
     while (!pending_.empty()) {
         auto [line, serial] = std::move(pending_.front());
         pending_.pop_front();
+        // A handler may open a modal box or wait; the lines behind this one must
+        // then be handled inside that nested loop, as they would be had they
+        // arrived a moment later. A queued drain does that; when the handler
+        // returns normally this loop takes the lines first and the drain finds
+        // nothing left.
+        if (!pending_.empty() && !drainPosted_) {
+            drainPosted_ = true;
+            QMetaObject::invokeMethod(this, [this] {
+                drainPosted_ = false;
+                drainLines();
+            }, Qt::QueuedConnection);
+        }
         if (serial)
             DispatchSerialLine(line);
         else

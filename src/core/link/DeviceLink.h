@@ -83,6 +83,8 @@ public:
     void onSerialBytes(const QByteArray& bytes);
     void flushSerialLine(); // serial idle time-out
     void setSerialMode(SerialLineAssembler::Mode m) { serialAsm_.setMode(m); }
+    void resetSerialAssembly() { serialAsm_.reset(); }
+    bool serialLinePending() const { return serialAsm_.hasPending(); }
     void resetTcpAssembly() { tcpAsm_.reset(); }
 
     void DispatchLine(const QString& line);
@@ -112,6 +114,7 @@ private:
     // the nested event loop, in order.
     std::deque<std::pair<QString, bool>> pending_;
     bool readScheduled_ = false;
+    bool drainPosted_ = false;
 };
 
 } // namespace zovax

@@ -38,6 +38,7 @@ public:
     // Idle time-out: a non-empty raw line is complete.
     QStringList flush();
     bool hasPending() const { return !raw_.isEmpty(); }
+    void reset() { raw_.clear(); } // drops a partial raw line
 
     // Control bytes become " %02Xh"-style codes; see the .cpp for the exact rule.
     static QString render(const QByteArray& raw);

@@ -5,6 +5,7 @@
 #include "core/link/FakeLog.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -277,4 +278,34 @@ TEST(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
     });
     EXPECT_TRUE(link.WaitAck(5000));
     EXPECT_FALSE(inner);
+}
+
+TEST(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
+{
+    // A handler that opens a modal box (a nested event loop) on the first line
+    // still sees the result line that arrived in the same read.
+    Settings settings;
+    test::FakeLog log;
+    DeviceLink link(settings, log);
+    QStringList seen;
+    QStringList seenInsideBox;
+    bool inBox = false;
+    link.handlers.OnWaveLine = [&](const QString& l) {
+        seen << l;
+        if (seen.size() == 1) {
+            inBox = true;
+            QEventLoop box;
+            QTimer::singleShot(50, &box, &QEventLoop::quit);
+            box.exec();
+            inBox = false;
+        }
+    };
+    link.handlers.OnAverageLine = [&](const QString& l) {
+        seen << l;
+        if (inBox)
+            seenInsideBox << l;
+    };
+    link.onTcpBytes("[000]:09000,013500\r\n[001]:00560,001125\r\nAve.Carrier38.0kHz\r\n");
+    EXPECT_EQ(seen, (QStringList{"[000]:09000,013500", "[001]:00560,001125", "Ave.Carrier38.0kHz"}));
+    EXPECT_EQ(seenInsideBox, QStringList{"Ave.Carrier38.0kHz"});
 }

@@ -1,0 +1,73 @@
+#pragma once
+// frmCom "通信ﾊﾟﾗﾒｰﾀ設定": the serial port's line settings, the send header and
+// delimiter and the receive delimiter and idle time-out. Created on demand for
+// one showing; its outcome is read from the three button markers.
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zovax {
+
+class Prompts;
+struct RS232C;
+
+class ComDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `rs232c` is taken over by "接続"; problems are reported through `prompts`.
+    ComDialog(RS232C& rs232c, Prompts& prompts, QWidget* parent = nullptr);
+
+    // Button markers: once the dialog has closed, exactly the pressed button's
+    // marker is 1 (all 0 when it was closed by its frame or Escape).
+    int btnOnMarker = 0;
+    int btnOffMarker = 0;
+    int btnCancelMarker = 0;
+    bool cancelled() const { return !btnOnMarker && !btnOffMarker; }
+
+    // Handlers.
+    void btnOnClick();
+    void btnOffClick();
+    void btnCancelClick();
+
+    // --- controls, named as in the dialog's design ---
+    QGroupBox* gbComPara;
+    QLabel* lblPort;
+    QComboBox* cmbPort;
+    QLabel* lblBps;
+    QComboBox* cmbBps;
+    QLabel* lblDataBit;
+    QComboBox* cmbDataBit;
+    QLabel* lblParity;
+    QComboBox* cmbParity;
+    QLabel* lblStopBit;
+    QComboBox* cmbStopBit;
+    QGroupBox* gbSend;
+    QLabel* lblSendHead;
+    QComboBox* cmbSendHead;
+    QLabel* lblSendDlmt;
+    QComboBox* cmbSendDlmt;
+    QGroupBox* gbRecv;
+    QLabel* lblRecvDlmt;
+    QComboBox* cmbRecvDlmt;
+    QLabel* lblRecvTout;
+    QLineEdit* edtRecvTout;
+    QPushButton* btnOn;
+    QPushButton* btnOff;
+    QPushButton* btnCancel;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void buildUi();
+    void FormShow();
+
+    RS232C& rs232c_;
+    Prompts& prompts_;
+};
+
+} // namespace zovax

@@ -1,0 +1,336 @@
+#include "core/firmware/FirmwareUpdate.h"
+
+#include "core/link/DeviceLink.h"
+#include "core/shell/Cp932.h"
+#include "core/shell/Ports.h"
+#include "core/shell/Settings.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace zovax {
+
+namespace {
+
+// Stands in while no window is attached.
+class NoView : public DownloadView {
+public:
+    void appendLog(const QString&) override {}
+    void clearLog() override {}
+    void showStatus(int, const QString&) override {}
+    bool downloadButtonDown() const override { return false; }
+    void setDownloadButtonDown(bool) override {}
+    void setFileButtonEnabled(bool) override {}
+    void showPreparing(bool) override {}
+    void showProgress(int) override {}
+    void setProgress(int) override {}
+    void hideProgress() override {}
+    bool logRowShown() const override { return false; }
+    void closeWindow() override {}
+};
+
+bool contains(const QString& line, const char* text)
+{
+    return line.contains(QLatin1String(text));
+}
+
+} // namespace
+
+QString FirmwareUpdate::resultText(Result r)
+{
+    switch (r) {
+    case Result::Completed:
+        return QStringLiteral("Completed");
+    case Result::Failure:
+        return QStringLiteral("Failure");
+    case Result::Cancel:
+        break;
+    }
+    return QStringLiteral("Cancel");
+}
+
+FirmwareUpdate::FirmwareUpdate(DeviceLink& link, Prompts& prompts, Sounds& sounds, QObject* parent)
+    : QObject(parent), link_(link), prompts_(prompts), sounds_(sounds), tmAutoStart_(new QTimer(this))
+{
+    setObjectName(QStringLiteral("firmwareUpdate"));
+    tmAutoStart_->setObjectName(QStringLiteral("tmAutoStart"));
+    tmAutoStart_->setSingleShot(true);
+    tmAutoStart_->setInterval(kAutoStartMs);
+    connect(tmAutoStart_, &QTimer::timeout, this, &FirmwareUpdate::onAutoStart);
+    lastData_.start();
+}
+
+FirmwareUpdate::~FirmwareUpdate() = default;
+
+static DownloadView& viewOr(DownloadView* v)
+{
+    static NoView none;
+    return v ? *v : none;
+}
+
+bool FirmwareUpdate::autoStartPending() const
+{
+    return tmAutoStart_->isActive();
+}
+
+void FirmwareUpdate::windowShown()
+{
+    stopAutoStart();
+    receiver_.reset();
+    stage_ = 0;
+    expectedErase_.clear();
+    errorMark_ = false;
+}
+
+void FirmwareUpdate::windowClosed()
+{
+    // A step still armed must not start a transfer (or dial) once the window is gone.
+    stopAutoStart();
+    viewOr(view_).setDownloadButtonDown(false);
+    // Closing the window during a transfer stops it like a cancel click; the
+    // transfer then ends as usual (result, "Reset", link closed).
+    stage_ = transferRunning_ ? 3 : 0;
+}
+
+void FirmwareUpdate::setHexFile(const QString& path)
+{
+    link_.settings().hexFileName = path;
+    computeLastSector();
+}
+
+int FirmwareUpdate::computeLastSector()
+{
+    const HexFileScan scan = scanHexFile(link_.settings().hexFileName);
+    lastSector_ = scan.ok ? scan.extent.lastSector : 0;
+    lastScanMessage_ = scan.message;
+    viewOr(view_).showStatus(2, scan.message);
+    return lastSector_;
+}
+
+void FirmwareUpdate::btnDownloadClick()
+{
+    DownloadView& v = viewOr(view_);
+    computeLastSector();
+    if (stage_ != 0) {
+        stage_ = 3;
+        // A running transfer stops after its current line and ends the update
+        // itself. Before the transfer nothing else would end it: stop the step
+        // still armed and end the update as cancelled now.
+        if (!transferRunning_ && !finishing_)
+            finish(Result::Cancel);
+        return;
+    }
+    if (!v.downloadButtonDown())
+        return; // released while idle: nothing to stop
+    if (lastSector_ == 0) {
+        // Without a readable file there is nothing to send: the board is left
+        // alone (status panel 2 already names the file).
+        v.setDownloadButtonDown(false);
+        prompts_.inform(QStringLiteral("Warning"), lastScanMessage_, MsgIcon::Warning);
+        return;
+    }
+    v.clearLog();
+    expectedErase_.clear();
+    if (link_.state().tcpConnected)
+        SendDownloadRequest();
+    else if (ConnectTcp)
+        ConnectTcp(true); // the connect event sends the request
+}
+
+void FirmwareUpdate::SendDownloadRequest()
+{
+    const TCPIP& t = link_.settings().tcpip;
+    const QString text = QStringLiteral("EtherDownload:%1/%2").arg(t.Host).arg(t.Port);
+    DownloadView& v = viewOr(view_);
+    v.appendLog(text);
+    link_.SendTcpOnly(text);
+    v.showPreparing(true);
+    stage_ = 1;
+}
+
+void FirmwareUpdate::ArmAutoStart(int step)
+{
+    sounds_.play(Sound::Chime);
+    autoStep_ = step;
+    tmAutoStart_->start(kAutoStartMs);
+}
+
+void FirmwareUpdate::stopAutoStart()
+{
+    tmAutoStart_->stop();
+    autoStep_ = 0;
+}
+
+void FirmwareUpdate::onAutoStart()
+{
+    tmAutoStart_->stop();
+    const int step = autoStep_;
+    if (step == 1) {
+        if (ConnectTcp)
+            ConnectTcp(true);
+    } else {
+        runTransfer();
+    }
+}
+
+void FirmwareUpdate::HandleDownloadData(const QByteArray& bytes)
+{
+    lastData_.restart();
+    for (const QString& line : receiver_.feed(bytes))
+        handleLine(line);
+}
+
+void FirmwareUpdate::handleLine(const QString& line)
+{
+    if (line == QLatin1String(".")) {
+        link_.SetReplyAck(); // one record programmed; not listed
+        return;
+    }
+    DownloadView& v = viewOr(view_);
+    v.appendLog(line);
+    if (!v.downloadButtonDown())
+        return;
+    if (contains(line, "IP Config Saved")) {
+        link_.SendTcpOnly(QStringLiteral("Reset"));
+    } else if (contains(line, "Reset")) {
+        if (ConnectTcp)
+            ConnectTcp(false); // the disconnect arms the reconnect
+    } else if (contains(line, "Loader")) {
+        stage_ = 1;
+        link_.SendTcpOnly(QStringLiteral("%1:Last Sector to Erase").arg(lastSector_));
+        expectedErase_ = QStringLiteral("FLASH Sector:%1 ... Erased").arg(lastSector_);
+        v.showStatus(2, line);
+    } else if (!expectedErase_.isEmpty() && line.contains(expectedErase_)) {
+        link_.SendTcpOnly(QStringLiteral("Download Ready ?"));
+    } else if (contains(line, "Please send [.hex] file")) {
+        ArmAutoStart(2);
+    } else if (contains(line, "error")) {
+        errorMark_ = true;
+    }
+}
+
+void FirmwareUpdate::runTransfer()
+{
+    // Events run after every line, and the timer or a click could come back
+    // here; one transfer at a time.
+    if (transferRunning_ || finishing_)
+        return;
+    transferRunning_ = true;
+    const Result r = transfer();
+    finish(r);
+}
+
+FirmwareUpdate::Result FirmwareUpdate::transfer()
+{
+    DownloadView& v = viewOr(view_);
+    stage_ = 2;
+    v.setFileButtonEnabled(false);
+    v.showStatus(1, QString());
+    v.showStatus(2, QStringLiteral("Now Downloading ..."));
+    QCoreApplication::processEvents();
+    errorMark_ = false;
+
+    QByteArray data;
+    QString message;
+    if (!readHexFile(link_.settings().hexFileName, data, message)) {
+        v.showStatus(2, message);
+        return Result::Failure; // nothing was sent: not a completed update
+    }
+    v.showPreparing(false);
+    v.showProgress(int(data.size()));
+
+    LinkState& st = link_.state();
+    const qsizetype n = data.size();
+    QString upper; // "0x" and the upper address of the last type 04 record
+    bool stopped = false;
+    bool linkLost = false;
+    qsizetype pos = 0;
+    while (pos < n) {
+        // Lines end with CR, CR LF or LF alone; empty lines are not sent.
+        if (data[pos] == '\r' || data[pos] == '\n') {
+            ++pos;
+            continue;
+        }
+        qsizetype end = pos;
+        while (end < n && data[end] != '\r' && data[end] != '\n')
+            ++end;
+        const QString line = fromCp932(data.mid(pos, end - pos));
+        pos = end;
+        if (!st.tcpConnected) {
+            linkLost = true; // nothing more reaches the board
+            break;
+        }
+        link_.SendLine(line); // clears replyAck
+        v.appendLog(line);
+        v.setProgress(int(end));
+        QCoreApplication::processEvents();
+        if (errorMark_ || stage_ == 3) {
+            stopped = true;
+            break;
+        }
+        if (line.contains(QLatin1String(":00")))
+            break; // the end-of-file record has been sent; nothing after it
+        const qsizetype at = line.indexOf(QLatin1String(":02000004"));
+        if (at >= 0)
+            upper = QStringLiteral("0x") + line.mid(at + 9, 4);
+        else if (line.size() > 8 && line[8] == QLatin1Char('0'))
+            v.showStatus(1, upper + QLatin1Char(':') + line.mid(3, 4));
+    }
+    data.clear();
+    if (!stopped && !linkLost)
+        settle();
+    v.hideProgress();
+    if (errorMark_ || linkLost || !st.tcpConnected)
+        return Result::Failure;
+    return stage_ == 2 ? Result::Completed : Result::Cancel;
+}
+
+void FirmwareUpdate::settle()
+{
+    // The lines were written without waiting; wait until the board has
+    // answered what it received, so that a late "error" is not reported as
+    // a completed update.
+    QEventLoop loop;
+    QTimer check;
+    QElapsedTimer total;
+    total.start();
+    lastData_.restart();
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (errorMark_ || stage_ != 2 || !link_.state().tcpConnected
+            || lastData_.elapsed() >= kSettleQuietMs || total.elapsed() >= kSettleMaxMs)
+            loop.quit();
+    });
+    check.start(20);
+    loop.exec();
+}
+
+void FirmwareUpdate::finish(Result r)
+{
+    finishing_ = true;
+    DownloadView& v = viewOr(view_);
+    const QString text = resultText(r);
+    v.showStatus(2, text);
+    prompts_.inform(QStringLiteral("Information"), text, MsgIcon::Warning);
+
+    v.setFileButtonEnabled(true);
+    stage_ = 0;
+    v.setDownloadButtonDown(false);
+    v.hideProgress();
+    v.showPreparing(false);
+    stopAutoStart();
+    transferRunning_ = false;
+
+    // Restart the board in every outcome and leave the link closed.
+    link_.SendLine(QStringLiteral("Reset"));
+    link_.state().tcpConnected = false;
+    link_.WaitAck(kResetWaitMs);
+    if (ConnectTcp)
+        ConnectTcp(false);
+    finishing_ = false;
+    emit finished(r);
+    if (!v.logRowShown())
+        v.closeWindow();
+}
+
+} // namespace zovax
