@@ -1,6 +1,7 @@
 // Learned signals registered in the simulator and read back.
 #include "RegistrationRig.h"
 
+#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace zovax;
@@ -32,7 +33,11 @@ TEST_F(Roundtrip, Explore)
     printf("messages: %s\n", qPrintable(messages().join(" / ")));
     prompts.asked.clear();
     table().SetModified(false);
+    board->clearCommandLog();
     EXPECT_TRUE(readBack());
+    printf("sent: %s\n", qPrintable(board->commandTexts().mid(0, 8).join(" ")));
+    printf("log: %s\n", qPrintable(w->memoRecv->toPlainText().left(600)));
+    printf("used in flash: %d\n", board->flash().usedEntries());
     printf("messages: %s\n", qPrintable(messages().join(" / ")));
     for (int r = 1; r < row; ++r) {
         printf("%2d %-10s eq=%d %s | %s | %s | frames %s/%s\n", r, qPrintable(protos[r - 1]),

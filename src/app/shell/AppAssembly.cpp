@@ -1,6 +1,7 @@
 #include "app/shell/AppAssembly.h"
 
 #include "app/firmware/DownloadDialog.h"
+#include "app/firmware/FirmwareBinding.h"
 #include "app/learning/LearningBinding.h"
 #include "app/learning/WaveBinding.h"
 #include "app/link/ConnectionBinding.h"
@@ -33,6 +34,7 @@ std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options)
     main->attachWindows(w);
     new WaveBinding(*main, *w.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
     bindConnection(*main);
+    bindFirmware(*main); // firmware update window (after the connection binding)
     bindSerial(*main); // the hidden serial settings menu item, the serial port
     bindLearning(*main); // learning, analysis and read-back decoding
     bindRegistration(*main); // registration and read-back requests (after the learning binding)

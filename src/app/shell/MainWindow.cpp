@@ -136,7 +136,8 @@ void MainWindow::buildUi()
     // --- top bar ---
     pnlTop = named<BarFrame>(QStringLiteral("pnlTop"), central);
     pnlTop->setFrameShape(QFrame::StyledPanel);
-    auto* top = new QHBoxLayout(pnlTop);
+    auto* topContent = new QWidget(pnlTop);
+    auto* top = new QHBoxLayout(topContent);
     top->setContentsMargins(6, 4, 6, 4);
     top->setSpacing(8);
     btnTest = named<QPushButton>(QStringLiteral("btnTest"), QStringLiteral("発射テスト"), pnlTop);
@@ -165,6 +166,7 @@ void MainWindow::buildUi()
     top->addStretch(1);
     btnTableLoad = flatButton(QStringLiteral("btnTableLoad"), QStringLiteral("ZOVAX-Ether 読込み"), pnlTop);
     top->addWidget(btnTableLoad);
+    clipToBar(pnlTop, topContent);
     outer->addWidget(pnlTop);
 
     // --- code table, wave panel, splitter, receive panel ---
@@ -187,7 +189,8 @@ void MainWindow::buildUi()
 
     pnlCont = named<BarFrame>(QStringLiteral("pnlCont"), pnlWave);
     pnlCont->setFrameShape(QFrame::StyledPanel);
-    auto* cont = new QHBoxLayout(pnlCont);
+    auto* contContent = new QWidget(pnlCont);
+    auto* cont = new QHBoxLayout(contContent);
     cont->setContentsMargins(4, 2, 4, 2);
     cont->setSpacing(8);
     pnlAnalyze = named<ClickPanel>(QStringLiteral("pnlAnalyze"), QStringLiteral("学習 On"), pnlCont);
@@ -241,6 +244,7 @@ void MainWindow::buildUi()
     cont->addWidget(pnlWaveData);
     btnWaveClear = named<QPushButton>(QStringLiteral("btnWaveClear"), QStringLiteral("Clear"), pnlCont);
     cont->addWidget(btnWaveClear);
+    clipToBar(pnlCont, contContent);
     waveLayout->addWidget(pnlCont);
 
     waveClip = named<QWidget>(QStringLiteral("waveClip"), pnlWave);
@@ -259,7 +263,8 @@ void MainWindow::buildUi()
     recv->setSpacing(0);
     pnlSend = named<QFrame>(QStringLiteral("pnlSend"), pnlRecv);
     pnlSend->setFrameShape(QFrame::StyledPanel);
-    auto* send = new QHBoxLayout(pnlSend);
+    auto* sendContent = new QWidget(pnlSend);
+    auto* send = new QHBoxLayout(sendContent);
     send->setContentsMargins(4, 2, 4, 2);
     send->setSpacing(8);
     btnSend = named<QPushButton>(QStringLiteral("btnSend"), QStringLiteral("ZOVAX-Ether に送信"), pnlSend);
@@ -274,6 +279,7 @@ void MainWindow::buildUi()
     send->addWidget(ckFullCode);
     btnRecvClear = flatButton(QStringLiteral("btnRecvClear"), QStringLiteral("Clear"), pnlSend);
     send->addWidget(btnRecvClear);
+    clipToBar(pnlSend, sendContent);
     recv->addWidget(pnlSend);
     memoRecv = named<QPlainTextEdit>(QStringLiteral("memoRecv"), pnlRecv);
     memoRecv->setReadOnly(true);
@@ -391,7 +397,7 @@ void MainWindow::FormCreate()
 void MainWindow::layoutWavePanel()
 {
     const int bands = WaveView::kChannels * WaveView::kBandHeight;
-    pnlWave->setFixedHeight(pnlCont->sizeHint().height() + bands + scrBar->sizeHint().height() + 2);
+    pnlWave->setFixedHeight(pnlCont->minimumHeight() + bands + scrBar->sizeHint().height() + 2);
 }
 
 QString MainWindow::datFolder() const

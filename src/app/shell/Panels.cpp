@@ -39,6 +39,54 @@ void BarFrame::mouseDoubleClickEvent(QMouseEvent* e)
     emit doubleClicked();
 }
 
+namespace {
+
+class ClipFilter : public QObject {
+public:
+    ClipFilter(QFrame* bar, QWidget* content) : QObject(bar), bar_(bar), content_(content) {}
+
+    void place()
+    {
+        const QRect inner = bar_->contentsRect();
+        const int minW = content_->minimumSizeHint().width();
+        content_->setGeometry(inner.x(), inner.y(), std::max(inner.width(), minW), inner.height());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == bar_ && (e->type() == QEvent::Resize || e->type() == QEvent::Show))
+            place();
+        else if (watched == content_ && e->type() == QEvent::LayoutRequest)
+            fitHeight();
+        return false;
+    }
+
+public:
+    void fitHeight()
+    {
+        const int f = bar_->frameWidth();
+        bar_->setFixedHeight(content_->sizeHint().height() + 2 * f);
+        place();
+    }
+
+private:
+    QFrame* bar_;
+    QWidget* content_;
+};
+
+} // namespace
+
+void clipToBar(QFrame* bar, QWidget* content)
+{
+    auto* f = new ClipFilter(bar, content);
+    bar->installEventFilter(f);
+    content->installEventFilter(f);
+    bar->setMinimumWidth(0);
+    bar->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    f->fitHeight();
+}
+
 PanelStatusBar::PanelStatusBar(const std::vector<int>& widths, QWidget* parent)
     : QStatusBar(parent)
 {

@@ -42,6 +42,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
+// Lays `content` (a child of `bar` holding the bar's controls in its own layout)
+// across the bar, never narrower than the content's minimum: when the window is
+// narrower, the content is cut off at the bar's right edge instead of its
+// controls being pressed on top of each other. The bar takes the content's height.
+void clipToBar(QFrame* bar, QWidget* content);
+
 class PanelStatusBar : public QStatusBar {
     Q_OBJECT
 public:

@@ -1,0 +1,92 @@
+#include "app/firmware/FirmwareBinding.h"
+
+#include "app/firmware/DownloadDialog.h"
+#include "app/link/ConnectionBinding.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "core/link/DeviceLink.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+
+namespace zovax {
+
+FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection)
+    : QObject(&main), main_(main), dialog_(dialog), connection_(&connection)
+{
+    setObjectName(QStringLiteral("firmwareBinding"));
+    DeviceLink& link = main.link();
+    update_ = new FirmwareUpdate(link, main.prompts(), main.sounds(), this);
+    update_->setView(&dialog_);
+    update_->ConnectTcp = [this](bool on) {
+        if (connection_)
+            connection_->ConnectTcp(on);
+    };
+    dialog_.tmAutoStart = update_->autoStartTimer();
+
+    link.handlers.HandleDownloadData = [this](const QByteArray& bytes) { update_->HandleDownloadData(bytes); };
+
+    DownloadHooks& hooks = connection.download;
+    hooks.downloadStage = [this] { return update_->downloadStage(); };
+    hooks.showConnect = [this](const QString& host) {
+        dialog_.showStatus(0, QStringLiteral("Connect: ") + host);
+    };
+    hooks.SendDownloadRequest = [this] { update_->SendDownloadRequest(); };
+    hooks.downloadButtonDown = [this] { return dialog_.isVisible() && dialog_.downloadButtonDown(); };
+    hooks.ArmAutoStart = [this](int step) { update_->ArmAutoStart(step); };
+    connection.addView(this);
+
+    connect(&dialog_, &DownloadDialog::shown, this, [this] {
+        dialog_.pnlHex->setText(QDir::toNativeSeparators(main_.settings.hexFileName));
+        update_->windowShown();
+        main_.link().state().downloadMode = true;
+    });
+    connect(&dialog_, &DownloadDialog::hidden, this, [this] {
+        main_.link().state().downloadMode = false;
+        update_->windowClosed();
+    });
+    connect(dialog_.btnDownload, &QPushButton::clicked, this, [this] { update_->btnDownloadClick(); });
+    connect(dialog_.btnFile, &QPushButton::clicked, this, &FirmwareBinding::btnFileClick);
+}
+
+FirmwareBinding::~FirmwareBinding()
+{
+    if (connection_) {
+        connection_->removeView(this);
+        connection_->download = DownloadHooks{};
+    }
+}
+
+FirmwareBinding* FirmwareBinding::of(const MainWindow& main)
+{
+    return main.findChild<FirmwareBinding*>(QStringLiteral("firmwareBinding"), Qt::FindDirectChildrenOnly);
+}
+
+void FirmwareBinding::btnFileClick()
+{
+    const QString stored = main_.settings.hexFileName;
+    const QString start = stored.isEmpty() ? main_.datFolder() : stored;
+    const QString path = dialog_.chooseFile ? dialog_.chooseFile(start) : QString();
+    if (path.isEmpty())
+        return;
+    dialog_.pnlHex->setText(QDir::toNativeSeparators(path));
+    update_->setHexFile(path);
+}
+
+void FirmwareBinding::onDisconnected()
+{
+    if (dialog_.isVisible())
+        dialog_.showStatus(0, QStringLiteral("Disconnect"));
+}
+
+FirmwareBinding* bindFirmware(MainWindow& main)
+{
+    DownloadDialog* dialog = main.windows().frmDownload;
+    auto* conn = main.findChild<ConnectionBinding*>();
+    if (!dialog || !conn)
+        return nullptr;
+    return new FirmwareBinding(main, *dialog, conn->connection());
+}
+
+} // namespace zovax

@@ -1,0 +1,45 @@
+#pragma once
+// Binds the firmware update window to the update and the link: while the
+// window is visible the link is in download mode (received bytes go to the
+// update), the connection reports its connects and disconnects to the
+// update, and the window's buttons drive it.
+#include "core/firmware/FirmwareUpdate.h"
+#include "core/link/TcpConnection.h"
+
+#include <QObject>
+#include <QPointer>
+
+namespace zovax {
+
+class DownloadDialog;
+class MainWindow;
+
+class FirmwareBinding : public QObject, public ConnectionView {
+    Q_OBJECT
+public:
+    // Owned by the main window (a child object).
+    FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection);
+    ~FirmwareBinding() override;
+    static FirmwareBinding* of(const MainWindow& main);
+
+    FirmwareUpdate& update() { return *update_; }
+    DownloadDialog& dialog() { return dialog_; }
+
+    // Handlers.
+    void btnFileClick();
+
+    // ConnectionView: the window's status panel 0 while it is visible.
+    void onDisconnected() override;
+
+private:
+    MainWindow& main_;
+    DownloadDialog& dialog_;
+    QPointer<TcpConnection> connection_; // may go first when the main window is destroyed
+    FirmwareUpdate* update_;
+};
+
+// Creates the binding once the windows and the connection binding exist;
+// nullptr when either is missing.
+FirmwareBinding* bindFirmware(MainWindow& main);
+
+} // namespace zovax

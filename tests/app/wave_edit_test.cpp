@@ -1,0 +1,159 @@
+// The wave information editor in the assembled windows: opened from the code
+// table's Wave Info item, edited, converted with Enter and filed with OK.
+#include "app/FakePorts.h"
+#include "app/shell/AppAssembly.h"
+#include "app/table/TableController.h"
+#include "app/wavetools/WaveEditBinding.h"
+#include "app/wavetools/WaveEditDialog.h"
+#include "core/table/CodeTable.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+
+namespace {
+
+struct WaveEditWindow : ::testing::Test {
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    std::unique_ptr<MainWindow> w;
+    WaveEditDialog* dlg = nullptr;
+    TableEntry nec;
+
+    void SetUp() override
+    {
+        MainWindowOptions o;
+        o.settingsPath = dir.filePath("tool.ini");
+        o.prompts = &prompts;
+        w = createAppWindows(o);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        dlg = w->windows().frmWaveEdit;
+        ASSERT_TRUE(dlg && WaveEditBinding::of(*w));
+        nec.carrier = 380;
+        nec.dataCount = 4;
+        nec.repeat = 2;
+        nec.high = {9000, 560, 560, 0, 300}; // pair 4 hidden behind the zero high of pair 3
+        nec.width = {13500, 1120, 2250, 0, 600};
+        nec.data = {0, 1, 2, 1};
+    }
+    void TearDown() override { dlg->close(); }
+    void openOn(int row)
+    {
+        TableController::moveCursor(w->sGrid, 3, row);
+        w->tableController->ppWaveEdit->trigger();
+    }
+    QString pair(int row, int column) const { return dlg->sGrid->item(row, column)->text(); }
+};
+
+TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
+{
+    w->table().setRow(3, {"38.0kHz", "3", "テレビ", "Tm:NEC-32     d:10 EF 20 DF"}, nec);
+    openOn(3);
+    ASSERT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->windowTitle(), "Wave Info.");
+    EXPECT_EQ(dlg->edtCarry->text(), "380");
+    EXPECT_EQ(dlg->edtDataBits->text(), "4") << "the pattern code's length";
+    EXPECT_EQ(dlg->edtRepeatBit->text(), "   2");
+    EXPECT_EQ(dlg->edtPcode->text(), "0121");
+    EXPECT_EQ(dlg->lblPcode->text(), "0---");
+    EXPECT_EQ(pair(2, 0), " Pcode:2");
+    EXPECT_EQ(pair(2, 1), "  560");
+    EXPECT_EQ(pair(2, 2), "  2250");
+    EXPECT_EQ(pair(4, 1), "") << "pairs after a zero high are not shown";
+    EXPECT_EQ(dlg->edtByteCode->text(), "10 EF 20 DF");
+    EXPECT_EQ(dlg->edtByteCode->width(), 88);
+    EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
+    EXPECT_EQ(dlg->btnOk->geometry().right() + 1 + 8, WaveEditDialog::kClientWidth);
+    const QModelIndex frames = w->sGrid->model()->index(2, 2);
+    EXPECT_EQ(dlg->pos(), w->sGrid->viewport()->mapToGlobal(w->sGrid->visualRect(frames).topLeft()));
+
+    dlg->edtByteCode->clear();
+    QTest::keyClicks(dlg->edtByteCode, "01");
+    QTest::keyClick(dlg->edtByteCode, Qt::Key_Return);
+    EXPECT_EQ(dlg->edtPcode->text(), "0211111113");
+    EXPECT_EQ(dlg->edtDataBits->text(), "10");
+    EXPECT_TRUE(dlg->isVisible()) << "Enter converts and does not press a button";
+    dlg->edtCarry->setText("400");
+    dlg->btnOk->click();
+
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(TableController::cursorRow(w->sGrid), 4);
+    EXPECT_EQ(w->table().entry(3), nec) << "the edited row stays as it was";
+    const TableEntry& t = w->table().entry(4);
+    EXPECT_EQ(t.carrier, 400);
+    EXPECT_EQ(t.dataCount, 10);
+    EXPECT_EQ(t.high[4], 0);
+    EXPECT_EQ(t.data[1], 2);
+    EXPECT_EQ(w->table().cell(kColComments, 4), "テレビ");
+    EXPECT_EQ(w->table().cell(kColResult, 4), "Tm:NEC-32     d:01");
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(WaveEditWindow, OkTargetRow)
+{
+    struct Row {
+        const char* name;
+        int filledUpTo; // rows 1..filledUpTo hold an entry
+        int cursor;
+        int target;
+    };
+    const Row rows[] = {
+        {"blankRowBelow", 6, 2, 7},
+        {"cursorRowItselfBlank", 6, 9, 9},
+        {"noBlankRowBeforeTheLast", kTableRows - 1, 5, 5}, // row 999 is never chosen
+    };
+    for (const Row& r : rows) {
+        w->table().clearAll();
+        for (int row = 1; row <= r.filledUpTo; ++row)
+            w->table().setRow(row, {"38.0kHz", "3", QString::number(row), "d:00"}, nec);
+        openOn(r.cursor);
+        dlg->edtRepeatBit->setText("77");
+        dlg->btnOk->click();
+        EXPECT_EQ(w->table().entry(r.target).repeat, 77) << r.name;
+        EXPECT_EQ(TableController::cursorRow(w->sGrid), r.target) << r.name;
+        if (r.target != r.cursor)
+            EXPECT_EQ(w->table().entry(r.cursor).repeat, 2) << r.name;
+    }
+}
+
+TEST_F(WaveEditWindow, ANonHexPatternCodeIsRefusedAndNothingChanges)
+{
+    w->table().setRow(3, {"38.0kHz", "3", "", "d:01"}, nec);
+    openOn(3);
+    dlg->edtPcode->setText("01Z1");
+    dlg->btnOk->click();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, "パターンコードの3文字目「Z」は16進数ではありません。");
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(TableController::cursorRow(w->sGrid), 3);
+    EXPECT_EQ(w->table().entry(3), nec);
+    EXPECT_TRUE(w->table().cell(kColCarry, 4).isEmpty());
+}
+
+TEST_F(WaveEditWindow, LongRulerWidensTheDialogAndAnEmptyEntryShowsNothing)
+{
+    TableEntry longOne = nec;
+    longOne.dataCount = 90;
+    w->table().setRow(2, {"38.0kHz", "1", "", "Tm:Unknown"}, longOne);
+    openOn(2);
+    EXPECT_EQ(dlg->lblPcode->text().size(), 90);
+    EXPECT_EQ(dlg->width(), dlg->lblPcode->indent() + dlg->lblPcode->fontMetrics().horizontalAdvance(dlg->lblPcode->text()) + 32);
+    EXPECT_EQ(dlg->edtByteCode->width(), 0);
+
+    openOn(5); // all zero
+    EXPECT_TRUE(dlg->edtPcode->text().isEmpty());
+    EXPECT_TRUE(dlg->lblPcode->text().isEmpty());
+    EXPECT_EQ(dlg->edtDataBits->text().trimmed(), "0");
+    EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
+}
+
+} // namespace
