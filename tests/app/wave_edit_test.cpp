@@ -88,12 +88,8 @@ TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(TableController::cursorRow(w->sGrid), 4);
     EXPECT_EQ(w->table().entry(3), nec) << "the edited row stays as it was";
-    const TableEntry& t = w->table().entry(4);
-    EXPECT_EQ(t.carrier, 400);
-    EXPECT_EQ(t.dataCount, 10);
-    EXPECT_EQ(t.high[4], 0);
-    EXPECT_EQ(t.data[1], 2);
-    EXPECT_EQ(w->table().cell(kColComments, 4), "テレビ");
+    EXPECT_EQ(w->table().entry(4).carrier, 400);
+    EXPECT_EQ(w->table().entry(4).data[1], 2);
     EXPECT_EQ(w->table().cell(kColResult, 4), "Tm:NEC-32     d:01");
     EXPECT_TRUE(prompts.asked.empty());
 }
@@ -120,8 +116,9 @@ TEST_F(WaveEditWindow, OkTargetRow)
         dlg->btnOk->click();
         EXPECT_EQ(w->table().entry(r.target).repeat, 77) << r.name;
         EXPECT_EQ(TableController::cursorRow(w->sGrid), r.target) << r.name;
-        if (r.target != r.cursor)
+        if (r.target != r.cursor) {
             EXPECT_EQ(w->table().entry(r.cursor).repeat, 2) << r.name;
+        }
     }
 }
 

@@ -32,7 +32,11 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpCo
     hooks.showConnect = [this](const QString& host) {
         dialog_.showStatus(0, QStringLiteral("Connect: ") + host);
     };
-    hooks.SendDownloadRequest = [this] { update_->SendDownloadRequest(); };
+    hooks.SendDownloadRequest = [this] {
+        // A link that comes up after the button was released again announces nothing.
+        if (dialog_.downloadButtonDown())
+            update_->SendDownloadRequest();
+    };
     hooks.downloadButtonDown = [this] { return dialog_.isVisible() && dialog_.downloadButtonDown(); };
     hooks.ArmAutoStart = [this](int step) { update_->ArmAutoStart(step); };
     connection.addView(this);

@@ -36,12 +36,25 @@ ReadBackDialog::ReadBackDialog(int entries, QWidget* parent) : QDialog(parent), 
     row->addWidget(btnReadStop);
     outer->addLayout(row);
     connect(btnReadStop, &QPushButton::clicked, this, &ReadBackDialog::stopRequested);
-    showProgress(0, 0);
+    draw(0, 1); // two lines of text for the size
+    lblReadBack->setFixedSize(lblReadBack->sizeHint());
     setFixedSize(sizeHint());
 }
 
 void ReadBackDialog::showProgress(int entry, int unanswered)
 {
+    // Entries follow each other within a fraction of a millisecond; drawing
+    // every one would cost more than the exchange itself.
+    if (entry > 1 && unanswered == shownUnanswered_ && lastDraw_.isValid()
+        && lastDraw_.elapsed() < kRefreshMs)
+        return;
+    draw(entry, unanswered);
+}
+
+void ReadBackDialog::draw(int entry, int unanswered)
+{
+    lastDraw_.start();
+    shownUnanswered_ = unanswered;
     QString text = QStringLiteral("ZOVAX-Ether のテーブル情報を読込んでいます（%1 / %2）")
                        .arg(entry, 3, 10, QLatin1Char('0'))
                        .arg(entries_);

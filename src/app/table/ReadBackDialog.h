@@ -3,6 +3,7 @@
 // window-modal over the main window while the entries are requested, so that
 // a board that stops answering can be left without waiting for every entry.
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QProgressBar;
@@ -15,8 +16,10 @@ class ReadBackDialog : public QDialog {
 public:
     explicit ReadBackDialog(int entries, QWidget* parent = nullptr);
 
-    // Entry being requested (1..entries) and the requests left unanswered so far.
+    // Entry being requested (1..entries) and the requests left unanswered so
+    // far. Redrawn at most every kRefreshMs unless the unanswered count changed.
     void showProgress(int entry, int unanswered);
+    static constexpr int kRefreshMs = 50;
 
     QLabel* lblReadBack;
     QProgressBar* pgReadBack;
@@ -33,7 +36,11 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    void draw(int entry, int unanswered);
+
     int entries_;
+    int shownUnanswered_ = -1;
+    QElapsedTimer lastDraw_;
 };
 
 } // namespace zovax

@@ -1,6 +1,7 @@
 #include "app/table/RegistrationBinding.h"
 
 #include "app/learning/LearningBinding.h"
+#include "app/shell/Panels.h"
 #include "app/shell/MainWindow.h"
 #include "app/table/ReadBackDialog.h"
 #include "app/table/TableController.h"
@@ -9,10 +10,50 @@
 #include "core/table/TableCommands.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QToolButton>
 
 namespace zovax {
+
+RefreshThrottle::RefreshThrottle(QObject* parent) : QObject(parent)
+{
+    timer_.setInterval(kRefreshMs);
+    connect(&timer_, &QTimer::timeout, this, &RefreshThrottle::refresh);
+}
+
+void RefreshThrottle::start(std::vector<QWidget*> windows)
+{
+    stop();
+    for (QWidget* w : windows) {
+        if (!w)
+            continue;
+        windows_.emplace_back(w);
+        w->setUpdatesEnabled(false);
+    }
+    timer_.start();
+}
+
+void RefreshThrottle::refresh()
+{
+    for (const QPointer<QWidget>& w : windows_) {
+        if (!w)
+            continue;
+        w->setUpdatesEnabled(true);
+        w->repaint();
+        w->setUpdatesEnabled(false);
+    }
+}
+
+void RefreshThrottle::stop()
+{
+    timer_.stop();
+    for (const QPointer<QWidget>& w : windows_) {
+        if (w)
+            w->setUpdatesEnabled(true); // redrawn as a whole
+    }
+    windows_.clear();
+}
 
 RegistrationBinding::RegistrationBinding(MainWindow& main, TwsDialog& dialog)
     : QObject(&main), main_(main), dialog_(dialog)
@@ -20,6 +61,7 @@ RegistrationBinding::RegistrationBinding(MainWindow& main, TwsDialog& dialog)
     setObjectName(QStringLiteral("registrationBinding"));
     registration_ = new Registration(main.link(), main.table(), main.prompts(), this);
     readBackDialog_ = new ReadBackDialog(Registration::kReadBackEntries, &main);
+    throttle_ = new RefreshThrottle(this);
     dialog_.writeTable = [this] { registration_->WriteTableToBoard(*this); };
     connect(main.btnTableWrite, &QToolButton::clicked, this, &RegistrationBinding::btnTableWriteClick);
     connect(main.btnTableLoad, &QToolButton::clicked, this, &RegistrationBinding::btnTableLoadClick);
@@ -60,6 +102,14 @@ bool RegistrationBinding::cancelRequested() const
     return dialog_.cancelRequested();
 }
 
+void RegistrationBinding::storingRows(bool on)
+{
+    if (on)
+        throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar});
+    else
+        throttle_->stop();
+}
+
 bool RegistrationBinding::serialMenuVisible() const
 {
     return main_.mmFileCom->isVisible();
@@ -80,6 +130,7 @@ void RegistrationBinding::readBackStarted()
 {
     readBackDialog_->showProgress(0, 0);
     readBackDialog_->show();
+    throttle_->start({main_.sGrid, main_.memoRecv});
 }
 
 void RegistrationBinding::readBackProgress(int entry, int unanswered)
@@ -89,6 +140,7 @@ void RegistrationBinding::readBackProgress(int entry, int unanswered)
 
 void RegistrationBinding::readBackEnded()
 {
+    throttle_->stop();
     readBackDialog_->hide();
 }
 

@@ -6,12 +6,35 @@
 #include "core/table/Registration.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <vector>
 
 namespace zovax {
 
 class MainWindow;
 class ReadBackDialog;
 class TwsDialog;
+
+// Holds back the repainting of some widgets while a bulk exchange runs and
+// redraws them every kRefreshMs instead: a row takes a fraction of a
+// millisecond on the link, a redraw of the grid several.
+class RefreshThrottle : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kRefreshMs = 100;
+    explicit RefreshThrottle(QObject* parent = nullptr);
+    void start(std::vector<QWidget*> widgets);
+    void stop();
+    bool active() const { return timer_.isActive(); }
+
+private:
+    void refresh();
+
+    QTimer timer_;
+    std::vector<QPointer<QWidget>> windows_;
+};
 
 class RegistrationBinding : public QObject, public RegistrationView, public ReadBackView {
     Q_OBJECT
@@ -32,6 +55,7 @@ public:
     void selectCell(int column, int row) override;
     void showStoreCommand(const QString& text) override;
     bool cancelRequested() const override;
+    void storingRows(bool on) override;
 
     // ReadBackView
     bool serialMenuVisible() const override;
@@ -46,6 +70,7 @@ private:
     TwsDialog& dialog_;
     Registration* registration_;
     ReadBackDialog* readBackDialog_;
+    RefreshThrottle* throttle_;
 };
 
 // Creates the binding once the windows and the learning binding exist.

@@ -63,6 +63,9 @@ TwsDialog::TwsDialog(QWidget* parent) : QDialog(parent)
     sBar->setObjectName(QStringLiteral("sBar"));
     sBar->setSizeGripEnabled(false);
     outer->addWidget(sBar);
+    // Panel 0 changes with every row stored: a label of fixed size repaints
+    // without making the dialog lay itself out again.
+    sBar->panel(0)->setFixedHeight(sBar->panel(0)->sizeHint().height());
 
     connect(btnExecute, &QPushButton::clicked, this, &TwsDialog::btnExecuteClick);
     connect(btnCancel, &QPushButton::clicked, this, &TwsDialog::btnCancelClick);

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace zovax {
@@ -29,6 +30,12 @@ public:
     bool logRowShown() const override { return false; }
     void closeWindow() override {}
 };
+
+DownloadView& viewOr(DownloadView* v)
+{
+    static NoView none;
+    return v ? *v : none;
+}
 
 bool contains(const QString& line, const char* text)
 {
@@ -62,12 +69,6 @@ FirmwareUpdate::FirmwareUpdate(DeviceLink& link, Prompts& prompts, Sounds& sound
 }
 
 FirmwareUpdate::~FirmwareUpdate() = default;
-
-static DownloadView& viewOr(DownloadView* v)
-{
-    static NoView none;
-    return v ? *v : none;
-}
 
 bool FirmwareUpdate::autoStartPending() const
 {
@@ -111,18 +112,29 @@ int FirmwareUpdate::computeLastSector()
 void FirmwareUpdate::btnDownloadClick()
 {
     DownloadView& v = viewOr(view_);
+    if (finishing_) {
+        // The update is ending (result shown, board being reset): no new start.
+        v.setDownloadButtonDown(false);
+        return;
+    }
     computeLastSector();
     if (stage_ != 0) {
         stage_ = 3;
         // A running transfer stops after its current line and ends the update
         // itself. Before the transfer nothing else would end it: stop the step
         // still armed and end the update as cancelled now.
-        if (!transferRunning_ && !finishing_)
+        if (!transferRunning_)
             finish(Result::Cancel);
         return;
     }
-    if (!v.downloadButtonDown())
-        return; // released while idle: nothing to stop
+    if (!v.downloadButtonDown()) {
+        // Released before the board answered: drop a reconnect still armed and
+        // a dial still pending (a link that is up stays up).
+        stopAutoStart();
+        if (!link_.state().tcpConnected && ConnectTcp)
+            ConnectTcp(false);
+        return;
+    }
     if (lastSector_ == 0) {
         // Without a readable file there is nothing to send: the board is left
         // alone (status panel 2 already names the file).
@@ -189,6 +201,8 @@ void FirmwareUpdate::handleLine(const QString& line)
     }
     DownloadView& v = viewOr(view_);
     v.appendLog(line);
+    if (finishing_ && contains(line, "Reset"))
+        resetAnswered_ = true; // the board took the final "Reset"
     if (!v.downloadButtonDown())
         return;
     if (contains(line, "IP Config Saved")) {
@@ -305,6 +319,30 @@ void FirmwareUpdate::settle()
     loop.exec();
 }
 
+void FirmwareUpdate::awaitResetAnswer()
+{
+    // At least kResetWaitMs. The lines went out without waiting, so the board
+    // may still be working through lines sent ahead of the "Reset": hanging
+    // up now would throw away what it has not read yet, the "Reset" with it.
+    // So wait on while it keeps answering, until it answers "Reset" or
+    // closes the link itself.
+    QEventLoop loop;
+    QTimer check;
+    QElapsedTimer total;
+    total.start();
+    lastData_.restart();
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (total.elapsed() < kResetWaitMs)
+            return;
+        const QTcpSocket* s = link_.tcpSocket();
+        if (resetAnswered_ || !s || s->state() != QAbstractSocket::ConnectedState
+            || lastData_.elapsed() >= kSettleQuietMs || total.elapsed() >= kSettleMaxMs)
+            loop.quit();
+    });
+    check.start(20);
+    loop.exec();
+}
+
 void FirmwareUpdate::finish(Result r)
 {
     finishing_ = true;
@@ -322,9 +360,10 @@ void FirmwareUpdate::finish(Result r)
     transferRunning_ = false;
 
     // Restart the board in every outcome and leave the link closed.
+    resetAnswered_ = false;
     link_.SendLine(QStringLiteral("Reset"));
     link_.state().tcpConnected = false;
-    link_.WaitAck(kResetWaitMs);
+    awaitResetAnswer();
     if (ConnectTcp)
         ConnectTcp(false);
     finishing_ = false;

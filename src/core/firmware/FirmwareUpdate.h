@@ -58,7 +58,7 @@ class FirmwareUpdate : public QObject {
     Q_OBJECT
 public:
     static constexpr int kAutoStartMs = 1000; // reconnect / transfer start delay
-    static constexpr int kResetWaitMs = 100;  // wait after the final "Reset"
+    static constexpr int kResetWaitMs = 100;  // least wait after the final "Reset"
     // After the last line the board may still be working through what it has
     // received: its late answers (an "error" included) are awaited until it
     // has been quiet this long, at most kSettleMaxMs.
@@ -114,6 +114,7 @@ private:
     void stopAutoStart();
     Result transfer();
     void settle();
+    void awaitResetAnswer();
     void finish(Result r);
 
     DeviceLink& link_;
@@ -130,6 +131,7 @@ private:
     bool errorMark_ = false;
     bool transferRunning_ = false;
     bool finishing_ = false;
+    bool resetAnswered_ = false; // the board answered the final "Reset"
     QElapsedTimer lastData_; // time since the board last sent something
 };
 

@@ -84,7 +84,6 @@ public:
     void flushSerialLine(); // serial idle time-out
     void setSerialMode(SerialLineAssembler::Mode m) { serialAsm_.setMode(m); }
     void resetSerialAssembly() { serialAsm_.reset(); }
-    bool serialLinePending() const { return serialAsm_.hasPending(); }
     void resetTcpAssembly() { tcpAsm_.reset(); }
 
     void DispatchLine(const QString& line);

@@ -104,6 +104,15 @@ bool Registration::waitAck(int ms)
     return acked || st.replyAck;
 }
 
+void Registration::leaveBoardTableMode()
+{
+    link_.SendLine(QStringLiteral("KRV:off"));
+    // With no link mode in force any reply acknowledges. Waiting for it keeps
+    // a late answer from being taken for the end of a read-back started next.
+    if (!linkLost())
+        waitAck(waits.tableModeMs);
+}
+
 // ------------------------------------------------------------- registration
 
 bool Registration::beginRegistration()
@@ -164,6 +173,7 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
     if (res.outcome == WriteOutcome::Completed) {
         st.tableWriteMode = 2;
         view.selectCell(kColCarry, 1);
+        view.storingRows(true);
         for (int r = 1; r <= kTableRows; ++r) {
             if (!rowUsed(table_, r))
                 continue;
@@ -193,13 +203,14 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
                 break;
             }
         }
+        view.storingRows(false);
     }
 
     // Table mode is left in every case once "KRV:on" went out; without a link
     // the command simply goes nowhere.
     auto leaveTableMode = [&] {
         st.tableWriteMode = 0;
-        link_.SendLine(QStringLiteral("KRV:off"));
+        leaveBoardTableMode();
     };
     switch (res.outcome) {
     case WriteOutcome::Completed:
@@ -299,7 +310,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
         st.tableReadMode = false;
         if (!rowComplete && CodeTable::validRow(readBackRow_))
             table_.setRow(readBackRow_, {}, TableEntry{});
-        link_.SendLine(QStringLiteral("KRV:off"));
+        leaveBoardTableMode();
         for (int r = 1; r <= kReadBackEntries; ++r) {
             if (rowUsed(table_, r)) {
                 table_.SetModified(true); // some entries were read

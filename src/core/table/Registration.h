@@ -33,6 +33,9 @@ public:
     virtual void showStoreCommand(const QString& text) = 0;
     // True once the user has asked the running loop to stop.
     virtual bool cancelRequested() const = 0;
+    // The rows are being stored (true) / the row loop has ended (false, before
+    // any message is shown).
+    virtual void storingRows(bool on) { (void)on; }
 };
 
 // The main window as the read-back request sees it.
@@ -132,6 +135,8 @@ public:
 private:
     bool waitAck(int ms);
     bool linkLost() const;
+    // Sends "KRV:off" and waits for the board's answer (with the link mode off).
+    void leaveBoardTableMode();
     void watchLink();
     void unwatchLink();
     void armEndWatch();

@@ -8,7 +8,6 @@
 #include "core/shell/Settings.h"
 
 #include <QTemporaryDir>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,8 +15,6 @@
 using namespace zovax;
 
 namespace {
-
-// ---------------------------------------------------------------- receiver
 
 struct ReceiveCase {
     const char* name;
@@ -38,18 +35,15 @@ TEST_P(ReceiverCases, CutsLines)
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, ReceiverCases,
-    ::testing::Values(
-        ReceiveCase{"SeveralLinesInOneBlock", {"abc\r\ndef\r\n"}, {"abc", "def"}},
-        ReceiveCase{"LineSplitAcrossBlocks", {"ab", "c\r", "\nd\r\n"}, {"abc", "d"}},
-        ReceiveCase{"CrAloneEndsALine", {"a\rb\r"}, {"a", "b"}},
-        ReceiveCase{"TextWithoutCrWaits", {"abc"}, {}},
-        ReceiveCase{"EmptyLine", {"\r\n"}, {""}},
-        ReceiveCase{"EscSequencesRemoved", {"\x1b[0;32mLoader\x1b[0;00m\r\n"}, {"Loader"}},
-        ReceiveCase{"EscSequenceSplitAcrossBlocks", {"x\x1b[0;", "32my\r\n"}, {"xy"}},
-        ReceiveCase{"OverlongRunTakenAsLine", {QByteArray(4100, 'a')}, {QString(4096, 'a')}}),
+    ::testing::Values(ReceiveCase{"SeveralLinesInOneBlock", {"abc\r\ndef\r\n"}, {"abc", "def"}},
+                      ReceiveCase{"LineSplitAcrossBlocks", {"ab", "c\r", "\nd\r\n"}, {"abc", "d"}},
+                      ReceiveCase{"CrAloneEndsALine", {"a\rb\r"}, {"a", "b"}},
+                      ReceiveCase{"TextWithoutCrWaits", {"abc"}, {}},
+                      ReceiveCase{"EmptyLine", {"\r\n"}, {""}},
+                      ReceiveCase{"EscSequencesRemoved", {"\x1b[0;32mLoader\x1b[0;00m\r\n"}, {"Loader"}},
+                      ReceiveCase{"EscSequenceSplitAcrossBlocks", {"x\x1b[0;", "32my\r\n"}, {"xy"}},
+                      ReceiveCase{"OverlongRunTakenAsLine", {QByteArray(4100, 'a')}, {QString(4096, 'a')}}),
     [](const ::testing::TestParamInfo<ReceiveCase>& i) { return std::string(i.param.name); });
-
-// ---------------------------------------------------------------- update
 
 class FakeView : public DownloadView {
 public:
@@ -61,35 +55,33 @@ public:
     void setFileButtonEnabled(bool e) override { fileEnabled = e; }
     void showPreparing(bool s) override { preparing = s; }
     void showProgress(int m) override { progressMax = m; }
-    void setProgress(int p) override { progress = p; }
+    void setProgress(int) override {}
     void hideProgress() override {}
     bool logRowShown() const override { return false; }
     void closeWindow() override { ++closed; }
     QStringList log;
     QString status[3];
     bool down = false, fileEnabled = true, preparing = false;
-    int progressMax = -1, progress = -1, closed = 0;
+    int progressMax = -1, closed = 0;
 };
 
-class Prompted : public Prompts {
+class Boxes : public Prompts, public Sounds {
 public:
     MsgAnswer ask(const QString& caption, const QString& text, MsgIcon, MsgButtons) override
     {
         boxes << caption + QLatin1Char('/') + text;
         return MsgAnswer::Ok;
     }
+    void play(Sound s) override { chimes += s == Sound::Chime; }
     QStringList boxes;
-};
-
-class Chimes : public Sounds {
-public:
-    void play(Sound s) override { count += s == Sound::Chime; }
-    int count = 0;
+    int chimes = 0;
 };
 
 const QByteArray kFile = ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n"
                          ":101C0000000102030405060708090A0B0C0D0E0F5C\n:00000001FF\n"
                          ":10200000000102030405060708090A0B0C0D0E0F58\n";
+const QStringList kRecords = QString::fromLatin1(kFile).split('\n');
+const QByteArray kSector4 = ":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F78\n";
 
 struct UpdateRig : ::testing::Test {
     QTemporaryDir dir;
@@ -97,11 +89,10 @@ struct UpdateRig : ::testing::Test {
     test::FakeLog log;
     DeviceLink link{settings, log};
     FakeView view;
-    Prompted prompts;
-    Chimes sounds;
-    FirmwareUpdate fw{link, prompts, sounds};
-    QStringList sent;            // commands written to TCP, without their line end
-    QStringList dials;           // ConnectTcp calls
+    Boxes ui;
+    FirmwareUpdate fw{link, ui, ui};
+    QStringList sent;  // commands written to TCP, without their line end
+    QStringList dials; // ConnectTcp calls
     std::function<void(const QString&)> onSent;
 
     void SetUp() override
@@ -117,30 +108,27 @@ struct UpdateRig : ::testing::Test {
         fw.setView(&view);
         fw.ConnectTcp = [this](bool on) {
             dials << (on ? "on" : "off");
-            if (!on)
-                link.state().tcpConnected = false;
+            link.state().tcpConnected = link.state().tcpConnected && on;
         };
         useFile(kFile);
     }
-    void useFile(const QByteArray& content, const QString& name = QStringLiteral("fw.Hex"))
+    void useFile(const QByteArray& content)
     {
-        QFile f(dir.filePath(name));
+        QFile f(dir.filePath("fw.Hex"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(content);
         f.close();
-        fw.setHexFile(dir.filePath(name));
+        fw.setHexFile(f.fileName());
     }
-    void board(const char* text) { fw.HandleDownloadData(QByteArray(text)); }
+    void board(const QByteArray& text) { fw.HandleDownloadData(text); }
 };
 
 struct Reaction {
     const char* line;
     bool down;
-    QStringList sent;
-    QStringList dials;
+    QStringList sent, dials;
     int chimes;
-    bool errorMark;
-    bool logged;
+    bool errorMark, logged;
 };
 
 class ReactionCases : public UpdateRig, public ::testing::WithParamInterface<Reaction> {};
@@ -148,37 +136,35 @@ class ReactionCases : public UpdateRig, public ::testing::WithParamInterface<Rea
 TEST_P(ReactionCases, ReactsOnlyWhileButtonDown)
 {
     const Reaction& r = GetParam();
-    useFile(":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F78\n");
+    useFile(kSector4);
     view.down = r.down;
-    board((QByteArray(r.line) + "\r\n").constData());
+    link.state().replyAck = false;
+    board(QByteArray(r.line) + "\r\n");
     EXPECT_EQ(sent, r.sent);
     EXPECT_EQ(dials, r.dials);
-    EXPECT_EQ(sounds.count, r.chimes);
+    EXPECT_EQ(ui.chimes, r.chimes);
     EXPECT_EQ(fw.errorMark(), r.errorMark);
     EXPECT_EQ(view.log.contains(QString::fromLatin1(r.line)), r.logged);
+    EXPECT_EQ(link.state().replyAck, !r.logged); // only a lone "." acknowledges
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ReactionCases,
-    ::testing::Values(
-        Reaction{"IP Config Saved", true, {"Reset"}, {}, 0, false, true},
-        Reaction{"Reset", true, {}, {"off"}, 0, false, true},
-        Reaction{"ZOVAX-Ether Loader Ver.1.00", true, {"4:Last Sector to Erase"}, {}, 0, false, true},
-        Reaction{"Please send [.hex] file", true, {}, {}, 1, false, true},
-        Reaction{"Record 3 error: checksum", true, {}, {}, 0, true, true},
-        Reaction{"IP Config Saved", false, {}, {}, 0, false, true},
-        Reaction{"Loader", false, {}, {}, 0, false, true},
-        Reaction{"Record 3 error: checksum", false, {}, {}, 0, false, true},
-        Reaction{".", true, {}, {}, 0, false, false},
-        Reaction{". ", true, {}, {}, 0, false, true}));
+    ::testing::Values(Reaction{"IP Config Saved", true, {"Reset"}, {}, 0, false, true},
+                      Reaction{"Reset", true, {}, {"off"}, 0, false, true},
+                      Reaction{"ZOVAX-Ether Loader Ver.1.00", true, {"4:Last Sector to Erase"}, {}, 0, false, true},
+                      Reaction{"Please send [.hex] file", true, {}, {}, 1, false, true},
+                      Reaction{"Record 3 error: checksum", true, {}, {}, 0, true, true},
+                      Reaction{"IP Config Saved", false, {}, {}, 0, false, true},
+                      Reaction{"Loader", false, {}, {}, 0, false, true},
+                      Reaction{"Record 3 error: checksum", false, {}, {}, 0, false, true},
+                      Reaction{".", true, {}, {}, 0, false, false},
+                      Reaction{". ", true, {}, {}, 0, false, true}));
 
-TEST_F(UpdateRig, DotAcknowledgesAndLoaderLeadsToEraseAndReady)
+TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
 {
-    useFile(":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F78\n");
+    useFile(kSector4);
     view.down = true;
-    link.state().replyAck = false;
-    board(".\r\n");
-    EXPECT_TRUE(link.state().replyAck);
     board("\x1b[0;32mZOVAX-Ether Loader Ver.1.00\x1b[0;00m\r\n");
     EXPECT_EQ(fw.downloadStage(), 1);
     EXPECT_EQ(fw.expectedEraseLine(), QStringLiteral("FLASH Sector:4 ... Erased"));
@@ -191,52 +177,42 @@ TEST_F(UpdateRig, DotAcknowledgesAndLoaderLeadsToEraseAndReady)
     EXPECT_EQ(fw.autoStartStep(), 2);
 }
 
-TEST_F(UpdateRig, StartSendsRequestOrDialsAndRefusesWithoutFile)
+TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
 {
     view.down = true;
     fw.btnDownloadClick();
     EXPECT_EQ(sent, QStringList{"EtherDownload:127.000.000.001/60000"});
     EXPECT_EQ(fw.downloadStage(), 1);
     EXPECT_TRUE(view.preparing);
+    // A cancel before the transfer drops the armed start and ends the update.
+    fw.ArmAutoStart(2);
+    view.down = false;
+    fw.btnDownloadClick();
+    EXPECT_FALSE(fw.autoStartPending());
+    EXPECT_EQ(fw.downloadStage(), 0);
+    EXPECT_EQ(ui.boxes, QStringList{"Information/Cancel"});
+    EXPECT_EQ(sent.back(), QStringLiteral("Reset"));
+    EXPECT_EQ(dials, QStringList{"off"});
 
-    fw.windowShown();
-    sent.clear();
-    link.state().tcpConnected = false;
+    // Not connected: dial; released again while the board cannot be reached: retries stop.
     view.down = true;
     fw.btnDownloadClick();
-    EXPECT_EQ(dials, QStringList{"on"});
+    fw.ArmAutoStart(1);
+    view.down = false;
+    fw.btnDownloadClick();
+    EXPECT_EQ(dials, QStringList({"off", "on", "off"}));
+    EXPECT_FALSE(fw.autoStartPending());
 
     // Without a readable file nothing goes to the board and the button comes up.
-    fw.windowShown();
-    dials.clear();
+    sent.clear();
     link.state().tcpConnected = true;
     fw.setHexFile(dir.filePath("missing.Hex"));
     view.down = true;
     fw.btnDownloadClick();
     EXPECT_TRUE(sent.isEmpty());
-    EXPECT_TRUE(dials.isEmpty());
     EXPECT_FALSE(view.down);
-    EXPECT_EQ(fw.downloadStage(), 0);
     EXPECT_EQ(view.status[2], QStringLiteral("Can't open ... ") + dir.filePath("missing.Hex"));
-    EXPECT_EQ(prompts.boxes.size(), 1);
-}
-
-TEST_F(UpdateRig, CancelOrCloseBeforeTransferStopsTheArmedStart)
-{
-    view.down = true;
-    fw.btnDownloadClick();
-    fw.ArmAutoStart(2);
-    view.down = false; // the click releases the button
-    fw.btnDownloadClick();
-    EXPECT_FALSE(fw.autoStartPending());
-    EXPECT_EQ(fw.downloadStage(), 0);
-    EXPECT_EQ(prompts.boxes, QStringList{"Information/Cancel"});
-    EXPECT_EQ(sent.back(), QStringLiteral("Reset"));
-    EXPECT_EQ(dials.back(), QStringLiteral("off"));
-
-    fw.ArmAutoStart(1);
-    fw.windowClosed();
-    EXPECT_FALSE(fw.autoStartPending());
+    EXPECT_EQ(ui.boxes.back(), QStringLiteral("Warning/") + view.status[2]);
 }
 
 // Line ends CR LF, CR alone and LF alone give the same lines.
@@ -244,61 +220,49 @@ class TransferLineEnds : public UpdateRig, public ::testing::WithParamInterface<
 
 TEST_P(TransferLineEnds, SendsUpToEndRecordThenResets)
 {
-    useFile(QByteArray(kFile).replace("\n", GetParam()));
+    const QByteArray file = QByteArray(kFile).replace("\n", GetParam());
+    useFile(file);
     view.down = true;
     fw.runTransfer();
-    const QStringList records = QString::fromLatin1(kFile).split('\n');
-    EXPECT_EQ(sent, records.mid(0, 4) + QStringList{"Reset"});
+    EXPECT_EQ(sent, kRecords.mid(0, 4) + QStringList{"Reset"});
     EXPECT_EQ(view.status[1], QStringLiteral("0x0800:1C00"));
     EXPECT_EQ(view.status[2], QStringLiteral("Completed"));
-    EXPECT_EQ(prompts.boxes, QStringList{"Information/Completed"});
-    EXPECT_EQ(view.progressMax, QByteArray(kFile).replace("\n", GetParam()).size());
-    EXPECT_FALSE(view.down);
-    EXPECT_TRUE(view.fileEnabled);
-    EXPECT_EQ(view.closed, 1);
-    EXPECT_EQ(fw.downloadStage(), 0);
+    EXPECT_EQ(ui.boxes, QStringList{"Information/Completed"});
+    EXPECT_EQ(view.progressMax, file.size());
+    EXPECT_TRUE(!view.down && view.fileEnabled && view.closed == 1 && fw.downloadStage() == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, TransferLineEnds, ::testing::Values("\r\n", "\r", "\n"));
 
-TEST_F(UpdateRig, TransferStopsOnErrorCancelOrLostLink)
+TEST_F(UpdateRig, TransferStopsOnErrorCancelLostLinkOrMissingFile)
 {
-    const QStringList records = QString::fromLatin1(kFile).split('\n');
     struct Case {
         const char* name;
         std::function<void()> atSecondRecord;
         const char* result;
+        QStringList sent;
     } cases[] = {
-        {"error", [&] { board("Record 2 error: flash write failed\r\n"); }, "Failure"},
-        {"cancel", [&] { view.down = false; fw.btnDownloadClick(); }, "Cancel"},
-        {"link", [&] { link.state().tcpConnected = false; }, "Failure"},
+        {"error", [&] { board("Record 2 error: flash write failed\r\n"); }, "Failure", kRecords.mid(0, 2) << "Reset"},
+        {"cancel", [&] { view.down = false; fw.btnDownloadClick(); }, "Cancel", kRecords.mid(0, 2) << "Reset"},
+        {"link", [&] { link.state().tcpConnected = false; }, "Failure", kRecords.mid(0, 2)},
+        {"file", nullptr, "Failure", {"Reset"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         sent.clear();
-        prompts.boxes.clear();
+        ui.boxes.clear();
         link.state().tcpConnected = true;
         view.down = true;
+        if (!c.atSecondRecord)
+            fw.setHexFile(dir.filePath("gone.Hex"));
         onSent = [&](const QString& s) {
-            if (s == records[1])
+            if (s == kRecords[1])
                 c.atSecondRecord();
         };
         fw.runTransfer();
-        onSent = nullptr;
-        const QStringList expectSent =
-            QString(c.name) == "link" ? records.mid(0, 2) : records.mid(0, 2) + QStringList{"Reset"};
-        EXPECT_EQ(sent, expectSent);
-        EXPECT_EQ(prompts.boxes, QStringList{QStringLiteral("Information/") + c.result});
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(ui.boxes, QStringList{QStringLiteral("Information/") + c.result});
     }
-}
-
-TEST_F(UpdateRig, UnreadableFileAtTransferIsAFailure)
-{
-    fw.setHexFile(dir.filePath("gone.Hex"));
-    view.down = true;
-    fw.runTransfer();
-    EXPECT_EQ(sent, QStringList{"Reset"});
-    EXPECT_EQ(prompts.boxes, QStringList{"Information/Failure"});
 }
 
 } // namespace

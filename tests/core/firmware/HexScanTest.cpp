@@ -1,7 +1,6 @@
 // Finding the last flash sector a firmware file occupies.
 #include "core/firmware/HexScan.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -57,28 +56,6 @@ TEST(HexScan, SectorBoundariesAsSignedAddress)
         {0x08060000, 7}, {0x7FFFFFFF, 7}, {0x80000000, 2}, {0xFFFFFFFF, 2}};
     for (const auto& [address, sector] : table)
         EXPECT_EQ(sectorForAddress(address), sector) << std::hex << address;
-}
-
-TEST(HexScan, FileTextAndUnreadableFile)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("fw.Hex");
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(":020000040801F1\r\n:10F00000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n");
-    }
-    const HexFileScan good = scanHexFile(path);
-    EXPECT_TRUE(good.ok);
-    EXPECT_EQ(good.message, QStringLiteral("LastAdrs[0x0801:F000] EraseSector:4"));
-
-    const QString missing = dir.filePath("missing.Hex");
-    const HexFileScan bad = scanHexFile(missing);
-    EXPECT_FALSE(bad.ok);
-    EXPECT_EQ(bad.extent.lastSector, 0);
-    EXPECT_EQ(bad.message, QStringLiteral("Can't open ... ") + missing);
-    EXPECT_FALSE(scanHexFile(QString()).ok);
-    EXPECT_FALSE(scanHexFile(dir.path()).ok); // a folder is no file
 }
 
 } // namespace

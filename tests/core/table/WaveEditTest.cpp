@@ -1,10 +1,6 @@
 // The wave editor's rules: ruler, byte code <-> Result, byte code -> pattern
-// code, the texts shown for an entry, the IR Out records and run, and OK's
-// store into the table (refusals change nothing).
-#include "app/FakePorts.h"
-#include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
-#include "core/shell/Settings.h"
+// code, the texts shown for an entry, the IR Out records, and OK's store into
+// the table (refusals change nothing). The IR Out run is tested end to end.
 #include "core/table/CodeTable.h"
 #include "core/table/WaveEdit.h"
 
@@ -213,48 +209,6 @@ TEST_F(StoreTest, RefusalsChangeNothing)
     EXPECT_EQ(table.entry(5), before5);
     EXPECT_TRUE(table.cell(kColCarry, 5).isEmpty());
     EXPECT_EQ(StoreWaveEdit(table, 4, 5, edited(QString(kDataSymbols, 'f'))), "") << "4096 symbols fit";
-}
-
-struct IrOutRunTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
-    test::FakePrompts prompts;
-    IrOut irOut{link, prompts};
-    QStringList sent;
-    QStringList indicator;
-
-    void SetUp() override
-    {
-        QObject::connect(&link, &DeviceLink::tcpFrameSent,
-                         [this](const QByteArray& f) { sent << QString::fromLatin1(f).chopped(2); });
-        link.handlers.SetLearnIndicator = [this](bool on) { indicator << (on ? "on" : "off"); };
-    }
-};
-
-TEST_F(IrOutRunTest, SendsTpRecordsAndTfListingOnlyTheRecords)
-{
-    link.state().tcpConnected = true;
-    const WaveEditFields f = edited("0211111113");
-    ASSERT_TRUE(irOut.run(f, {true, false, true, false}));
-    const QStringList records = IrOutRecords(f);
-    EXPECT_EQ(sent, QStringList({"Tp:1010"}) + records + QStringList({"Tf:3"}));
-    EXPECT_EQ(log.lines, records);
-    EXPECT_EQ(indicator, QStringList({"off"}));
-}
-
-TEST_F(IrOutRunTest, EmptyCodeOrNoLinkSendsNothing)
-{
-    EXPECT_FALSE(irOut.run(edited("0123"), {true, true, true, true}));
-    ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_EQ(prompts.asked[0].caption, "確認");
-    EXPECT_EQ(prompts.asked[0].text, "ZOVAX-Etherに接続して下さい");
-    EXPECT_EQ(prompts.asked[0].icon, MsgIcon::Warning);
-    link.state().tcpConnected = true;
-    EXPECT_FALSE(irOut.run(edited(""), {true, true, true, true}));
-    EXPECT_TRUE(sent.isEmpty());
-    EXPECT_TRUE(indicator.isEmpty());
-    EXPECT_EQ(prompts.asked.size(), 1u);
 }
 
 } // namespace

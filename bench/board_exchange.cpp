@@ -1,0 +1,295 @@
+// Registration of a full table (999 used rows) and the read-back of 250
+// entries, through the tool's own windows, against the board simulator in its
+// own process on loopback; beside the same exchanges done by a minimal
+// blocking client without any user interface, which is what the link and the
+// simulator allow at best. Prints its figures; no pass/fail.
+#include "app/FakePorts.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/MainWindow.h"
+#include "app/table/RegistrationBinding.h"
+#include "app/table/TwsDialog.h"
+#include "core/link/DeviceLink.h"
+#include "core/table/CodeTable.h"
+#include "core/table/TwRecords.h"
+#include "sim/board/SimProcess.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace zovax;
+
+namespace {
+
+constexpr int kRounds = 3; // each exchange is run this often; the best time counts
+
+// An NEC-style entry of 36 symbols with four pattern pairs.
+TableEntry sampleEntry(int row)
+{
+    TableEntry e;
+    e.carrier = 380;
+    e.repeat = 36;
+    const int pairs[][2] = {{9000, 13500}, {560, 1120}, {560, 2250}, {560, 40000}};
+    for (int i = 0; i < 4; ++i) {
+        e.high[size_t(i)] = pairs[i][0];
+        e.width[size_t(i)] = pairs[i][1];
+    }
+    e.dataCount = 36;
+    e.data[0] = 0;
+    for (int k = 1; k < 34; ++k)
+        e.data[size_t(k)] = uint8_t(1 + ((row >> (k % 10)) & 1));
+    e.data[34] = 3;
+    e.data[35] = 3;
+    return e;
+}
+
+void pump(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        pump(1);
+    return done();
+}
+
+// ------------------------------------------------------------ minimal client
+
+class MinimalClient {
+public:
+    bool open(quint16 port)
+    {
+        s_.connectToHost(QHostAddress::LocalHost, port);
+        if (!s_.waitForConnected(3000))
+            return false;
+        s_.setSocketOption(QAbstractSocket::LowDelayOption, 1); // takes effect on a connected socket only
+        return true;
+    }
+    void close()
+    {
+        s_.disconnectFromHost();
+        if (s_.state() != QAbstractSocket::UnconnectedState)
+            s_.waitForDisconnected(1000);
+    }
+    // One write per command, as the tool sends them.
+    void send(const QByteArray& line)
+    {
+        s_.write(line + "\r\n");
+        s_.flush();
+    }
+    // Reads reply lines until one satisfies `accept`; false on time-out.
+    bool until(const std::function<bool(const QByteArray&)>& accept, int ms = 7000)
+    {
+        s_.flush();
+        for (;;) {
+            int at;
+            while ((at = buf_.indexOf("\r\n")) >= 0) {
+                const QByteArray line = buf_.left(at);
+                buf_.remove(0, at + 2);
+                if (accept(line))
+                    return true;
+            }
+            if (!s_.waitForReadyRead(ms))
+                return false;
+            buf_ += s_.readAll();
+        }
+    }
+
+private:
+    QTcpSocket s_;
+    QByteArray buf_;
+};
+
+double minimalRegister(quint16 port, int rows)
+{
+    MinimalClient c;
+    if (!c.open(port))
+        return -1;
+    QElapsedTimer t;
+    t.start();
+    c.send("KRV:on");
+    if (!c.until([](const QByteArray& l) { return l.contains("KRV:on"); }))
+        return -1;
+    c.send("Fe:7");
+    if (!c.until([](const QByteArray& l) { return l.contains("Erased"); }))
+        return -1;
+    for (int r = 1; r <= rows; ++r) {
+        for (const QString& rec : registrationRecords(sampleEntry(r)))
+            c.send(rec.toLatin1());
+        c.send(twsRecord(r).toLatin1());
+        if (!c.until([](const QByteArray& l) { return l.startsWith("Tws:"); }))
+            return -1;
+    }
+    c.send("KRV:off");
+    if (!c.until([](const QByteArray& l) { return l == "KRV:off"; }))
+        return -1;
+    const double ms = t.nsecsElapsed() / 1e6;
+    c.close();
+    return ms;
+}
+
+double minimalReadBack(quint16 port, int entries)
+{
+    MinimalClient c;
+    if (!c.open(port))
+        return -1;
+    QElapsedTimer t;
+    t.start();
+    c.send("KRV:on");
+    if (!c.until([](const QByteArray& l) { return l == "KRV:on"; }))
+        return -1;
+    for (int n = 1; n <= entries; ++n) {
+        c.send(twlRecord(n).toLatin1());
+        if (!c.until([](const QByteArray& l) { return l.startsWith("Twd:") || l.contains("Error"); }))
+            return -1;
+    }
+    c.send("KRV:off");
+    if (!c.until([](const QByteArray& l) { return l == "KRV:off"; }))
+        return -1;
+    const double ms = t.nsecsElapsed() / 1e6;
+    c.close();
+    return ms;
+}
+
+// --------------------------------------------------------------------- tool
+
+struct Tool {
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    std::unique_ptr<MainWindow> w;
+
+    bool open(quint16 port)
+    {
+        MainWindowOptions o;
+        o.settingsPath = dir.filePath("tool.ini");
+        o.prompts = &prompts;
+        o.sounds = &sounds;
+        w = createAppWindows(o);
+        if (qEnvironmentVariableIsEmpty("NOSHOW")) w->show();
+        w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
+        w->settings.tcpip.Port = port;
+        w->ConnectTcp(true);
+        if (!waitFor([&] { return w->link().state().tcpConnected; }, 5000))
+            return false;
+        pump(300); // the connect sequence
+        for (int r = 1; r <= kTableRows; ++r)
+            w->table().setRow(r, {QStringLiteral("38.0kHz"), QStringLiteral("3"), QString(), QString()},
+                              sampleEntry(r));
+        w->table().SetModified(false);
+        return true;
+    }
+    void close()
+    {
+        w->ConnectTcp(false);
+        pump(100);
+        w.reset();
+    }
+
+    double registerTable()
+    {
+        TwsDialog* dlg = w->windows().frmTws;
+        prompts.asked.clear();
+        auto poll = std::make_shared<std::function<void()>>();
+        *poll = [dlg, p = std::weak_ptr<std::function<void()>>(poll)] {
+            if (dlg->isVisible())
+                dlg->btnExecute->click();
+            else if (auto f = p.lock())
+                QTimer::singleShot(1, dlg, *f);
+        };
+        QTimer::singleShot(0, dlg, *poll);
+        QElapsedTimer t;
+        t.start();
+        w->btnTableWrite->click(); // returns when the dialog has closed
+        const double ms = t.nsecsElapsed() / 1e6;
+        const bool ok = prompts.texts().contains(QStringLiteral("登録完了しました。  "));
+        return ok ? ms : -1;
+    }
+
+    double readBack()
+    {
+        prompts.asked.clear();
+        w->table().SetModified(false); // no question before New
+        QElapsedTimer t;
+        t.start();
+        w->btnTableLoad->click();
+        const bool ok = waitFor([&] { return !w->link().state().tableReadMode; }, 60000);
+        const double ms = t.nsecsElapsed() / 1e6;
+        return ok && prompts.texts().contains(QStringLiteral("読込み完了しました。  ")) ? ms : -1;
+    }
+};
+
+void line(const char* what, int rows, double toolMs, double minMs)
+{
+    std::printf("board_exchange: %-9s %4d rows  tool %8.1f ms (%7.1f rows/s)   minimal client %8.1f ms (%7.1f rows/s)\n",
+                what, rows, toolMs, rows * 1000.0 / toolMs, minMs, rows * 1000.0 / minMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+    sim::SimProcess board(QStringLiteral(ZOVAX_SIM_BIN));
+    if (!board.start({"--no-stdin"})) {
+        std::printf("board_exchange: simulator did not start: %s\n", qPrintable(board.errorString()));
+        return 1;
+    }
+    const quint16 port = board.port();
+
+    double toolReg = 1e18, toolRead = 1e18, minReg = 1e18, minRead = 1e18;
+    for (int round = 0; round < kRounds; ++round) {
+        {
+            Tool tool;
+            if (!tool.open(port)) {
+                std::printf("board_exchange: the tool did not connect\n");
+                return 1;
+            }
+            const double reg = tool.registerTable();
+            const double read = tool.readBack();
+            tool.close();
+            if (reg < 0 || read < 0) {
+                std::printf("board_exchange: the tool's exchange failed (register %.1f, read-back %.1f)\n", reg, read);
+                return 1;
+            }
+            toolReg = std::min(toolReg, reg);
+            toolRead = std::min(toolRead, read);
+        }
+        pump(200); // the board serves one client at a time: let it see the tool leave
+        const double reg = minimalRegister(port, kTableRows);
+        pump(100);
+        const double read = minimalReadBack(port, 250);
+        pump(200);
+        if (reg < 0 || read < 0) {
+            std::printf("board_exchange: the minimal client's exchange failed\n");
+            return 1;
+        }
+        minReg = std::min(minReg, reg);
+        minRead = std::min(minRead, read);
+    }
+    line("register", kTableRows, toolReg, minReg);
+    line("read-back", 250, toolRead, minRead);
+    std::printf("board_exchange: register_ratio=%.2f readback_ratio=%.2f\n", toolReg / minReg, toolRead / minRead);
+    board.stop();
+    return 0;
+}

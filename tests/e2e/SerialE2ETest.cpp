@@ -1,0 +1,103 @@
+// The serial link against the board simulator's pseudo-terminal: opening from
+// the settings dialog, the greeting commands, the idle time-out completing
+// replies without delimiter, a learn over serial, cancelling, closing and the
+// main window's close.
+#include "app/FakePorts.h"
+#include "app/link/ComDialog.h"
+#include "app/shell/AppAssembly.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/Panels.h"
+#include "app/table/TableController.h"
+#include "core/link/DeviceLink.h"
+#include "core/table/CodeTable.h"
+#include "sim/board/BoardSim.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace zovax;
+using test::waitUntil;
+
+TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
+{
+    sim::BoardSim board;
+    const QString device = board.openSerial();
+    ASSERT_FALSE(device.isEmpty()) << board.errorString().toStdString();
+    QTemporaryDir dir;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    MainWindowOptions o;
+    o.settingsPath = dir.filePath("tool.ini");
+    o.prompts = &prompts;
+    o.sounds = &sounds;
+    std::unique_ptr<MainWindow> w = createAppWindows(o);
+    w->ckLearningMsg->setChecked(false);
+    w->pnlTopDblClick(); // shows the hidden menu item
+    const LinkState& state = w->link().state();
+    auto runDialog = [&](const std::function<void(ComDialog&)>& act) {
+        QTimer::singleShot(0, [act] { act(*qobject_cast<ComDialog*>(QApplication::activeModalWidget())); });
+        w->mmFileCom->trigger();
+    };
+    auto connectTo = [&](const QString& recvDlmt, const QString& tout) {
+        runDialog([&](ComDialog& d) {
+            d.cmbPort->setCurrentText(device);
+            d.cmbRecvDlmt->setCurrentText(recvDlmt);
+            d.edtRecvTout->setText(tout);
+            d.btnOn->click();
+        });
+    };
+    auto memoLines = [&] { return w->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts); };
+
+    // Without a receive delimiter the replies end after 150 ms of silence: both
+    // came in one burst, so one line with the CR LF bytes shown as codes.
+    connectTo("無し", "150");
+    ASSERT_TRUE(state.portOpen && state.recvThreadRunning);
+    ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= 2; }));
+    EXPECT_EQ(board.commandTexts(), QStringList({"Version", "Mode?"}));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(waitUntil([&] { return !memoLines().isEmpty(); }));
+    EXPECT_GE(clock.elapsed(), 130);
+    waitUntil([] { return false; }, 200);
+    ASSERT_EQ(memoLines().size(), 1) << memoLines().join('|').toStdString();
+    EXPECT_TRUE(memoLines()[0].startsWith("ZOVAX-Ether"));
+    EXPECT_TRUE(memoLines()[0].endsWith(" 0Dh 0Ah Trans Mode 0Dh 0Ah")) << memoLines()[0].toStdString();
+
+    // "接続" again reopens with CR LF lines; then a learn over the serial link alone.
+    connectTo("CRLF", "100");
+    ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= 4; }));
+    TableController::moveCursor(w->sGrid, 1, 1);
+    w->cmbSendText->setCurrentText("A");
+    w->btnSend->click();
+    ASSERT_TRUE(waitUntil([&] { return board.analyzing() && w->pnlAnalyze->text() == "学習 On"; }));
+    const QString answer = board.press("NEC", "20DF10EF");
+    ASSERT_TRUE(answer.startsWith("ok:")) << answer.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !w->table().cell(kColResult, 1).isEmpty(); }, 10000));
+    EXPECT_TRUE(w->table().cell(kColResult, 1).startsWith("Tm:NEC")) << w->table().cell(kColResult, 1).toStdString();
+
+    // Cancelling keeps the port open (the greeting goes out again); "切断" closes it.
+    board.clearCommandLog();
+    runDialog([](ComDialog& d) { d.btnCancel->click(); });
+    EXPECT_TRUE(state.portOpen);
+    ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= 2; }));
+    runDialog([](ComDialog& d) { d.btnOff->click(); });
+    EXPECT_FALSE(state.portOpen || state.recvThreadRunning);
+    w->link().SendLine("Mode?");
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(board.commandTexts(), QStringList({"Version", "Mode?"}));
+    EXPECT_TRUE(prompts.asked.empty());
+
+    connectTo("CRLF", "100");
+    ASSERT_TRUE(state.portOpen);
+    w->close(); // the main window's close closes the port
+    EXPECT_FALSE(state.portOpen);
+}
