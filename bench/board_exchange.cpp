@@ -182,7 +182,7 @@ struct Tool {
         o.prompts = &prompts;
         o.sounds = &sounds;
         w = createAppWindows(o);
-        if (qEnvironmentVariableIsEmpty("NOSHOW")) w->show();
+        w->show();
         w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
         w->settings.tcpip.Port = port;
         w->ConnectTcp(true);
@@ -228,7 +228,7 @@ struct Tool {
         w->table().SetModified(false); // no question before New
         QElapsedTimer t;
         t.start();
-        w->btnTableLoad->click();
+        w->btnTableLoad->click(); // returns when every entry was requested
         const bool ok = waitFor([&] { return !w->link().state().tableReadMode; }, 60000);
         const double ms = t.nsecsElapsed() / 1e6;
         return ok && prompts.texts().contains(QStringLiteral("読込み完了しました。  ")) ? ms : -1;

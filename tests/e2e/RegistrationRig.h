@@ -85,7 +85,7 @@ protected:
     }
 
     // Learns one press of the simulator into `row` (learning on, press, result).
-    bool learnInto(int row, const QString& protocol, const QString& code = {})
+    bool learnInto(int row, const QString& protocol, const QString& code = {}, int repeats = -1)
     {
         TableController::moveCursor(w->sGrid, kColCarry, row);
         w->ckCursor->setChecked(false);
@@ -93,7 +93,7 @@ protected:
         emit w->pnlAnalyze->clicked();
         if (!test::waitUntil([&] { return board->analyzing(); }, 3000))
             return false;
-        const QString answer = board->press(protocol, code);
+        const QString answer = board->press(protocol, code, repeats);
         if (!answer.startsWith(QStringLiteral("ok")))
             return false;
         const bool done = test::waitUntil([&] { return !table().cell(kColResult, row).isEmpty(); }, 5000);
@@ -117,13 +117,13 @@ protected:
     void whenDialogShown(std::function<void()> action)
     {
         auto poll = std::make_shared<std::function<void()>>();
-        *poll = [this, action, poll] {
+        *poll = [this, action, self = std::weak_ptr<std::function<void()>>(poll)] {
             if (tws->isVisible())
                 action();
-            else
-                QTimer::singleShot(5, tws, *poll);
+            else if (auto again = self.lock())
+                QTimer::singleShot(5, tws, [again] { (*again)(); });
         };
-        QTimer::singleShot(0, tws, *poll);
+        QTimer::singleShot(0, tws, [poll] { (*poll)(); });
     }
 
     // btnTableLoad; returns when the read-back has ended (the board's KRV:off).

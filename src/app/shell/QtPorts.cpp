@@ -117,7 +117,7 @@ void SystemSounds::play(Sound s)
 
 void MemoReceiveLog::append(const QString& line)
 {
-    if (qEnvironmentVariableIsEmpty("NOLOG")) memo_->appendPlainText(line);
+    memo_->appendPlainText(line);
 }
 
 void MemoReceiveLog::clear()

@@ -106,11 +106,28 @@ bool Registration::waitAck(int ms)
 
 void Registration::leaveBoardTableMode()
 {
+    // Until the board confirms, its lines are kept from the other handlers:
+    // a late reply to an earlier command must not pass for the confirmation,
+    // and a late "KRV:off" must not end a read-back started right after.
+    // They are listed in the receive log like any other reply.
+    LinkState& st = link_.state();
+    const std::function<void(const QString&)> decoder = link_.handlers.OnReadBackLine;
+    bool confirmed = false;
+    link_.handlers.OnReadBackLine = [this, &confirmed](const QString& line) {
+        link_.receiveLog().append(line);
+        if (line == QLatin1String("KRV:off")) {
+            confirmed = true;
+            link_.SetReplyAck();
+        }
+    };
+    st.tableReadMode = true;
     link_.SendLine(QStringLiteral("KRV:off"));
-    // With no link mode in force any reply acknowledges. Waiting for it keeps
-    // a late answer from being taken for the end of a read-back started next.
     if (!linkLost())
         waitAck(waits.tableModeMs);
+    st.tableReadMode = false;
+    link_.handlers.OnReadBackLine = decoder;
+    if (!confirmed && !linkLost())
+        link_.receiveLog().append(QStringLiteral("KRV:off: no answer"));
 }
 
 // ------------------------------------------------------------- registration

@@ -135,7 +135,7 @@ public:
 private:
     bool waitAck(int ms);
     bool linkLost() const;
-    // Sends "KRV:off" and waits for the board's answer (with the link mode off).
+    // Sends "KRV:off" and waits for the board to confirm it.
     void leaveBoardTableMode();
     void watchLink();
     void unwatchLink();
