@@ -64,6 +64,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    zovax::prepareApplicationEnvironment(); // as the program itself runs
     QApplication app(argc, argv);
     applyTheme();
 

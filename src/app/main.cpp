@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    zovax::prepareApplicationEnvironment();
     QApplication app(argc, argv);
     zovax::applyTheme();
     QApplication::setApplicationName(QStringLiteral("KORVEN ZOVAX-Ether"));

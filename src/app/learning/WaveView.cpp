@@ -114,6 +114,14 @@ void WaveView::lineTo(int x, int y)
 
 void WaveView::markDirty(const QRect& r)
 {
+    // Remember how far right each band has been drawn on, so that clearing
+    // whitens only that part instead of the whole 20000-px band.
+    for (int c = 0; c < kChannels; ++c) {
+        const int top = c == 0 ? 0 : bandTop(c);
+        const int bottom = c == kChannels - 1 ? image_.height() : bandTop(c) + kBandHeight;
+        if (r.top() < bottom && r.bottom() >= top)
+            inkRight_[size_t(c)] = std::max(inkRight_[size_t(c)], std::min(r.right() + 1, kImageWidth));
+    }
     dirty_ = dirty_.isNull() ? r : dirty_.united(r);
     if (!flushQueued_) {
         // Many strokes arrive in a row (a whole train on a zoom change): they
@@ -166,13 +174,22 @@ void WaveView::ClearWaveArea(int channel)
     if (channel < 0)
         return;
     EraseCursors();
-    const QRect band = channel >= kChannels
-                           ? image_.rect()
-                           : QRect(0, bandTop(channel), kImageWidth, kBandHeight) & image_.rect();
+    const int first = channel >= kChannels ? 0 : channel;
+    const int last = channel >= kChannels ? kChannels - 1 : channel;
     QPainter p(&image_);
-    p.fillRect(band, Qt::white);
+    for (int c = first; c <= last; ++c) {
+        const int width = inkRight_[size_t(c)];
+        if (width <= 0)
+            continue; // nothing drawn on this band since it was last cleared
+        // The whole band's height; for all bands also the rows above band 0.
+        const int top = channel >= kChannels && c == 0 ? 0 : bandTop(c);
+        const int bottom = channel >= kChannels && c == kChannels - 1 ? image_.height() : bandTop(c) + kBandHeight;
+        const QRect r = QRect(0, top, width, bottom - top) & image_.rect();
+        p.fillRect(r, Qt::white);
+        markDirty(r);
+        inkRight_[size_t(c)] = 0;
+    }
     p.end();
-    markDirty(band);
     if (areaCleared_)
         areaCleared_();
 }

@@ -8,6 +8,8 @@
 // 10 px in. Two measuring cursors (A yellow, B green) are vertical lines drawn
 // by exclusive-or, so drawing one again restores the pixels beneath it.
 #include <QImage>
+
+#include <array>
 #include <QRect>
 #include <QWidget>
 
@@ -106,6 +108,9 @@ private:
     bool cursorBDrawn_ = false;
     bool cursorsLifted_ = false;
 
+    // Per band: x (exclusive) up to which anything was drawn since the band was
+    // last cleared; the rest of the band is known to be white.
+    std::array<int, kChannels> inkRight_{};
     QRect dirty_;           // image area changed since the last repaint request
     bool flushQueued_ = false;
 };

@@ -42,6 +42,12 @@ std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options)
     return main;
 }
 
+void prepareApplicationEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
+}
+
 void applyTheme()
 {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -10,6 +10,12 @@ namespace zovax {
 
 std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options = {});
 
+// Process settings made before the QApplication exists: Qt's own event
+// dispatcher instead of the GLib one. The tool needs no GLib integration, and
+// the plain dispatcher wakes up less often per socket event, which shortens
+// every command-and-reply round trip with the board.
+void prepareApplicationEnvironment();
+
 // The visual theme ("Aqua Light Slate": a light slate-blue palette on the Fusion style)
 // and the application's font; called once before the windows are created.
 void applyTheme();

@@ -82,6 +82,7 @@ public:
     DeviceLink& link() { return *link_; }
     CodeTable& table() { return *table_; }
     ReceiveLog& receiveLog();
+    MemoReceiveLog& memoLog() { return *log_; } // the receive log's widget side
     Prompts& prompts() { return *prompts_; }
     Sounds& sounds() { return *sounds_; }
 

@@ -117,17 +117,38 @@ void SystemSounds::play(Sound s)
 
 void MemoReceiveLog::append(const QString& line)
 {
-    memo_->appendPlainText(line);
+    if (buffered_)
+        pending_ << line;
+    else
+        memo_->appendPlainText(line);
 }
 
 void MemoReceiveLog::clear()
 {
+    pending_.clear();
     memo_->clear();
 }
 
 int MemoReceiveLog::lineCount() const
 {
-    return memo_->document()->isEmpty() ? 0 : memo_->document()->blockCount();
+    const int shown = memo_->document()->isEmpty() ? 0 : memo_->document()->blockCount();
+    return shown + int(pending_.size());
+}
+
+void MemoReceiveLog::setBuffered(bool on)
+{
+    buffered_ = on;
+    if (!on)
+        flush();
+}
+
+void MemoReceiveLog::flush()
+{
+    if (pending_.isEmpty())
+        return;
+    const QString text = pending_.join(QLatin1Char('\n'));
+    pending_.clear();
+    memo_->appendPlainText(text);
 }
 
 } // namespace zovax

@@ -4,6 +4,7 @@
 #include "core/shell/Ports.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class QPlainTextEdit;
@@ -37,6 +38,11 @@ private:
 
 // The receive log over a plain-text widget. Lines are counted, not blocks of an
 // empty document.
+//
+// While buffered (during bulk exchanges with the board, when hundreds of lines
+// arrive within a fraction of a second), appended lines are collected and added
+// to the widget in one step by flush(): adding them one by one would cost more
+// than the exchange itself. Line counts and clearing include the collected lines.
 class MemoReceiveLog : public ReceiveLog {
 public:
     explicit MemoReceiveLog(QPlainTextEdit* memo) : memo_(memo) {}
@@ -44,8 +50,14 @@ public:
     void clear() override;
     int lineCount() const override;
 
+    void setBuffered(bool on); // switching off flushes
+    bool buffered() const { return buffered_; }
+    void flush();
+
 private:
     QPlainTextEdit* memo_;
+    bool buffered_ = false;
+    QStringList pending_;
 };
 
 } // namespace zovax

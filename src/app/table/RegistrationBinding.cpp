@@ -1,5 +1,7 @@
 #include "app/table/RegistrationBinding.h"
 
+#include "app/shell/QtPorts.h"
+
 #include "app/learning/LearningBinding.h"
 #include "app/shell/Panels.h"
 #include "app/shell/MainWindow.h"
@@ -22,9 +24,12 @@ RefreshThrottle::RefreshThrottle(QObject* parent) : QObject(parent)
     connect(&timer_, &QTimer::timeout, this, &RefreshThrottle::refresh);
 }
 
-void RefreshThrottle::start(std::vector<QWidget*> windows)
+void RefreshThrottle::start(std::vector<QWidget*> windows, MemoReceiveLog* log)
 {
     stop();
+    log_ = log;
+    if (log_)
+        log_->setBuffered(true);
     for (QWidget* w : windows) {
         if (!w)
             continue;
@@ -36,6 +41,8 @@ void RefreshThrottle::start(std::vector<QWidget*> windows)
 
 void RefreshThrottle::refresh()
 {
+    if (log_)
+        log_->flush();
     for (const QPointer<QWidget>& w : windows_) {
         if (!w)
             continue;
@@ -48,6 +55,9 @@ void RefreshThrottle::refresh()
 void RefreshThrottle::stop()
 {
     timer_.stop();
+    if (log_)
+        log_->setBuffered(false);
+    log_ = nullptr;
     for (const QPointer<QWidget>& w : windows_) {
         if (w)
             w->setUpdatesEnabled(true); // redrawn as a whole
@@ -105,7 +115,7 @@ bool RegistrationBinding::cancelRequested() const
 void RegistrationBinding::storingRows(bool on)
 {
     if (on)
-        throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar});
+        throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar}, &main_.memoLog());
     else
         throttle_->stop();
 }
@@ -130,7 +140,7 @@ void RegistrationBinding::readBackStarted()
 {
     readBackDialog_->showProgress(0, 0);
     readBackDialog_->show();
-    throttle_->start({main_.sGrid, main_.memoRecv});
+    throttle_->start({main_.sGrid, main_.memoRecv}, &main_.memoLog());
 }
 
 void RegistrationBinding::readBackProgress(int entry, int unanswered)

@@ -13,6 +13,8 @@
 
 namespace zovax {
 
+class MemoReceiveLog;
+
 class MainWindow;
 class ReadBackDialog;
 class TwsDialog;
@@ -25,7 +27,9 @@ class RefreshThrottle : public QObject {
 public:
     static constexpr int kRefreshMs = 100;
     explicit RefreshThrottle(QObject* parent = nullptr);
-    void start(std::vector<QWidget*> widgets);
+    // Widgets are redrawn every kRefreshMs only; the receive log (may be null)
+    // collects its lines and shows them at the same pace.
+    void start(std::vector<QWidget*> widgets, MemoReceiveLog* log = nullptr);
     void stop();
     bool active() const { return timer_.isActive(); }
 
@@ -34,6 +38,7 @@ private:
 
     QTimer timer_;
     std::vector<QPointer<QWidget>> windows_;
+    MemoReceiveLog* log_ = nullptr;
 };
 
 class RegistrationBinding : public QObject, public RegistrationView, public ReadBackView {

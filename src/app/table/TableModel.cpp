@@ -2,6 +2,7 @@
 
 #include "core/table/CodeTable.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QPalette>
 
@@ -16,12 +17,35 @@ const char* const kHeaders[TableModel::kColumns] = {"No.", "Carry", "Frames", "C
 TableModel::TableModel(CodeTable& table, std::function<bool()> traceMode, QObject* parent)
     : QAbstractTableModel(parent), table_(table), traceMode_(std::move(traceMode))
 {
+    // The cells are read from the table itself, so the model is always current;
+    // only the views' notice is gathered: a read-back or a learn changes a row
+    // several times in a row, and one notice per row and event-loop turn is
+    // enough. It goes out before the loop next waits (no event is posted).
     connect(&table_, &CodeTable::rowsChanged, this, [this](int first, int last) {
         first = std::max(first, 1);
         last = std::min(last, kTableRows);
-        if (first <= last)
-            emit dataChanged(index(first - 1, kColCarry), index(last - 1, kColResult));
+        if (first > last)
+            return;
+        if (changedFirst_ == 0) {
+            changedFirst_ = first;
+            changedLast_ = last;
+        } else {
+            changedFirst_ = std::min(changedFirst_, first);
+            changedLast_ = std::max(changedLast_, last);
+        }
     });
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(thread()))
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &TableModel::flushChanges);
+}
+
+void TableModel::flushChanges()
+{
+    if (changedFirst_ == 0)
+        return;
+    const int first = changedFirst_;
+    const int last = changedLast_;
+    changedFirst_ = changedLast_ = 0;
+    emit dataChanged(index(first - 1, kColCarry), index(last - 1, kColResult));
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const

@@ -27,10 +27,14 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     CodeTable& table() { return table_; }
+    // Sends the gathered change notice now (views refresh the changed rows).
+    void flushChanges();
 
 private:
     CodeTable& table_;
     std::function<bool()> traceMode_;
+    int changedFirst_ = 0; // rows changed since the last notice (0: none)
+    int changedLast_ = 0;
 };
 
 } // namespace zovax

@@ -5,6 +5,8 @@
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
 
+#include <QAbstractEventDispatcher>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTcpSocket>
 #include <QTimer>
@@ -22,15 +24,14 @@ DeviceLink::DeviceLink(Settings& settings, ReceiveLog& log, QObject* parent)
     : QObject(parent), settings_(settings), log_(log), socket_(new QTcpSocket(this))
 {
     serialAsm_.setMode(SerialLineAssembler::modeFor(settings_.rs232c.RecvDlmt));
-    // Reading is deferred to a queued call so that it never runs inside the
-    // socket's own readyRead emission: a handler that opens a modal box or waits
-    // must still see the replies that arrive meanwhile.
-    connect(socket_, &QTcpSocket::readyRead, this, [this] {
-        if (readScheduled_)
-            return;
-        readScheduled_ = true;
-        QMetaObject::invokeMethod(this, [this] { readTcp(); }, Qt::QueuedConnection);
-    });
+    connect(socket_, &QTcpSocket::readyRead, this, &DeviceLink::readTcp);
+    // A handler that opens a modal box or waits (a nested event loop) while a
+    // line is being dispatched must still see the lines behind it and the
+    // replies that arrive meanwhile; the socket does not signal new data while
+    // its readyRead is being handled. Whenever such a nested loop is about to
+    // block, the pending lines and bytes are taken here, in order.
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(thread()))
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &DeviceLink::onAboutToBlock);
 }
 
 DeviceLink::~DeviceLink() = default;
@@ -74,26 +75,61 @@ bool DeviceLink::WaitAck(int ms)
 {
     if (state_.replyAck)
         return true;
+    // Commands queued by SendLine go out now rather than on the loop's next turn.
+    if (socket_->bytesToWrite() > 0)
+        socket_->flush();
+    // Events are processed, blocking until the next one arrives (never a spin),
+    // until a reply sets the flag or the time is up. The timer only wakes the
+    // loop at the deadline. Ending the wait this way, rather than by quitting a
+    // nested exec(), costs no wake-up of the event dispatcher per reply.
+    //
+    // The wait also ends early, with false, when the link it waits on goes down
+    // (no reply can come) or when interruptWait() is called (a Cancel button).
+    // It returns true when a reply acknowledged during the wait, even if the
+    // handler of that reply already sent the next command and so cleared the flag.
+    const quint64 acksAtStart = ackCount_;
+    const quint64 interruptsAtStart = interruptCount_;
+    const bool linkWasUp = state_.tcpConnected || state_.portOpen;
+    auto acked = [&] { return state_.replyAck || ackCount_ != acksAtStart; };
+    QDeadlineTimer deadline(ms < 0 ? 0 : ms, Qt::PreciseTimer);
+    QTimer wake;
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.setSingleShot(true);
+    connect(&wake, &QTimer::timeout, this, [] {});
+    wake.start(ms < 0 ? 0 : ms);
     QEventLoop loop;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(this, &DeviceLink::replyAckSet, &loop, &QEventLoop::quit);
-    timer.start(ms < 0 ? 0 : ms);
-    loop.exec();
-    return state_.replyAck;
+    while (!acked() && !deadline.hasExpired() && interruptCount_ == interruptsAtStart
+           && !(linkWasUp && !state_.tcpConnected && !state_.portOpen))
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    return acked();
+}
+
+void DeviceLink::interruptWait()
+{
+    ++interruptCount_;
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(thread()))
+        d->wakeUp();
 }
 
 void DeviceLink::SetReplyAck()
 {
     state_.replyAck = true;
+    ++ackCount_;
     emit replyAckSet();
+}
+
+void DeviceLink::onAboutToBlock()
+{
+    if (dispatchDepth_ == 0)
+        return;
+    if (socket_->bytesAvailable() > 0)
+        readTcp();
+    else if (!pending_.empty())
+        drainLines();
 }
 
 void DeviceLink::readTcp()
 {
-    readScheduled_ = false;
     if (state_.downloadMode) {
         const QByteArray all = socket_->readAll();
         if (!all.isEmpty() && handlers.HandleDownloadData)
@@ -136,22 +172,12 @@ void DeviceLink::drainLines()
     while (!pending_.empty()) {
         auto [line, serial] = std::move(pending_.front());
         pending_.pop_front();
-        // A handler may open a modal box or wait; the lines behind this one must
-        // then be handled inside that nested loop, as they would be had they
-        // arrived a moment later. A queued drain does that; when the handler
-        // returns normally this loop takes the lines first and the drain finds
-        // nothing left.
-        if (!pending_.empty() && !drainPosted_) {
-            drainPosted_ = true;
-            QMetaObject::invokeMethod(this, [this] {
-                drainPosted_ = false;
-                drainLines();
-            }, Qt::QueuedConnection);
-        }
+        ++dispatchDepth_;
         if (serial)
             DispatchSerialLine(line);
         else
             DispatchLine(line);
+        --dispatchDepth_;
     }
 }
 

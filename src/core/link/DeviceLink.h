@@ -72,8 +72,11 @@ public:
     // The TCP half of SendLine alone; replyAck is not touched.
     void SendTcpOnly(const QString& text);
     // True as soon as replyAck is set; false once ms milliseconds have passed.
-    // Processes events meanwhile (replies, timers, clicks). Never spins.
+    // Processes events meanwhile (replies, timers, clicks). Never spins. Ends
+    // early (false) when the link goes down or interruptWait() is called.
     bool WaitAck(int ms);
+    // Ends the running WaitAck calls at once (for Cancel buttons).
+    void interruptWait();
     // Sets replyAck and ends a running WaitAck.
     void SetReplyAck();
 
@@ -97,6 +100,7 @@ signals:
 
 private:
     void readTcp();
+    void onAboutToBlock();
     void writeTcp(const QByteArray& frame);
     void drainLines();
     void appendLog(const QString& line, int clearAbove);
@@ -112,8 +116,9 @@ private:
     // a modal box or wait; lines arriving meanwhile are taken from this queue by
     // the nested event loop, in order.
     std::deque<std::pair<QString, bool>> pending_;
-    bool readScheduled_ = false;
-    bool drainPosted_ = false;
+    quint64 ackCount_ = 0;       // acknowledgements so far
+    quint64 interruptCount_ = 0; // interruptWait() calls so far
+    int dispatchDepth_ = 0; // lines being dispatched (nested while a handler waits)
 };
 
 } // namespace zovax

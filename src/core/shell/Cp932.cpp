@@ -5,8 +5,25 @@
 
 namespace zovax {
 
+namespace {
+
+bool isAscii(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray toCp932(const QString& text)
 {
+    // Commands and most file texts are plain ASCII, which the code page keeps
+    // byte for byte: no converter needed.
+    if (isAscii(text))
+        return text.toLatin1();
     QStringEncoder enc("CP932");
     if (!enc.isValid())
         return text.toLatin1();
@@ -25,6 +42,15 @@ QByteArray toCp932(const QString& text)
 
 QString fromCp932(const QByteArray& bytes)
 {
+    bool ascii = true;
+    for (const char b : bytes) {
+        if (static_cast<unsigned char>(b) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes);
     QStringDecoder dec("CP932");
     if (!dec.isValid())
         return QString::fromLatin1(bytes);

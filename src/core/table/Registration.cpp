@@ -5,7 +5,6 @@
 #include "core/table/CodeTable.h"
 #include "core/table/TwRecords.h"
 
-#include <QEventLoop>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -58,8 +57,7 @@ void Registration::watchLink()
         if (st != QAbstractSocket::UnconnectedState)
             return;
         linkDropped_ = true;
-        if (waitLoop_)
-            waitLoop_->quit();
+        link_.interruptWait();
     });
 }
 
@@ -78,30 +76,11 @@ bool Registration::linkLost() const
 
 bool Registration::waitAck(int ms)
 {
-    LinkState& st = link_.state();
-    if (st.replyAck)
+    if (link_.state().replyAck)
         return true;
     if (linkDropped_)
         return false;
-    // The link's acknowledgement wait, ended early by a dropped socket.
-    QEventLoop loop;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // The acknowledgement counts even when the handler that set it sends a
-    // command of its own straight away (which clears the flag again).
-    bool acked = false;
-    connect(&link_, &DeviceLink::replyAckSet, &loop, [&] {
-        acked = true;
-        loop.quit();
-    });
-    QPointer<QEventLoop> outer = waitLoop_;
-    waitLoop_ = &loop;
-    timer.start(ms < 0 ? 0 : ms);
-    loop.exec();
-    waitLoop_ = outer;
-    return acked || st.replyAck;
+    return link_.WaitAck(ms);
 }
 
 void Registration::leaveBoardTableMode()
@@ -281,8 +260,7 @@ void Registration::stopReadBack()
 {
     if (reading_) {
         stopReading_ = true;
-        if (waitLoop_)
-            waitLoop_->quit();
+        link_.interruptWait();
     }
 }
 

@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QString>
 
-class QEventLoop;
 
 namespace zovax {
 
@@ -150,7 +149,6 @@ private:
     bool linkDropped_ = false; // the TCP socket went down during the current run
     int readBackRow_ = 0;      // entry of the latest request
     unsigned readGeneration_ = 0;
-    QPointer<QEventLoop> waitLoop_;
     QMetaObject::Connection linkWatch_;
 };
 

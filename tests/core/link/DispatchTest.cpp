@@ -309,3 +309,39 @@ TEST(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
     EXPECT_EQ(seen, (QStringList{"[000]:09000,013500", "[001]:00560,001125", "Ave.Carrier38.0kHz"}));
     EXPECT_EQ(seenInsideBox, QStringList{"Ave.Carrier38.0kHz"});
 }
+
+TEST(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
+{
+    Settings settings;
+    test::FakeLog log;
+    DeviceLink link(settings, log);
+    QElapsedTimer t;
+
+    QTimer::singleShot(10, [&] { link.interruptWait(); });
+    t.start();
+    EXPECT_FALSE(link.WaitAck(5000));
+    EXPECT_LT(t.elapsed(), 2000);
+
+    link.state().tcpConnected = true;
+    QTimer::singleShot(10, [&] { link.state().tcpConnected = false; });
+    t.start();
+    EXPECT_FALSE(link.WaitAck(5000));
+    EXPECT_LT(t.elapsed(), 2000);
+}
+
+TEST(WaitAck, AnAcknowledgementCountsEvenWhenItsHandlerSendsTheNextCommand)
+{
+    // A reply handler that answers with a command of its own clears the flag
+    // again; the wait still saw the acknowledgement.
+    Settings settings;
+    test::FakeLog log;
+    DeviceLink link(settings, log);
+    link.handlers.OnReadBackLine = [&](const QString&) {
+        link.SetReplyAck();
+        link.SendLine("KRV:off");
+    };
+    link.state().tableReadMode = true;
+    QTimer::singleShot(5, [&] { link.DispatchLine("Twd:0123"); });
+    EXPECT_TRUE(link.WaitAck(5000));
+    EXPECT_FALSE(link.state().replyAck);
+}
