@@ -10,7 +10,7 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 300
 if [ "${SKIP_BENCH:-0}" != 1 ]; then
     for b in "$build"/bench/bench_*; do
-        [ -x "$b" ] || continue
+        [ -f "$b" ] && [ -x "$b" ] || continue
         echo "== $(basename "$b")"
         "$b"
     done
