@@ -21,14 +21,6 @@ const QString DownloadDialog::kFileFilter =
 
 namespace {
 
-template <typename W>
-W* named(const char* name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
 // Geometry of the top panel's controls (pixels).
 constexpr int kRowTop = 6;
 constexpr int kRowHeight = 26;

@@ -1,5 +1,6 @@
 #include "app/link/ComDialog.h"
 
+#include "app/shell/Panels.h"
 #include "core/link/SerialPort.h"
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
@@ -19,14 +20,6 @@ namespace zovax {
 namespace {
 
 const QString kNone = QStringLiteral("無し");
-
-template <typename W>
-W* named(const QString& name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
 
 QComboBox* combo(const QString& name, QWidget* parent, const QStringList& items, bool editable)
 {

@@ -35,14 +35,6 @@ constexpr int kConfGroupLeft = 240;
 constexpr int kConfGroupWidth = 340;
 constexpr int kConfGroupHeight = 190;
 
-template <typename W>
-W* named(const QString& name, QWidget* parent)
-{
-    auto* w = new W(parent);
-    w->setObjectName(name);
-    return w;
-}
-
 QLabel* label(const QString& name, const QString& text, QWidget* parent, int x, int y, int w)
 {
     auto* l = named<QLabel>(name, parent);

@@ -52,14 +52,6 @@ QToolButton* flatButton(const QString& name, const QString& text, QWidget* paren
     return b;
 }
 
-template <typename W, typename... Args>
-W* named(const QString& name, Args&&... args)
-{
-    auto* w = new W(std::forward<Args>(args)...);
-    w->setObjectName(name);
-    return w;
-}
-
 QLabel* unitLabel(const QString& text, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);

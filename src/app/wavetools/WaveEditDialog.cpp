@@ -1,5 +1,7 @@
 #include "app/wavetools/WaveEditDialog.h"
 
+#include "app/shell/Panels.h"
+
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,14 +26,6 @@ constexpr int kRightColumnWidth = WaveEditDialog::kClientWidth - kMargin - kRigh
 constexpr int kPcodeColumnWidth = 64;
 constexpr int kHighColumnWidth = 56;
 constexpr int kFallbackScreenWidth = 1024;
-
-template <typename W, typename... Args>
-W* named(const QString& name, Args&&... args)
-{
-    auto* w = new W(std::forward<Args>(args)...);
-    w->setObjectName(name);
-    return w;
-}
 
 QPushButton* button(const QString& name, const QString& text, QWidget* parent)
 {

@@ -8,6 +8,7 @@
 #include "core/learning/WaveStore.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 
 #include <algorithm>
@@ -34,18 +35,6 @@ std::optional<int> recordNumber(const QString& line, int from, int len, int* ext
     if (extra)
         *extra = int(std::max<qsizetype>(0, end - begin - len));
     return parseDecimal(QStringView(line).mid(begin, end - begin));
-}
-
-int hexValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
 }
 
 int roundUpEven(int n)
@@ -176,7 +165,7 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
         return;
     }
     if (twp) {
-        const int i = line.size() >= 5 ? hexValue(line[4]) : -1;
+        const int i = line.size() >= 5 ? hexDigitValue(line[4]) : -1;
         int extra = 0;
         const std::optional<int> high = recordNumber(line, 7, 5, &extra);
         const std::optional<int> width = recordNumber(line, 13 + extra, 6);
@@ -197,7 +186,7 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
     const int n = std::min(wanted, available);
     std::vector<uint8_t> symbols(static_cast<size_t>(n));
     for (int j = 0; j < n; ++j) {
-        const int v = hexValue(line[4 + j]);
+        const int v = hexDigitValue(line[4 + j]);
         if (v < 0) {
             badLine(line, QStringLiteral("data symbol %1").arg(j));
             entryDone();

@@ -2,6 +2,7 @@
 
 #include "core/shell/Cp932.h"
 #include "core/shell/Ports.h"
+#include "core/shell/TextNumbers.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -42,17 +43,6 @@ struct Span {
     }
     Span mid(int from) const { return from >= size() ? Span{e, e} : Span{b + from, e}; }
 };
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Decimal integer with an optional sign and nothing else; false when the text
 // is empty, holds other characters or does not fit 32 bits.
@@ -176,7 +166,7 @@ QString parseRowLine(Span line, std::array<QString, 4>& cells, TableEntry& e)
         case kPlaceTwp: {
             // "i:high width": one hexadecimal pair index, the two times in
             // decimal. Times wider than their printed columns are read whole.
-            const int index = value.size() >= 1 ? hexValue(value.b[0]) : -1;
+            const int index = value.size() >= 1 ? hexDigitValue(value.b[0]) : -1;
             if (index < 0)
                 return QStringLiteral("「Twp:」のパターン番号が正しくありません");
             const Span times = value.mid(2);
@@ -194,7 +184,7 @@ QString parseRowLine(Span line, std::array<QString, 4>& cells, TableEntry& e)
         case kPlaceTwd: {
             const int n = value.size();
             for (int i = 0; i < n; ++i) {
-                const int v = hexValue(value.b[i]);
+                const int v = hexDigitValue(value.b[i]);
                 if (v < 0)
                     return QStringLiteral("「Twd:」のデータに16進数字でない文字があります");
                 if (i < kDataSymbols) // digits beyond the entry's capacity are ignored

@@ -2,6 +2,7 @@
 
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TwRecords.h"
 
@@ -20,18 +21,6 @@ int intOr(const QString& text, int fallback)
 }
 
 // 0..15 for an ASCII hex digit (either case), -1 otherwise.
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    return -1;
-}
-
 // The Carry cell's form of a carrier in 0.1 kHz: 380 -> "38.0kHz".
 QString carryText(int carrier)
 {
@@ -106,10 +95,10 @@ QString ByteCodeToPcode(const QString& byteCode, const TableEntry& e)
     out.reserve(2 + (n / 2 + 1) * 8);
     qsizetype pos = 0;
     while (pos < n) {
-        const int hi = hexDigit(byteCode[pos]);
+        const int hi = hexDigitValue(byteCode[pos]);
         int value = -1;
         if (pos + 1 < n) {
-            const int lo = hexDigit(byteCode[pos + 1]);
+            const int lo = hexDigitValue(byteCode[pos + 1]);
             if (hi >= 0 && lo >= 0)
                 value = hi * 16 + lo;
         } else {
@@ -168,7 +157,7 @@ QStringList IrOutRecords(const WaveEditFields& f)
 QString WaveEditStoreError(const WaveEditFields& f)
 {
     for (qsizetype i = 0; i < f.pcode.size(); ++i) {
-        if (hexDigit(f.pcode[i]) < 0)
+        if (hexDigitValue(f.pcode[i]) < 0)
             return QStringLiteral("パターンコードの%1文字目「%2」は16進数ではありません。")
                 .arg(i + 1)
                 .arg(f.pcode[i]);
@@ -203,7 +192,7 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
         e.width[size_t(i)] = f.widthAt(i);
     }
     for (qsizetype i = 0; i < f.pcode.size(); ++i)
-        e.data[size_t(i)] = uint8_t(hexDigit(f.pcode[i]));
+        e.data[size_t(i)] = uint8_t(hexDigitValue(f.pcode[i]));
     table.entryChanged(target);
 
     // The Carry cell shows the stored carrier: rewritten when the carrier was
