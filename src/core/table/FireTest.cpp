@@ -3,6 +3,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
+#include "core/table/TwRecords.h"
 
 #include <algorithm>
 
@@ -13,26 +14,15 @@ QStringList FireTestCommands(const TableEntry& e, const IrOutputs& outputs, cons
     QStringList out;
     out << QString::asprintf("Tp:%d%d%d%d", outputs[0] ? 1 : 0, outputs[1] ? 1 : 0,
                              outputs[2] ? 1 : 0, outputs[3] ? 1 : 0);
-    out << QStringLiteral("Twf:000"); // the fire test always sends flag 0
-    out << QString::asprintf("Twc:%03d", e.carrier);
-    // The data count as the symbols can hold it, so that "Twb:" and "Twd:" agree.
-    const int count = std::clamp(e.dataCount, 0, kDataSymbols);
-    out << QString::asprintf("Twb:%03d", count);
-    out << QString::asprintf("Twr:%03d", e.repeat);
+    out << entryHeadRecords(e); // flag always sent as 0
     // Pattern pairs up to the first two silent high times in a row; pair 15 is
     // the last there is, so it ends the list before high[16] would be read.
     for (int i = 0; i < kPatternPairs; ++i) {
-        out << QString::asprintf("Twp:%01X:%05d,%06d", i, e.high[i], e.width[i]);
+        out << twpRecord(i, e.high[i], e.width[i]);
         if (i == kPatternPairs - 1 || (e.high[i] == 0 && e.high[i + 1] == 0))
             break;
     }
-    QString digits;
-    digits.reserve(count + 1);
-    for (int k = 0; k < count; ++k)
-        digits += QString::number(e.data[k] & 0x0F, 16).toUpper();
-    if (count % 2)
-        digits += digits.back(); // an even number of digits
-    out << QStringLiteral("Twd:") + digits;
+    out << twdRecord(e);
     if (!framesCell.isEmpty()) {
         bool ok = false;
         int frames = framesCell.trimmed().toInt(&ok, 10);
