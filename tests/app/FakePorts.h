@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace zovax::test {
 
@@ -21,6 +22,8 @@ public:
                   MsgButtons buttons) override
     {
         asked.push_back({caption, text, icon, buttons});
+        if (onAsk)
+            onAsk(asked.back());
         if (!answers.empty()) {
             const MsgAnswer a = answers.front();
             answers.pop_front();
@@ -37,6 +40,7 @@ public:
     }
     std::vector<Asked> asked;
     std::deque<MsgAnswer> answers; // next answers; default Yes / Ok
+    std::function<void(const Asked&)> onAsk; // runs while the box would be showing
 };
 
 class FakeSounds : public Sounds {

@@ -4,6 +4,7 @@
 #include "app/shell/AppAssembly.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/Panels.h"
+#include "app/shell/QtPorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -280,4 +282,34 @@ TEST_F(Fixture, CloseWithAnUnwritableSettingsFileReportsNg)
     w->close();
     EXPECT_EQ(w->statusText(0), "NG ... /nonexistent/folder/tool.ini");
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST(MemoReceiveLogTest, BufferedLinesShowInOrderOnTheNextTurnAfterRelease)
+{
+    QPlainTextEdit memo;
+    MemoReceiveLog log(&memo);
+    log.append("a");
+    log.setBuffered(true);
+    log.append("b");
+    log.setBuffered(false);
+    log.append("c"); // before the collected lines are shown: after them
+    EXPECT_EQ(memo.toPlainText(), "a");
+    EXPECT_EQ(log.lineCount(), 3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo.toPlainText(), "a\nb\nc");
+    EXPECT_FALSE(log.buffered());
+    log.append("d");
+    EXPECT_EQ(memo.toPlainText(), "a\nb\nc\nd");
+
+    // Buffering again before the release was carried out keeps it on.
+    log.setBuffered(true);
+    log.append("e");
+    log.setBuffered(false);
+    log.setBuffered(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(log.buffered());
+    EXPECT_EQ(memo.toPlainText(), "a\nb\nc\nd");
+    log.setBuffered(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo.toPlainText(), "a\nb\nc\nd\ne");
 }

@@ -268,4 +268,59 @@ TEST_F(TableGrid, NewEmptiesTheGridAndMovesTheCursorHome)
     EXPECT_EQ(view.currentIndex(), cellIndex(kColCarry, 1));
 }
 
+// During a bulk exchange the cursor moves and the model's change notices are
+// held back; what the grid reports meanwhile, and what it shows afterwards,
+// must be the latest.
+TEST_F(TableGrid, HeldCursorAndNoticesCatchUpWhenReleased)
+{
+    auto* model = qobject_cast<TableModel*>(view.model());
+    ASSERT_NE(model, nullptr);
+    TableController::moveCursor(&view, kColCarry, 2);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+
+    TableController::holdCursor(&view, true);
+    model->holdChanges(true);
+    for (int r = 10; r <= 200; r += 10) {
+        TableController::moveCursor(&view, kColCarry, r);
+        table.setCell(kColComments, r, QStringLiteral("row %1").arg(r));
+        model->flushChanges(); // as the event loop does before it waits
+    }
+    TableController::moveCursor(&view, kColComments, 5000); // out of range: ignored
+    EXPECT_EQ(TableController::cursorRow(&view), 200);
+    EXPECT_EQ(TableController::cursorColumn(&view), kColCarry);
+    EXPECT_EQ(view.currentIndex(), cellIndex(kColCarry, 2)); // not moved yet
+    EXPECT_EQ(changed.count(), 0);
+
+    TableController::applyHeldCursor(&view); // a redraw in between
+    EXPECT_EQ(view.currentIndex(), cellIndex(kColCarry, 200));
+    TableController::moveCursor(&view, kColComments, 7);
+    EXPECT_EQ(view.currentIndex(), cellIndex(kColCarry, 200));
+
+    model->holdChanges(false);
+    TableController::holdCursor(&view, false);
+    ASSERT_EQ(changed.count(), 1); // one notice for every row changed
+    EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 10 - 1);
+    EXPECT_EQ(changed.at(0).at(1).value<QModelIndex>().row(), 200 - 1);
+    EXPECT_EQ(view.currentIndex(), cellIndex(kColComments, 7));
+    EXPECT_TRUE(view.visualRect(view.currentIndex()).intersects(view.viewport()->rect())); // scrolled to
+    TableController::moveCursor(&view, kColCarry, 3); // no longer held
+    EXPECT_EQ(view.currentIndex(), cellIndex(kColCarry, 3));
+}
+
+TEST(HeldCursor, AGridDestroyedWhileHeldIsForgotten)
+{
+    CodeTable table;
+    TableModel model(table, [] { return false; });
+    auto grid = std::make_unique<QTableView>();
+    grid->setModel(&model);
+    TableController::holdCursor(grid.get(), true);
+    TableController::moveCursor(grid.get(), kColCarry, 4);
+    grid.reset();
+    QTableView other;
+    other.setModel(&model);
+    EXPECT_EQ(TableController::cursorRow(&other), 0);
+    TableController::moveCursor(&other, kColCarry, 6); // moves at once
+    EXPECT_EQ(TableController::cursorRow(&other), 6);
+}
+
 } // namespace

@@ -33,7 +33,22 @@ TEST_F(ReadBackRequest, EntriesTheBoardLacksAreMarkedAndTheLastOneEndsTheRead)
     useRows(1, 16);
     useRows(18, 249); // 17 and 250 stay empty
     registerAndForget();
+    // When the completion message shows, the progress window has gone and the
+    // window draws again, with every entry in place.
+    bool progressShown = true, windowDrawn = false;
+    QString row249;
+    prompts.onAsk = [&](const test::FakePrompts::Asked& a) {
+        if (a.text != "読込み完了しました。  ")
+            return;
+        progressShown = binding->readBackDialog().isVisible();
+        windowDrawn = w->updatesEnabled() && w->sGrid->updatesEnabled();
+        row249 = w->sGrid->model()->index(248, kColCarry).data().toString();
+    };
     ASSERT_TRUE(readBack());
+    EXPECT_FALSE(progressShown);
+    EXPECT_TRUE(windowDrawn);
+    EXPECT_EQ(row249, "38.0kHz");
+    EXPECT_EQ(TableController::cursorRow(w->sGrid), 1);
     EXPECT_EQ(messages(), QStringList({Registration::readQuestionText(), "読込み完了しました。  "}));
     EXPECT_EQ(table().entry(17).flag, 999);
     EXPECT_EQ(table().entry(250).flag, 999);

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtMath>
 
 namespace zovax {
@@ -137,9 +138,21 @@ int MemoReceiveLog::lineCount() const
 
 void MemoReceiveLog::setBuffered(bool on)
 {
-    buffered_ = on;
-    if (!on)
+    if (on) {
+        buffered_ = true;
+        releasePending_ = false; // a release still pending no longer applies
+        return;
+    }
+    if (!buffered_ || releasePending_)
+        return;
+    releasePending_ = true;
+    QTimer::singleShot(0, memo_, [this] {
+        if (!releasePending_)
+            return;
+        releasePending_ = false;
+        buffered_ = false;
         flush();
+    });
 }
 
 void MemoReceiveLog::flush()

@@ -50,13 +50,17 @@ public:
     void clear() override;
     int lineCount() const override;
 
-    void setBuffered(bool on); // switching off flushes
+    // While buffered, lines are collected and shown by flush(). Switching off
+    // shows them on the next turn of the event loop, together with the redraw
+    // of the window, and lines appended until then follow in order.
+    void setBuffered(bool on);
     bool buffered() const { return buffered_; }
     void flush();
 
 private:
     QPlainTextEdit* memo_;
     bool buffered_ = false;
+    bool releasePending_ = false; // switched off, the collected lines not shown yet
     QStringList pending_;
 };
 

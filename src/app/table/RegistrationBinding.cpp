@@ -7,6 +7,7 @@
 #include "app/shell/MainWindow.h"
 #include "app/table/ReadBackDialog.h"
 #include "app/table/TableController.h"
+#include "app/table/TableModel.h"
 #include "app/table/TwsDialog.h"
 #include "core/learning/LearningCore.h"
 #include "core/table/TableCommands.h"
@@ -24,7 +25,7 @@ RefreshThrottle::RefreshThrottle(QObject* parent) : QObject(parent)
     connect(&timer_, &QTimer::timeout, this, &RefreshThrottle::refresh);
 }
 
-void RefreshThrottle::start(std::vector<QWidget*> windows, MemoReceiveLog* log)
+void RefreshThrottle::start(std::vector<QWidget*> windows, MemoReceiveLog* log, QTableView* grid, Cursors cursors)
 {
     stop();
     log_ = log;
@@ -36,6 +37,13 @@ void RefreshThrottle::start(std::vector<QWidget*> windows, MemoReceiveLog* log)
         windows_.emplace_back(w);
         w->setUpdatesEnabled(false);
     }
+    grid_ = grid;
+    if (grid_) {
+        if (cursors == Cursors::Hold)
+            TableController::holdCursor(grid_, true);
+        if (auto* model = qobject_cast<TableModel*>(grid_->model()))
+            model->holdChanges(true);
+    }
     timer_.start();
 }
 
@@ -43,6 +51,13 @@ void RefreshThrottle::refresh()
 {
     if (log_)
         log_->flush();
+    if (grid_) {
+        TableController::applyHeldCursor(grid_);
+        if (auto* model = qobject_cast<TableModel*>(grid_->model())) {
+            model->holdChanges(false); // the notices gathered so far go out
+            model->holdChanges(true);
+        }
+    }
     for (const QPointer<QWidget>& w : windows_) {
         if (!w)
             continue;
@@ -58,6 +73,12 @@ void RefreshThrottle::stop()
     if (log_)
         log_->setBuffered(false);
     log_ = nullptr;
+    if (grid_) {
+        if (auto* model = qobject_cast<TableModel*>(grid_->model()))
+            model->holdChanges(false);
+        TableController::holdCursor(grid_, false); // the latest move is made now
+        grid_ = nullptr;
+    }
     for (const QPointer<QWidget>& w : windows_) {
         if (w)
             w->setUpdatesEnabled(true); // redrawn as a whole
@@ -115,7 +136,7 @@ bool RegistrationBinding::cancelRequested() const
 void RegistrationBinding::storingRows(bool on)
 {
     if (on)
-        throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar}, &main_.memoLog());
+        throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar}, &main_.memoLog(), main_.sGrid);
     else
         throttle_->stop();
 }
@@ -132,15 +153,20 @@ bool RegistrationBinding::newTable()
 
 void RegistrationBinding::setReadBackRow(int row)
 {
-    if (LearningBinding* learning = LearningBinding::of(main_))
-        learning->core().readBack().readBackRow = row;
+    if (!learning_)
+        learning_ = LearningBinding::of(main_); // looked up once: this runs for every entry
+    if (learning_)
+        learning_->core().readBack().readBackRow = row;
 }
 
 void RegistrationBinding::readBackStarted()
 {
     readBackDialog_->showProgress(0, 0);
     readBackDialog_->show();
-    throttle_->start({main_.sGrid, main_.memoRecv}, &main_.memoLog());
+    // The whole window waits behind the progress display. The decoder moves
+    // the cursor to every entry it reads: the grid shows the latest at each
+    // redraw.
+    throttle_->start({&main_}, &main_.memoLog(), main_.sGrid, RefreshThrottle::Cursors::Hold);
 }
 
 void RegistrationBinding::readBackProgress(int entry, int unanswered)

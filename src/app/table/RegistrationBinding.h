@@ -11,25 +11,34 @@
 
 #include <vector>
 
+class QTableView;
+
 namespace zovax {
 
 class MemoReceiveLog;
 
+class LearningBinding;
 class MainWindow;
 class ReadBackDialog;
 class TwsDialog;
 
 // Holds back the repainting of some widgets while a bulk exchange runs and
 // redraws them every kRefreshMs instead: a row takes a fraction of a
-// millisecond on the link, a redraw of the grid several.
+// millisecond on the link, a redraw of the grid several. The change notices of
+// the grid's table model, and on request its cursor moves, are held back too.
 class RefreshThrottle : public QObject {
     Q_OBJECT
 public:
     static constexpr int kRefreshMs = 100;
     explicit RefreshThrottle(QObject* parent = nullptr);
     // Widgets are redrawn every kRefreshMs only; the receive log (may be null)
-    // collects its lines and shows them at the same pace.
-    void start(std::vector<QWidget*> widgets, MemoReceiveLog* log = nullptr);
+    // collects its lines and shows them at the same pace. With Cursors::Hold,
+    // a grid among the widgets also takes its cursor moves at that pace.
+    // The change notices of `grid`'s table model (the grid being one of the
+    // widgets or inside one) are held back until each redraw as well.
+    enum class Cursors { Follow, Hold };
+    void start(std::vector<QWidget*> widgets, MemoReceiveLog* log = nullptr, QTableView* grid = nullptr,
+               Cursors cursors = Cursors::Follow);
     void stop();
     bool active() const { return timer_.isActive(); }
 
@@ -38,6 +47,7 @@ private:
 
     QTimer timer_;
     std::vector<QPointer<QWidget>> windows_;
+    QPointer<QTableView> grid_;
     MemoReceiveLog* log_ = nullptr;
 };
 
@@ -76,6 +86,7 @@ private:
     Registration* registration_;
     ReadBackDialog* readBackDialog_;
     RefreshThrottle* throttle_;
+    QPointer<LearningBinding> learning_; // the decoder's owner, found on first use
 };
 
 // Creates the binding once the windows and the learning binding exist.

@@ -18,6 +18,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace zovax {
 
@@ -27,6 +28,34 @@ constexpr int kCarryWidth = 64;
 constexpr int kFramesWidth = 48;
 constexpr int kGridMargin = 27;  // scroll bar and frame
 constexpr int kMinFreeWidth = 24; // keeps Comments and Result visible in a tiny grid
+
+// Grids whose cursor moves are held back, with the latest move asked for.
+struct CursorHold {
+    int column = 0;
+    int row = 0; // 0: no move asked for since the last one made
+    QMetaObject::Connection destroyed;
+};
+
+std::unordered_map<const QTableView*, CursorHold>& cursorHolds()
+{
+    static std::unordered_map<const QTableView*, CursorHold> holds;
+    return holds;
+}
+
+const CursorHold* heldMove(const QTableView* grid)
+{
+    const auto& holds = cursorHolds();
+    if (holds.empty())
+        return nullptr;
+    const auto it = holds.find(grid);
+    return it != holds.end() && it->second.row > 0 ? &it->second : nullptr;
+}
+
+void makeCursorMove(QTableView* grid, const QModelIndex& i)
+{
+    grid->setCurrentIndex(i);
+    grid->scrollTo(i);
+}
 } // namespace
 
 TableController::TableController(QTableView* grid, CodeTable& table, Settings& settings,
@@ -82,12 +111,16 @@ TableController::~TableController() = default;
 
 int TableController::cursorRow(const QTableView* grid)
 {
+    if (const CursorHold* held = heldMove(grid))
+        return held->row;
     const QModelIndex i = grid->currentIndex();
     return i.isValid() ? i.row() + 1 : 0;
 }
 
 int TableController::cursorColumn(const QTableView* grid)
 {
+    if (const CursorHold* held = heldMove(grid))
+        return held->column;
     const QModelIndex i = grid->currentIndex();
     return i.isValid() ? i.column() : 0;
 }
@@ -97,9 +130,46 @@ void TableController::moveCursor(QTableView* grid, int column, int row)
     QAbstractItemModel* m = grid->model();
     if (!m || row < 1 || row > m->rowCount() || column < 0 || column >= m->columnCount())
         return;
-    const QModelIndex i = m->index(row - 1, column);
-    grid->setCurrentIndex(i);
-    grid->scrollTo(i);
+    auto& holds = cursorHolds();
+    if (!holds.empty()) {
+        if (const auto it = holds.find(grid); it != holds.end()) {
+            it->second.column = column;
+            it->second.row = row;
+            return;
+        }
+    }
+    makeCursorMove(grid, m->index(row - 1, column));
+}
+
+void TableController::holdCursor(QTableView* grid, bool hold)
+{
+    auto& holds = cursorHolds();
+    const auto it = holds.find(grid);
+    if (hold) {
+        if (it != holds.end())
+            return;
+        CursorHold h;
+        h.destroyed = QObject::connect(grid, &QObject::destroyed, [grid] { cursorHolds().erase(grid); });
+        holds.emplace(grid, std::move(h));
+        return;
+    }
+    if (it == holds.end())
+        return;
+    applyHeldCursor(grid);
+    QObject::disconnect(it->second.destroyed);
+    holds.erase(grid);
+}
+
+void TableController::applyHeldCursor(QTableView* grid)
+{
+    const auto it = cursorHolds().find(grid);
+    if (it == cursorHolds().end() || it->second.row == 0)
+        return;
+    const int column = it->second.column;
+    const int row = it->second.row;
+    it->second.row = 0;
+    if (QAbstractItemModel* m = grid->model(); m && row <= m->rowCount() && column < m->columnCount())
+        makeCursorMove(grid, m->index(row - 1, column));
 }
 
 void TableController::InitTableGrid()

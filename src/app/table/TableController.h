@@ -39,6 +39,12 @@ public:
     static int cursorRow(const QTableView* grid);
     static int cursorColumn(const QTableView* grid);
     static void moveCursor(QTableView* grid, int column, int row);
+    // While a bulk exchange holds a grid's drawing back, its cursor moves are
+    // only recorded (cursorRow/cursorColumn report the latest) and made once,
+    // by applyHeldCursor() or when the hold ends: moving the cursor costs more
+    // than a row on the link.
+    static void holdCursor(QTableView* grid, bool hold);
+    static void applyHeldCursor(QTableView* grid);
 
     // Column headers and widths, the grid's behaviour. Column widths: "No." 40,
     // "Carry" 64, "Frames" 48; Comments and Result share W = grid width - 27 -

@@ -38,9 +38,16 @@ TableModel::TableModel(CodeTable& table, std::function<bool()> traceMode, QObjec
         connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &TableModel::flushChanges);
 }
 
+void TableModel::holdChanges(bool hold)
+{
+    held_ = hold;
+    if (!hold)
+        flushChanges();
+}
+
 void TableModel::flushChanges()
 {
-    if (changedFirst_ == 0)
+    if (changedFirst_ == 0 || held_)
         return;
     const int first = changedFirst_;
     const int last = changedLast_;

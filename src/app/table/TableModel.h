@@ -27,14 +27,19 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     CodeTable& table() { return table_; }
-    // Sends the gathered change notice now (views refresh the changed rows).
+    // Sends the gathered change notice now (views refresh the changed rows),
+    // unless notices are held.
     void flushChanges();
+    // While held, change notices gather until the hold ends: for a bulk
+    // exchange whose grid is drawn at intervals only. Ending it sends them.
+    void holdChanges(bool hold);
 
 private:
     CodeTable& table_;
     std::function<bool()> traceMode_;
     int changedFirst_ = 0; // rows changed since the last notice (0: none)
     int changedLast_ = 0;
+    bool held_ = false;
 };
 
 } // namespace zovax

@@ -27,9 +27,13 @@ QString trimLeading(const QString& s)
     return s.mid(b);
 }
 
-QString hex2(int v)
+// Two upper-case hexadecimal digits of the low byte ("%02X"), without a
+// formatted print: this runs for every byte of every decoded entry.
+void appendHex2(QString& s, int v)
 {
-    return QString::asprintf("%02X", v & 0xFF);
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    s += QLatin1Char(kDigits[(v >> 4) & 0xF]);
+    s += QLatin1Char(kDigits[v & 0xF]);
 }
 
 bool isHexDigit(QChar c)
@@ -162,7 +166,7 @@ QString walkCode(const CodeWalkParams& w, const int32_t* p, int count,
 
         // Byte complete.
         k = 0;
-        word += hex2(acc);
+        appendHex2(word, acc);
         acc = 0;
         ++nb;
         if (w.storedEntry)
@@ -214,11 +218,11 @@ QString walkCode(const CodeWalkParams& w, const int32_t* p, int count,
 
     if (w.storedEntry) {
         if (k > 0)
-            result += hex2(acc);
+            appendHex2(result, acc);
         return trimControls(result);
     }
     if (k > 0)
-        word += hex2(acc);
+        appendHex2(word, acc);
     if (!word.isEmpty())
         result = trimControls(result) + QLatin1Char(' ') + word;
     return trimControls(result);

@@ -11,6 +11,8 @@
 #include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 
+#include <QAbstractEventDispatcher>
+
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
@@ -64,7 +66,87 @@ void ReadBackDecoder::entryDone()
     }
 }
 
+ReadBackDecoder::~ReadBackDecoder()
+{
+    QObject::disconnect(blockWatch_);
+}
+
+ReadBackDecoder::RecordTag ReadBackDecoder::recordTag(const QString& line)
+{
+    // The first tag in the order Twc, Twb, Twr, Twp, Twd that the line
+    // contains decides, wherever it stands. One pass over the line finds them all.
+    static constexpr char16_t kOrder[] = u"cbrpd";
+    constexpr int kNone = 5;
+    int best = kNone;
+    const qsizetype n = line.size();
+    for (qsizetype at = line.indexOf(QLatin1String("Tw")); at >= 0 && at + 3 < n;
+         at = line.indexOf(QLatin1String("Tw"), at + 1)) {
+        if (line[at + 3] != u':')
+            continue;
+        const char16_t c = line[at + 2].unicode();
+        for (int k = 0; k < best; ++k) {
+            if (kOrder[k] == c) {
+                best = k;
+                break;
+            }
+        }
+        if (best == 0)
+            break;
+    }
+    return best == kNone ? RecordTag::None : static_cast<RecordTag>(best + 1);
+}
+
+void ReadBackDecoder::setCollecting(bool on)
+{
+    if (on == collecting_)
+        return;
+    collecting_ = on;
+    QObject::disconnect(blockWatch_);
+    if (on) {
+        // Right before the event loop waits, which is after the next request
+        // has gone out.
+        if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(link_.thread()))
+            blockWatch_ = QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, &link_,
+                                           [this] { takeCollectedLines(); });
+    } else {
+        takeCollectedLines();
+    }
+}
+
+void ReadBackDecoder::takeCollectedLines()
+{
+    if (takingLines_)
+        return;
+    takingLines_ = true;
+    // Lines collected while these are taken apart wait for the next round.
+    while (!collected_.empty()) {
+        const CollectedLine c = std::move(collected_.front());
+        collected_.pop_front();
+        handleLine(c.line, c.row, false, c.tag);
+    }
+    takingLines_ = false;
+}
+
 void ReadBackDecoder::OnReadBackLine(const QString& line)
+{
+    if (collecting_ && line != QLatin1String("KRV:on") && line != QLatin1String("KRV:off")
+        && line.indexOf(QLatin1String("Twl:")) < 0) {
+        const RecordTag tag = recordTag(line);
+        if (tag != RecordTag::None) {
+            // Collected with the row it belongs to; a complete entry is
+            // acknowledged at once so that the next request goes out before
+            // this one is taken apart.
+            collected_.push_back({line, readBackRow, tag});
+            if (tag == RecordTag::Twd && CodeTable::validRow(readBackRow))
+                entryDone();
+            return;
+        }
+    }
+    takeCollectedLines(); // everything else comes after the lines before it
+    handleLine(line, readBackRow, true, std::nullopt);
+}
+
+void ReadBackDecoder::handleLine(const QString& line, int row, bool acknowledge, std::optional<RecordTag> knownTag)
 {
     if (line == QLatin1String("KRV:on")) {
         link_.SetReplyAck();
@@ -73,6 +155,8 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
     if (line == QLatin1String("KRV:off")) {
         link_.state().tableReadMode = false;
         log_.append(QStringLiteral("End of Table Load"));
+        if (link_.handlers.OnReadBackEnd)
+            link_.handlers.OnReadBackEnd(); // the progress display goes before the message
         prompts_.inform(QStringLiteral("確認"), QStringLiteral("読込み完了しました。  "), MsgIcon::Exclamation);
         view_.selectCell(kColCarry, 1);
         return;
@@ -80,7 +164,8 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
     if (view_.traceMode())
         log_.append(line);
 
-    const qsizetype twl = line.indexOf(QLatin1String("Twl:"));
+    // A collected line is known to be a record line without "Twl:".
+    const qsizetype twl = knownTag ? -1 : line.indexOf(QLatin1String("Twl:"));
     if (twl >= 0) {
         const std::optional<int> n = parseDecimal(QStringView(line).mid(twl + 4, 3));
         if (!n) {
@@ -107,14 +192,13 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
         return;
     }
 
-    const bool twc = line.contains(QLatin1String("Twc:"));
-    const bool twb = !twc && line.contains(QLatin1String("Twb:"));
-    const bool twr = !twc && !twb && line.contains(QLatin1String("Twr:"));
-    const bool twp = !twc && !twb && !twr && line.contains(QLatin1String("Twp:"));
-    const bool twd = !twc && !twb && !twr && !twp && line.contains(QLatin1String("Twd:"));
-    if (!(twc || twb || twr || twp || twd))
+    const RecordTag tag = knownTag ? *knownTag : recordTag(line);
+    if (tag == RecordTag::None)
         return;
-    const int row = readBackRow;
+    const bool twc = tag == RecordTag::Twc;
+    const bool twb = tag == RecordTag::Twb;
+    const bool twr = tag == RecordTag::Twr;
+    const bool twp = tag == RecordTag::Twp;
     if (!CodeTable::validRow(row)) {
         badLine(line, QStringLiteral("no entry is being read"));
         return;
@@ -189,7 +273,8 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
         const int v = hexDigitValue(line[4 + j]);
         if (v < 0) {
             badLine(line, QStringLiteral("data symbol %1").arg(j));
-            entryDone();
+            if (acknowledge)
+                entryDone();
             return;
         }
         symbols[size_t(j)] = uint8_t(v);
@@ -201,7 +286,8 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
     DecodeStoredEntry(row);
     if (view_.traceMode())
         log_.append(QStringLiteral(" "));
-    entryDone();
+    if (acknowledge)
+        entryDone();
 }
 
 void ReadBackDecoder::DecodeStoredEntry(int row)
@@ -274,7 +360,9 @@ bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
         highs[size_t(i)] = e.high[size_t(i)];
     }
     const ZeroOne zo = chooseZeroOne(pairs, kPatternPairs);
-    std::vector<int32_t> symbols(e.data.begin(), e.data.end());
+    // The walk reads no further than K symbols.
+    const int used = std::clamp(K, 0, kDataSymbols);
+    std::vector<int32_t> symbols(e.data.begin(), e.data.begin() + used);
 
     CodeWalkParams w;
     w.candidate = t;

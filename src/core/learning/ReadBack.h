@@ -3,7 +3,11 @@
 // "Twc:", "Twb:", "Twr:", "Twp:", "Twd:") are parsed into the table entry of
 // the row being read back, and a complete entry is decoded with the same
 // timing candidates as a learned signal to rebuild its Result and Comments.
+#include <QMetaObject>
 #include <QString>
+
+#include <deque>
+#include <optional>
 
 namespace zovax {
 
@@ -21,20 +25,49 @@ public:
 
     ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link,
                     LearnView& view, Prompts& prompts, ReceiveLog& log);
+    ~ReadBackDecoder();
+    ReadBackDecoder(const ReadBackDecoder&) = delete;
+    ReadBackDecoder& operator=(const ReadBackDecoder&) = delete;
 
     // The row most recently requested with "Twl:", set by the request loop (1..999).
     int readBackRow = 0;
 
     // Every TCP line while the table read-back mode is on.
     void OnReadBackLine(const QString& line);
+    // While collecting (a running read-back request), the record lines of an
+    // entry are only kept as they arrive, each with its row, and an entry is
+    // acknowledged at its "Twd:" line: the next request then goes out before
+    // the entry is taken apart, and the board works on it meanwhile. Kept
+    // lines are taken apart, in order, when the event loop is about to wait,
+    // before any other line, and when collecting ends.
+    void setCollecting(bool on);
+    void takeCollectedLines();
     // Rebuilds the Result and Comments cells of a row from its table entry.
     void DecodeStoredEntry(int row);
     // The read-back counterpart of Analyser::AnalyseCandidate.
     bool AnalyseStoredCandidate(int t, int row);
 
+    // Which record a line holds: the first of "Twc:", "Twb:", "Twr:", "Twp:",
+    // "Twd:" (in this order) that it contains anywhere.
+    enum class RecordTag { None, Twc, Twb, Twr, Twp, Twd };
+    static RecordTag recordTag(const QString& line);
+
 private:
+    // One line for `row`; a complete entry is acknowledged only if
+    // `acknowledge`. `knownTag`: the line was classified when it was collected.
+    void handleLine(const QString& line, int row, bool acknowledge, std::optional<RecordTag> knownTag);
     void badLine(const QString& line, const QString& why);
     void entryDone();
+
+    struct CollectedLine {
+        QString line;
+        int row;
+        RecordTag tag;
+    };
+    std::deque<CollectedLine> collected_;
+    bool collecting_ = false;
+    bool takingLines_ = false;
+    QMetaObject::Connection blockWatch_;
 
     WaveStore& store_;
     Analyser& analyser_;

@@ -75,33 +75,43 @@ bool DeviceLink::WaitAck(int ms)
 {
     if (state_.replyAck)
         return true;
+    // True when a reply acknowledged during the wait, even if the handler of
+    // that reply already sent the next command and so cleared the flag.
+    const quint64 acksAtStart = ackCount_;
+    auto acked = [&] { return state_.replyAck || ackCount_ != acksAtStart; };
+    WaitUntil(acked, ms);
+    return acked();
+}
+
+bool DeviceLink::WaitUntil(const std::function<bool()>& done, int ms)
+{
+    if (done())
+        return true;
     // Commands queued by SendLine go out now rather than on the loop's next turn.
     if (socket_->bytesToWrite() > 0)
         socket_->flush();
     // Events are processed, blocking until the next one arrives (never a spin),
-    // until a reply sets the flag or the time is up. The timer only wakes the
-    // loop at the deadline. Ending the wait this way, rather than by quitting a
-    // nested exec(), costs no wake-up of the event dispatcher per reply.
+    // until `done` holds or the time is up. The timer only wakes the loop at
+    // the deadline. Ending the wait this way, rather than by quitting a nested
+    // exec(), costs no wake-up of the event dispatcher per reply.
     //
-    // The wait also ends early, with false, when the link it waits on goes down
-    // (no reply can come) or when interruptWait() is called (a Cancel button).
-    // It returns true when a reply acknowledged during the wait, even if the
-    // handler of that reply already sent the next command and so cleared the flag.
-    const quint64 acksAtStart = ackCount_;
+    // The wait also ends early when the link it waits on goes down (no reply
+    // can come) or when interruptWait() is called (a Cancel button).
     const quint64 interruptsAtStart = interruptCount_;
     const bool linkWasUp = state_.tcpConnected || state_.portOpen;
-    auto acked = [&] { return state_.replyAck || ackCount_ != acksAtStart; };
     QDeadlineTimer deadline(ms < 0 ? 0 : ms, Qt::PreciseTimer);
-    QTimer wake;
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.setSingleShot(true);
-    connect(&wake, &QTimer::timeout, this, [] {});
-    wake.start(ms < 0 ? 0 : ms);
-    QEventLoop loop;
-    while (!acked() && !deadline.hasExpired() && interruptCount_ == interruptsAtStart
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread());
+    if (!dispatcher)
+        return done();
+    // A bare timer (its event does nothing here) rather than a QTimer object:
+    // the wait is set up and taken down for every command of a bulk exchange.
+    const int wake = startTimer(ms < 0 ? 0 : ms, Qt::PreciseTimer);
+    while (!done() && !deadline.hasExpired() && interruptCount_ == interruptsAtStart
            && !(linkWasUp && !state_.tcpConnected && !state_.portOpen))
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    return acked();
+        dispatcher->processEvents(QEventLoop::WaitForMoreEvents);
+    if (wake != 0)
+        killTimer(wake);
+    return done();
 }
 
 void DeviceLink::interruptWait()
@@ -139,10 +149,12 @@ void DeviceLink::readTcp()
     // Drain in chunks of at most 4095 bytes: a burst after a busy moment is
     // taken in several steps instead of stalling.
     while (socket_->bytesAvailable() > 0) {
-        const QByteArray chunk = socket_->read(kTcpReadChunk);
-        if (chunk.isEmpty())
+        readBuffer_.resize(kTcpReadChunk); // keeps its allocation from read to read
+        const qint64 n = socket_->read(readBuffer_.data(), kTcpReadChunk);
+        if (n <= 0)
             break;
-        onTcpBytes(chunk);
+        readBuffer_.truncate(n);
+        onTcpBytes(readBuffer_);
     }
 }
 

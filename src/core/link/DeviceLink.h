@@ -38,6 +38,12 @@ struct LinkHandlers {
     std::function<void()> RearmLearning;
     std::function<void(const QString&)> HandleConfigLine;
     std::function<void(const QString&)> OnReadBackLine;
+    // The board has confirmed the end of a table read-back ("KRV:off"); called
+    // before the completion message is shown.
+    std::function<void()> OnReadBackEnd;
+    // A read-back request runs (true) or has ended (false): the decoder may
+    // collect record lines and take them apart while the next request is out.
+    std::function<void(bool)> CollectReadBackLines;
     std::function<void(const QByteArray&)> HandleDownloadData;
     // State of the main window's controls that the serial dispatcher reads.
     std::function<bool()> learnIndicatorOn;     // pnlAnalyze lit
@@ -75,7 +81,10 @@ public:
     // Processes events meanwhile (replies, timers, clicks). Never spins. Ends
     // early (false) when the link goes down or interruptWait() is called.
     bool WaitAck(int ms);
-    // Ends the running WaitAck calls at once (for Cancel buttons).
+    // Processes events like WaitAck until `done` holds (true), the time is up,
+    // the link goes down or interruptWait() is called (false).
+    bool WaitUntil(const std::function<bool()>& done, int ms);
+    // Ends the running WaitAck and WaitUntil calls at once (for Cancel buttons).
     void interruptWait();
     // Sets replyAck and ends a running WaitAck.
     void SetReplyAck();
@@ -111,6 +120,7 @@ private:
     QTcpSocket* socket_;
     SerialTransport* serial_ = nullptr;
     TcpLineAssembler tcpAsm_;
+    QByteArray readBuffer_; // one socket read at a time, reused
     SerialLineAssembler serialAsm_;
     // Complete lines waiting for dispatch: (line, fromSerial). A handler may open
     // a modal box or wait; lines arriving meanwhile are taken from this queue by

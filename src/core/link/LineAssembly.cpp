@@ -1,5 +1,7 @@
 #include "core/link/LineAssembly.h"
 
+#include <algorithm>
+
 namespace zovax {
 
 namespace {
@@ -16,9 +18,26 @@ QStringList TcpLineAssembler::feed(const QByteArray& bytes)
         out << line_;
         line_.clear();
     };
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b == 0x02) {
+    const char* p = bytes.constData();
+    const qsizetype n = bytes.size();
+    auto printable = [](unsigned char b) { return b >= 0x20 && b <= 0x7F; };
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(p[i]);
+        if (printable(b)) {
+            // A run of printable characters is taken at once, in pieces that
+            // end where a line reaches kMaxLine.
+            qsizetype end = i + 1;
+            while (end < n && printable(static_cast<unsigned char>(p[end])))
+                ++end;
+            while (i < end) {
+                const qsizetype take = std::min<qsizetype>(end - i, std::max<qsizetype>(kMaxLine - line_.size(), 1));
+                line_.append(QLatin1StringView(p + i, take));
+                i += take;
+                if (line_.size() >= kMaxLine)
+                    complete();
+            }
+            --i; // the loop steps on to the first character after the run
+        } else if (b == 0x02) {
             line_ += QStringLiteral("<STX>");
         } else if (b == 0x03) {
             line_ += QStringLiteral("<ETX>");
@@ -31,10 +50,6 @@ QStringList TcpLineAssembler::feed(const QByteArray& bytes)
                 line_ = QStringLiteral(" ");
                 complete();
             }
-        } else if (b >= 0x20 && b <= 0x7F) {
-            line_ += QLatin1Char(char(b));
-            if (line_.size() >= kMaxLine)
-                complete();
         } else {
             line_ += hexCode(b);
             complete();

@@ -102,6 +102,9 @@ void TcpConnection::onConnectEvent()
     LinkState& st = link_.state();
     st.tcpConnected = true;
     QTcpSocket* s = socket_;
+    // Each command is a short line that waits for its answer: send it at once
+    // instead of holding it back for the acknowledgement of the one before.
+    s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const QString host = s->peerName().isEmpty() ? dialAddress_ : s->peerName();
     for (ConnectionView* v : views_)
         v->onConnected(host);

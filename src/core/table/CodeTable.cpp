@@ -45,9 +45,10 @@ void CodeTable::entryChanged(int row)
 
 void CodeTable::emptyRowRaw(int row)
 {
+    static const TableEntry kEmpty{}; // copied from, rather than built for every row
     for (QString& c : cells_[row - 1])
         c.clear();
-    entries_[row - 1] = TableEntry{};
+    entries_[row - 1] = kEmpty;
 }
 
 void CodeTable::ClearEntry(int row)

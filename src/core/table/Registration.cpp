@@ -6,7 +6,8 @@
 #include "core/table/TwRecords.h"
 
 #include <QTcpSocket>
-#include <QTimer>
+
+#include <utility>
 
 namespace zovax {
 
@@ -35,11 +36,24 @@ QString Registration::readQuestionText()
 Registration::Registration(DeviceLink& link, CodeTable& table, Prompts& prompts, QObject* parent)
     : QObject(parent), link_(link), table_(table), prompts_(prompts)
 {
+    // The decoder confirms the end of a read-back before it shows the
+    // completion message: the progress display goes first.
+    link_.handlers.OnReadBackEnd = [this] {
+        if (reading_ && readView_)
+            endReadBackView();
+    };
 }
 
 Registration::~Registration()
 {
     unwatchLink();
+    link_.handlers.OnReadBackEnd = nullptr;
+}
+
+void Registration::endReadBackView()
+{
+    if (ReadBackView* v = std::exchange(readView_, nullptr))
+        v->readBackEnded();
 }
 
 // --------------------------------------------------------------- link watch
@@ -270,7 +284,6 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
         stopReadBack();
         return ReadBackOutcome::StopAsked;
     }
-    ++readGeneration_; // a pending end watch of an earlier read-back no longer applies
     LinkState& st = link_.state();
     st.tableReadMode = false;
     if (!st.tcpConnected || (view.serialMenuVisible() && !st.portOpen)) {
@@ -287,13 +300,25 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     readBackRow_ = 0;
     watchLink();
     st.tableReadMode = true;
+    // The progress display first: the grid then stays as it is until the
+    // entries come in, instead of being drawn empty in between.
+    readView_ = &view;
+    view.readBackStarted();
     if (link_.handlers.SetLearnIndicator)
         link_.handlers.SetLearnIndicator(false);
     view.selectCell(kColCarry, 1);
-    view.readBackStarted();
+
+    // Record lines may be kept by the decoder until the next request is out;
+    // whatever was kept is taken apart before the table is touched here.
+    auto collectLines = [this](bool on) {
+        if (link_.handlers.CollectReadBackLines)
+            link_.handlers.CollectReadBackLines(on);
+    };
+    collectLines(true);
 
     auto end = [&](ReadBackOutcome outcome) {
-        view.readBackEnded();
+        collectLines(false);
+        endReadBackView();
         unwatchLink();
         reading_ = false;
         return outcome;
@@ -302,6 +327,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     // the row whose reply was cut short is emptied, and the user is told.
     auto endEarly = [&](ReadBackOutcome outcome, bool rowComplete, const QString& caption,
                         const QString& text, MsgIcon icon) {
+        collectLines(false);
         st.tableReadMode = false;
         if (!rowComplete && CodeTable::validRow(readBackRow_))
             table_.setRow(readBackRow_, {}, TableEntry{});
@@ -345,7 +371,10 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
                             MsgIcon::Exclamation);
         if (!answered) {
             ++unanswered;
-            // Whatever part of the entry arrived is not a usable entry.
+            // Whatever part of the entry arrived is not a usable entry: the
+            // lines kept of it are taken apart first, then the row is emptied.
+            collectLines(false);
+            collectLines(true);
             table_.setRow(entry, {}, TableEntry{});
             link_.receiveLog().append(request + QStringLiteral(": no answer"));
         }
@@ -358,25 +387,22 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
                             .arg(unanswered),
                         MsgIcon::Warning);
     }
-    armEndWatch();
-    return end(ReadBackOutcome::Requested);
-}
-
-void Registration::armEndWatch()
-{
-    // The decoder has sent "KRV:off" and ends the mode on the board's answer.
-    // A board that never answers would leave every later reply routed to the
-    // decoder: end the mode after the wait.
-    const unsigned generation = readGeneration_;
-    QTimer::singleShot(waits.endMs, this, [this, generation] {
-        LinkState& st = link_.state();
-        if (generation != readGeneration_ || reading_ || !st.tableReadMode)
-            return;
+    // The decoder has sent "KRV:off" after the last entry and ends the mode
+    // on the board's answer. A board that never answers would leave every
+    // later reply routed to the decoder: the mode ends after the wait anyway.
+    const bool confirmed = link_.WaitUntil([&st] { return !st.tableReadMode; }, waits.endMs);
+    if (!confirmed) {
         st.tableReadMode = false;
         link_.receiveLog().append(QStringLiteral("KRV:off: no answer"));
-        prompts_.inform(kWarning, QStringLiteral("ZOVAX-Etherから読込み終了（KRV:off）の応答がありません。"),
-                        MsgIcon::Warning);
-    });
+        end(ReadBackOutcome::Requested);
+        // Every entry was read: a stop asked for now or a link lost now only
+        // cuts the wait short.
+        if (!stopReading_ && !linkLost())
+            prompts_.inform(kWarning, QStringLiteral("ZOVAX-Etherから読込み終了（KRV:off）の応答がありません。"),
+                            MsgIcon::Warning);
+        return ReadBackOutcome::Requested;
+    }
+    return end(ReadBackOutcome::Requested);
 }
 
 } // namespace zovax

@@ -117,8 +117,10 @@ public:
     // --- read-back (btnTableLoad) ---
     // Connection check, New, the question, then "KRV:on" and the requests.
     // A call while a read-back runs asks that one to stop (the read button
-    // pressed again). Whenever it ends other than by the decoder, table read
-    // mode is left cleanly: tableReadMode false and "KRV:off" sent.
+    // pressed again). Returns when the read-back has ended: after the board
+    // confirmed the end of table mode to the decoder, or when that answer did
+    // not come within waits.endMs. Whenever it ends other than by the decoder,
+    // table read mode is left cleanly: tableReadMode false and "KRV:off" sent.
     ReadBackOutcome RequestTableReadBack(ReadBackView& view);
     bool readingBack() const { return reading_; }
     // Asks a running read-back to stop after the current request.
@@ -138,7 +140,8 @@ private:
     void leaveBoardTableMode();
     void watchLink();
     void unwatchLink();
-    void armEndWatch();
+    // Hides the progress display of the running read-back (once).
+    void endReadBackView();
 
     DeviceLink& link_;
     CodeTable& table_;
@@ -148,7 +151,7 @@ private:
     bool stopReading_ = false;
     bool linkDropped_ = false; // the TCP socket went down during the current run
     int readBackRow_ = 0;      // entry of the latest request
-    unsigned readGeneration_ = 0;
+    ReadBackView* readView_ = nullptr; // progress display of the running read-back, until hidden
     QMetaObject::Connection linkWatch_;
 };
 

@@ -4,6 +4,9 @@
 
 #include "core/learning/Catalogue.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace zovax::test {
@@ -301,6 +304,144 @@ INSTANTIATE_TEST_SUITE_P(
             n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
         return n;
     });
+
+// While a read-back request runs, record lines are kept and taken apart only
+// once the next request is out. The outcome must be the same as taking each
+// line at once: same entries, cells, log lines, commands and messages, with
+// every entry acknowledged as soon as its "Twd:" line is in.
+struct CollectCase {
+    const char* name;
+    bool trace;
+    // (row the request was for, line); row 0 for the control lines
+    std::vector<std::pair<int, QString>> lines;
+};
+
+std::vector<std::pair<int, QString>> entryLines(int row, const TableEntry& e)
+{
+    std::vector<std::pair<int, QString>> v;
+    for (const QString& l : recordLines(row, e))
+        v.emplace_back(row, l);
+    return v;
+}
+
+CollectCase collectCase(const char* name, bool trace, std::initializer_list<std::vector<std::pair<int, QString>>> parts)
+{
+    CollectCase c{name, trace, {}};
+    for (const auto& p : parts)
+        c.lines.insert(c.lines.end(), p.begin(), p.end());
+    return c;
+}
+
+void PrintTo(const CollectCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class CollectedLines : public ::testing::TestWithParam<CollectCase> {};
+
+TEST_P(CollectedLines, EndAsIfTakenAtOnce)
+{
+    const CollectCase& c = GetParam();
+    LearnRig direct, collecting;
+    for (LearnRig* rig : {&direct, &collecting}) {
+        rig->view.traceOn = c.trace;
+        rig->link.state().tableReadMode = true;
+    }
+    collecting.readBack().setCollecting(true);
+    for (const auto& [row, line] : c.lines) {
+        for (LearnRig* rig : {&direct, &collecting}) {
+            rig->readBack().readBackRow = row;
+            rig->link.state().replyAck = false;
+            rig->link.DispatchLine(line);
+        }
+        EXPECT_EQ(collecting.link.state().replyAck, direct.link.state().replyAck) << line.toStdString();
+        EXPECT_EQ(collecting.sent, direct.sent) << line.toStdString();
+    }
+    collecting.readBack().setCollecting(false);
+    for (int r = 1; r <= 250; ++r) {
+        EXPECT_EQ(collecting.table.entry(r), direct.table.entry(r)) << "row " << r;
+        for (int col = kColCarry; col <= kColResult; ++col)
+            EXPECT_EQ(collecting.table.cell(col, r), direct.table.cell(col, r)) << "row " << r << " column " << col;
+    }
+    EXPECT_EQ(collecting.log.lines, direct.log.lines);
+    ASSERT_EQ(collecting.prompts.asked.size(), direct.prompts.asked.size());
+    for (size_t i = 0; i < direct.prompts.asked.size(); ++i)
+        EXPECT_EQ(collecting.prompts.asked[i].text, direct.prompts.asked[i].text);
+    EXPECT_EQ(collecting.table.modified(), direct.table.modified());
+    EXPECT_EQ(collecting.link.state().tableReadMode, direct.link.state().tableReadMode);
+}
+
+const TableEntry kCollectNec = entryOf(kNecPairs, cat({{0}, bitsOf({0x20, 0xDF, 0x10, 0xEF}, 1, 2), {3, 4, 5}}), 34);
+const TableEntry kCollectSony = entryOf(kSony, cat({{0}, bitsOf({0x15}, 1, 2, 7), bitsOf({0x01}, 1, 2, 4), {3}}));
+const TableEntry kCollectOdd = entryOf(kKase, cat({{0}, bitsOf({0x02, 0x20, 0x80}, 1, 2), {3}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, CollectedLines,
+    ::testing::Values(
+        collectCase("entries", false,
+                    {entryLines(1, kCollectNec), entryLines(2, kCollectSony), entryLines(3, kCollectOdd)}),
+        collectCase("traced", true, {entryLines(7, kCollectNec), entryLines(8, kCollectOdd)}),
+        collectCase("errorsAndBadLines", false,
+                    {entryLines(16, kCollectSony), {{17, "Twl:017 Error"}},
+                     {{18, "Twl:018"}, {18, "Twc:3a0"}, {18, "Twb:036"}, {18, "Twp:G:00560,001120"},
+                      {18, "Twp:0:09000,013500"}, {18, "Twd:01G2"}},
+                     {{0, "Twc:380"}, {0, "Twd:0123"}}, entryLines(19, kCollectNec)}),
+        collectCase("lastEntryAndTheEnd", false,
+                    {entryLines(249, kCollectSony), entryLines(250, kCollectNec), {{250, "KRV:off"}}}),
+        collectCase("lastEntryAnError", true,
+                    {entryLines(249, kCollectOdd), {{250, "Twl:250 Error"}}, {{250, "KRV:off"}}})),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadBack, CollectedLinesAreTakenApartWhenTheLoopWaits)
+{
+    LearnRig rig;
+    rig.link.state().tableReadMode = true;
+    rig.readBack().setCollecting(true);
+    rig.readBack().readBackRow = 9;
+    for (const QString& line : recordLines(9, kCollectNec))
+        rig.link.DispatchLine(line);
+    EXPECT_TRUE(rig.link.state().replyAck); // acknowledged at once
+    EXPECT_TRUE(rig.resultCell(9).isEmpty()); // not taken apart yet
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec(); // the loop waits: the kept lines are taken apart first
+    EXPECT_EQ(rig.table.entry(9), kCollectNec);
+    EXPECT_EQ(rig.table.cell(kColComments, 9), "NEC-32R");
+    rig.readBack().setCollecting(false);
+}
+
+TEST(ReadBack, RecordTagIsTheFirstContainedInTagOrder)
+{
+    using Tag = ReadBackDecoder::RecordTag;
+    auto reference = [](const QString& l) {
+        if (l.contains(QLatin1String("Twc:")))
+            return Tag::Twc;
+        if (l.contains(QLatin1String("Twb:")))
+            return Tag::Twb;
+        if (l.contains(QLatin1String("Twr:")))
+            return Tag::Twr;
+        if (l.contains(QLatin1String("Twp:")))
+            return Tag::Twp;
+        if (l.contains(QLatin1String("Twd:")))
+            return Tag::Twd;
+        return Tag::None;
+    };
+    // Lines made of the tags' own letters, so that tags overlap and break off.
+    const QString letters = QStringLiteral("TTwwcbrpd::x0");
+    uint32_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        QString line;
+        const int n = int(seed % 14);
+        for (int k = 0; k < n; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            line += letters[int((seed >> 16) % uint32_t(letters.size()))];
+        }
+        seed = seed * 1664525u + 1013904223u;
+        ASSERT_EQ(ReadBackDecoder::recordTag(line), reference(line)) << line.toStdString();
+    }
+    EXPECT_EQ(ReadBackDecoder::recordTag("Twd:0123Twc:380"), Tag::Twc);
+    EXPECT_EQ(ReadBackDecoder::recordTag("Tw:Twp:1"), Tag::Twp);
+}
 
 TEST(ReadBack, SonyAndKaseikyoCodes)
 {

@@ -62,6 +62,23 @@ TEST(TcpAssembly, LongLineCompletesAt4096Characters)
     EXPECT_EQ(got[1].size(), 5000 - 4096);
 }
 
+TEST(TcpAssembly, CapAppliesWithinOneReadAndAfterMarkers)
+{
+    TcpLineAssembler a;
+    // 9000 characters in one read: two full lines, the rest kept.
+    QStringList got = a.feed(QByteArray(9000, 'y'));
+    ASSERT_EQ(got.size(), 2);
+    EXPECT_EQ(got[0], QString(4096, 'y'));
+    EXPECT_EQ(got[1], QString(4096, 'y'));
+    EXPECT_EQ(a.pending(), QString(9000 - 2 * 4096, 'y'));
+    a.reset();
+    // A marker takes the line past the cap: the next character completes it.
+    got = a.feed(QByteArray(4094, 'x') + "\x02" + "ab\n");
+    ASSERT_EQ(got.size(), 2);
+    EXPECT_EQ(got[0], QString(4094, 'x') + "<STX>a");
+    EXPECT_EQ(got[1], "b");
+}
+
 namespace {
 
 struct SerialCase {

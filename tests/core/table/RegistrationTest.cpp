@@ -319,7 +319,7 @@ TEST_F(RegistrationFixture, ReadBackRequestsEntriesOneToTwoHundredFifty)
     ASSERT_EQ(rowsAtRequest.size(), 250u);
     for (int n = 1; n <= 250; ++n)
         EXPECT_EQ(rowsAtRequest[size_t(n - 1)], n);
-    EXPECT_TRUE(test::waitUntil([&] { return !link.state().tableReadMode; }, 2000));
+    EXPECT_FALSE(link.state().tableReadMode); // the request returns once the board confirmed the end
     EXPECT_EQ(rbView.started, 1);
     EXPECT_EQ(rbView.ended, 1);
     EXPECT_EQ(rbView.lastUnanswered, 0);
@@ -422,11 +422,35 @@ TEST_F(RegistrationFixture, SilentEntriesAreLoggedEmptiedAndTheLastOneEndsTheMod
 TEST_F(RegistrationFixture, AnUnconfirmedEndOfTableModeIsEndedByTheTool)
 {
     board.silent.insert("KRV:off");
+    QElapsedTimer clock;
+    clock.start();
     EXPECT_EQ(reg.RequestTableReadBack(rbView), Registration::ReadBackOutcome::Requested);
-    EXPECT_TRUE(link.state().tableReadMode); // the decoder waits for the board's KRV:off
-    EXPECT_TRUE(test::waitUntil([&] { return !link.state().tableReadMode; }, 3000));
+    EXPECT_GE(clock.elapsed(), reg.waits.endMs - 10); // the board's KRV:off was awaited
+    EXPECT_FALSE(link.state().tableReadMode);
+    EXPECT_FALSE(reg.readingBack());
+    EXPECT_EQ(rbView.ended, 1);
     EXPECT_TRUE(lastMessage().contains("KRV:off"));
     EXPECT_TRUE(log.lines.contains("KRV:off: no answer"));
+}
+
+TEST_F(RegistrationFixture, AStopWhileTheEndIsAwaitedEndsQuietly)
+{
+    board.silent.insert("KRV:off");
+    reg.waits.endMs = 10000;
+    QObject::connect(&link, &DeviceLink::tcpFrameSent, &board, [this](const QByteArray& f) {
+        if (f.startsWith("KRV:off"))
+            QTimer::singleShot(20, &board, [this] { reg.stopReadBack(); });
+    });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(reg.RequestTableReadBack(rbView), Registration::ReadBackOutcome::Requested);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(link.state().tableReadMode);
+    EXPECT_FALSE(reg.readingBack());
+    EXPECT_EQ(rbView.ended, 1);
+    EXPECT_TRUE(log.lines.contains("KRV:off: no answer"));
+    ASSERT_EQ(prompts.asked.size(), 1u); // the question only: every entry was read
+    EXPECT_EQ(table.cell(kColCarry, 250), "38.0kHz");
 }
 
 } // namespace
