@@ -98,6 +98,9 @@ TEST_F(ReadBackRequest, TheStopButtonEndsARunningReadCleanly)
             QObject::disconnect(stopAt10);
             QTimer::singleShot(0, w.get(), [this] {
                 EXPECT_TRUE(binding->readBackDialog().isVisible());
+                // The window waits undrawn behind the progress display, which draws.
+                EXPECT_FALSE(w->updatesEnabled());
+                EXPECT_TRUE(binding->readBackDialog().updatesEnabled());
                 binding->readBackDialog().btnReadStop->click();
             });
         }
@@ -111,6 +114,7 @@ TEST_F(ReadBackRequest, TheStopButtonEndsARunningReadCleanly)
     EXPECT_LE(requests, 11);
     EXPECT_EQ(sent.last(), "KRV:off");
     EXPECT_EQ(messages().last(), "読込みを中止しました。  ");
+    EXPECT_TRUE(w->updatesEnabled());
     EXPECT_EQ(table().cell(kColCarry, 9), "38.0kHz");
     EXPECT_TRUE(table().cell(kColCarry, requests + 1).isEmpty());
     EXPECT_TRUE(table().modified());
