@@ -15,8 +15,11 @@ ClickPanel::ClickPanel(const QString& text, QWidget* parent) : QLabel(text, pare
 void ClickPanel::setFillColour(const QColor& c)
 {
     fill_ = c;
+    const QColor shown = c.isValid() ? c : QPalette().color(QPalette::Button);
+    if (palette().color(QPalette::Window) == shown && testAttribute(Qt::WA_SetPalette))
+        return; // unchanged: no palette change to send through the window
     QPalette p = palette();
-    p.setColor(QPalette::Window, c.isValid() ? c : QPalette().color(QPalette::Button));
+    p.setColor(QPalette::Window, shown);
     setPalette(p);
 }
 
