@@ -34,7 +34,7 @@ using namespace zovax;
 
 namespace {
 
-constexpr int kRounds = 5; // each exchange is run this often; the best time counts
+constexpr int kRounds = 9; // each exchange is run this often; the best time counts
 
 // An NEC-style entry of 36 symbols with four pattern pairs.
 TableEntry sampleEntry(int row)
@@ -123,7 +123,9 @@ private:
     QByteArray buf_;
 };
 
-double minimalRegister(quint16 port, int rows)
+// Times one stay in table mode: "KRV:on", what `inMode` sends and awaits,
+// then "KRV:off", each answer awaited. -1 when anything goes unanswered.
+double minimalTableMode(quint16 port, const std::function<bool(MinimalClient&)>& inMode)
 {
     MinimalClient c;
     if (!c.open(port))
@@ -131,18 +133,8 @@ double minimalRegister(quint16 port, int rows)
     QElapsedTimer t;
     t.start();
     c.send("KRV:on");
-    if (!c.until([](const QByteArray& l) { return l.contains("KRV:on"); }))
+    if (!c.until([](const QByteArray& l) { return l.contains("KRV:on"); }) || !inMode(c))
         return -1;
-    c.send("Fe:7");
-    if (!c.until([](const QByteArray& l) { return l.contains("Erased"); }))
-        return -1;
-    for (int r = 1; r <= rows; ++r) {
-        for (const QString& rec : registrationRecords(sampleEntry(r)))
-            c.send(rec.toLatin1());
-        c.send(twsRecord(r).toLatin1());
-        if (!c.until([](const QByteArray& l) { return l.startsWith("Tws:"); }))
-            return -1;
-    }
     c.send("KRV:off");
     if (!c.until([](const QByteArray& l) { return l == "KRV:off"; }))
         return -1;
@@ -151,27 +143,33 @@ double minimalRegister(quint16 port, int rows)
     return ms;
 }
 
+double minimalRegister(quint16 port, int rows)
+{
+    return minimalTableMode(port, [rows](MinimalClient& c) {
+        c.send("Fe:7");
+        if (!c.until([](const QByteArray& l) { return l.contains("Erased"); }))
+            return false;
+        for (int r = 1; r <= rows; ++r) {
+            for (const QString& rec : registrationRecords(sampleEntry(r)))
+                c.send(rec.toLatin1());
+            c.send(twsRecord(r).toLatin1());
+            if (!c.until([](const QByteArray& l) { return l.startsWith("Tws:"); }))
+                return false;
+        }
+        return true;
+    });
+}
+
 double minimalReadBack(quint16 port, int entries)
 {
-    MinimalClient c;
-    if (!c.open(port))
-        return -1;
-    QElapsedTimer t;
-    t.start();
-    c.send("KRV:on");
-    if (!c.until([](const QByteArray& l) { return l == "KRV:on"; }))
-        return -1;
-    for (int n = 1; n <= entries; ++n) {
-        c.send(twlRecord(n).toLatin1());
-        if (!c.until([](const QByteArray& l) { return l.startsWith("Twd:") || l.contains("Error"); }))
-            return -1;
-    }
-    c.send("KRV:off");
-    if (!c.until([](const QByteArray& l) { return l == "KRV:off"; }))
-        return -1;
-    const double ms = t.nsecsElapsed() / 1e6;
-    c.close();
-    return ms;
+    return minimalTableMode(port, [entries](MinimalClient& c) {
+        for (int n = 1; n <= entries; ++n) {
+            c.send(twlRecord(n).toLatin1());
+            if (!c.until([](const QByteArray& l) { return l.startsWith("Twd:") || l.contains("Error"); }))
+                return false;
+        }
+        return true;
+    });
 }
 
 // --------------------------------------------------------------------- tool

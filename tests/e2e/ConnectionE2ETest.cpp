@@ -14,6 +14,7 @@
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
+#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,30 +33,17 @@ using test::waitUntil;
 
 namespace {
 
-struct ConnectionE2E : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<sim::BoardSim> board;
-    std::unique_ptr<MainWindow> w;
+struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
     TcpDialog* dlg = nullptr;
     ConnectionBinding* binding = nullptr;
 
     void start(sim::BoardOptions o = {})
     {
         o.restartMs = 200;
-        board = std::make_unique<sim::BoardSim>(o);
-        ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
-        MainWindowOptions mo;
-        mo.settingsPath = dir.filePath("tool.ini");
-        mo.prompts = &prompts;
-        mo.sounds = &sounds;
-        w = createAppWindows(mo);
+        ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w->windows().frmTcp;
         binding = w->findChild<ConnectionBinding*>();
         ASSERT_TRUE(dlg && binding);
-        w->settings.tcpip.Host = "127.000.000.001";
-        w->settings.tcpip.Port = board->serverPort();
     }
     void TearDown() override
     {

@@ -17,6 +17,7 @@
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
+#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -32,13 +33,8 @@
 
 namespace zovax::e2e {
 
-class RegistrationRig : public ::testing::Test {
+class RegistrationRig : public ::testing::Test, protected ToolAndBoard {
 protected:
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<sim::BoardSim> board;
-    std::unique_ptr<MainWindow> w;
     RegistrationBinding* binding = nullptr;
     TwsDialog* tws = nullptr;
 
@@ -47,13 +43,7 @@ protected:
 
     void SetUp() override
     {
-        board = std::make_unique<sim::BoardSim>(boardOptions());
-        ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        ASSERT_NO_FATAL_FAILURE(startToolAndBoard(boardOptions()));
         binding = RegistrationBinding::of(*w);
         ASSERT_NE(binding, nullptr);
         tws = w->windows().frmTws;

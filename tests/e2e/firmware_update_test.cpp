@@ -12,6 +12,7 @@
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
+#include "ToolAndBoard.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -49,29 +50,16 @@ QByteArray image(int lowRecords)
     return lines.join("\r\n").toLatin1() + "\r\n";
 }
 
-struct FirmwareE2E : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<sim::BoardSim> board;
-    std::unique_ptr<MainWindow> w;
+struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     DownloadDialog* dlg = nullptr;
     quint16 port = 0;
 
     void start(sim::BoardOptions o, int lowRecords)
     {
-        board = std::make_unique<sim::BoardSim>(o);
-        ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
-        MainWindowOptions mo;
-        mo.settingsPath = dir.filePath("tool.ini");
-        mo.prompts = &prompts;
-        mo.sounds = &sounds;
-        w = createAppWindows(mo);
+        ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w->windows().frmDownload;
         ASSERT_TRUE(dlg && FirmwareBinding::of(*w));
-        w->settings.tcpip.Host = "127.000.000.001";
         port = board->serverPort();
-        w->settings.tcpip.Port = port;
         w->settings.hexFileName = dir.filePath("fw.Hex");
         ASSERT_TRUE(test::writeFileBytes(w->settings.hexFileName, image(lowRecords)));
         dlg->show();

@@ -18,6 +18,7 @@
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
+#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,28 +44,15 @@ struct Press {
 // One press per channel, in the order Cursor Auto fills channels 0..3.
 const Press kPresses[] = {{"NEC", "20DF10EF"}, {"SONY12", "1501"}, {"NEC", "807F40BF"}, {"SONY12", "2A01"}};
 
-struct WaveDisplayE2E : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<sim::BoardSim> board;
-    std::unique_ptr<MainWindow> w;
+struct WaveDisplayE2E : ::testing::Test, e2e::ToolAndBoard {
     WaveStore* store = nullptr;
 
     void SetUp() override
     {
-        board = std::make_unique<sim::BoardSim>();
-        ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
-        MainWindowOptions mo;
-        mo.settingsPath = dir.filePath("tool.ini");
-        mo.prompts = &prompts;
-        mo.sounds = &sounds;
-        w = createAppWindows(mo);
+        ASSERT_NO_FATAL_FAILURE(startToolAndBoard());
         LearningBinding* learning = LearningBinding::of(*w);
         ASSERT_NE(learning, nullptr);
         store = &learning->core().store();
-        w->settings.tcpip.Host = "127.000.000.001";
-        w->settings.tcpip.Port = board->serverPort();
         w->resize(1000, 860);
         w->show();
         w->ckLearningMsg->setChecked(false); // no modal box after each learn
