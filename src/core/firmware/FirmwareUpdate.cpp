@@ -300,23 +300,32 @@ FirmwareUpdate::Result FirmwareUpdate::transfer()
     return stage_ == 2 ? Result::Completed : Result::Cancel;
 }
 
-void FirmwareUpdate::settle()
+void FirmwareUpdate::waitWhileAnswering(const std::function<bool(qint64 elapsedMs)>& done)
 {
-    // The lines were written without waiting; wait until the board has
-    // answered what it received, so that a late "error" is not reported as
-    // a completed update.
+    // Checked every 20 ms; `done` gets the time waited so far. The quiet time
+    // counts from the start of the wait or the board's latest answer.
     QEventLoop loop;
     QTimer check;
     QElapsedTimer total;
     total.start();
     lastData_.restart();
     connect(&check, &QTimer::timeout, &loop, [&] {
-        if (errorMark_ || stage_ != 2 || !link_.state().tcpConnected
-            || lastData_.elapsed() >= kSettleQuietMs || total.elapsed() >= kSettleMaxMs)
+        if (done(total.elapsed()))
             loop.quit();
     });
     check.start(20);
     loop.exec();
+}
+
+void FirmwareUpdate::settle()
+{
+    // The lines were written without waiting; wait until the board has
+    // answered what it received, so that a late "error" is not reported as
+    // a completed update.
+    waitWhileAnswering([this](qint64 waited) {
+        return errorMark_ || stage_ != 2 || !link_.state().tcpConnected || lastData_.elapsed() >= kSettleQuietMs
+            || waited >= kSettleMaxMs;
+    });
 }
 
 void FirmwareUpdate::awaitResetAnswer()
@@ -326,21 +335,13 @@ void FirmwareUpdate::awaitResetAnswer()
     // up now would throw away what it has not read yet, the "Reset" with it.
     // So wait on while it keeps answering, until it answers "Reset" or
     // closes the link itself.
-    QEventLoop loop;
-    QTimer check;
-    QElapsedTimer total;
-    total.start();
-    lastData_.restart();
-    connect(&check, &QTimer::timeout, &loop, [&] {
-        if (total.elapsed() < kResetWaitMs)
-            return;
+    waitWhileAnswering([this](qint64 waited) {
+        if (waited < kResetWaitMs)
+            return false;
         const QTcpSocket* s = link_.tcpSocket();
-        if (resetAnswered_ || !s || s->state() != QAbstractSocket::ConnectedState
-            || lastData_.elapsed() >= kSettleQuietMs || total.elapsed() >= kSettleMaxMs)
-            loop.quit();
+        return resetAnswered_ || !s || s->state() != QAbstractSocket::ConnectedState
+            || lastData_.elapsed() >= kSettleQuietMs || waited >= kSettleMaxMs;
     });
-    check.start(20);
-    loop.exec();
 }
 
 void FirmwareUpdate::finish(Result r)

@@ -115,6 +115,8 @@ private:
     Result transfer();
     void settle();
     void awaitResetAnswer();
+    // Processes events until `done` (given the milliseconds waited) holds.
+    void waitWhileAnswering(const std::function<bool(qint64 elapsedMs)>& done);
     void finish(Result r);
 
     DeviceLink& link_;
