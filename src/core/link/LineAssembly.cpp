@@ -38,7 +38,12 @@ QStringList TcpLineAssembler::feed(const QByteArray& bytes)
             }
             --i; // the loop steps on to the first character after the run
         } else if (b == 0x02) {
+            // A marker may take the line past kMaxLine; the next byte of any
+            // class then completes it, so the pending line stays bounded.
+            const bool full = line_.size() >= kMaxLine;
             line_ += QStringLiteral("<STX>");
+            if (full)
+                complete();
         } else if (b == 0x03) {
             line_ += QStringLiteral("<ETX>");
             complete();
@@ -48,6 +53,8 @@ QStringList TcpLineAssembler::feed(const QByteArray& bytes)
         } else if (b == 0x0D) {
             if (line_.isEmpty()) {
                 line_ = QStringLiteral(" ");
+                complete();
+            } else if (line_.size() >= kMaxLine) {
                 complete();
             }
         } else {

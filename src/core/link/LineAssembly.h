@@ -10,7 +10,9 @@ namespace zovax {
 // and continued by the next, so replies split anywhere still arrive whole.
 class TcpLineAssembler {
 public:
-    static constexpr int kMaxLine = 4096; // characters; a line this long is complete
+    // Characters; a line this long is complete. A marker can take a line past it
+    // by up to 4 characters; the next byte then completes the line.
+    static constexpr int kMaxLine = 4096;
 
     // Appends bytes and returns every line they complete, in order.
     QStringList feed(const QByteArray& bytes);

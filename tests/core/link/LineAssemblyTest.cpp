@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zovax;
 
 namespace {
@@ -77,6 +79,25 @@ TEST(TcpAssembly, CapAppliesWithinOneReadAndAfterMarkers)
     ASSERT_EQ(got.size(), 2);
     EXPECT_EQ(got[0], QString(4094, 'x') + "<STX>a");
     EXPECT_EQ(got[1], "b");
+}
+
+TEST(TcpAssembly, MarkersAndCrAloneKeepThePendingLineBounded)
+{
+    // A peer sending nothing but STX (or STX with CR) still gets its lines cut.
+    for (const QByteArray& unit : {QByteArray("\x02"), QByteArray("\x02\r")}) {
+        TcpLineAssembler a;
+        qsizetype longest = 0;
+        int lines = 0;
+        for (int read = 0; read < 100; ++read) {
+            for (const QString& l : a.feed(unit.repeated(4095 / unit.size()))) {
+                longest = std::max(longest, l.size());
+                ++lines;
+            }
+            ASSERT_LT(a.pending().size(), TcpLineAssembler::kMaxLine + 5);
+        }
+        EXPECT_GT(lines, 0);
+        EXPECT_LT(longest, TcpLineAssembler::kMaxLine + 10);
+    }
 }
 
 namespace {
