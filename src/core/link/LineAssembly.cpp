@@ -118,19 +118,20 @@ QStringList SerialLineAssembler::flush()
 
 QString SerialLineAssembler::render(const QByteArray& raw)
 {
-    // Each control byte (0x00..0x1F, 0x7F) becomes " XXh"; a printable byte that
-    // follows such a code gets one blank before it; other bytes are copied.
+    // Each control byte (0x00..0x1F, 0x7F) and each byte of 0x80 and above
+    // becomes " XXh", as on the TCP link; a printable byte that follows such a
+    // code gets one blank before it; other bytes are copied.
     QString out;
     bool afterCode = false;
     for (const char ch : raw) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x20 || b == 0x7F) {
+        if (b < 0x20 || b >= 0x7F) {
             out += hexCode(b);
             afterCode = true;
         } else {
             if (afterCode)
                 out += QLatin1Char(' ');
-            out += QChar(b); // single-byte text, shown as Latin-1
+            out += QChar(b);
             afterCode = false;
         }
     }

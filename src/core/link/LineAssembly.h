@@ -42,7 +42,8 @@ public:
     bool hasPending() const { return !raw_.isEmpty(); }
     void reset() { raw_.clear(); } // drops a partial raw line
 
-    // Control bytes become " %02Xh"-style codes; see the .cpp for the exact rule.
+    // Control bytes and bytes of 0x80 and above become " %02Xh"-style codes;
+    // see the .cpp for the exact rule.
     static QString render(const QByteArray& raw);
 
 private:

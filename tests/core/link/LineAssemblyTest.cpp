@@ -123,6 +123,7 @@ const SerialCase kSerial[] = {
     {"StxRenderedWithBlank", SerialLineAssembler::Etx, "\x02" "AB\x03", {" 02h AB 03h"}, {}},
     {"NoDelimiterWaitsForIdle", SerialLineAssembler::None, "ABC\r\nDEF", {}, {"ABC 0Dh 0Ah DEF"}},
     {"LeftoverFlushed", SerialLineAssembler::CrLf, "A\r\nB", {"A"}, {"B"}},
+    {"HighBytesCodedAsOnTcp", SerialLineAssembler::CrLf, "ab\x82\xA0" "cd\r\n", {"ab 82h A0h cd"}, {}},
 };
 
 } // namespace
