@@ -246,6 +246,33 @@ TEST_F(ConnectionWidgets, EnterInTheCommandLineEntersTheHistoryAndASecondEnterSe
     EXPECT_TRUE(w->memoRecv->toPlainText().isEmpty());
 }
 
+TEST_F(ConnectionWidgets, CommandLineTakesKeysAsTypedAndEnterMovesToTheSendButton)
+{
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QComboBox* cmb = w->cmbSendText;
+    // Keys go to the drop-down, as when the user clicks into it.
+    const auto enter = [&](const QString& text) {
+        cmb->setFocus();
+        cmb->setEditText(QString());
+        QTest::keyClicks(cmb, text);
+        QTest::keyClick(cmb, Qt::Key_Return);
+    };
+    enter("Quit");
+    EXPECT_EQ(cmb->count(), 1);
+    EXPECT_TRUE(w->btnSend->hasFocus());
+    enter("Save");
+    // A prefix of a history entry, in either case, stays what was typed.
+    for (const char* typed : {"Q", "s", "Qu"}) {
+        cmb->setFocus();
+        cmb->setEditText(QString());
+        QTest::keyClicks(cmb, typed);
+        EXPECT_EQ(cmb->currentText(), typed);
+    }
+    EXPECT_EQ(cmb->count(), 2);
+}
+
 TEST_F(ConnectionWidgets, MacLabelDoubleClickEnablesTheFieldAndAsksTheBoard)
 {
     dlg->show();

@@ -56,7 +56,9 @@ ConnectionBinding::ConnectionBinding(MainWindow& main, TcpDialog* dialog)
     connect(main.btnRecvClear, &QToolButton::clicked, this, [this] { main_.receiveLog().clear(); });
     connect(main.btnTest, &QPushButton::clicked, this, [this] { fireTest_->run(*this); });
     // Enter in the command line enters the history and moves to the send
-    // button; Enter on the send button sends.
+    // button; Enter on the send button sends. The drop-down passes its keys to
+    // its line edit without that edit's filters, so both are watched.
+    main.cmbSendText->installEventFilter(this);
     if (main.cmbSendText->lineEdit())
         main.cmbSendText->lineEdit()->installEventFilter(this);
     main.btnSend->installEventFilter(this);
@@ -78,7 +80,7 @@ bool ConnectionBinding::eventFilter(QObject* watched, QEvent* e)
                 main_.btnSend->click();
                 return true;
             }
-            if (watched == main_.cmbSendText->lineEdit()) {
+            if (watched == main_.cmbSendText || watched == main_.cmbSendText->lineEdit()) {
                 if (console_->EnterPressed(main_.cmbSendText->currentText()))
                     main_.btnSend->setFocus();
                 return true;
