@@ -264,6 +264,7 @@ void MainWindow::buildUi()
     cmbSendText = named<QComboBox>(QStringLiteral("cmbSendText"), pnlSend);
     cmbSendText->setEditable(true);
     cmbSendText->setInsertPolicy(QComboBox::NoInsert);
+    cmbSendText->setCompleter(nullptr); // a command is sent exactly as typed
     send->addWidget(cmbSendText, 1);
     ckPcode = named<QCheckBox>(QStringLiteral("ckPcode"), QStringLiteral("PCode"), pnlSend);
     send->addWidget(ckPcode);
