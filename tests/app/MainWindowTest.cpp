@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -269,6 +270,19 @@ TEST_F(Fixture, CloseHangsUpThenWritesTheSettings)
     EXPECT_EQ(s.learn.hRangePercent, 20);
     EXPECT_EQ(s.learn.wRangePercent, 15);
     EXPECT_EQ(s.learn.learnTimeUs, 500000);
+}
+
+TEST_F(Fixture, LearningTimeBoxTakesUpToFiveDigits)
+{
+    create();
+    w->show();
+    w->edtLearningTime->setFocus();
+    w->edtLearningTime->selectAll();
+    QTest::keyClicks(w->edtLearningTime, "12a-.34 56789");
+    EXPECT_EQ(w->edtLearningTime->text(), "12345");
+    w->edtLearningTime->selectAll();
+    QTest::keyClicks(w->edtLearningTime, "50"); // raised when learning is switched on
+    EXPECT_EQ(w->edtLearningTime->text(), "50");
 }
 
 TEST_F(Fixture, CloseWithAnUnwritableSettingsFileReportsNg)

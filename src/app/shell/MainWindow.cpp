@@ -6,6 +6,7 @@
 #include "app/shell/Panels.h"
 #include "app/shell/QtPorts.h"
 #include "app/table/TableController.h"
+#include "core/learning/LearnLines.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
 #include "core/table/CodeTable.h"
@@ -26,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -215,6 +217,10 @@ void MainWindow::buildUi()
     edtLearningTime = named<QLineEdit>(QStringLiteral("edtLearningTime"), pnlWaveData);
     edtLearningTime->setFixedWidth(44);
     edtLearningTime->setAlignment(Qt::AlignRight);
+    // Digits only, at most what the board takes; values below 100 are raised
+    // when learning is switched on.
+    edtLearningTime->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("\\d{0,5}")), edtLearningTime));
     wd->addWidget(edtLearningTime);
     wd->addWidget(unitLabel(QStringLiteral("mS"), pnlWaveData));
     wd->addSpacing(6);
@@ -490,8 +496,7 @@ void MainWindow::FormClose()
     settings.learn.hRangePercent = ok ? v : 20;
     v = edtWrange->text().trimmed().toInt(&ok);
     settings.learn.wRangePercent = ok ? v : 15;
-    v = edtLearningTime->text().trimmed().toInt(&ok);
-    settings.learn.learnTimeUs = (ok ? v : 500) * 1000;
+    settings.learn.learnTimeUs = learnTimeUsFromBox(edtLearningTime->text());
     // 4. Settings file.
     if (!SaveSettings(settings, settingsPath_))
         sBar->setPanelText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));

@@ -1,5 +1,6 @@
 #include "core/learning/LearnLines.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace zovax {
@@ -36,6 +37,15 @@ std::optional<int> parseDecimal(QStringView text)
 int parseIntOr(const QString& text, int fallback)
 {
     return parseDecimal(QStringView(text).trimmed()).value_or(fallback);
+}
+
+int learnTimeUsFromBox(const QString& text)
+{
+    bool ok = false;
+    const qlonglong ms = text.trimmed().toLongLong(&ok);
+    if (!ok)
+        return kDefaultLearningTimeMs * 1000;
+    return int(std::clamp<qlonglong>(ms, 1, kMaxLearningTimeMs) * 1000);
 }
 
 namespace {

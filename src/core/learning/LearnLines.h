@@ -15,6 +15,16 @@ std::optional<int> parseDecimal(QStringView text);
 // A number typed into a box (blanks around it allowed), or `fallback`.
 int parseIntOr(const QString& text, int fallback);
 
+// The learning time box (milliseconds). The board takes 1 to 99999 ms in its
+// "Lend:" command; the box accepts up to five digits to match.
+inline constexpr int kMaxLearningTimeMs = 99999;
+inline constexpr int kDefaultLearningTimeMs = 500;
+
+// The learning time in microseconds kept in the settings from the box's text:
+// 500 ms when the text is not a number, otherwise the value within 1 to
+// kMaxLearningTimeMs ms (computed in 64 bits, so no typed value overflows).
+int learnTimeUsFromBox(const QString& text);
+
 // One wave line "[iii]:HHHHH,WWWWWW" or "[iiii]:HHHHH,WWWWWWW": when character 6
 // is ":" the index is in characters 2-4, High in 7-11 and Width in 13-18;
 // otherwise index 2-5, High 8-12, Width 14-20 (1-based). A field that is not a

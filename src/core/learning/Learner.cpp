@@ -15,7 +15,6 @@ namespace zovax {
 namespace {
 constexpr int kDefaultHRangePercent = 20;
 constexpr int kDefaultWRangePercent = 15;
-constexpr int kDefaultLearningTimeMs = 500;
 constexpr int kMinLearningTimeMs = 100;
 constexpr int kLendAckWaitMs = 500;
 
@@ -82,7 +81,8 @@ void Learner::ToggleLearning()
     log_.clear();
     store_.hRangePercent = parseIntOr(view_.hRangeText(), kDefaultHRangePercent);
     store_.wRangePercent = parseIntOr(view_.wRangeText(), kDefaultWRangePercent);
-    const int ms = std::max(parseIntOr(view_.learningTimeText(), kDefaultLearningTimeMs), kMinLearningTimeMs);
+    const int ms =
+        std::clamp(parseIntOr(view_.learningTimeText(), kDefaultLearningTimeMs), kMinLearningTimeMs, kMaxLearningTimeMs);
     view_.setLearningTimeText(QString::number(ms));
     store_.learnTimeUs = int64_t(ms) * 1000;
     link_.SendLine(QString::asprintf("Lend:%04d", ms));

@@ -70,5 +70,15 @@ TEST(TypedNumbers, FallBackWhenNotANumber)
     EXPECT_FALSE(parseDecimal(u"-").has_value());
 }
 
+TEST(TypedNumbers, LearningTimeForTheSettingsStaysWithinWhatTheBoardTakes)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"500", 500000},      {" 50 ", 50000},        {"abc", 500000},      {"", 500000},
+        {"99999", 99999000},  {"2147484", 99999000}, {"99999999999", 99999000}, {"0", 1000},
+    };
+    for (const auto& [text, us] : cases)
+        EXPECT_EQ(learnTimeUsFromBox(QString::fromLatin1(text)), us) << text;
+}
+
 } // namespace
 } // namespace zovax

@@ -61,7 +61,8 @@ TEST(ToggleLearning, SwitchesOnWithTheLearningTime)
 {
     struct Case { QString typed; QString shown; QString lend; int64_t us; };
     for (const Case& c : {Case{"50", "100", "Lend:0100", 100000}, Case{"abc", "500", "Lend:0500", 500000},
-                          Case{"1500", "1500", "Lend:1500", 1500000}, Case{"100", "100", "Lend:0100", 100000}}) {
+                          Case{"1500", "1500", "Lend:1500", 1500000}, Case{"100", "100", "Lend:0100", 100000},
+                          Case{"250000", "99999", "Lend:99999", 99999000}}) {
         LearnRig rig;
         rig.view.learningTime = c.typed;
         rig.log.append("old");
