@@ -85,8 +85,14 @@ void Learner::ToggleLearning()
         std::clamp(parseIntOr(view_.learningTimeText(), kDefaultLearningTimeMs), kMinLearningTimeMs, kMaxLearningTimeMs);
     view_.setLearningTimeText(QString::number(ms));
     store_.learnTimeUs = int64_t(ms) * 1000;
-    link_.SendLine(QString::asprintf("Lend:%04d", ms));
-    link_.WaitAck(kLendAckWaitMs);
+    const QString lend = QString::asprintf("Lend:%04d", ms);
+    link_.SendLine(lend);
+    if (!link_.WaitAck(kLendAckWaitMs)) {
+        // A silent board: learning is not on, and the indicator says so.
+        log_.append(lend + QStringLiteral(": no answer"));
+        SetLearnIndicator(false);
+        return;
+    }
 
     if (view_.cursorAuto()) {
         view_.ClearWaveArea(kWaveChannels);

@@ -413,6 +413,16 @@ TEST(CursorAuto, BoxClosedBeforeTheResultLineDefersTheRearm)
     EXPECT_EQ(rig.view.boxes.size(), 1u);
 }
 
+TEST(ToggleLearning, SilentBoardLeavesTheIndicatorOffAndSaysSo)
+{
+    LearnRig rig;
+    rig.ackLend = false;
+    rig.learner().ToggleLearning();
+    EXPECT_EQ(rig.sent, QStringList({"A", "Lend:0500"}));
+    EXPECT_EQ(rig.log.lines, QStringList({"Lend:0500: no answer"}));
+    EXPECT_FALSE(rig.view.indicatorLit);
+}
+
 TEST(CursorAuto, AFailedResultStillRearms)
 {
     LearnRig rig;
