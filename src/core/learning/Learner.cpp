@@ -70,6 +70,7 @@ void Learner::ToggleLearning()
     }
     if (view_.learnIndicatorLit()) {
         // The caption follows when the board answers "Trans Mode".
+        switchedOffByUser_ = true;
         view_.setLearnIndicatorColourOff();
         link_.SendLine(QStringLiteral("T"));
         view_.setProgress(0);
@@ -106,6 +107,8 @@ void Learner::ToggleLearning()
 
 void Learner::SetLearnIndicator(bool on)
 {
+    if (on)
+        switchedOffByUser_ = false;
     view_.setLearnIndicatorLook(on);
     view_.hideProgress();
     view_.processEventsOnce();
@@ -113,6 +116,8 @@ void Learner::SetLearnIndicator(bool on)
 
 void Learner::RearmLearning()
 {
+    if (switchedOffByUser_)
+        return; // a late result after the user switched learning off
     SetLearnIndicator(true);
     link_.SendLine(QStringLiteral("A"));
     ResetLearnState();

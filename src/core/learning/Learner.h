@@ -87,6 +87,9 @@ private:
     // re-arms instead.
     bool resultPending_ = false;
     bool rearmDeferred_ = false;
+    // The user switched learning off: a late result line is still written but
+    // does not switch learning back on. Cleared when learning is switched on.
+    bool switchedOffByUser_ = false;
 };
 
 } // namespace zovax

@@ -423,6 +423,20 @@ TEST(ToggleLearning, SilentBoardLeavesTheIndicatorOffAndSaysSo)
     EXPECT_FALSE(rig.view.indicatorLit);
 }
 
+TEST(CursorAuto, ResultAfterTheUserSwitchedOffIsWrittenWithoutRearming)
+{
+    LearnRig rig;
+    rig.learner().ToggleLearning();
+    rig.feed(frames(6, 36, 0x20DF10EFu));
+    rig.learner().ToggleLearning(); // off, before the result line
+    EXPECT_EQ(rig.sent.last(), "T");
+    rig.result(380);
+    EXPECT_FALSE(rig.table.cell(kColCarry, 1).isEmpty());
+    EXPECT_EQ(rig.sent.last(), "T");
+    EXPECT_FALSE(rig.view.indicatorLit);
+    EXPECT_EQ(rig.view.row, 1);
+}
+
 TEST(CursorAuto, AFailedResultStillRearms)
 {
     LearnRig rig;
