@@ -52,6 +52,32 @@ Learner::Learner(WaveStore& store, Analyser& analyser, DeviceLink& link, CodeTab
     : store_(store), analyser_(analyser), link_(link), table_(table), view_(view), prompts_(prompts),
       sounds_(sounds), log_(log)
 {
+    resultWait_.setSingleShot(true);
+    resultWait_.callOnTimeout([this] { ResultWaitExpired(); });
+}
+
+void Learner::setResultPending(bool pending)
+{
+    resultPending_ = pending;
+    if (!pending) {
+        resultWait_.stop();
+        return;
+    }
+    const int64_t ms = store_.learnTimeUs / 1000 + kResultMarginMs;
+    resultWait_.start(int(std::min<int64_t>(ms, INT_MAX)));
+}
+
+void Learner::ResultWaitExpired()
+{
+    if (!resultPending_)
+        return;
+    log_.append(QStringLiteral("No result line from the board within %1 ms; the learn gets no result")
+                    .arg(resultWait_.interval()));
+    setResultPending(false);
+    const bool deferred = rearmDeferred_;
+    rearmDeferred_ = false;
+    if (deferred || (view_.cursorAuto() && !view_.learnMessageShowing()))
+        RearmLearning();
 }
 
 void Learner::readParameters()
@@ -129,7 +155,7 @@ void Learner::RearmLearning()
 void Learner::ResetLearnState()
 {
     store_.learn = LearnState{};
-    resultPending_ = false;
+    setResultPending(false);
     rearmDeferred_ = false;
 }
 
@@ -154,8 +180,13 @@ void Learner::ClearAllWaves()
 
 void Learner::OnWaveLine(const QString& line)
 {
-    if (store_.learn.dataCount != 0)
-        return; // the learn is complete
+    if (store_.learn.dataCount != 0) {
+        // The learn is complete. While its train still runs, the wait for the
+        // result line starts again from the latest line.
+        if (resultPending_)
+            resultWait_.start();
+        return;
+    }
     const WaveLineFields w = parseWaveLine(line);
     if (w.index < 0 || w.index > kMaxPulseIndex)
         return;
@@ -248,7 +279,7 @@ bool Learner::DetectFrames(bool notify)
         return false;
     store_.learn = d.state;
     if (notify) {
-        resultPending_ = true;
+        setResultPending(true);
         NotifyLearnComplete();
     }
     return true;
@@ -309,7 +340,7 @@ void Learner::OnAverageLine(const QString& line)
         finishAbandonedResult();
         return;
     }
-    resultPending_ = false;
+    setResultPending(false);
     store_.carrierTenths = *tenths;
 
     bool completedHere = false;
@@ -342,7 +373,7 @@ void Learner::OnAverageLine(const QString& line)
 void Learner::finishAbandonedResult()
 {
     // Nothing is written; a re-arm the message box left to this line still happens.
-    resultPending_ = false;
+    setResultPending(false);
     if (rearmDeferred_) {
         rearmDeferred_ = false;
         RearmLearning();

@@ -7,6 +7,7 @@
 #include "core/learning/WaveStore.h"
 
 #include <QString>
+#include <QTimer>
 
 namespace zovax {
 
@@ -64,12 +65,20 @@ public:
     FrameDetector& frameDetector() { return detector_; }
     // A learn completed on its wave lines and its result line has not come yet.
     bool resultPending() const { return resultPending_; }
+    // How long after the last wave line the result line is waited for: the
+    // learning time plus this margin.
+    static constexpr int kResultMarginMs = 2000;
+    const QTimer& resultWait() const { return resultWait_; }
+    // The result line did not come in time: logged, the learn is given up as
+    // far as its result goes, and Cursor Auto learns on the next row.
+    void ResultWaitExpired();
 
 private:
     void readParameters();
     void fillEntry(int row);
     void traceListing(int row);
     void finishAbandonedResult();
+    void setResultPending(bool pending);
 
     WaveStore& store_;
     Analyser& analyser_;
@@ -90,6 +99,7 @@ private:
     // The user switched learning off: a late result line is still written but
     // does not switch learning back on. Cleared when learning is switched on.
     bool switchedOffByUser_ = false;
+    QTimer resultWait_; // single shot, while resultPending_
 };
 
 } // namespace zovax

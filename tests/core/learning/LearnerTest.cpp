@@ -423,6 +423,29 @@ TEST(ToggleLearning, SilentBoardLeavesTheIndicatorOffAndSaysSo)
     EXPECT_FALSE(rig.view.indicatorLit);
 }
 
+TEST(CursorAuto, MissingResultLineEndsTheWaitAndLearnsOnTheNextRow)
+{
+    LearnRig rig;
+    rig.learner().ToggleLearning();
+    const auto pairs = frames(6, 36, 0x20DF10EFu);
+    rig.feed(pairs); // completes; the box is closed at once, the result line never comes
+    ASSERT_TRUE(rig.learner().resultPending());
+    EXPECT_TRUE(rig.learner().resultWait().isActive());
+    EXPECT_EQ(rig.learner().resultWait().interval(), 500 + Learner::kResultMarginMs);
+    rig.log.lines.clear();
+    rig.learner().ResultWaitExpired();
+    EXPECT_FALSE(rig.learner().resultPending());
+    ASSERT_EQ(rig.log.lines.size(), 1);
+    EXPECT_TRUE(rig.log.lines[0].startsWith("No result line")) << rig.log.lines[0].toStdString();
+    EXPECT_EQ(rig.sent.count("A"), 2);
+    EXPECT_EQ(rig.view.row, 2);
+    EXPECT_TRUE(rig.view.indicatorLit);
+    // The next press is learned again.
+    rig.view.learningMsgOn = false;
+    rig.learn(pairs);
+    EXPECT_FALSE(rig.table.cell(kColCarry, 2).isEmpty());
+}
+
 TEST(CursorAuto, ResultAfterTheUserSwitchedOffIsWrittenWithoutRearming)
 {
     LearnRig rig;
