@@ -127,12 +127,35 @@ void ReadBackDecoder::takeCollectedLines()
     takingLines_ = false;
 }
 
+bool ReadBackDecoder::staleReply() const
+{
+    return CodeTable::validRow(readBackRow) && replyEntry_ != 0 && replyEntry_ != readBackRow;
+}
+
+void ReadBackDecoder::dropStaleLine(const QString& line, bool echo)
+{
+    if (echo && view_.traceMode())
+        log_.append(line);
+    if (dropReported_)
+        return;
+    dropReported_ = true;
+    ++lateReplies_;
+    log_.append(QStringLiteral("Read-back reply for entry %1 dropped: it came after its wait (entry %2 is being read)")
+                    .arg(replyEntry_, 3, 10, QLatin1Char('0'))
+                    .arg(readBackRow, 3, 10, QLatin1Char('0')));
+}
+
 void ReadBackDecoder::OnReadBackLine(const QString& line)
 {
-    if (collecting_ && line != QLatin1String("KRV:on") && line != QLatin1String("KRV:off")
+    if (line != QLatin1String("KRV:on") && line != QLatin1String("KRV:off")
         && line.indexOf(QLatin1String("Twl:")) < 0) {
         const RecordTag tag = recordTag(line);
-        if (tag != RecordTag::None) {
+        if (tag != RecordTag::None && staleReply()) {
+            takeCollectedLines();
+            dropStaleLine(line, true);
+            return;
+        }
+        if (collecting_ && tag != RecordTag::None) {
             // Collected with the row it belongs to; a complete entry is
             // acknowledged at once so that the next request goes out before
             // this one is taken apart.
@@ -149,10 +172,14 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
 void ReadBackDecoder::handleLine(const QString& line, int row, bool acknowledge, std::optional<RecordTag> knownTag)
 {
     if (line == QLatin1String("KRV:on")) {
+        replyEntry_ = 0;
+        dropReported_ = false;
+        lateReplies_ = 0;
         link_.SetReplyAck();
         return;
     }
     if (line == QLatin1String("KRV:off")) {
+        replyEntry_ = 0;
         link_.state().tableReadMode = false;
         log_.append(QStringLiteral("End of Table Load"));
         if (link_.handlers.OnReadBackEnd)
@@ -176,6 +203,12 @@ void ReadBackDecoder::handleLine(const QString& line, int row, bool acknowledge,
             return;
         if (!CodeTable::validRow(*n)) {
             badLine(line, QStringLiteral("entry number out of range"));
+            return;
+        }
+        replyEntry_ = *n;
+        dropReported_ = false;
+        if (staleReply()) {
+            dropStaleLine(line, false); // already listed in trace mode
             return;
         }
         if (line.contains(QLatin1String("Error"))) {

@@ -32,8 +32,13 @@ public:
     // The row most recently requested with "Twl:", set by the request loop (1..999).
     int readBackRow = 0;
 
-    // Every TCP line while the table read-back mode is on.
+    // Every TCP line while the table read-back mode is on. A reply is applied
+    // only to the entry its "Twl:" line names: while a request is out, a reply
+    // naming another entry (one whose wait already ran out) is logged and
+    // dropped with its record lines, and acknowledges nothing.
     void OnReadBackLine(const QString& line);
+    // Replies dropped that way since the board last entered table mode.
+    int lateReplies() const { return lateReplies_; }
     // While collecting (a running read-back request), the record lines of an
     // entry are only kept as they arrive, each with its row, and an entry is
     // acknowledged at its "Twd:" line: the next request then goes out before
@@ -58,6 +63,9 @@ private:
     void handleLine(const QString& line, int row, bool acknowledge, std::optional<RecordTag> knownTag);
     void badLine(const QString& line, const QString& why);
     void entryDone();
+    // A reply names an entry other than the one being requested.
+    bool staleReply() const;
+    void dropStaleLine(const QString& line, bool echo);
 
     struct CollectedLine {
         QString line;
@@ -68,6 +76,9 @@ private:
     bool collecting_ = false;
     bool takingLines_ = false;
     QMetaObject::Connection blockWatch_;
+    int replyEntry_ = 0;        // entry named by the latest "Twl:" line (0: none yet)
+    bool dropReported_ = false; // the stale reply being dropped has been logged
+    int lateReplies_ = 0;
 
     WaveStore& store_;
     Analyser& analyser_;

@@ -204,6 +204,47 @@ TEST(ReadBack, ErrorEntriesAndTheEnd)
     EXPECT_EQ(rig.view.column, 1);
 }
 
+TEST(ReadBack, ReplyIsAppliedOnlyToTheEntryItNames)
+{
+    LearnRig rig;
+    rig.link.state().tableReadMode = true;
+    rig.readBack().OnReadBackLine("KRV:on");
+    const TableEntry e5 = entryOf(kNecPairs, cat({{0}, bitsOf({0x20, 0xDF, 0x10, 0xEF}, 1, 2), {3, 4, 5}}), 34);
+    const TableEntry e6 = entryOf(kNecPairs, cat({{0}, bitsOf({0x40, 0xBF, 0x10, 0xEF}, 1, 2), {3, 4, 5}}), 34);
+    const QStringList late5 = recordLines(5, e5);
+    const QStringList reply6 = recordLines(6, e6);
+    // Entry 5's wait ran out and entry 6 is requested. 5's whole reply comes
+    // now, then 6's first three lines; 6's wait runs out too and 6's rest comes
+    // while entry 7 is requested.
+    rig.readBack().readBackRow = 6;
+    rig.link.state().replyAck = false;
+    for (const QString& l : late5)
+        rig.link.DispatchLine(l);
+    EXPECT_FALSE(rig.link.state().replyAck) << "a late reply acknowledges nothing";
+    EXPECT_EQ(rig.table.entry(6), TableEntry{});
+    EXPECT_EQ(rig.table.entry(5), TableEntry{});
+    for (qsizetype i = 0; i < 3; ++i)
+        rig.link.DispatchLine(reply6[i]);
+    rig.readBack().readBackRow = 7;
+    for (qsizetype i = 3; i < reply6.size(); ++i)
+        rig.link.DispatchLine(reply6[i]);
+    EXPECT_FALSE(rig.link.state().replyAck);
+    EXPECT_EQ(rig.table.entry(7), TableEntry{});
+    EXPECT_EQ(rig.readBack().lateReplies(), 2);
+    EXPECT_EQ(rig.log.lines.count(), 3); // "Twl:006" and one line per dropped reply
+    EXPECT_TRUE(rig.log.lines[0].contains("entry 005 dropped")) << rig.log.lines[0].toStdString();
+    EXPECT_TRUE(rig.log.lines[2].contains("entry 006 dropped")) << rig.log.lines[2].toStdString();
+    // Entry 7's own reply is applied and acknowledges.
+    const TableEntry e7 = e5;
+    for (const QString& l : recordLines(7, e7))
+        rig.link.DispatchLine(l);
+    EXPECT_EQ(rig.table.entry(7), e7);
+    EXPECT_TRUE(rig.link.state().replyAck);
+    // The board entering table mode again starts the count afresh.
+    rig.readBack().OnReadBackLine("KRV:on");
+    EXPECT_EQ(rig.readBack().lateReplies(), 0);
+}
+
 TEST(ReadBack, LastEntryEndsTheReadBack)
 {
     LearnRig rig;
@@ -316,10 +357,11 @@ struct CollectCase {
     std::vector<std::pair<int, QString>> lines;
 };
 
-std::vector<std::pair<int, QString>> entryLines(int row, const TableEntry& e)
+// The reply for entry `entry` arriving while `row` is being requested.
+std::vector<std::pair<int, QString>> entryLines(int row, const TableEntry& e, int entry = 0)
 {
     std::vector<std::pair<int, QString>> v;
-    for (const QString& l : recordLines(row, e))
+    for (const QString& l : recordLines(entry ? entry : row, e))
         v.emplace_back(row, l);
     return v;
 }
@@ -388,6 +430,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {{0, "Twc:380"}, {0, "Twd:0123"}}, entryLines(19, kCollectNec)}),
         collectCase("lastEntryAndTheEnd", false,
                     {entryLines(249, kCollectSony), entryLines(250, kCollectNec), {{250, "KRV:off"}}}),
+        collectCase("lateReplyDropped", true,
+                    {entryLines(4, kCollectNec, 3), {{4, "Twl:003 Error"}}, entryLines(4, kCollectSony)}),
         collectCase("lastEntryAnError", true,
                     {entryLines(249, kCollectOdd), {{250, "Twl:250 Error"}}, {{250, "KRV:off"}}})),
     [](const auto& info) { return std::string(info.param.name); });
