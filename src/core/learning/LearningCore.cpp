@@ -23,6 +23,7 @@ void LearningCore::installHandlers(LinkHandlers& h)
     h.RearmLearning = [this] { learner_.RearmLearning(); };
     h.OnReadBackLine = [this](const QString& line) { readBack_.OnReadBackLine(line); };
     h.CollectReadBackLines = [this](bool on) { readBack_.setCollecting(on); };
+    h.ReadBackLateReplies = [this] { return readBack_.lateReplies(); };
     h.learnIndicatorOn = [this] { return view_.learnIndicatorLit(); };
     h.cursorAutoChecked = [this] { return view_.cursorAuto(); };
     h.waveDataPanelVisible = [this] { return view_.waveDataPanelVisible(); };

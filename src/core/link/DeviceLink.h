@@ -44,6 +44,9 @@ struct LinkHandlers {
     // A read-back request runs (true) or has ended (false): the decoder may
     // collect record lines and take them apart while the next request is out.
     std::function<void(bool)> CollectReadBackLines;
+    // Replies the decoder dropped in the running read-back because they named
+    // an entry whose wait had already run out.
+    std::function<int()> ReadBackLateReplies;
     std::function<void(const QByteArray&)> HandleDownloadData;
     // State of the main window's controls that the serial dispatcher reads.
     std::function<bool()> learnIndicatorOn;     // pnlAnalyze lit

@@ -39,6 +39,8 @@ Registration::Registration(DeviceLink& link, CodeTable& table, Prompts& prompts,
     // The decoder confirms the end of a read-back before it shows the
     // completion message: the progress display goes first.
     link_.handlers.OnReadBackEnd = [this] {
+        if (reading_)
+            logReadBackSummary();
         if (reading_ && readView_)
             endReadBackView();
     };
@@ -48,6 +50,22 @@ Registration::~Registration()
 {
     unwatchLink();
     link_.handlers.OnReadBackEnd = nullptr;
+}
+
+int Registration::lateReadBackReplies() const
+{
+    return link_.handlers.ReadBackLateReplies ? link_.handlers.ReadBackLateReplies() : 0;
+}
+
+void Registration::logReadBackSummary()
+{
+    if (readSummaryLogged_ || readBackRow_ < 1)
+        return;
+    readSummaryLogged_ = true;
+    QString text = QStringLiteral("Read-back: entries 1 to %1 requested, %2 answered").arg(readBackRow_).arg(readAnswered_);
+    if (const int late = lateReadBackReplies())
+        text += QStringLiteral(", %1 late replies dropped").arg(late);
+    link_.receiveLog().append(text);
 }
 
 void Registration::endReadBackView()
@@ -208,6 +226,8 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
                 break;
             }
             ++res.rowsStored;
+            if (r > kReadBackEntries)
+                ++res.rowsBeyondReadBack;
             if (view.cancelRequested()) {
                 res.outcome = WriteOutcome::Cancelled;
                 break;
@@ -222,14 +242,20 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
         st.tableWriteMode = 0;
         leaveBoardTableMode();
     };
+    // Rows stored above the read-back range are named in every end message.
+    const QString beyond = res.rowsBeyondReadBack == 0
+        ? QString()
+        : QStringLiteral("\n%1 行目より後の %2 行は ZOVAX-Ether 読込みでは読み戻せません。")
+              .arg(kReadBackEntries)
+              .arg(res.rowsBeyondReadBack);
     switch (res.outcome) {
     case WriteOutcome::Completed:
-        prompts_.inform(kConfirm, writeCompleteText(), MsgIcon::Exclamation);
+        prompts_.inform(kConfirm, writeCompleteText() + beyond, MsgIcon::Exclamation);
         view.selectCell(kColCarry, 1);
         leaveTableMode();
         break;
     case WriteOutcome::Cancelled:
-        prompts_.inform(kConfirm, writeCancelledText(), MsgIcon::Exclamation);
+        prompts_.inform(kConfirm, writeCancelledText() + beyond, MsgIcon::Exclamation);
         leaveTableMode();
         break;
     case WriteOutcome::NoAnswer:
@@ -244,20 +270,22 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
         prompts_.inform(kWarning,
                         QStringLiteral("行 %1 の登録（%2）が ZOVAX-Ether で確認できないため、"
                                        "%1 行目で登録を中断しました。\n%3 行を登録しました。")
-                            .arg(res.stoppedAtRow)
-                            .arg(twsRecord(res.stoppedAtRow))
-                            .arg(res.rowsStored),
+                                .arg(res.stoppedAtRow)
+                                .arg(twsRecord(res.stoppedAtRow))
+                                .arg(res.rowsStored)
+                            + beyond,
                         MsgIcon::Warning);
         break;
     case WriteOutcome::LinkLost:
         leaveTableMode();
         prompts_.inform(kWarning,
-                        res.stoppedAtRow > 0
-                            ? QStringLiteral("ZOVAX-Etherとの接続が切れたため、%1 行目で登録を中断しました。\n"
-                                             "%2 行を登録しました。")
-                                  .arg(res.stoppedAtRow)
-                                  .arg(res.rowsStored)
-                            : QStringLiteral("ZOVAX-Etherとの接続が切れたため、登録できませんでした。"),
+                        (res.stoppedAtRow > 0
+                             ? QStringLiteral("ZOVAX-Etherとの接続が切れたため、%1 行目で登録を中断しました。\n"
+                                              "%2 行を登録しました。")
+                                   .arg(res.stoppedAtRow)
+                                   .arg(res.rowsStored)
+                             : QStringLiteral("ZOVAX-Etherとの接続が切れたため、登録できませんでした。"))
+                            + beyond,
                         MsgIcon::Warning);
         break;
     case WriteOutcome::Busy:
@@ -298,6 +326,8 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     reading_ = true;
     stopReading_ = false;
     readBackRow_ = 0;
+    readAnswered_ = 0;
+    readSummaryLogged_ = false;
     watchLink();
     st.tableReadMode = true;
     // The progress display first: the grid then stays as it is until the
@@ -331,6 +361,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
         st.tableReadMode = false;
         if (!rowComplete && CodeTable::validRow(readBackRow_))
             table_.setRow(readBackRow_, {}, TableEntry{});
+        logReadBackSummary();
         leaveBoardTableMode();
         for (int r = 1; r <= kReadBackEntries; ++r) {
             if (rowUsed(table_, r)) {
@@ -364,6 +395,8 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
         const QString request = twlRecord(entry);
         link_.SendLine(request);
         answered = waitAck(waits.requestMs);
+        if (answered)
+            ++readAnswered_;
         if (linkLost())
             return endEarly(ReadBackOutcome::LinkLost, answered, kWarning, lostText, MsgIcon::Warning);
         if (stopReading_)
@@ -382,10 +415,11 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     if (!answered) {
         // The decoder ends the read-back on the last entry's reply, which never
         // came: end it here.
-        return endEarly(ReadBackOutcome::Requested, true, kWarning,
-                        QStringLiteral("読込みを終了しました。\nZOVAX-Etherから応答のなかったエントリが %1 件あります。")
-                            .arg(unanswered),
-                        MsgIcon::Warning);
+        QString text = QStringLiteral("読込みを終了しました。\nZOVAX-Etherから応答のなかったエントリが %1 件あります。")
+                           .arg(unanswered);
+        if (const int late = lateReadBackReplies())
+            text += QStringLiteral("\n待ち時間の後に届いたため破棄した応答が %1 件あります。").arg(late);
+        return endEarly(ReadBackOutcome::Requested, true, kWarning, text, MsgIcon::Warning);
     }
     // The decoder has sent "KRV:off" after the last entry and ends the mode
     // on the board's answer. A board that never answers would leave every
@@ -394,6 +428,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     if (!confirmed) {
         st.tableReadMode = false;
         link_.receiveLog().append(QStringLiteral("KRV:off: no answer"));
+        logReadBackSummary();
         end(ReadBackOutcome::Requested);
         // Every entry was read: a stop asked for now or a link lost now only
         // cuts the wait short.
@@ -402,6 +437,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
                             MsgIcon::Warning);
         return ReadBackOutcome::Requested;
     }
+    logReadBackSummary();
     return end(ReadBackOutcome::Requested);
 }
 

@@ -85,6 +85,7 @@ public:
         WriteOutcome outcome = WriteOutcome::Completed;
         int rowsStored = 0;   // stores the board acknowledged
         int stoppedAtRow = 0; // the row being stored when the loop stopped early (0: none)
+        int rowsBeyondReadBack = 0; // stored rows above kReadBackEntries, which a read-back does not reach
     };
 
     enum class ReadBackOutcome {
@@ -142,6 +143,10 @@ private:
     void unwatchLink();
     // Hides the progress display of the running read-back (once).
     void endReadBackView();
+    // Lists in the receive log which entries were requested and how many
+    // answered (once per read-back).
+    void logReadBackSummary();
+    int lateReadBackReplies() const;
 
     DeviceLink& link_;
     CodeTable& table_;
@@ -151,6 +156,8 @@ private:
     bool stopReading_ = false;
     bool linkDropped_ = false; // the TCP socket went down during the current run
     int readBackRow_ = 0;      // entry of the latest request
+    int readAnswered_ = 0;     // requests of the running read-back that were answered
+    bool readSummaryLogged_ = false;
     ReadBackView* readView_ = nullptr; // progress display of the running read-back, until hidden
     QMetaObject::Connection linkWatch_;
 };

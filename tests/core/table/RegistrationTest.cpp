@@ -198,6 +198,16 @@ TEST_F(RegistrationFixture, OnlyUsedRowsAreSentAndStoredUnderTheirNumbers)
     EXPECT_EQ(learnOff, 1);
 }
 
+TEST_F(RegistrationFixture, RowsAboveTheReadBackRangeAreNamedInTheEndMessage)
+{
+    for (int r : {3, 250, 251, 999})
+        useRow(r);
+    ASSERT_TRUE(reg.beginRegistration());
+    EXPECT_EQ(reg.WriteTableToBoard(view).rowsBeyondReadBack, 2);
+    EXPECT_EQ(lastMessage(), Registration::writeCompleteText()
+                                 + "\n250 行目より後の 2 行は ZOVAX-Ether 読込みでは読み戻せません。");
+}
+
 TEST_F(RegistrationFixture, NoLinkNoRegistration)
 {
     link.state().tcpConnected = false;
@@ -417,6 +427,22 @@ TEST_F(RegistrationFixture, SilentEntriesAreLoggedEmptiedAndTheLastOneEndsTheMod
     EXPECT_EQ(table.cell(kColCarry, 247), "38.0kHz");
     EXPECT_EQ(table.cell(kColCarry, 248), "");
     EXPECT_TRUE(table.modified());
+}
+
+TEST_F(RegistrationFixture, TheEndOfAReadBackListsRequestsAnswersAndDroppedLateReplies)
+{
+    EXPECT_EQ(reg.RequestTableReadBack(rbView), Registration::ReadBackOutcome::Requested);
+    EXPECT_EQ(log.lines.filter("Read-back:"), QStringList{"Read-back: entries 1 to 250 requested, 250 answered"});
+
+    log.lines.clear();
+    board.silentRequestsFrom = 249;
+    reg.waits.requestMs = 50;
+    link.handlers.ReadBackLateReplies = [] { return 1; }; // the decoder dropped one late reply
+    EXPECT_EQ(reg.RequestTableReadBack(rbView), Registration::ReadBackOutcome::Requested);
+    EXPECT_EQ(log.lines.filter("Read-back:"),
+              QStringList{"Read-back: entries 1 to 250 requested, 248 answered, 1 late replies dropped"});
+    EXPECT_EQ(lastMessage(), "読込みを終了しました。\nZOVAX-Etherから応答のなかったエントリが 2 件あります。\n"
+                             "待ち時間の後に届いたため破棄した応答が 1 件あります。");
 }
 
 TEST_F(RegistrationFixture, AnUnconfirmedEndOfTableModeIsEndedByTheTool)
