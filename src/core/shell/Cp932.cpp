@@ -16,6 +16,21 @@ bool isAscii(const QString& text)
     return true;
 }
 
+// Characters that Linux input methods produce for the code page's own
+// symbols (wave dash, double vertical line, minus sign, ...) are written as
+// those symbols instead of being lost. One UTF-16 unit each way.
+QString foldForCp932(const QString& text)
+{
+    static const std::pair<char16_t, char16_t> kFold[] = {
+        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
+        {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
+    };
+    QString folded = text;
+    for (const auto& [from, to] : kFold)
+        folded.replace(QChar(from), QChar(to));
+    return folded;
+}
+
 } // namespace
 
 QByteArray toCp932(const QString& text)
@@ -27,17 +42,33 @@ QByteArray toCp932(const QString& text)
     QStringEncoder enc("CP932");
     if (!enc.isValid())
         return text.toLatin1();
-    // Characters that Linux input methods produce for the code page's own
-    // symbols (wave dash, double vertical line, minus sign, ...) are written as
-    // those symbols instead of being lost.
-    static const std::pair<char16_t, char16_t> kFold[] = {
-        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
-        {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
-    };
-    QString folded = text;
-    for (const auto& [from, to] : kFold)
-        folded.replace(QChar(from), QChar(to));
-    return enc.encode(folded);
+    return enc.encode(foldForCp932(text));
+}
+
+QString firstNonCp932(const QString& text)
+{
+    if (isAscii(text))
+        return QString();
+    QStringEncoder enc("CP932");
+    QStringDecoder dec("CP932");
+    if (!enc.isValid() || !dec.isValid())
+        return QString();
+    const QString folded = foldForCp932(text);
+    if (QString(dec.decode(QByteArray(enc.encode(folded)))) == folded)
+        return QString();
+    // One code point at a time, to name the one that is replaced.
+    for (qsizetype i = 0; i < folded.size();) {
+        const qsizetype n = folded.at(i).isHighSurrogate() && i + 1 < folded.size() ? 2 : 1;
+        const QString one = folded.mid(i, n);
+        if (one.at(0).unicode() >= 0x80) {
+            QStringEncoder e("CP932");
+            QStringDecoder d("CP932");
+            if (QString(d.decode(QByteArray(e.encode(one)))) != one)
+                return text.mid(i, n); // folding keeps the length
+        }
+        i += n;
+    }
+    return QString();
 }
 
 QString fromCp932(const QByteArray& bytes)

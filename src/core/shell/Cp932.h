@@ -9,4 +9,8 @@ namespace zovax {
 QByteArray toCp932(const QString& text);
 QString fromCp932(const QByteArray& bytes);
 
+// The first character of `text` (one code point, so possibly two UTF-16
+// units) that toCp932 cannot write and would replace; empty when there is none.
+QString firstNonCp932(const QString& text);
+
 } // namespace zovax

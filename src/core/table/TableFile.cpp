@@ -248,8 +248,19 @@ QString reasonText(UnstorableCell::Reason r)
         return QStringLiteral("改行を含んでいます");
     case UnstorableCell::TagPrefix:
         return QStringLiteral("「Twc:」「Twb:」「Twr:」「Twp:」「Twd:」で始まっています");
+    case UnstorableCell::NotInCodePage:
+        break; // named with its character in reasonText(const UnstorableCell&)
     }
     return QString();
+}
+
+QString reasonText(const UnstorableCell& c)
+{
+    if (c.reason != UnstorableCell::NotInCodePage)
+        return reasonText(c.reason);
+    const char32_t u = c.character.isEmpty() ? 0 : c.character.toUcs4().value(0);
+    return QStringLiteral("「%1」(U+%2) はテーブルファイルの文字コード (Shift-JIS) にない文字です")
+        .arg(c.character, QString::number(uint(u), 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
 QString unstorableMessage(const std::vector<UnstorableCell>& cells)
@@ -261,7 +272,7 @@ QString unstorableMessage(const std::vector<UnstorableCell>& cells)
     for (int i = 0; i < std::min(n, kListed); ++i) {
         const UnstorableCell& c = cells[size_t(i)];
         text += QString::asprintf("[%03d] ", c.row) + QLatin1String(kColumnNames[c.column])
-            + QStringLiteral(": ") + reasonText(c.reason) + QLatin1Char('\n');
+            + QStringLiteral(": ") + reasonText(c) + QLatin1Char('\n');
     }
     if (n > kListed)
         text += QStringLiteral("ほか %1 個のセル\n").arg(n - kListed);
@@ -294,14 +305,12 @@ std::vector<UnstorableCell> findUnstorableCells(const CodeTable& table)
                 found.push_back({row, column, UnstorableCell::Comma});
             else if (t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r')))
                 found.push_back({row, column, UnstorableCell::LineBreak});
-            else if (column == kColResult) {
-                for (const char* tag : kTags) {
-                    if (t.startsWith(QLatin1String(tag))) {
-                        found.push_back({row, column, UnstorableCell::TagPrefix});
-                        break;
-                    }
-                }
-            }
+            else if (column == kColResult
+                     && std::any_of(std::begin(kTags), std::end(kTags),
+                                    [&t](const char* tag) { return t.startsWith(QLatin1String(tag)); }))
+                found.push_back({row, column, UnstorableCell::TagPrefix});
+            else if (const QString c = firstNonCp932(t); !c.isEmpty())
+                found.push_back({row, column, UnstorableCell::NotInCodePage, c});
         }
     }
     return found;

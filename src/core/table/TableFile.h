@@ -34,15 +34,17 @@ QString trimCellText(const QString& text);
 
 // A cell whose text would not read back as it was written.
 struct UnstorableCell {
-    enum Reason { Comma, LineBreak, TagPrefix };
+    enum Reason { Comma, LineBreak, TagPrefix, NotInCodePage };
     int row = 0;    // 1..999
     int column = 0; // 1..4
     Reason reason = Comma;
+    QString character; // NotInCodePage: the first character the file's code page lacks
 };
 
 // Every cell that cannot be stored: a comma ends a field on reading, a line
-// break ends the row line, and a Result text beginning with "Twc:", "Twb:",
-// "Twr:", "Twp:" or "Twd:" would be read as that entry field.
+// break ends the row line, a Result text beginning with "Twc:", "Twb:",
+// "Twr:", "Twp:" or "Twd:" would be read as that entry field, and a character
+// the file's code page (CP932) lacks would be written as a substitute.
 std::vector<UnstorableCell> findUnstorableCells(const CodeTable& table);
 
 // The entry fields as written after the cells: "Twc:%03d,Twb:%03d,Twr:%03d,",

@@ -372,6 +372,37 @@ TEST(TableFile, UnstorableCellsRefuseTheSave)
     EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("t.Csv")});
 }
 
+TEST(TableFile, CharactersTheCodePageLacksRefuseTheSaveNamingCellAndCharacter)
+{
+    Fixture f;
+    const QString p = f.path(QStringLiteral("t.Csv"));
+    ASSERT_TRUE(writeFileBytes(p, "previous"));
+    // Storable: Japanese, the code page's own symbols, and the wave dash input
+    // methods produce for its wave dash.
+    int row = 1;
+    for (const char16_t* ok : {u"テレビ 電源", u"★①", u"1〜2"})
+        f.table.setCell(kColComments, row++, QString::fromUtf16(ok));
+    EXPECT_TRUE(findUnstorableCells(f.table).empty());
+    struct Bad { int row; const char16_t* text; const char16_t* character; };
+    const Bad bad[] = {{13, u"café", u"é"}, {14, u"TV😀on", u"😀"}, {15, u"5€", u"€"}};
+    for (const Bad& b : bad)
+        f.table.setCell(kColComments, b.row, QString::fromUtf16(b.text));
+    const auto found = findUnstorableCells(f.table);
+    ASSERT_EQ(found.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(found[i].row, bad[i].row);
+        EXPECT_EQ(found[i].reason, UnstorableCell::NotInCodePage);
+        EXPECT_EQ(found[i].character, QString::fromUtf16(bad[i].character));
+    }
+    f.table.SetModified(true);
+    const TableSaveResult r = SaveTableFile(f.table, p, f.prompts);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.contains(QStringLiteral("[013] Comments: 「é」(U+00E9)"))) << r.message.toStdString();
+    EXPECT_TRUE(r.message.contains(QStringLiteral("「😀」(U+1F600)")));
+    EXPECT_EQ(readFileBytes(p), QByteArray("previous"));
+    EXPECT_TRUE(f.table.modified());
+}
+
 TEST(TableFile, SaveThatCannotWriteKeepsTheMarker)
 {
     Fixture f;
