@@ -285,6 +285,17 @@ TEST_F(Fixture, LearningTimeBoxTakesUpToFiveDigits)
     EXPECT_EQ(w->edtLearningTime->text(), "50");
 }
 
+TEST_F(Fixture, CloseSaysWhichRememberedPathCannotBeReopened)
+{
+    create();
+    w->show();
+    w->settings.tableFileName = dir.filePath(QStringLiteral("josé.Csv"));
+    w->close();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.contains(QStringLiteral("josé.Csv"))) << prompts.asked[0].text.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(iniPath())); // written all the same, in its code page
+}
+
 TEST_F(Fixture, CloseWithAnUnwritableSettingsFileReportsNg)
 {
     MainWindowOptions o;

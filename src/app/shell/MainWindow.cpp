@@ -500,6 +500,8 @@ void MainWindow::FormClose()
     // 4. Settings file.
     if (!SaveSettings(settings, settingsPath_))
         sBar->setPanelText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));
+    else if (const QString text = unstorablePathsText(settings); !text.isEmpty())
+        prompts().inform(QStringLiteral("確認"), text.trimmed(), MsgIcon::Exclamation);
     // 5. Serial port.
     if (ClosePort)
         ClosePort();

@@ -190,4 +190,22 @@ bool SaveSettings(const Settings& s, const QString& path)
     return f.commit();
 }
 
+QString unstorablePathsText(const Settings& s)
+{
+    QString lines;
+    const std::pair<const char16_t*, const QString*> paths[] = {
+        {u"テーブルファイル", &s.tableFileName},
+        {u"ファームウェアファイル", &s.hexFileName},
+    };
+    for (const auto& [what, path] : paths) {
+        if (!firstNonCp932(*path).isEmpty())
+            lines += QString::fromUtf16(what) + QStringLiteral(": ") + *path + QLatin1Char('\n');
+    }
+    if (lines.isEmpty())
+        return QString();
+    return QStringLiteral("次のパスには設定ファイルの文字コード (Shift-JIS) にない文字があるため、"
+                          "次回の起動時に自動では開かれません:\n")
+        + lines;
+}
+
 } // namespace zovax

@@ -69,4 +69,10 @@ bool SaveSettings(const Settings& s, const QString& path);
 // The exact bytes SaveSettings writes.
 QByteArray settingsFileBytes(const Settings& s);
 
+// The remembered file paths (table, firmware) that the settings file, written
+// in CP932, cannot hold as they are: such a path comes back changed and its
+// file is not reopened. Empty when every path can be written. Otherwise the
+// message for the user, one line per such path.
+QString unstorablePathsText(const Settings& s);
+
 } // namespace zovax

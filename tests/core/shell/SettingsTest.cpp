@@ -143,6 +143,20 @@ TEST(Settings, PathBesideTheExecutable)
     EXPECT_EQ(settingsPathFor("/opt/tool/Zovax.exe"), "/opt/tool/Zovax.ini");
 }
 
+TEST(Settings, PathsTheFileCannotHoldAreNamed)
+{
+    Settings s;
+    s.tableFileName = QStringLiteral("/home/user/テーブル/t.Csv");
+    s.hexFileName = QStringLiteral("/tmp/fw.hex");
+    EXPECT_TRUE(unstorablePathsText(s).isEmpty());
+    s.tableFileName = QStringLiteral("/home/josé/t.Csv");
+    const QString text = unstorablePathsText(s);
+    EXPECT_TRUE(text.contains(QStringLiteral("テーブルファイル: /home/josé/t.Csv\n"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("fw.hex")));
+    s.hexFileName = QStringLiteral("/tmp/😀.hex");
+    EXPECT_TRUE(unstorablePathsText(s).contains(QStringLiteral("ファームウェアファイル: /tmp/😀.hex")));
+}
+
 TEST(Cp932, RoundTripsJapanese)
 {
     EXPECT_EQ(toCp932(QStringLiteral("無し")), QByteArray("\x96\xB3\x82\xB5"));
