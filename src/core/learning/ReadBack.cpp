@@ -147,9 +147,12 @@ void ReadBackDecoder::dropStaleLine(const QString& line, bool echo)
 
 void ReadBackDecoder::OnReadBackLine(const QString& line)
 {
+    std::optional<RecordTag> known; // a record line without "Twl:", classified once
     if (line != QLatin1String("KRV:on") && line != QLatin1String("KRV:off")
         && line.indexOf(QLatin1String("Twl:")) < 0) {
         const RecordTag tag = recordTag(line);
+        if (tag != RecordTag::None)
+            known = tag;
         if (tag != RecordTag::None && staleReply()) {
             takeCollectedLines();
             dropStaleLine(line, true);
@@ -166,7 +169,7 @@ void ReadBackDecoder::OnReadBackLine(const QString& line)
         }
     }
     takeCollectedLines(); // everything else comes after the lines before it
-    handleLine(line, readBackRow, true, std::nullopt);
+    handleLine(line, readBackRow, true, known);
 }
 
 void ReadBackDecoder::handleLine(const QString& line, int row, bool acknowledge, std::optional<RecordTag> knownTag)
