@@ -49,23 +49,25 @@ QString firstNonCp932(const QString& text)
 {
     if (isAscii(text))
         return QString();
-    QStringEncoder enc("CP932");
-    QStringDecoder dec("CP932");
+    // Opened once per thread: a table check runs this for every non-ASCII cell.
+    thread_local QStringEncoder enc("CP932");
+    thread_local QStringDecoder dec("CP932");
     if (!enc.isValid() || !dec.isValid())
         return QString();
+    auto roundTrips = [](const QString& s) {
+        enc.resetState();
+        dec.resetState();
+        return QString(dec.decode(QByteArray(enc.encode(s)))) == s;
+    };
     const QString folded = foldForCp932(text);
-    if (QString(dec.decode(QByteArray(enc.encode(folded)))) == folded)
+    if (roundTrips(folded))
         return QString();
     // One code point at a time, to name the one that is replaced.
     for (qsizetype i = 0; i < folded.size();) {
         const qsizetype n = folded.at(i).isHighSurrogate() && i + 1 < folded.size() ? 2 : 1;
         const QString one = folded.mid(i, n);
-        if (one.at(0).unicode() >= 0x80) {
-            QStringEncoder e("CP932");
-            QStringDecoder d("CP932");
-            if (QString(d.decode(QByteArray(e.encode(one)))) != one)
-                return text.mid(i, n); // folding keeps the length
-        }
+        if (one.at(0).unicode() >= 0x80 && !roundTrips(one))
+            return text.mid(i, n); // folding keeps the length
         i += n;
     }
     return QString();
