@@ -91,6 +91,18 @@ TEST_F(ConnectionE2E, MainButtonConnectsSendsVerThenTAndShowsTheReplies)
     EXPECT_TRUE(prompts.asked.empty());
 }
 
+// A board left in its loader answers "Ver" from there: the main window says so.
+TEST_F(ConnectionE2E, BoardInItsLoaderIsShownOnConnect)
+{
+    start();
+    board->engine().forcePhase(sim::Phase::Loader);
+    ASSERT_TRUE(connectFromMainButton());
+    EXPECT_TRUE(waitUntil([&] { return state().boardInLoader; }, 3000));
+    EXPECT_EQ(w->statusText(0), "Loader: 127.000.000.001");
+    EXPECT_TRUE(memoLines().join('|').contains("ZOVAX-Ether Loader"))
+        << memoLines().join('|').toStdString() << " / " << commands().join('|').toStdString();
+}
+
 TEST_F(ConnectionE2E, TheBoardDroppingTheLinkPlaysTheSound)
 {
     sim::BoardOptions o;

@@ -36,6 +36,7 @@ ConnectionBinding::ConnectionBinding(MainWindow& main, TcpDialog* dialog)
     connection_->addView(this);
 
     main.ConnectTcp = [this](bool on) { connection_->ConnectTcp(on); };
+    connect(&link, &DeviceLink::boardInLoader, this, &ConnectionBinding::showBoardInLoader);
     link.handlers.HandleConfigLine = [this](const QString& line) { netConfig_->HandleConfigLine(line); };
 
     netConfig_->showHostPanel = [this](const QString& text) { showHostPanel(text); };
@@ -86,6 +87,11 @@ bool ConnectionBinding::eventFilter(QObject* watched, QEvent* e)
         }
     }
     return QObject::eventFilter(watched, e);
+}
+
+void ConnectionBinding::showBoardInLoader()
+{
+    main_.setStatusText(0, QStringLiteral("Loader: ") + main_.settings.tcpip.Host);
 }
 
 void ConnectionBinding::showHostPanel(const QString& text)

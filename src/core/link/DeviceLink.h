@@ -103,6 +103,9 @@ public:
 
 signals:
     void replyAckSet();
+    // A line containing "Loader" came in on the main dispatcher: the board
+    // runs its loader, not its firmware (an update did not finish).
+    void boardInLoader();
     // Every frame written to TCP / serial, for traces and tests.
     void tcpFrameSent(const QByteArray& frame);
     void serialFrameSent(const QByteArray& frame);

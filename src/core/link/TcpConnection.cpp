@@ -101,6 +101,7 @@ void TcpConnection::onConnectEvent()
     dialTimer_->stop();
     LinkState& st = link_.state();
     st.tcpConnected = true;
+    st.boardInLoader = false; // until the board says otherwise
     QTcpSocket* s = socket_;
     // Each command is a short line that waits for its answer: send it at once
     // instead of holding it back for the acknowledgement of the one before.
