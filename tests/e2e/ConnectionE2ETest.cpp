@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -124,7 +125,10 @@ TEST_F(ConnectionE2E, RefusedAndUnansweredDialsEndAsSocketErrors)
     test::UnansweredPort silent;
     ASSERT_TRUE(silent.ok());
     binding->connection().setDialTimeoutMs(400);
+    const QString reasons[] = {"refused", "timed out"};
+    int k = 0;
     for (quint16 port : {test::closedLoopbackPort(), silent.port()}) {
+        const QString reason = reasons[k++];
         prompts.asked.clear();
         w->settings.tcpip.Port = port;
         QElapsedTimer t;
@@ -136,9 +140,19 @@ TEST_F(ConnectionE2E, RefusedAndUnansweredDialsEndAsSocketErrors)
         EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
         EXPECT_FALSE(state().tcpConnected);
         EXPECT_EQ(w->btnConnect->text(), "接続");
-        EXPECT_EQ(w->statusText(0), "Disconnect");
+        EXPECT_EQ(w->statusText(0), "Disconnect: " + reason);
+        EXPECT_EQ(memoLines().last(), QString("Socket Error! %1 (127.0.0.1/%2)").arg(reason).arg(port));
     }
     EXPECT_TRUE(commands().isEmpty());
+
+    // A board busy with another client takes the link and drops it at once.
+    w->settings.tcpip.Port = board->serverPort();
+    QTcpSocket other;
+    other.connectToHost(QHostAddress::LocalHost, board->serverPort());
+    ASSERT_TRUE(waitUntil([&] { return board->hasClient(); }));
+    w->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return w->statusText(0).startsWith("Disconnect"); }, 3000));
+    EXPECT_EQ(w->statusText(0), "Disconnect: board busy with another client");
 }
 
 // The dialog open: connect sends Ver and Ncnf, the answer fills and shows the

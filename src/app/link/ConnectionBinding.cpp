@@ -115,7 +115,15 @@ void ConnectionBinding::onConnected(const QString& host)
 void ConnectionBinding::onDisconnected()
 {
     main_.showConnected(false);
-    main_.setStatusText(0, QStringLiteral("Disconnect"));
+    const QString reason = connection_->failureReason();
+    if (reason.isEmpty()) {
+        main_.setStatusText(0, QStringLiteral("Disconnect"));
+        return;
+    }
+    main_.setStatusText(0, QStringLiteral("Disconnect: ") + reason);
+    main_.receiveLog().append(QStringLiteral("Socket Error! %1 (%2/%3)")
+                                  .arg(reason, connection_->dialAddress())
+                                  .arg(main_.settings.tcpip.Port));
 }
 
 IrOutputs ConnectionBinding::outputs() const
