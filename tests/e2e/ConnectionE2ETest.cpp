@@ -341,8 +341,34 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     w->btnTest->click();
     pause(50);
     EXPECT_TRUE(commands().isEmpty()) << "a blank Carry cell sends nothing";
+    EXPECT_FALSE(memoLines().join('|').contains("no answer")) << memoLines().join('|').toStdString();
     EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+} // namespace
+
+namespace {
+
+// A board that answers nothing: the fire test ends with the first unanswered
+// command named in the receive log.
+TEST_F(ConnectionE2E, FireTestOnASilentBoardNamesTheUnansweredCommand)
+{
+    sim::BoardOptions o;
+    o.noAck = true;
+    start(o);
+    TableEntry a;
+    a.carrier = 380;
+    a.dataCount = 2;
+    a.high[0] = 560, a.width[0] = 1120;
+    w->table().setRow(1, {"38.0", "2", "", ""}, a);
+    w->sGrid->setCurrentIndex(w->sGrid->model()->index(0, 1));
+    w->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return state().tcpConnected && board->hasClient(); }));
+    ASSERT_TRUE(waitCommands(2));
+    w->btnTest->click();
+    ASSERT_TRUE(waitUntil([&] { return memoLines().join('|').contains("Fire test"); }, 4000));
+    EXPECT_EQ(memoLines().last(), "Fire test: no answer to Tf:002");
 }
 
 } // namespace

@@ -88,6 +88,8 @@ public:
     void interruptWait();
     // Sets replyAck and ends a running WaitAck.
     void SetReplyAck();
+    // Acknowledging replies so far (each one a SetReplyAck).
+    quint64 ackCount() const { return ackCount_; }
 
     // Receive side. Bytes from the TCP socket (line assembly + DispatchLine) and
     // from the serial port (serial assembly + DispatchSerialLine).
