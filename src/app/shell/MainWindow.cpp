@@ -301,9 +301,7 @@ void MainWindow::buildUi()
     memoRecv->setLineWrapMode(QPlainTextEdit::NoWrap);
     memoRecv->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoRecv->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont mono(QStringLiteral("IPAGothic"));
-    mono.setStyleHint(QFont::Monospace);
-    memoRecv->setFont(mono);
+    memoRecv->setFont(textFont(true));
     recv->addWidget(memoRecv, 1);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);

@@ -1,5 +1,6 @@
 #include "app/shell/Panels.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 
 namespace zovax {
@@ -133,6 +134,18 @@ private:
 void wrapBar(QFrame* bar, QWidget* head, QWidget* tail, QBoxLayout* row1, QBoxLayout* row2)
 {
     bar->installEventFilter(new WrapFilter(bar, head, tail, row1, row2));
+}
+
+QFont textFont(bool monospace)
+{
+    QFont f = QApplication::font();
+    if (monospace) {
+        f.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("IPAGothic")});
+        f.setStyleHint(QFont::Monospace);
+    } else {
+        f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic")});
+    }
+    return f;
 }
 
 void clipToBar(QFrame* bar, QWidget* content)

@@ -84,8 +84,7 @@ WaveEditDialog::WaveEditDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
 
     // Ruler and pattern code share one fixed-width font, so that the ruler
     // marks every fifth and tenth symbol of the code under it.
-    QFont mono(QStringLiteral("IPAGothic"));
-    mono.setStyleHint(QFont::Monospace);
+    QFont mono = textFont(true);
     mono.setFixedPitch(true);
     pcodeArea = named<QScrollArea>(QStringLiteral("pcodeArea"), this);
     pcodeArea->setFrameShape(QFrame::NoFrame);
