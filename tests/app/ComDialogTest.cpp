@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QSerialPortInfo>
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -49,7 +50,19 @@ TEST_F(ComDialogTest, ShowsTheRecordInNamedControls)
         captions << dlg.findChild<QPushButton*>(n)->text();
     EXPECT_EQ(captions.join('|'), "通信ﾊﾟﾗﾒｰﾀ|送信条件|受信条件|接続ﾎﾟｰﾄ|ﾎﾞｰﾚｰﾄ|ﾃﾞｰﾀﾋﾞｯﾄ|ﾊﾟﾘﾃｨﾁｪｯｸ|ｽﾄｯﾌﾟﾋﾞｯﾄ|"
                                   "ﾍｯﾀﾞｰ|ﾃﾞﾘﾐﾀ|ﾃﾞﾘﾐﾀ|ﾀｲﾑｱｳﾄ|接続|切断|ｷｬﾝｾﾙ");
-    EXPECT_EQ(dlg.cmbPort->itemText(7), "COM8");
+    // The devices that exist here are offered; the stored name stays as it is.
+    QStringList offered;
+    for (int i = 0; i < dlg.cmbPort->count(); ++i)
+        offered << dlg.cmbPort->itemText(i);
+    EXPECT_EQ(offered, ComDialog::offeredPorts());
+    QStringList devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        devices << info.systemLocation();
+    for (const QString& d : devices)
+        EXPECT_TRUE(offered.contains(d)) << d.toStdString();
+#ifndef Q_OS_WIN
+    EXPECT_EQ(offered.size(), devices.size()) << "no COM names on this system";
+#endif
     EXPECT_EQ(QStringList({dlg.cmbPort->currentText(), dlg.cmbBps->currentText(), dlg.cmbSendHead->currentText(),
                            dlg.cmbSendDlmt->currentText(), dlg.cmbRecvDlmt->currentText(), dlg.edtRecvTout->text()}),
               QStringList({"/dev/ttyUSB1", "14400", "STX", "LF", "無し", "250"}));

@@ -9,6 +9,7 @@
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
 
+#include <QPushButton>
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QToolButton>
@@ -183,6 +184,29 @@ TEST_F(Fixture, ResizeSnapsToTheMinimumSize)
     EXPECT_GE(w->width(), 500);
     EXPECT_GE(w->height(), 400);
     EXPECT_LT(w->scrollExtent(), 0);
+}
+
+// The window opens within the screen's available area and is never narrower
+// than the top bar's controls: the last one stays inside the bar.
+TEST_F(Fixture, OpensWithinTheScreenAndKeepsTheTopBarReachable)
+{
+    create();
+    w->show();
+    const QRect avail = w->screen()->availableGeometry();
+    EXPECT_LE(w->height(), avail.height());
+    EXPECT_LE(w->width(), avail.width());
+    for (int width : {300, 700, 1366}) {
+        SCOPED_TRACE(width);
+        w->resize(width, 600);
+        QCoreApplication::processEvents();
+        const QPoint right = w->btnTableLoad->mapTo(w->pnlTop, QPoint(w->btnTableLoad->width(), 0));
+        EXPECT_LE(right.x(), w->pnlTop->width());
+        EXPECT_TRUE(w->btnTableLoad->isVisible());
+        const int loadY = w->btnTableLoad->mapTo(w->pnlTop, QPoint()).y();
+        const int testY = w->btnTest->mapTo(w->pnlTop, QPoint()).y();
+        EXPECT_EQ(loadY > testY + 10, width < 1000)
+            << "the board's buttons wrap to a second row only when the bar is narrow";
+    }
 }
 
 TEST_F(Fixture, StatusBarDoubleClickTogglesTraceMode)

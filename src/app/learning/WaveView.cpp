@@ -1,5 +1,7 @@
 #include "app/learning/WaveView.h"
 
+#include "app/shell/Panels.h"
+
 #include "core/learning/WaveStore.h"
 
 #include <QApplication>
@@ -201,7 +203,7 @@ void WaveView::drawLabel(int channel, const QString& label)
     const bool lifted = cursorADrawn_ || cursorBDrawn_;
     if (lifted)
         liftCursors();
-    QFont f = QApplication::font();
+    QFont f = textFont(false);
     f.setPixelSize(12);
     const QFontMetrics fm(f);
     // The label stays inside its band, above the waveform's high level.

@@ -72,12 +72,8 @@ void ComDialog::buildUi()
     gbComPara = named<QGroupBox>(QStringLiteral("gbComPara"), this);
     gbComPara->setTitle(QStringLiteral("通信ﾊﾟﾗﾒｰﾀ"));
     auto* g = new QGridLayout(gbComPara);
-    QStringList ports;
-    for (int i = 1; i <= 8; ++i)
-        ports << QStringLiteral("COM%1").arg(i);
-    ports << availableSerialPorts(); // the devices that exist here
     lblPort = caption(QStringLiteral("lblPort"), QStringLiteral("接続ﾎﾟｰﾄ"), gbComPara);
-    cmbPort = combo(QStringLiteral("cmbPort"), gbComPara, ports, true);
+    cmbPort = combo(QStringLiteral("cmbPort"), gbComPara, offeredPorts(), true);
     addRow(g, lblPort, cmbPort);
     lblBps = caption(QStringLiteral("lblBps"), QStringLiteral("ﾎﾞｰﾚｰﾄ"), gbComPara);
     cmbBps = combo(QStringLiteral("cmbBps"), gbComPara,
@@ -156,10 +152,30 @@ void ComDialog::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
 }
 
+QStringList ComDialog::offeredPorts()
+{
+    // The serial devices that exist here; Windows names its ports COM1 and up.
+    QStringList ports;
+#ifdef Q_OS_WIN
+    for (int i = 1; i <= 8; ++i)
+        ports << QStringLiteral("COM%1").arg(i);
+#endif
+    for (const QString& p : availableSerialPorts()) {
+        if (!ports.contains(p))
+            ports << p;
+    }
+    return ports;
+}
+
 void ComDialog::FormShow()
 {
     if (QWidget* main = parentWidget())
         move(main->window()->pos() + QPoint(8, 8));
+    // Devices plugged in since the last showing are offered too; the stored
+    // name (or a typed path) stands in the box as it is, listed or not.
+    const QSignalBlocker block(cmbPort);
+    cmbPort->clear();
+    cmbPort->addItems(offeredPorts());
     cmbPort->setCurrentText(rs232c_.PortName);
     cmbBps->setCurrentText(QString::number(rs232c_.BaudRate));
     cmbDataBit->setCurrentText(QString::number(rs232c_.ByteSize));

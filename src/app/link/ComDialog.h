@@ -18,6 +18,9 @@ struct RS232C;
 class ComDialog : public QDialog {
     Q_OBJECT
 public:
+    // The ports cmbPort offers: the serial devices that exist here
+    // (QSerialPortInfo), after COM1 to COM8 on Windows.
+    static QStringList offeredPorts();
     // `rs232c` is taken over by "接続"; problems are reported through `prompts`.
     ComDialog(RS232C& rs232c, Prompts& prompts, QWidget* parent = nullptr);
 

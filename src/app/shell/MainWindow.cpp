@@ -12,6 +12,8 @@
 #include "core/table/CodeTable.h"
 #include "core/table/TableHost.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -131,8 +133,22 @@ void MainWindow::buildUi()
     pnlTop = named<BarFrame>(QStringLiteral("pnlTop"), central);
     pnlTop->setFrameShape(QFrame::StyledPanel);
     auto* topContent = new QWidget(pnlTop);
-    auto* top = new QHBoxLayout(topContent);
-    top->setContentsMargins(6, 4, 6, 4);
+    topContent->setObjectName(QStringLiteral("pnlTopContent"));
+    // Two groups: the fire-test controls and the board's buttons. Side by side
+    // when the bar is wide enough, else the board's buttons wrap to a second
+    // row, so every control stays reachable at any window width.
+    auto* rows = new QVBoxLayout(topContent);
+    rows->setContentsMargins(6, 4, 6, 4);
+    rows->setSpacing(4);
+    auto* row1 = new QHBoxLayout;
+    row1->setSpacing(8);
+    rows->addLayout(row1);
+    auto* row2 = new QHBoxLayout;
+    row2->setSpacing(8);
+    rows->addLayout(row2);
+    auto* head = new QWidget(topContent);
+    auto* top = new QHBoxLayout(head);
+    top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(8);
     btnTest = named<QPushButton>(QStringLiteral("btnTest"), QStringLiteral("発射テスト"), pnlTop);
     top->addWidget(btnTest);
@@ -145,21 +161,28 @@ void MainWindow::buildUi()
     ckCursor = named<QCheckBox>(QStringLiteral("ckCursor"), QStringLiteral("Cursor Auto"), pnlTop);
     ckCursor->setChecked(true);
     top->addWidget(ckCursor);
-    top->addSpacing(12);
+    auto* tail = new QWidget(topContent);
+    auto* board = new QHBoxLayout(tail);
+    board->setContentsMargins(0, 0, 0, 0);
+    board->setSpacing(8);
     btnTableWrite = flatButton(QStringLiteral("btnTableWrite"), QStringLiteral("ZOVAX-Ether 登録"), pnlTop);
-    top->addWidget(btnTableWrite);
+    board->addWidget(btnTableWrite);
     btnConnect = flatButton(QStringLiteral("btnConnect"), QStringLiteral("接続"), pnlTop);
     btnConnect->setMinimumWidth(64);
-    top->addWidget(btnConnect);
+    board->addWidget(btnConnect);
     pnlHost = named<QLabel>(QStringLiteral("pnlHost"), QStringLiteral("192.168.000.100/60000"), pnlTop);
     pnlHost->setFrameShape(QFrame::Panel);
     pnlHost->setFrameShadow(QFrame::Sunken);
     pnlHost->setMinimumWidth(150);
     pnlHost->setAlignment(Qt::AlignCenter);
-    top->addWidget(pnlHost);
-    top->addStretch(1);
+    board->addWidget(pnlHost);
+    board->addStretch(1);
     btnTableLoad = flatButton(QStringLiteral("btnTableLoad"), QStringLiteral("ZOVAX-Ether 読込み"), pnlTop);
-    top->addWidget(btnTableLoad);
+    board->addWidget(btnTableLoad);
+    row1->addWidget(head);
+    row1->addSpacing(12);
+    row1->addWidget(tail, 1);
+    wrapBar(pnlTop, head, tail, row1, row2);
     clipToBar(pnlTop, topContent);
     outer->addWidget(pnlTop);
 
@@ -285,9 +308,7 @@ void MainWindow::buildUi()
     memoRecv->setLineWrapMode(QPlainTextEdit::NoWrap);
     memoRecv->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoRecv->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont mono(QStringLiteral("IPAGothic"));
-    mono.setStyleHint(QFont::Monospace);
-    memoRecv->setFont(mono);
+    memoRecv->setFont(textFont(true));
     recv->addWidget(memoRecv, 1);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
@@ -336,11 +357,18 @@ void MainWindow::FormCreate()
     // 1. Caption.
     setWindowTitle(kTitle + QStringLiteral(" Pro Tool") + QStringLiteral("  [ ") + kVersion
                    + QStringLiteral(" ]"));
-    // 3. Size: screen height − 50, width 1000.
-    setMinimumSize(500, 400);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const int screenH = screen ? screen->availableGeometry().height() : 768;
-    resize(1000, std::max(400, screenH - 50));
+    // 3. Size: screen height − 50, width 1000, within the screen's available area.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
+    // Never narrower than the wider of the top bar's two rows (and its margins).
+    int rowMin = 0;
+    for (const QWidget* group : {btnTest->parentWidget(), btnTableLoad->parentWidget()})
+        rowMin = std::max(rowMin, group->minimumSizeHint().width());
+    const int minW = std::max(500, rowMin + 12 + 2 * pnlTop->frameWidth());
+    setMinimumSize(minW, 400);
+    resize(std::clamp(1000, minW, std::max(minW, avail.width())),
+           std::clamp(avail.height() - 50, 400, std::max(400, avail.height())));
+    move(avail.x() + std::max(0, (avail.width() - width()) / 2), avail.y());
     // 4. Settings.
     settings = LoadSettings(settingsPath_);
     link_->setSerialMode(SerialLineAssembler::modeFor(settings.rs232c.RecvDlmt));

@@ -1,5 +1,6 @@
 #include "app/shell/Panels.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 
 namespace zovax {
@@ -79,6 +80,73 @@ private:
 };
 
 } // namespace
+
+namespace {
+
+// Moves `tail` between the end of `row1` and `row2` as the bar's width allows.
+class WrapFilter : public QObject {
+public:
+    WrapFilter(QFrame* bar, QWidget* head, QWidget* tail, QBoxLayout* row1, QBoxLayout* row2)
+        : QObject(bar), bar_(bar), head_(head), tail_(tail), row1_(row1), row2_(row2)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == bar_ && (e->type() == QEvent::Resize || e->type() == QEvent::Show))
+            arrange();
+        return false;
+    }
+
+private:
+    void arrange()
+    {
+        const QMargins m = row1_->parentWidget() ? row1_->parentWidget()->contentsMargins() : QMargins();
+        int margins = 0;
+        if (const QLayout* outer = row1_->parentWidget() ? row1_->parentWidget()->layout() : nullptr)
+            margins = outer->contentsMargins().left() + outer->contentsMargins().right();
+        const int oneRow = head_->minimumSizeHint().width() + kGap + tail_->minimumSizeHint().width() + margins
+            + m.left() + m.right();
+        const bool wrap = bar_->contentsRect().width() < oneRow;
+        const bool wrapped = row2_->indexOf(tail_) >= 0;
+        if (wrap == wrapped)
+            return;
+        if (wrap) {
+            row1_->removeWidget(tail_);
+            row2_->addWidget(tail_, 1);
+        } else {
+            row2_->removeWidget(tail_);
+            row1_->addWidget(tail_, 1);
+        }
+    }
+
+    static constexpr int kGap = 12 + 2 * 8; // the spacing item between the groups and its two gaps
+    QFrame* bar_;
+    QWidget* head_;
+    QWidget* tail_;
+    QBoxLayout* row1_;
+    QBoxLayout* row2_;
+};
+
+} // namespace
+
+void wrapBar(QFrame* bar, QWidget* head, QWidget* tail, QBoxLayout* row1, QBoxLayout* row2)
+{
+    bar->installEventFilter(new WrapFilter(bar, head, tail, row1, row2));
+}
+
+QFont textFont(bool monospace)
+{
+    QFont f = QApplication::font();
+    if (monospace) {
+        f.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("IPAGothic")});
+        f.setStyleHint(QFont::Monospace);
+    } else {
+        f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic")});
+    }
+    return f;
+}
 
 void clipToBar(QFrame* bar, QWidget* content)
 {

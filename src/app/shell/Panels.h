@@ -2,6 +2,7 @@
 // Small widgets of the main window: a panel that reports clicks and
 // double-clicks (used as a button or as a toggle area), and a status bar with
 // fixed-width text panels that reports double-clicks.
+#include <QBoxLayout>
 #include <QFrame>
 #include <QLabel>
 #include <QStatusBar>
@@ -58,6 +59,15 @@ protected:
 // narrower, the content is cut off at the bar's right edge instead of its
 // controls being pressed on top of each other. The bar takes the content's height.
 void clipToBar(QFrame* bar, QWidget* content);
+
+// The font of the receive log and the wave labels: Latin letters, digits and
+// punctuation from a font drawn for them (DejaVu), Japanese glyphs from IPA
+// Gothic. (At the log's size the IPA fonts' bitmap strikes draw "." like ","
+// and "m" as a solid block.)
+QFont textFont(bool monospace);
+// Keeps `head` and `tail` side by side in `row1` while the bar is wide enough
+// for both, and moves `tail` to `row2` (a second row) when it is not.
+void wrapBar(QFrame* bar, QWidget* head, QWidget* tail, QBoxLayout* row1, QBoxLayout* row2);
 
 class PanelStatusBar : public QStatusBar {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "app/table/TableModel.h"
 
+#include "core/table/TypedInput.h"
+
 #include "core/table/CodeTable.h"
 
 #include <QAbstractEventDispatcher>
@@ -115,7 +117,17 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
 {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    table_.setCell(index.column(), index.row() + 1, value.toString());
+    const QString text = value.toString();
+    if (index.column() == kColFrames) {
+        const QString why = checkTypedFrames(text);
+        if (!why.isEmpty()) {
+            // The old value stays; the message comes once the editor has closed.
+            if (refused)
+                QMetaObject::invokeMethod(this, [this, why] { refused(why); }, Qt::QueuedConnection);
+            return false;
+        }
+    }
+    table_.setCell(index.column(), index.row() + 1, text);
     return true;
 }
 
