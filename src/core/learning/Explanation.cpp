@@ -423,7 +423,7 @@ QString candidateLine(const AnalysisExplanation& x, int t)
     if (!c.timing.passed()) {
         if (!hasTimings(t))
             return s + QStringLiteral("timing failed: this candidate has no timings");
-        return s + QStringLiteral("timing failed at ") + windowFailure(c.timing.checks[size_t(c.timing.firstFailure)]);
+        return s + QStringLiteral("timing failed: ") + windowFailure(c.timing.checks[size_t(c.timing.firstFailure)]);
     }
     s += QStringLiteral("timing passed");
     if (c.rules.empty())
