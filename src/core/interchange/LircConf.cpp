@@ -2,7 +2,10 @@
 // space-encoded remotes. Written: raw_codes remotes, one per carrier.
 #include "core/interchange/FormatParts.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+
+#include <tuple>
 
 #include <map>
 
@@ -16,7 +19,18 @@ struct Code {
     quint64 value = 0;
     std::vector<int> raw;
     QString error;
+    // From the comment this tool writes before each raw code: how many
+    // durations are sent once, and the closing space after the code.
+    int onceCount = -1;
+    int closingUs = 0;
 };
+
+// "# KEY_POWER: once 68 gap 96190" (before "begin remote": lircd allows no
+// comments among the codes): the first 68 durations of that raw code are sent
+// once, the rest repeats while the button is held, and the code is followed
+// by 96190 us of silence.
+const QRegularExpression kStructureComment(
+    QStringLiteral("^\\s*#\\s*(\\S+):\\s+once\\s+(\\d+)\\s+gap\\s+(\\d+)\\s*$"));
 
 struct Remote {
     QString name;
@@ -98,6 +112,26 @@ IrTiming spaceEncTiming(const SpaceEnc& s, quint64 code, int hz)
     return t;
 }
 
+// A raw code: with this tool's comment, its once and repeat parts as written;
+// otherwise the code as lircd sends it while a button is held: again and
+// again, each followed by the remote's gap.
+IrTiming rawTiming(const Code& c, int hz, int gapUs)
+{
+    IrTiming t;
+    t.carrierHz = hz;
+    std::vector<int> d = c.raw;
+    if (d.size() % 2 == 1)
+        d.push_back(c.onceCount >= 0 && c.closingUs > 0 ? c.closingUs : gapUs);
+    if (c.onceCount < 0) {
+        t.repeat = d;
+        return t;
+    }
+    const std::size_t split = std::min(d.size(), std::size_t(c.onceCount) + (c.onceCount % 2));
+    t.once.assign(d.begin(), d.begin() + std::ptrdiff_t(split));
+    t.repeat.assign(d.begin() + std::ptrdiff_t(split), d.end());
+    return t;
+}
+
 } // namespace
 
 ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
@@ -112,9 +146,15 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
         return r;
     };
     int lineNo = 0;
+    std::map<QString, std::pair<int, int>> structure; // raw code name -> (once, closing space)
     for (const QString& rawLine : lines) {
         ++lineNo;
         QString l = rawLine;
+        const QRegularExpressionMatch m = kStructureComment.match(l);
+        if (m.hasMatch()) {
+            structure[m.captured(1)] = {m.captured(2).toInt(), m.captured(3).toInt()};
+            continue;
+        }
         const int hash = l.indexOf(QLatin1Char('#'));
         if (hash >= 0)
             l.truncate(hash);
@@ -196,6 +236,13 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
     if (where != Where::Outside)
         return syntax(lineNo, QStringLiteral("ファイルが途中で終わっています (「end」がありません)"));
 
+    for (Remote& rem : remotes) {
+        for (Code& c : rem.codes) {
+            const auto it = structure.find(c.name);
+            if (it != structure.end())
+                std::tie(c.onceCount, c.closingUs) = it->second;
+        }
+    }
     for (const Remote& rem : remotes) {
         auto param = [&](const char* key) -> const std::pair<int, QStringList>* {
             const auto it = rem.params.find(QLatin1String(key));
@@ -265,8 +312,7 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
             item.error = !remoteError.isEmpty() ? remoteError : c.error;
             if (item.error.isEmpty()) {
                 if (rem.raw) {
-                    item.timing.carrierHz = hz;
-                    item.timing.once = closedDurations(c.raw);
+                    item.timing = rawTiming(c, hz, s.gap);
                 } else {
                     item.timing = spaceEncTiming(s, c.value, hz);
                 }
@@ -292,8 +338,12 @@ QByteArray writeLirc(const std::vector<ExportRow>& rows)
     }
     const QStringList names = uniqueNames(rows);
     QByteArray out = "# Remote-control codes exported from the ZOVAX-Ether table.\n"
-                     "# Each code is a whole press held for about a second, as the board learns it.\n\n";
+                     "# Each code: the part sent once and one copy of the part repeated while held.\n"
+                     "# The lines below give, per code, the durations sent once and the closing space.\n";
+    QByteArray remotesText;
+    QByteArray structure;
     for (std::size_t k = 0; k < carriers.size(); ++k) {
+        QByteArray& out = remotesText;
         out += "begin remote\n";
         out += "  name  " + (k == 0 ? QByteArray("ZOVAX") : "ZOVAX_" + QByteArray::number(carriers[k])) + "\n";
         out += "  flags RAW_CODES\n  eps   30\n  aeps  100\n";
@@ -302,8 +352,19 @@ QByteArray writeLirc(const std::vector<ExportRow>& rows)
         for (std::size_t i = 0; i < rows.size(); ++i) {
             if (carrierHzOf(rows[i].entry) != carriers[k])
                 continue;
-            out += "\n    name " + names[int(i)].toLatin1() + "\n";
-            const std::vector<int> d = heldDurations(timingOfRow(rows[i].entry, rows[i].cells[1]));
+            out += "\n";
+            // The code is the once part and one copy of the repeat part (lircd
+            // sends it again while a button is held); the comment keeps the split
+            // and the closing space for reading it back.
+            const IrTiming t = timingOfRow(rows[i].entry, rows[i].cells[1]);
+            std::vector<int> d = t.once;
+            d.insert(d.end(), t.repeat.begin(), t.repeat.end());
+            const int closing = d.empty() ? 0 : d.back();
+            if (!d.empty())
+                d.pop_back();
+            structure += "# " + names[int(i)].toLatin1() + ": once " + QByteArray::number(int(t.once.size()))
+                + " gap " + QByteArray::number(closing) + "\n";
+            out += "    name " + names[int(i)].toLatin1() + "\n";
             for (std::size_t j = 0; j < d.size(); j += 6) {
                 out += "     ";
                 for (std::size_t m = j; m < std::min(d.size(), j + 6); ++m)
@@ -313,7 +374,7 @@ QByteArray writeLirc(const std::vector<ExportRow>& rows)
         }
         out += "\n  end raw_codes\nend remote\n\n";
     }
-    return out;
+    return out + structure + "\n" + remotesText;
 }
 
 } // namespace zovax::fmt
