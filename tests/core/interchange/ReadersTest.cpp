@@ -114,6 +114,12 @@ TEST(Readers, ProntoOfARow)
     const QString pronto = prontoOf({1, rows[0].row.cells, rows[0].row.entry});
     EXPECT_TRUE(pronto.startsWith(QStringLiteral("0000 006D 0022 0002 "))) << pronto.toStdString();
     EXPECT_EQ(pronto.split(QLatin1Char(' ')).size(), 4 + 2 * (0x22 + 2));
+
+    // Unmodulated: no carrier, written back as 0100.
+    const auto flat = importText("pronto", "0100 006D 0002 0000 0156 00AB 0015 0622");
+    ASSERT_EQ(flat.size(), 1u);
+    EXPECT_EQ(flat[0].row.cells[0], QStringLiteral("0.0kHz"));
+    EXPECT_TRUE(prontoOf({1, flat[0].row.cells, flat[0].row.entry}).startsWith(QStringLiteral("0100 006D 0002 0000 0156 00AB 0015 ")));
 }
 
 // The message names the file, the line (or signal) and the field; a bad
