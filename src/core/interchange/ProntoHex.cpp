@@ -63,7 +63,7 @@ ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
             item.error = lineMessage(fileName, lineNo, field, what);
             r.items.push_back(item);
         };
-        const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         std::vector<int> v;
         bool bad = false;
         for (int k = 0; k < words.size() && !bad; ++k) {
