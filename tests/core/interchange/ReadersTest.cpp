@@ -41,6 +41,11 @@ TEST(Readers, EveryFormatGivesTheNecRow)
                             " header 9000 4500\n one 560 1690\n zero 560 560\n ptrail 560\n repeat 9000 2250\n"
                             " pre_data_bits 16\n pre_data 0x04FB\n gap 108000\n frequency 38000\n"
                             " begin codes\n  KEY_POWER 0x08F7  # the code\n end codes\nend remote\n";
+    QByteArray lircRaw = "begin remote\n name tv\n flags RAW_CODES\n frequency 38000\n gap 40000\n begin raw_codes\n"
+                         "  name KEY_POWER\n";
+    for (const QByteArray& w : nec.split(' '))
+        lircRaw += " " + w.mid(1);
+    lircRaw += "\n end raw_codes\nend remote\n";
     const QByteArray flipper = "Filetype: IR signals file\nVersion: 1\n#\nname: Power\ntype: parsed\nprotocol: NEC\n"
                                "address: 20 00 00 00\ncommand: 10 00 00 00\n";
     const struct {
@@ -52,6 +57,8 @@ TEST(Readers, EveryFormatGivesTheNecRow)
         {"pronto", QByteArray(kNecPronto), "3", "Tm:NEC-32R    d:20DF 10EF"},
         {"lirc", lirc, "3", "Tm:NEC-32R    d:20DF 10EF"},
         {"flipper", flipper, "3", "Tm:NEC-32R    d:20DF 10EF"},
+        // A raw code of another program: sent again after the gap while held.
+        {"lirc", lircRaw, "3", "Tm:NEC-32A    d:20DF 10EF"},
         // One frame captured: a single-frame row without repeat codes.
         {"timing", nec, "1", "Tm:NEC-32A    d:20DF 10EF"},
         {"mode2", mode2, "1", "Tm:NEC-32A    d:20DF 10EF"},
