@@ -115,7 +115,11 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
 {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    table_.setCell(index.column(), index.row() + 1, value.toString());
+    const QString text = value.toString();
+    if (text == table_.cell(index.column(), index.row() + 1))
+        return true; // an edit that changes nothing leaves the marker alone
+    table_.setCell(index.column(), index.row() + 1, text);
+    table_.SetModified(true);
     return true;
 }
 
