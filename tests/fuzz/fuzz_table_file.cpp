@@ -30,6 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     for (int i = 0; i < first.rowCount; ++i)
         (void)traceEntryLine(i + 1, first.entries[size_t(i)]);
+    // A cell that saving refuses (a Result read as " Twp:..." that the written
+    // file would read as a tag) is reported when the table is saved; the
+    // property holds for the tables that can be saved.
+    static CodeTable& table = *new CodeTable;
+    static int rowsInTable = 0;
+    for (int r = first.rowCount + 1; r <= rowsInTable; ++r)
+        table.setRow(r, {}, TableEntry{});
+    for (int i = 0; i < first.rowCount; ++i)
+        table.setRow(i + 1, first.cells[size_t(i)], first.entries[size_t(i)]);
+    rowsInTable = first.rowCount;
+    if (!findUnstorableCells(table).empty())
+        return 0;
     const QByteArray once = rowsBytes(first);
     const ParsedTable second = parseTableFile(once);
     fuzz::require(second.ok && second.rowCount == first.rowCount);
