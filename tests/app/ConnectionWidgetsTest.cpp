@@ -210,7 +210,7 @@ TEST_F(ConnectionWidgets, RefusedDialFromTheMainButtonWarnsAndPlaysTheSound)
     EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
     EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Chord}));
     EXPECT_EQ(w->btnConnect->text(), "接続");
-    EXPECT_EQ(w->statusText(0), "Disconnect");
+    EXPECT_EQ(w->statusText(0), "Disconnect: refused");
     EXPECT_EQ(dlg->btnConnect->text(), "接続");
     EXPECT_FALSE(state().tcpConnected);
 }

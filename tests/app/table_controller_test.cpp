@@ -10,6 +10,7 @@
 #include "tests/core/table/TableFakes.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QHeaderView>
 #include <QMenu>
 #include <QSignalSpy>
@@ -321,6 +322,40 @@ TEST(HeldCursor, AGridDestroyedWhileHeldIsForgotten)
     EXPECT_EQ(TableController::cursorRow(&other), 0);
     TableController::moveCursor(&other, kColCarry, 6); // moves at once
     EXPECT_EQ(TableController::cursorRow(&other), 6);
+}
+
+} // namespace
+
+namespace {
+
+// A Frames value the fire test cannot send is refused where it is typed, with
+// a message, and the cell keeps its old value; a good value is taken.
+TEST_F(TableGrid, TypedFramesCellIsCheckedWhereItIsTyped)
+{
+    table.setCell(kColFrames, 2, QStringLiteral("3"));
+    click(kColFrames, 2);
+    struct Case {
+        const char* typed;
+        const char* stored;
+        bool refused;
+    } cases[] = {{"abc", "3", true}, {"9999", "3", true}, {"0", "3", true}, {"12", "12", false}, {"999", "999", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        prompts.calls.clear();
+        QTest::keyClick(&view, Qt::Key_F2);
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : view.viewport()->findChildren<QLineEdit*>())
+            editor = e->isVisible() ? e : editor;
+        ASSERT_TRUE(editor);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QString::fromLatin1(c.typed));
+        QTest::keyClick(editor, Qt::Key_Return);
+        test::waitUntil([&] { return !prompts.calls.empty(); }, c.refused ? 2000 : 50);
+        EXPECT_EQ(table.cell(kColFrames, 2), QString::fromLatin1(c.stored));
+        ASSERT_EQ(prompts.calls.size(), c.refused ? 1u : 0u);
+        if (c.refused)
+            EXPECT_EQ(prompts.calls[0].text, QStringLiteral("Frames は 1～999 の数字で入力して下さい。"));
+    }
 }
 
 } // namespace

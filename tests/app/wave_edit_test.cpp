@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -151,6 +153,39 @@ TEST_F(WaveEditWindow, LongRulerWidensTheDialogAndAnEmptyEntryShowsNothing)
     EXPECT_TRUE(dlg->lblPcode->text().isEmpty());
     EXPECT_EQ(dlg->edtDataBits->text().trimmed(), "0");
     EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
+}
+
+} // namespace
+
+namespace {
+
+// A Carry value typed in the box is checked there: refused with a message and
+// put back to the value before; a good value is stored by OK.
+TEST_F(WaveEditWindow, TypedCarryIsCheckedWhereItIsTyped)
+{
+    struct Case {
+        const char* typed;
+        int stored;
+        bool refused;
+    } cases[] = {{"abc", 380, true}, {"38.0", 380, true}, {"1000", 380, true}, {"400", 400, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        prompts.asked.clear();
+        w->table().setRow(3, {"38.0kHz", "3", "", ""}, nec);
+        openOn(3);
+        dlg->edtCarry->selectAll();
+        QTest::keyClicks(dlg->edtCarry, QString::fromLatin1(c.typed));
+        QTest::keyClick(dlg->edtCarry, Qt::Key_Return);
+        test::waitUntil([&] { return !prompts.asked.empty(); }, c.refused ? 2000 : 50);
+        ASSERT_EQ(prompts.asked.size(), c.refused ? 1u : 0u);
+        if (c.refused) {
+            EXPECT_EQ(dlg->edtCarry->text(), "380");
+            EXPECT_TRUE(prompts.asked[0].text.startsWith("Carry は 100～999"));
+        }
+        dlg->btnOk->click();
+        EXPECT_EQ(w->table().entry(4).carrier, c.stored);
+        w->table().setRow(4, {"", "", "", ""}, TableEntry{});
+    }
 }
 
 } // namespace

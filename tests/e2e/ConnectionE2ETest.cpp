@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -91,6 +92,18 @@ TEST_F(ConnectionE2E, MainButtonConnectsSendsVerThenTAndShowsTheReplies)
     EXPECT_TRUE(prompts.asked.empty());
 }
 
+// A board left in its loader answers "Ver" from there: the main window says so.
+TEST_F(ConnectionE2E, BoardInItsLoaderIsShownOnConnect)
+{
+    start();
+    board->engine().forcePhase(sim::Phase::Loader);
+    ASSERT_TRUE(connectFromMainButton());
+    EXPECT_TRUE(waitUntil([&] { return state().boardInLoader; }, 3000));
+    EXPECT_EQ(w->statusText(0), "Loader: 127.000.000.001");
+    EXPECT_TRUE(memoLines().join('|').contains("ZOVAX-Ether Loader"))
+        << memoLines().join('|').toStdString() << " / " << commands().join('|').toStdString();
+}
+
 TEST_F(ConnectionE2E, TheBoardDroppingTheLinkPlaysTheSound)
 {
     sim::BoardOptions o;
@@ -112,7 +125,10 @@ TEST_F(ConnectionE2E, RefusedAndUnansweredDialsEndAsSocketErrors)
     test::UnansweredPort silent;
     ASSERT_TRUE(silent.ok());
     binding->connection().setDialTimeoutMs(400);
+    const QString reasons[] = {"refused", "timed out"};
+    int k = 0;
     for (quint16 port : {test::closedLoopbackPort(), silent.port()}) {
+        const QString reason = reasons[k++];
         prompts.asked.clear();
         w->settings.tcpip.Port = port;
         QElapsedTimer t;
@@ -124,9 +140,19 @@ TEST_F(ConnectionE2E, RefusedAndUnansweredDialsEndAsSocketErrors)
         EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
         EXPECT_FALSE(state().tcpConnected);
         EXPECT_EQ(w->btnConnect->text(), "接続");
-        EXPECT_EQ(w->statusText(0), "Disconnect");
+        EXPECT_EQ(w->statusText(0), "Disconnect: " + reason);
+        EXPECT_EQ(memoLines().last(), QString("Socket Error! %1 (127.0.0.1/%2)").arg(reason).arg(port));
     }
     EXPECT_TRUE(commands().isEmpty());
+
+    // A board busy with another client takes the link and drops it at once.
+    w->settings.tcpip.Port = board->serverPort();
+    QTcpSocket other;
+    other.connectToHost(QHostAddress::LocalHost, board->serverPort());
+    ASSERT_TRUE(waitUntil([&] { return board->hasClient(); }));
+    w->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return w->statusText(0).startsWith("Disconnect"); }, 3000));
+    EXPECT_EQ(w->statusText(0), "Disconnect: board busy with another client");
 }
 
 // The dialog open: connect sends Ver and Ncnf, the answer fills and shows the
@@ -315,8 +341,34 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     w->btnTest->click();
     pause(50);
     EXPECT_TRUE(commands().isEmpty()) << "a blank Carry cell sends nothing";
+    EXPECT_FALSE(memoLines().join('|').contains("no answer")) << memoLines().join('|').toStdString();
     EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+} // namespace
+
+namespace {
+
+// A board that answers nothing: the fire test ends with the first unanswered
+// command named in the receive log.
+TEST_F(ConnectionE2E, FireTestOnASilentBoardNamesTheUnansweredCommand)
+{
+    sim::BoardOptions o;
+    o.noAck = true;
+    start(o);
+    TableEntry a;
+    a.carrier = 380;
+    a.dataCount = 2;
+    a.high[0] = 560, a.width[0] = 1120;
+    w->table().setRow(1, {"38.0", "2", "", ""}, a);
+    w->sGrid->setCurrentIndex(w->sGrid->model()->index(0, 1));
+    w->btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return state().tcpConnected && board->hasClient(); }));
+    ASSERT_TRUE(waitCommands(2));
+    w->btnTest->click();
+    ASSERT_TRUE(waitUntil([&] { return memoLines().join('|').contains("Fire test"); }, 4000));
+    EXPECT_EQ(memoLines().last(), "Fire test: no answer to Tf:002");
 }
 
 } // namespace

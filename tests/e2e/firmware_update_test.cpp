@@ -96,11 +96,11 @@ TEST_F(FirmwareE2E, GoodFileCompletesThroughRestartAndReconnect)
 
     const QStringList c = commands();
     ASSERT_GE(c.size(), 6);
-    EXPECT_EQ(c.mid(0, 2), QStringList({QString("EtherDownload:127.000.000.001/%1").arg(port), "Reset"}));
-    EXPECT_EQ(c.mid(2, 3), QStringList({"Ver", "4:Last Sector to Erase", "Download Ready ?"}));
+    EXPECT_EQ(c.mid(0, 3), QStringList({"Ver", QString("EtherDownload:127.000.000.001/%1").arg(port), "Reset"}));
+    EXPECT_EQ(c.mid(3, 3), QStringList({"Ver", "4:Last Sector to Erase", "Download Ready ?"}));
     const QStringList records = QString::fromLatin1(image(40)).split("\r\n", Qt::SkipEmptyParts);
-    EXPECT_EQ(c.mid(5, records.size()), records);
-    EXPECT_EQ(c.size(), 5 + records.size() + 1);
+    EXPECT_EQ(c.mid(6, records.size()), records);
+    EXPECT_EQ(c.size(), 6 + records.size() + 1);
     EXPECT_EQ(c.last(), "Reset");
     EXPECT_TRUE(waitUntil([&] { return board->flash().firmware().records == 56; }, 3000));
     EXPECT_FALSE(dlg->isVisible());
@@ -126,7 +126,9 @@ TEST_F(FirmwareE2E, RejectedRecordOrCancelStopsTheTransferAndResets)
                 dlg->btnDownload->click();
         });
         EXPECT_EQ(runUpdate(), cancel ? "Cancel" : "Failure");
-        EXPECT_EQ(dlg->sBar->panelText(2), prompts.asked.back().text);
+        EXPECT_TRUE(dlg->sBar->panelText(2).startsWith(prompts.asked.back().text));
+        if (!cancel)
+            EXPECT_EQ(dlg->sBar->panelText(2), "Failure: Record 5 error: flash write failed (record 5)");
         EXPECT_EQ(commands().last(), "Reset");
         EXPECT_FALSE(commands().contains(":00000001FF"));
         EXPECT_EQ(board->flash().firmware().records, 0);
@@ -134,6 +136,41 @@ TEST_F(FirmwareE2E, RejectedRecordOrCancelStopsTheTransferAndResets)
         w.reset();
         board.reset();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A board left in its loader by a failed update is brought back by one press
+// of Download: its answer to "Ver" leads straight to the loader's step.
+TEST_F(FirmwareE2E, BoardLeftInLoaderIsRecoveredByOnePress)
+{
+    sim::BoardOptions o;
+    o.restartMs = 200;
+    start(o, 20);
+    board->engine().forcePhase(sim::Phase::Loader); // as an interrupted update leaves it
+    EXPECT_EQ(runUpdate(), "Completed");
+    const QStringList c = commands();
+    EXPECT_EQ(c.mid(0, 3), QStringList({"Ver", "4:Last Sector to Erase", "Download Ready ?"}));
+    EXPECT_FALSE(c.join('|').contains("EtherDownload"));
+    EXPECT_TRUE(waitUntil([&] { return board->phase() == sim::Phase::Firmware; }, 3000));
+}
+
+// A board that never finishes erasing: the update stops with the step named
+// and the window is ready for another start.
+TEST_F(FirmwareE2E, EraseThatNeverEndsStopsWithTheStepNamed)
+{
+    sim::BoardOptions o;
+    o.restartMs = 200;
+    o.eraseNever = true;
+    start(o, 4);
+    FirmwareBinding::of(*w)->update().limits.eraseMs = 1500;
+    EXPECT_EQ(runUpdate(), "Timeout: the board did not complete the erase (\"FLASH Sector:4 ... Erased\") within 1.5 s");
+    EXPECT_EQ(commands().last(), "4:Last Sector to Erase");
+    EXPECT_FALSE(dlg->btnDownload->isChecked());
+    EXPECT_TRUE(dlg->btnFile->isEnabled());
+    EXPECT_TRUE(dlg->isVisible());
 }
 
 } // namespace

@@ -60,6 +60,9 @@ DownloadDialog::DownloadDialog(QWidget* parent) : QDialog(parent)
         lblMsg->setPalette(p);
     }
 
+    lblCheck = named<QLabel>("lblCheck", pnlTop);
+    lblCheck->setTextFormat(Qt::PlainText);
+
     memoRecv = named<QPlainTextEdit>("memoRecv", this);
     memoRecv->setReadOnly(true);
     memoRecv->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -128,6 +131,8 @@ void DownloadDialog::FormShow()
     setLogShown(false);
     prgBar->hide();
     lblMsg->hide();
+    lblCheck->clear();
+    lblCheck->show();
     btnDownload->setChecked(false);
     btnFile->setEnabled(true);
     for (int i = 0; i < sBar->panelCount(); ++i)
@@ -171,6 +176,7 @@ void DownloadDialog::layoutControls()
     prgBar->setGeometry(pnlHex->geometry()); // laid over the path
     prgBar->raise();
     lblMsg->setGeometry(kEdgeGap, kMsgTop, std::max(0, w - 2 * kEdgeGap), 20);
+    lblCheck->setGeometry(lblMsg->geometry());
 
     sBar->setGeometry(0, h - sbh, w, sbh);
     int logBottom = h - sbh;
@@ -238,6 +244,16 @@ void DownloadDialog::setFileButtonEnabled(bool enabled)
 void DownloadDialog::showPreparing(bool shown)
 {
     lblMsg->setVisible(shown);
+    lblCheck->setVisible(!shown);
+}
+
+void DownloadDialog::showFileCheck(const QString& text, bool ok)
+{
+    lblCheck->setText(text);
+    QPalette p = lblCheck->palette();
+    p.setColor(QPalette::WindowText, ok ? QColor(0, 128, 0) : QColor(192, 0, 0));
+    lblCheck->setPalette(p);
+    lblCheck->setVisible(!lblMsg->isVisible());
 }
 
 void DownloadDialog::showProgress(int maximum)

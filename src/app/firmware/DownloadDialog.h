@@ -65,6 +65,7 @@ public:
     void hideProgress() override;
     bool logRowShown() const override { return logShown_; }
     void closeWindow() override;
+    void showFileCheck(const QString& text, bool ok) override;
 
     // --- controls, named as in the window's design ---
     QFrame* pnlTop;
@@ -72,6 +73,7 @@ public:
     QPushButton* btnFile;
     QLabel* pnlHex;
     QLabel* lblMsg;
+    QLabel* lblCheck; // outcome of the chosen file's check, where lblMsg shows while preparing
     QProgressBar* prgBar;
     QPlainTextEdit* memoRecv;
     QFrame* pnlSend;

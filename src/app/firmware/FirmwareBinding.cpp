@@ -35,7 +35,7 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpCo
     hooks.SendDownloadRequest = [this] {
         // A link that comes up after the button was released again announces nothing.
         if (dialog_.downloadButtonDown())
-            update_->SendDownloadRequest();
+            update_->beginCourse();
     };
     hooks.downloadButtonDown = [this] { return dialog_.isVisible() && dialog_.downloadButtonDown(); };
     hooks.ArmAutoStart = [this](int step) { update_->ArmAutoStart(step); };

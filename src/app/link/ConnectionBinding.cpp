@@ -36,6 +36,7 @@ ConnectionBinding::ConnectionBinding(MainWindow& main, TcpDialog* dialog)
     connection_->addView(this);
 
     main.ConnectTcp = [this](bool on) { connection_->ConnectTcp(on); };
+    connect(&link, &DeviceLink::boardInLoader, this, &ConnectionBinding::showBoardInLoader);
     link.handlers.HandleConfigLine = [this](const QString& line) { netConfig_->HandleConfigLine(line); };
 
     netConfig_->showHostPanel = [this](const QString& text) { showHostPanel(text); };
@@ -88,6 +89,11 @@ bool ConnectionBinding::eventFilter(QObject* watched, QEvent* e)
     return QObject::eventFilter(watched, e);
 }
 
+void ConnectionBinding::showBoardInLoader()
+{
+    main_.setStatusText(0, QStringLiteral("Loader: ") + main_.settings.tcpip.Host);
+}
+
 void ConnectionBinding::showHostPanel(const QString& text)
 {
     main_.pnlHost->setText(text);
@@ -109,7 +115,15 @@ void ConnectionBinding::onConnected(const QString& host)
 void ConnectionBinding::onDisconnected()
 {
     main_.showConnected(false);
-    main_.setStatusText(0, QStringLiteral("Disconnect"));
+    const QString reason = connection_->failureReason();
+    if (reason.isEmpty()) {
+        main_.setStatusText(0, QStringLiteral("Disconnect"));
+        return;
+    }
+    main_.setStatusText(0, QStringLiteral("Disconnect: ") + reason);
+    main_.receiveLog().append(QStringLiteral("Socket Error! %1 (%2/%3)")
+                                  .arg(reason, connection_->dialAddress())
+                                  .arg(main_.settings.tcpip.Port));
 }
 
 IrOutputs ConnectionBinding::outputs() const

@@ -45,6 +45,8 @@ protected:
 
 private:
     void showHostPanel(const QString& text);
+    // Status panel 0 says that the board runs its loader.
+    void showBoardInLoader();
 
     MainWindow& main_;
     TcpDialog* dialog_;

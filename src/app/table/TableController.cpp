@@ -66,6 +66,9 @@ TableController::TableController(QTableView* grid, CodeTable& table, Settings& s
       dataFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Dat")))
 {
     model_ = new TableModel(table, [this] { return host_.traceMode(); }, this);
+    model_->refused = [this](const QString& message) {
+        prompts_.inform(QStringLiteral("確認"), message, MsgIcon::Warning);
+    };
     commands_ = new TableCommands(table, settings, prompts, log, host, this);
     platformDialogs_ = std::make_unique<QtTableFileDialogs>(parent);
 

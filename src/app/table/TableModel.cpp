@@ -1,5 +1,7 @@
 #include "app/table/TableModel.h"
 
+#include "core/table/TypedInput.h"
+
 #include "core/table/CodeTable.h"
 
 #include <QAbstractEventDispatcher>
@@ -116,6 +118,15 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
     const QString text = value.toString();
+    if (index.column() == kColFrames) {
+        const QString why = checkTypedFrames(text);
+        if (!why.isEmpty()) {
+            // The old value stays; the message comes once the editor has closed.
+            if (refused)
+                QMetaObject::invokeMethod(this, [this, why] { refused(why); }, Qt::QueuedConnection);
+            return false;
+        }
+    }
     if (text == table_.cell(index.column(), index.row() + 1))
         return true; // an edit that changes nothing leaves the marker alone
     table_.setCell(index.column(), index.row() + 1, text);

@@ -17,6 +17,8 @@ public:
     TableModel(CodeTable& table, std::function<bool()> traceMode, QObject* parent = nullptr);
 
     static constexpr int kColumns = 5;
+    // Shows why a typed value was refused (the cell keeps its old value).
+    std::function<void(const QString& message)> refused;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -27,6 +27,9 @@ WaveEditBinding::WaveEditBinding(MainWindow& main, WaveEditDialog& dialog)
     connect(&dialog_, &WaveEditDialog::byteCodeEntered, this, &WaveEditBinding::byteCodeEnter);
     connect(&dialog_, &WaveEditDialog::irOutRequested, this, &WaveEditBinding::btnIrOutClick);
     connect(&dialog_, &WaveEditDialog::okRequested, this, &WaveEditBinding::btnOkClick);
+    connect(&dialog_, &WaveEditDialog::inputRefused, this, [this](const QString& message) {
+        main_.prompts().inform(waveedit::kCaptionConfirm, message, MsgIcon::Warning);
+    });
 }
 
 WaveEditBinding::~WaveEditBinding() = default;

@@ -1,5 +1,7 @@
 #include "app/wavetools/WaveEditDialog.h"
 
+#include "core/table/TypedInput.h"
+
 #include "app/shell/Panels.h"
 
 #include <QFontMetrics>
@@ -120,7 +122,11 @@ WaveEditDialog::WaveEditDialog(QWidget* parent) : QDialog(parent, Qt::Tool)
     connect(edtByteCode, &QLineEdit::returnPressed, this, &WaveEditDialog::byteCodeEntered);
     connect(edtByteCode, &QLineEdit::textEdited, this, [this] { fitByteCodeBox(); });
     connect(btnIrOut, &QPushButton::clicked, this, &WaveEditDialog::irOutRequested);
-    connect(btnOk, &QPushButton::clicked, this, &WaveEditDialog::okRequested);
+    connect(btnOk, &QPushButton::clicked, this, [this] {
+        if (takeTypedCarry())
+            emit okRequested();
+    });
+    connect(edtCarry, &QLineEdit::editingFinished, this, &WaveEditDialog::takeTypedCarry);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     layoutControls();
@@ -202,6 +208,7 @@ void WaveEditDialog::fitByteCodeBox()
 void WaveEditDialog::showFields(const WaveEditFields& f, int symbols)
 {
     edtCarry->setText(f.carry);
+    carryKept_ = f.carry;
     edtDataBits->setText(f.dataBits);
     edtRepeatBit->setText(f.repeatBit);
     edtPcode->setText(f.pcode);
@@ -216,6 +223,22 @@ void WaveEditDialog::showFields(const WaveEditFields& f, int symbols)
     byteCodeWidth_ = waveedit::kByteCodePxPerChar * int(f.byteCode.size());
     pcodeArea->horizontalScrollBar()->setValue(0);
     layoutControls();
+}
+
+bool WaveEditDialog::takeTypedCarry()
+{
+    if (!edtCarry->isModified())
+        return true;
+    const QString why = checkTypedCarrier(edtCarry->text());
+    if (why.isEmpty()) {
+        carryKept_ = edtCarry->text();
+        edtCarry->setModified(false);
+        return true;
+    }
+    edtCarry->setText(carryKept_); // also clears the modified mark
+    // Shown once the box's own event has returned.
+    QMetaObject::invokeMethod(this, [this, why] { emit inputRefused(why); }, Qt::QueuedConnection);
+    return false;
 }
 
 WaveEditFields WaveEditDialog::fields() const

@@ -53,10 +53,15 @@ signals:
     void irOutRequested();    // btnIrOut
     void okRequested();       // btnOk
     void byteCodeEntered();   // Enter in edtByteCode
+    void inputRefused(const QString& message); // a typed value was refused and put back
 
 private:
+    // A Carry value the user typed: kept when the board can take it, else put
+    // back to the value before and refused (false).
+    bool takeTypedCarry();
     void layoutControls();
     void fitByteCodeBox();
+    QString carryKept_; // the Carry box's last accepted text
     int rulerIndent() const;
 
     int byteCodeWidth_ = 0; // width of edtByteCode set on opening, px

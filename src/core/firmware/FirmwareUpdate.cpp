@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -58,13 +59,16 @@ QString FirmwareUpdate::resultText(Result r)
 }
 
 FirmwareUpdate::FirmwareUpdate(DeviceLink& link, Prompts& prompts, Sounds& sounds, QObject* parent)
-    : QObject(parent), link_(link), prompts_(prompts), sounds_(sounds), tmAutoStart_(new QTimer(this))
+    : QObject(parent), link_(link), prompts_(prompts), sounds_(sounds), tmAutoStart_(new QTimer(this)),
+      tmStep_(new QTimer(this))
 {
     setObjectName(QStringLiteral("firmwareUpdate"));
     tmAutoStart_->setObjectName(QStringLiteral("tmAutoStart"));
     tmAutoStart_->setSingleShot(true);
     tmAutoStart_->setInterval(kAutoStartMs);
     connect(tmAutoStart_, &QTimer::timeout, this, &FirmwareUpdate::onAutoStart);
+    tmStep_->setSingleShot(true);
+    connect(tmStep_, &QTimer::timeout, this, &FirmwareUpdate::onStepTimeout);
     lastData_.start();
 }
 
@@ -78,16 +82,30 @@ bool FirmwareUpdate::autoStartPending() const
 void FirmwareUpdate::windowShown()
 {
     stopAutoStart();
+    stopStep();
     receiver_.reset();
     stage_ = 0;
     expectedErase_.clear();
     errorMark_ = false;
+    probing_ = false;
+    // The stored file's check is in sight before the user starts.
+    QByteArray content;
+    QString message;
+    if (readHexFile(link_.settings().hexFileName, content, message)) {
+        check_ = checkHexImage(content);
+        viewOr(view_).showFileCheck(hexCheckText(check_), check_.ok);
+    } else {
+        check_ = HexCheck{};
+        check_.reason = message;
+        viewOr(view_).showFileCheck(QString(), false);
+    }
 }
 
 void FirmwareUpdate::windowClosed()
 {
     // A step still armed must not start a transfer (or dial) once the window is gone.
     stopAutoStart();
+    stopStep();
     viewOr(view_).setDownloadButtonDown(false);
     // Closing the window during a transfer stops it like a cancel click; the
     // transfer then ends as usual (result, "Reset", link closed).
@@ -102,10 +120,24 @@ void FirmwareUpdate::setHexFile(const QString& path)
 
 int FirmwareUpdate::computeLastSector()
 {
-    const HexFileScan scan = scanHexFile(link_.settings().hexFileName);
-    lastSector_ = scan.ok ? scan.extent.lastSector : 0;
-    lastScanMessage_ = scan.message;
-    viewOr(view_).showStatus(2, scan.message);
+    DownloadView& v = viewOr(view_);
+    QByteArray content;
+    QString message;
+    check_ = HexCheck{};
+    if (!readHexFile(link_.settings().hexFileName, content, message)) {
+        check_.reason = message;
+        lastSector_ = 0;
+        lastScanMessage_ = message;
+        v.showStatus(2, message);
+        v.showFileCheck(QString(), false);
+        return 0;
+    }
+    const HexExtent extent = scanHexExtent(content);
+    lastSector_ = extent.lastSector;
+    lastScanMessage_ = extentText(extent);
+    v.showStatus(2, lastScanMessage_);
+    check_ = checkHexImage(content);
+    v.showFileCheck(hexCheckText(check_), check_.ok);
     return lastSector_;
 }
 
@@ -142,12 +174,31 @@ void FirmwareUpdate::btnDownloadClick()
         prompts_.inform(QStringLiteral("Warning"), lastScanMessage_, MsgIcon::Warning);
         return;
     }
+    if (!check_.ok) {
+        // A file the loader would reject after the erase: nothing is sent.
+        v.setDownloadButtonDown(false);
+        prompts_.inform(QStringLiteral("Warning"), hexCheckText(check_), MsgIcon::Warning);
+        return;
+    }
     v.clearLog();
     expectedErase_.clear();
-    if (link_.state().tcpConnected)
-        SendDownloadRequest();
-    else if (ConnectTcp)
-        ConnectTcp(true); // the connect event sends the request
+    if (link_.state().tcpConnected) {
+        beginCourse();
+    } else if (ConnectTcp) {
+        startStep(Step::Connect);
+        ConnectTcp(true); // the connect event begins the course
+    }
+}
+
+void FirmwareUpdate::beginCourse()
+{
+    DownloadView& v = viewOr(view_);
+    v.appendLog(QStringLiteral("Ver"));
+    link_.SendTcpOnly(QStringLiteral("Ver"));
+    v.showPreparing(true);
+    stage_ = 1;
+    probing_ = true;
+    startStep(Step::VerAnswer);
 }
 
 void FirmwareUpdate::SendDownloadRequest()
@@ -159,6 +210,7 @@ void FirmwareUpdate::SendDownloadRequest()
     link_.SendTcpOnly(text);
     v.showPreparing(true);
     stage_ = 1;
+    startStep(Step::Prepare);
 }
 
 void FirmwareUpdate::ArmAutoStart(int step)
@@ -205,22 +257,43 @@ void FirmwareUpdate::handleLine(const QString& line)
         resetAnswered_ = true; // the board took the final "Reset"
     if (!v.downloadButtonDown())
         return;
+    if (probing_ && !contains(line, "Loader")) {
+        // The firmware answered "Ver": announce the update.
+        probing_ = false;
+        SendDownloadRequest();
+        return;
+    }
     if (contains(line, "IP Config Saved")) {
         link_.SendTcpOnly(QStringLiteral("Reset"));
+        startStep(Step::Restart);
     } else if (contains(line, "Reset")) {
         if (ConnectTcp)
             ConnectTcp(false); // the disconnect arms the reconnect
     } else if (contains(line, "Loader")) {
+        probing_ = false;
         stage_ = 1;
+        v.showPreparing(true);
+        startStep(Step::Erase);
         link_.SendTcpOnly(QStringLiteral("%1:Last Sector to Erase").arg(lastSector_));
         expectedErase_ = QStringLiteral("FLASH Sector:%1 ... Erased").arg(lastSector_);
         v.showStatus(2, line);
     } else if (!expectedErase_.isEmpty() && line.contains(expectedErase_)) {
         link_.SendTcpOnly(QStringLiteral("Download Ready ?"));
+        startStep(Step::Ready);
     } else if (contains(line, "Please send [.hex] file")) {
+        stopStep();
         ArmAutoStart(2);
     } else if (contains(line, "error")) {
+        if (!errorMark_) {
+            errorLine_ = line;
+            // The record the board names, else the one sent last.
+            static const QRegularExpression re(QStringLiteral("[Rr]ecord\\s*(\\d+)"));
+            const QRegularExpressionMatch m = re.match(line);
+            errorRecord_ = m.hasMatch() ? m.captured(1).toInt() : recordsSent_;
+        }
         errorMark_ = true;
+    } else if (step_ == Step::Erase && contains(line, "FLASH Sector:")) {
+        startStep(Step::Erase); // one sector done: the next one gets the full limit
     }
 }
 
@@ -231,6 +304,7 @@ void FirmwareUpdate::runTransfer()
     if (transferRunning_ || finishing_)
         return;
     transferRunning_ = true;
+    stopStep();
     const Result r = transfer();
     finish(r);
 }
@@ -244,12 +318,23 @@ FirmwareUpdate::Result FirmwareUpdate::transfer()
     v.showStatus(2, QStringLiteral("Now Downloading ..."));
     QCoreApplication::processEvents();
     errorMark_ = false;
+    errorLine_.clear();
+    errorRecord_ = 0;
+    recordsSent_ = 0;
 
     QByteArray data;
     QString message;
     if (!readHexFile(link_.settings().hexFileName, data, message)) {
         v.showStatus(2, message);
         return Result::Failure; // nothing was sent: not a completed update
+    }
+    // The file may have changed since it was chosen: checked again, whole.
+    check_ = checkHexImage(data);
+    if (!check_.ok) {
+        v.showFileCheck(hexCheckText(check_), false);
+        v.showStatus(2, hexCheckText(check_));
+        v.appendLog(hexCheckText(check_));
+        return Result::Failure;
     }
     v.showPreparing(false);
     v.showProgress(int(data.size()));
@@ -275,6 +360,7 @@ FirmwareUpdate::Result FirmwareUpdate::transfer()
             linkLost = true; // nothing more reaches the board
             break;
         }
+        ++recordsSent_;
         link_.SendLine(line); // clears replyAck
         v.appendLog(line);
         v.setProgress(int(end));
@@ -347,9 +433,18 @@ void FirmwareUpdate::awaitResetAnswer()
 void FirmwareUpdate::finish(Result r)
 {
     finishing_ = true;
+    stopStep();
+    probing_ = false;
     DownloadView& v = viewOr(view_);
     const QString text = resultText(r);
-    v.showStatus(2, text);
+    if (r == Result::Failure && !errorLine_.isEmpty()) {
+        // The board's own words and the record they refer to.
+        const QString detail = QStringLiteral("%1: %2 (record %3)").arg(text, errorLine_).arg(errorRecord_);
+        v.showStatus(2, detail);
+        v.appendLog(detail);
+    } else {
+        v.showStatus(2, text);
+    }
     prompts_.inform(QStringLiteral("Information"), text, MsgIcon::Warning);
 
     v.setFileButtonEnabled(true);
@@ -371,6 +466,94 @@ void FirmwareUpdate::finish(Result r)
     emit finished(r);
     if (!v.logRowShown())
         v.closeWindow();
+}
+
+} // namespace zovax
+
+namespace zovax {
+
+void FirmwareUpdate::startStep(Step step)
+{
+    step_ = step;
+    int ms = 0;
+    switch (step) {
+    case Step::None:
+        tmStep_->stop();
+        return;
+    case Step::VerAnswer:
+        ms = limits.verMs;
+        break;
+    case Step::Prepare:
+        ms = limits.prepareMs;
+        break;
+    case Step::Connect:
+    case Step::Restart:
+        ms = limits.restartMs;
+        break;
+    case Step::Erase:
+        ms = limits.eraseMs;
+        break;
+    case Step::Ready:
+        ms = limits.readyMs;
+        break;
+    }
+    tmStep_->start(ms);
+}
+
+void FirmwareUpdate::stopStep()
+{
+    step_ = Step::None;
+    tmStep_->stop();
+}
+
+QString FirmwareUpdate::stepName() const
+{
+    switch (step_) {
+    case Step::Connect:
+        return QStringLiteral("the connection");
+    case Step::VerAnswer:
+        return QStringLiteral("the answer to \"Ver\"");
+    case Step::Prepare:
+        return QStringLiteral("the preparation (\"IP Config Saved\")");
+    case Step::Restart:
+        return QStringLiteral("the restart into its loader");
+    case Step::Erase:
+        return QStringLiteral("the erase (\"%1\")").arg(expectedErase_);
+    case Step::Ready:
+        return QStringLiteral("the download ready answer (\"Please send [.hex] file\")");
+    case Step::None:
+        break;
+    }
+    return QString();
+}
+
+void FirmwareUpdate::onStepTimeout()
+{
+    if (step_ == Step::None || transferRunning_ || finishing_)
+        return;
+    const int ms = tmStep_->interval();
+    const QString msg = QStringLiteral("Timeout: the board did not complete %1 within %2 s")
+                            .arg(stepName())
+                            .arg(ms / 1000.0, 0, 'g', 3);
+    refuse(msg);
+}
+
+void FirmwareUpdate::refuse(const QString& message)
+{
+    // Nothing more goes to the board; the window is ready for another start.
+    stopStep();
+    stopAutoStart();
+    probing_ = false;
+    stage_ = 0;
+    DownloadView& v = viewOr(view_);
+    v.setDownloadButtonDown(false);
+    v.showPreparing(false);
+    v.setFileButtonEnabled(true);
+    v.showStatus(2, message);
+    v.appendLog(message);
+    if (!link_.state().tcpConnected && ConnectTcp)
+        ConnectTcp(false); // a dial still pending ends here
+    prompts_.inform(QStringLiteral("Information"), message, MsgIcon::Warning);
 }
 
 } // namespace zovax

@@ -2,7 +2,10 @@
 // The firmware update: replaces the board's firmware with an Intel HEX file
 // over the TCP link.
 //
-// Course of an update: "EtherDownload:<host>/<port>" announces it; the
+// Course of an update: "Ver" asks what the board runs. A board left in its
+// loader by an update that did not finish answers with a line containing
+// "Loader", and the course goes on from the loader's step below. Otherwise
+// "EtherDownload:<host>/<port>" announces the update; the
 // firmware answers "IP Config Saved" and is sent "Reset"; its "Reset" line
 // makes the tool drop the link; every lost link or failed dial arms a
 // reconnect one second later while the board restarts into its loader; on
@@ -13,9 +16,17 @@
 // lines; a board line containing "error" or a cancel click stops it. Every
 // outcome ends with "Reset" and the link closed.
 //
+// The file is checked whole (checkHexImage) before anything is sent; a file
+// that fails is refused with its line and reason.
+//
+// Every step that waits for the board has a limit (StepLimits); when it runs
+// out the update stops with a message naming the step, sends nothing more and
+// leaves the window ready for another start.
+//
 // downloadStage: 0 idle, 1 update requested (request sent or loader found),
 // 2 transfer running, 3 cancel requested.
 #include "core/firmware/DownloadReceiver.h"
+#include "core/firmware/HexCheck.h"
 #include "core/firmware/HexScan.h"
 
 #include <QElapsedTimer>
@@ -52,6 +63,17 @@ public:
     // Whether the log row is shown (the window then stays open after an update).
     virtual bool logRowShown() const = 0;
     virtual void closeWindow() = 0;
+    // Outcome of the whole-file check of the chosen file (hexCheckText).
+    virtual void showFileCheck(const QString& text, bool ok) { (void)text, (void)ok; }
+};
+
+// Limits of the waits for the board during an update, in milliseconds.
+struct StepLimits {
+    int verMs = 5000;       // the answer to "Ver"
+    int prepareMs = 15000;  // "IP Config Saved" after the download request
+    int restartMs = 60000;  // reconnecting and the loader's answer while the board restarts
+    int eraseMs = 60000;    // each sector's erase report
+    int readyMs = 15000;    // "Please send [.hex] file" after "Download Ready ?"
 };
 
 class FirmwareUpdate : public QObject {
@@ -66,6 +88,9 @@ public:
     static constexpr int kSettleMaxMs = 60000;
 
     enum class Result { Completed, Failure, Cancel };
+    // The steps that wait for the board.
+    enum class Step { None, Connect, VerAnswer, Prepare, Restart, Erase, Ready };
+    StepLimits limits;
     static QString resultText(Result r);
 
     FirmwareUpdate(DeviceLink& link, Prompts& prompts, Sounds& sounds, QObject* parent = nullptr);
@@ -82,6 +107,10 @@ public:
     QString expectedEraseLine() const { return expectedErase_; }
     bool errorMark() const { return errorMark_; }
     bool transferRunning() const { return transferRunning_; }
+    Step waitingFor() const { return step_; }
+    const HexCheck& fileCheck() const { return check_; }
+    // The board line that set the error mark, and the record it refers to.
+    QString errorLine() const { return errorLine_; }
     QTimer* autoStartTimer() const { return tmAutoStart_; }
 
     // The window was shown / closed.
@@ -96,6 +125,9 @@ public:
 
     // btnDownload clicked (its pressed state already toggled by the click).
     void btnDownloadClick();
+    // Starts the course on a link that is up: "Ver", then the download
+    // request, or the loader's step when the board answers from its loader.
+    void beginCourse();
     // The download announcement.
     void SendDownloadRequest();
     // Chime, then after kAutoStartMs: step 1 dials again, step 2 starts the transfer.
@@ -118,12 +150,24 @@ private:
     // Processes events until `done` (given the milliseconds waited) holds.
     void waitWhileAnswering(const std::function<bool(qint64 elapsedMs)>& done);
     void finish(Result r);
+    void startStep(Step step);
+    void stopStep();
+    void onStepTimeout();
+    QString stepName() const;
+    void refuse(const QString& message);
 
     DeviceLink& link_;
     Prompts& prompts_;
     Sounds& sounds_;
     DownloadView* view_ = nullptr;
     QTimer* tmAutoStart_;
+    QTimer* tmStep_;
+    Step step_ = Step::None;
+    bool probing_ = false;   // "Ver" sent, its answer not yet in
+    HexCheck check_;         // of the stored file, as last read
+    QString errorLine_;      // the board line that set the error mark
+    int errorRecord_ = 0;    // the record it refers to (1-based)
+    int recordsSent_ = 0;    // records of the running transfer sent so far
     DownloadReceiver receiver_;
     int stage_ = 0;
     int autoStep_ = 0;

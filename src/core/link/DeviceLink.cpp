@@ -235,7 +235,13 @@ void DeviceLink::DispatchLine(const QString& line)
         return;
     }
     SetReplyAck();
-    if (startsWith(line, "[")) {
+    if (line.contains(QLatin1String("Loader"))) {
+        // The loader's banner, cut off at its colour code ("[0;32m...Loader..."):
+        // listed, never taken for a wave line.
+        appendLog(line, kTcpLogLimit);
+        s.boardInLoader = true;
+        emit boardInLoader();
+    } else if (startsWith(line, "[")) {
         if (handlers.OnWaveLine)
             handlers.OnWaveLine(line);
     } else if (startsWith(line, "Ave.")) {

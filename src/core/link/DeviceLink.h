@@ -88,6 +88,8 @@ public:
     void interruptWait();
     // Sets replyAck and ends a running WaitAck.
     void SetReplyAck();
+    // Acknowledging replies so far (each one a SetReplyAck).
+    quint64 ackCount() const { return ackCount_; }
 
     // Receive side. Bytes from the TCP socket (line assembly + DispatchLine) and
     // from the serial port (serial assembly + DispatchSerialLine).
@@ -103,6 +105,9 @@ public:
 
 signals:
     void replyAckSet();
+    // A line containing "Loader" came in on the main dispatcher: the board
+    // runs its loader, not its firmware (an update did not finish).
+    void boardInLoader();
     // Every frame written to TCP / serial, for traces and tests.
     void tcpFrameSent(const QByteArray& frame);
     void serialFrameSent(const QByteArray& frame);

@@ -16,6 +16,7 @@ struct LinkState {
     bool netConfigOpen = false;     // network dialog open: every TCP line to HandleConfigLine
     bool consoleConfigMode = false; // board's configuration dialogue started from the console
     bool downloadMode = false;      // firmware window visible: raw TCP bytes to HandleDownloadData
+    bool boardInLoader = false;     // the board answered from its loader (no firmware running)
 };
 
 } // namespace zovax

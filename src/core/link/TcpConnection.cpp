@@ -26,6 +26,7 @@ TcpConnection::TcpConnection(DeviceLink& link, Prompts& prompts, Sounds& sounds,
     connect(s, &QTcpSocket::connected, this, &TcpConnection::onConnectEvent);
     connect(s, &QTcpSocket::disconnected, this, &TcpConnection::onDisconnectEvent);
     connect(s, &QTcpSocket::errorOccurred, this, &TcpConnection::onErrorEvent);
+    connect(s, &QTcpSocket::readyRead, this, [this] { answered_ = true; });
     // A socket still connected when the program ends reports its disconnect
     // while it is destroyed, after the windows that show the link are gone:
     // stop listening as soon as the link starts to go.
@@ -65,6 +66,7 @@ void TcpConnection::ConnectTcp(bool on)
         // Hang up: nothing is sent first; with tcpConnected already clear the
         // disconnect event plays no sound.
         st.tcpConnected = false;
+        failure_.clear();
         ++generation_;
         dialTimer_->stop();
         s->abort(); // an established link raises its disconnect event here
@@ -82,6 +84,9 @@ void TcpConnection::ConnectTcp(bool on)
     }
 
     ++generation_;
+    failure_.clear();
+    upSince_.invalidate();
+    answered_ = false;
     dialAddress_ = NormalizeIp(link_.settings().tcpip.Host);
     // A stored port outside 1..65535 would wrap round to some other port.
     int& port = link_.settings().tcpip.Port;
@@ -101,6 +106,8 @@ void TcpConnection::onConnectEvent()
     dialTimer_->stop();
     LinkState& st = link_.state();
     st.tcpConnected = true;
+    st.boardInLoader = false; // until the board says otherwise
+    upSince_.start();
     QTcpSocket* s = socket_;
     // Each command is a short line that waits for its answer: send it at once
     // instead of holding it back for the acknowledgement of the one before.
@@ -148,6 +155,9 @@ void TcpConnection::onDisconnectEvent()
     ++generation_;
     dialTimer_->stop();
     LinkState& st = link_.state();
+    if (failure_.isEmpty() && st.tcpConnected && upSince_.isValid() && !answered_
+        && upSince_.elapsed() < kBusyCloseMs)
+        failure_ = QStringLiteral("board busy with another client");
     for (ConnectionView* v : views_)
         v->onDisconnected();
     if (download.downloadButtonDown && download.downloadButtonDown()) {
@@ -179,6 +189,7 @@ void TcpConnection::onErrorEvent(QAbstractSocket::SocketError error)
         return;
     inError_ = true;
     dialTimer_->stop();
+    failure_ = reasonFor(error);
     // Closing raises the disconnect event while tcpConnected keeps its value,
     // so a dial from the main window's button ends with the warning sound.
     s->abort();
@@ -198,6 +209,24 @@ void TcpConnection::onErrorEvent(QAbstractSocket::SocketError error)
             Qt::QueuedConnection);
     }
     inError_ = false;
+}
+
+QString TcpConnection::reasonFor(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("refused");
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("timed out");
+    case QAbstractSocket::HostNotFoundError:
+    case QAbstractSocket::NetworkError:
+        return QStringLiteral("unreachable");
+    case QAbstractSocket::RemoteHostClosedError:
+        return QStringLiteral("closed by the board");
+    default:
+        break;
+    }
+    return QStringLiteral("socket error %1").arg(int(error));
 }
 
 void TcpConnection::closeSocketQuietly()

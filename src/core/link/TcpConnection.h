@@ -3,6 +3,7 @@
 // sent when the link comes up, and the reactions to the socket's connect,
 // disconnect and error events on every window that shows the link state.
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -72,6 +73,14 @@ public:
     QString dialAddress() const { return dialAddress_; }
     // True from the start of a dial until its disconnect event.
     bool linkActive() const { return linkActive_; }
+    // Why the last dial or link failed ("refused", "timed out", ...),
+    // set before the views hear of the disconnect; empty after a hang-up or
+    // an orderly close.
+    QString failureReason() const { return failure_; }
+    static QString reasonFor(QAbstractSocket::SocketError error);
+    // A link the board closes this soon after it came up, before answering
+    // anything, was refused by a board busy with another client.
+    static constexpr int kBusyCloseMs = 1000;
 
 signals:
     void linkUp();
@@ -92,6 +101,9 @@ private:
     QTimer* dialTimer_;
     int dialTimeoutMs_ = kDefaultDialTimeoutMs;
     QString dialAddress_;
+    QString failure_;
+    QElapsedTimer upSince_;  // since the link came up
+    bool answered_ = false;  // the board has sent something on this link
     bool linkActive_ = false;  // a dial or a link whose disconnect event is still due
     bool inError_ = false;     // error handling running (no second one from its own close)
     unsigned generation_ = 0;  // bumped by every dial and hang-up; ends stale connect sequences

@@ -64,11 +64,21 @@ bool FireTest::run(FireTestView& view)
     const QStringList commands = FireTestCommands(e, view.outputs(), table_.cell(kColFrames, row));
 
     running_ = true;
+    quint64 acksBeforeFire = 0;
     for (const QString& c : commands) {
+        acksBeforeFire = link_.ackCount();
         link_.SendLine(c);
         link_.WaitAck(kEmitWaitMs);
         if (trace)
             link_.receiveLog().append(c);
+    }
+    // Serial replies carry no acknowledgement: checked on TCP only.
+    const QString& last = commands.last();
+    if (st.tcpConnected && last.startsWith(QLatin1String("Tf:"))) {
+        const auto answered = [&] { return link_.ackCount() != acksBeforeFire; };
+        link_.WaitUntil(answered, answerWaitMs);
+        if (st.tcpConnected && !answered())
+            link_.receiveLog().append(QStringLiteral("Fire test: no answer to ") + last);
     }
     running_ = false;
     if (view.cursorAuto() && row < kTableRows)

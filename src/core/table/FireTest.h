@@ -41,6 +41,11 @@ public:
 class FireTest {
 public:
     static constexpr int kEmitWaitMs = 2; // after each command
+    // The board answers the emission command "Tf:…" (the records before it
+    // are taken silently): its answer is awaited this long (TCP), and a
+    // missing answer is named in the receive log.
+    static constexpr int kAnswerWaitMs = 1500;
+    int answerWaitMs = kAnswerWaitMs;
 
     FireTest(DeviceLink& link, CodeTable& table, Prompts& prompts);
 

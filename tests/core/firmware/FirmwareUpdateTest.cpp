@@ -6,6 +6,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/TestSupport.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -59,6 +60,8 @@ public:
     void hideProgress() override {}
     bool logRowShown() const override { return false; }
     void closeWindow() override { ++closed; }
+    void showFileCheck(const QString& text, bool) override { check = text; }
+    QString check;
     QStringList log;
     QString status[3];
     bool down = false, fileEnabled = true, preparing = false;
@@ -78,10 +81,9 @@ public:
 };
 
 const QByteArray kFile = ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n"
-                         ":101C0000000102030405060708090A0B0C0D0E0F5C\n:00000001FF\n"
-                         ":10200000000102030405060708090A0B0C0D0E0F58\n";
+                         ":101C0000000102030405060708090A0B0C0D0E0F5C\n:00000001FF\n";
 const QStringList kRecords = QString::fromLatin1(kFile).split('\n');
-const QByteArray kSector4 = ":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F78\n";
+const QByteArray kSector4 = ":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F88\n:00000001FF\n";
 
 struct UpdateRig : ::testing::Test {
     QTemporaryDir dir;
@@ -181,7 +183,9 @@ TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
 {
     view.down = true;
     fw.btnDownloadClick();
-    EXPECT_EQ(sent, QStringList{"EtherDownload:127.000.000.001/60000"});
+    EXPECT_EQ(sent, QStringList{"Ver"});
+    board("ZOVAX-Ether Ver.2.10\r\n"); // the firmware, not its loader
+    EXPECT_EQ(sent, QStringList({"Ver", "EtherDownload:127.000.000.001/60000"}));
     EXPECT_EQ(fw.downloadStage(), 1);
     EXPECT_TRUE(view.preparing);
     // A cancel before the transfer drops the armed start and ends the update.
@@ -243,6 +247,7 @@ TEST_F(UpdateRig, TransferStopsOnErrorCancelLostLinkOrMissingFile)
         QStringList sent;
     } cases[] = {
         {"error", [&] { board("Record 2 error: flash write failed\r\n"); }, "Failure", kRecords.mid(0, 2) << "Reset"},
+        {"error without record", [&] { board("write error\r\n"); }, "Failure", kRecords.mid(0, 2) << "Reset"},
         {"cancel", [&] { view.down = false; fw.btnDownloadClick(); }, "Cancel", kRecords.mid(0, 2) << "Reset"},
         {"link", [&] { link.state().tcpConnected = false; }, "Failure", kRecords.mid(0, 2)},
         {"file", nullptr, "Failure", {"Reset"}},
@@ -262,6 +267,101 @@ TEST_F(UpdateRig, TransferStopsOnErrorCancelLostLinkOrMissingFile)
         fw.runTransfer();
         EXPECT_EQ(sent, c.sent);
         EXPECT_EQ(ui.boxes, QStringList{QStringLiteral("Information/") + c.result});
+    }
+    // The board's own error line and the record it refers to, in panel 2 and the log.
+    const QString detail = QStringLiteral("Failure: write error (record 2)");
+    onSent = [&](const QString& s) {
+        if (s == kRecords[1])
+            board("write error\r\n");
+    };
+    useFile(kFile);
+    auto rerun = [&] {
+        link.state().tcpConnected = true;
+        view.down = true;
+        fw.runTransfer();
+    };
+    rerun();
+    EXPECT_EQ(view.status[2], detail);
+    EXPECT_TRUE(view.log.contains(detail));
+    onSent = [&](const QString& s) {
+        if (s == kRecords[2])
+            board("Record 2 error: checksum\r\n");
+    };
+    rerun();
+    EXPECT_EQ(view.status[2], QStringLiteral("Failure: Record 2 error: checksum (record 2)"));
+}
+
+// A file that fails the check is refused with its line, before anything is
+// sent; a file spoilt after it was chosen is refused at the transfer.
+TEST_F(UpdateRig, FaultyFileRefusedBeforeAnythingIsSent)
+{
+    useFile(kFile + ":10200000000102030405060708090A0B0C0D0E0F58\n");
+    view.down = true;
+    fw.btnDownloadClick();
+    EXPECT_TRUE(sent.isEmpty());
+    EXPECT_FALSE(view.down);
+    EXPECT_EQ(ui.boxes, QStringList{"Warning/File check failed: line 5: text after the end-of-file record"});
+    EXPECT_EQ(view.check, ui.boxes[0].mid(8));
+
+    useFile(kFile);
+    EXPECT_EQ(view.check, QStringLiteral("File check OK: 4 records"));
+    QFile f(dir.filePath("fw.Hex"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QByteArray(kFile).replace("0F78", "0F77"));
+    f.close();
+    fw.runTransfer();
+    EXPECT_EQ(sent, QStringList{"Reset"});
+    EXPECT_EQ(ui.boxes.back(), QStringLiteral("Information/Failure"));
+}
+
+// A board left in its loader answers "Ver" from there: the course goes on
+// from the loader's step, without the download request.
+TEST_F(UpdateRig, BoardInLoaderContinuesFromLastSector)
+{
+    useFile(kSector4);
+    view.down = true;
+    fw.btnDownloadClick();
+    board("\x1b[0;32mZOVAX-Ether Loader Ver.1.00\x1b[0;00m\r\n");
+    EXPECT_EQ(sent, QStringList({"Ver", "4:Last Sector to Erase"}));
+    EXPECT_EQ(fw.waitingFor(), FirmwareUpdate::Step::Erase);
+}
+
+// Every wait for the board ends: the update stops with a message naming the
+// step, sends nothing more and leaves the window ready.
+TEST_F(UpdateRig, EveryWaitEndsWithTheStepNamed)
+{
+    fw.limits = StepLimits{40, 40, 40, 40, 40};
+    useFile(kSector4);
+    struct Case {
+        const char* name;
+        QByteArray lines; // the board's answers before it falls silent
+        bool connected;
+        const char* step;
+    } cases[] = {
+        {"ver", "", true, "the answer to \"Ver\""},
+        {"prepare", "ZOVAX-Ether Ver.2.10\r\n", true, "the preparation (\"IP Config Saved\")"},
+        {"restart", "ZOVAX-Ether Ver.2.10\r\nIP Config Saved\r\n", true, "the restart into its loader"},
+        {"connect", "", false, "the connection"},
+        {"erase", "Loader\r\nFLASH Sector:2 ... Erased\r\n", true, "the erase (\"FLASH Sector:4 ... Erased\")"},
+        {"ready", "Loader\r\nFLASH Sector:4 ... Erased\r\n", true, "the download ready answer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        link.state().tcpConnected = c.connected;
+        view.down = true;
+        ui.boxes.clear();
+        dials.clear();
+        fw.btnDownloadClick();
+        board(c.lines);
+        const int before = int(sent.size());
+        ASSERT_TRUE(test::waitUntil([&] { return !ui.boxes.isEmpty(); }, 2000));
+        EXPECT_TRUE(ui.boxes[0].startsWith(QStringLiteral("Information/Timeout: the board did not complete ")
+                                           + QLatin1String(c.step)))
+            << ui.boxes[0].toStdString();
+        EXPECT_EQ(sent.size(), before);
+        EXPECT_TRUE(!view.down && view.fileEnabled && !view.preparing && fw.downloadStage() == 0);
+        EXPECT_EQ(view.status[2], ui.boxes[0].mid(12));
+        EXPECT_FALSE(fw.autoStartPending());
     }
 }
 

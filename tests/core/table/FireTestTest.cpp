@@ -167,7 +167,13 @@ struct FireRunTest : ::testing::Test {
                          [this](const QByteArray& f) { sent << QString::fromLatin1(f).chopped(2); });
         link.handlers.SetLearnIndicator = [this](bool on) { indicator << (on ? "on" : "off"); };
         link.state().tcpConnected = true;
+        // The board answers the emission command only, unless it is silent.
+        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this] {
+            if (!silent && sent.last().startsWith("Tf:"))
+                link.SetReplyAck();
+        });
     }
+    bool silent = false;
     void fillRow(int row, const QString& carry, const QString& frames)
     {
         table.setCell(kColCarry, row, carry);
@@ -187,6 +193,17 @@ TEST_F(FireRunTest, SendsTheRowAndMovesToTheNextRow)
     EXPECT_EQ(view.selections, QStringList({"1,5", "1,6"}));
     EXPECT_EQ(indicator, QStringList({"off"}));
     EXPECT_TRUE(log.lines.isEmpty()) << "no echo without trace mode";
+}
+
+// A board that stops answering: the receive log names the first command it left unanswered.
+TEST_F(FireRunTest, UnansweredCommandIsNamedInTheLog)
+{
+    fillRow(5, "38.0", "2");
+    view.row = 5;
+    fire.answerWaitMs = 50;
+    silent = true;
+    fire.run(view);
+    EXPECT_EQ(log.lines, QStringList{"Fire test: no answer to Tf:002"});
 }
 
 TEST_F(FireRunTest, TraceModeEchoesEveryCommand)
