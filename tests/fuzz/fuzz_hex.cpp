@@ -1,6 +1,8 @@
-// Firmware HEX files through the extent scan that picks the last sector to erase.
+// Firmware HEX files through the whole-file check that guards an update and
+// the extent scan that picks the last sector to erase.
 #include "FuzzSupport.h"
 
+#include "core/firmware/HexCheck.h"
 #include "core/firmware/HexScan.h"
 
 using namespace zovax;
@@ -12,5 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::require(e.lastSector >= 2 && e.lastSector <= 7);
     fuzz::require(e.lastSector == sectorForAddress(e.lastAddress()));
     (void)extentText(e);
+
+    const HexCheck c = checkHexImage(bytes);
+    // Refused with a line and a reason, or accepted with neither.
+    fuzz::require(c.ok == (c.line == 0) && c.ok == c.reason.isEmpty());
+    fuzz::require(c.dataRecords <= c.records);
+    if (c.ok) {
+        fuzz::require(c.records >= 1); // at least the end-of-file record
+        fuzz::require(c.extent.lastSector == e.lastSector);
+    }
+    (void)hexCheckText(c);
     return 0;
 }
