@@ -29,6 +29,8 @@ public:
             answers.pop_front();
             return a;
         }
+        if (buttons == MsgButtons::YesNoCancel)
+            return MsgAnswer::No;
         return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
     QStringList texts() const

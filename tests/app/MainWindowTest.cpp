@@ -64,6 +64,39 @@ const Caption kCaptions[] = {
     {"btnRecvClear", "Clear"},          {"pnlAnalyze", "学習 Off"},
 };
 
+// What the window system delivers for a double-click: press, release, the
+// second press as a double-click event, release.
+void doubleClick(QWidget* target, QPoint at = QPoint())
+{
+    QTest::mouseClick(target, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+}
+
+// A point on the bar's own surface: no control under it, only the bar or
+// the plain container that lays its controls out.
+QPoint emptySpotOf(QWidget* bar)
+{
+    for (int x = bar->width() - 2; x > 0; --x) {
+        for (int y : {2, bar->height() / 2}) {
+            const QWidget* under = bar->childAt(x, y);
+            if (!under || under->metaObject() == &QWidget::staticMetaObject)
+                return {x, y};
+        }
+    }
+    return {};
+}
+
+// A double-click on a free spot of the bar, delivered to what lies there.
+void doubleClickOnSurface(QWidget* bar)
+{
+    const QPoint spot = emptySpotOf(bar);
+    ASSERT_FALSE(spot.isNull()) << bar->objectName().toStdString();
+    QWidget* under = bar->childAt(spot);
+    QWidget* target = under ? under : bar;
+    doubleClick(target, target->mapFrom(bar, spot));
+}
+
 QString textOf(QWidget* w)
 {
     if (auto* b = qobject_cast<QAbstractButton*>(w))
@@ -255,6 +288,39 @@ TEST_F(Fixture, TopBarDoubleClickShowsTheSerialItem)
     EXPECT_TRUE(w->mmFileCom->isVisible());
     emit w->pnlTop->doubleClicked();
     EXPECT_FALSE(w->mmFileCom->isVisible());
+}
+
+TEST_F(Fixture, DoubleClickOnTheLearnPanelIsOneToggle)
+{
+    create();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const int marker = w->pnlContMarker;
+    doubleClick(w->pnlAnalyze); // not connected: each toggle asks to connect
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, "ZOVAX-Etherに接続して下さい");
+    EXPECT_EQ(w->pnlContMarker, marker) << "the bar around the panel is not toggled";
+}
+
+TEST_F(Fixture, OnlyADoubleClickOnTheBarItselfTogglesIt)
+{
+    create();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->pgBar->show();
+    QCoreApplication::processEvents();
+    const int cont = w->pnlContMarker;
+    const bool com = w->mmFileCom->isVisible();
+    for (QWidget* inside : {static_cast<QWidget*>(w->lblZoom), static_cast<QWidget*>(w->pgBar),
+                            static_cast<QWidget*>(w->pnlWaveData), static_cast<QWidget*>(w->pnlHost)}) {
+        doubleClick(inside);
+        EXPECT_EQ(w->pnlContMarker, cont) << inside->objectName().toStdString();
+        EXPECT_EQ(w->mmFileCom->isVisible(), com) << inside->objectName().toStdString();
+    }
+    doubleClickOnSurface(w->pnlCont);
+    EXPECT_NE(w->pnlContMarker, cont);
+    doubleClickOnSurface(w->pnlTop);
+    EXPECT_NE(w->mmFileCom->isVisible(), com);
 }
 
 TEST_F(Fixture, ConnectButtonConnectsOrHangsUpByItsCaption)

@@ -9,6 +9,9 @@
 #include "tests/core/table/TableFakes.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QFileInfo>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -106,6 +109,69 @@ TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
     w->mmFileOpen->trigger();
     EXPECT_EQ(markOf(w->table(), 3), 3);
     EXPECT_EQ(w->settings.tableFileName, p);
+}
+
+TEST_F(TableInMainWindow, ClosingAModifiedTableAsksToSaveItFirst)
+{
+    struct Case {
+        const char* name;
+        MsgAnswer answer;
+        bool choosePath; // the save dialog returns a path (else it is cancelled)
+        bool viaQuitItem;
+        bool closes;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"No discards", MsgAnswer::No, false, false, true, false},
+        {"Cancel keeps the window", MsgAnswer::Cancel, false, true, false, false},
+        {"Yes, save dialog cancelled", MsgAnswer::Yes, false, false, false, false},
+        {"Yes, saved", MsgAnswer::Yes, true, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.calls.clear();
+        createAndShow();
+        OneChoiceDialogs dialogs;
+        w->tableController->setFileDialogs(&dialogs);
+        const QString p = dir.filePath(QStringLiteral("%1.Csv").arg(int(&c - cases)));
+        if (c.choosePath)
+            dialogs.choice = TableFileDialogs::Choice{p, TableFileDialogs::kFilterCsv};
+        fillMarkedRow(w->table(), 3);
+        w->table().SetModified(true);
+        prompts.answers = {c.answer};
+        if (c.viaQuitItem)
+            w->mmFileQuit->trigger();
+        else
+            w->close();
+        ASSERT_EQ(prompts.calls.size(), 1u);
+        EXPECT_EQ(prompts.calls[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(w->isVisible(), !c.closes);
+        EXPECT_EQ(QFileInfo::exists(p), c.saved);
+        EXPECT_EQ(QFileInfo::exists(ini()), c.closes) << "settings are written only on the way out";
+        QFile::remove(ini());
+    }
+    prompts.calls.clear();
+    createAndShow(); // unmodified: closes without a question
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(prompts.calls.empty());
+}
+
+TEST_F(TableInMainWindow, TypingInACellSetsTheMarker)
+{
+    createAndShow();
+    ASSERT_FALSE(w->table().modified());
+    w->sGrid->setFocus();
+    w->sGrid->setCurrentIndex(w->sGrid->model()->index(4, kColComments));
+    QTest::keyClick(w->sGrid, Qt::Key_F2);
+    auto* editor = w->sGrid->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("TV"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the editor commits on the next turn
+    EXPECT_EQ(w->table().cell(kColComments, 5), QStringLiteral("TV"));
+    EXPECT_TRUE(w->table().modified());
+    EXPECT_EQ(w->statusText(1), QStringLiteral("変更"));
 }
 
 } // namespace

@@ -513,11 +513,32 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e)
 
 void MainWindow::closeEvent(QCloseEvent* e)
 {
+    if (!closing_ && !confirmCloseWithModifiedTable()) {
+        e->ignore();
+        return;
+    }
     if (!closing_) {
         closing_ = true;
         FormClose();
     }
     e->accept();
+}
+
+bool MainWindow::confirmCloseWithModifiedTable()
+{
+    // A table marked "変更" is not dropped silently: Yes saves it (the window
+    // stays open when the save is cancelled or fails), No discards it, Cancel
+    // keeps the window.
+    if (!table_->modified())
+        return true;
+    const MsgAnswer a = prompts_->ask(QStringLiteral("警告"),
+                                      QStringLiteral("現在の学習情報を保存していません\n保存しますか？"),
+                                      MsgIcon::Question, MsgButtons::YesNoCancel);
+    if (a == MsgAnswer::Cancel)
+        return false;
+    if (a == MsgAnswer::Yes && tableController)
+        return tableController->saveWithDialog();
+    return true;
 }
 
 void MainWindow::FormClose()

@@ -179,6 +179,8 @@ protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // Asks whether a modified table is saved first; false keeps the window open.
+    bool confirmCloseWithModifiedTable();
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:

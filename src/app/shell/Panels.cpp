@@ -27,19 +27,31 @@ void ClickPanel::setFillColour(const QColor& c)
 void ClickPanel::mouseReleaseEvent(QMouseEvent* e)
 {
     QLabel::mouseReleaseEvent(e);
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+    // The release that ends a double-click's second press is not a click: a
+    // double-click is one click, not two.
+    const bool second = afterDoublePress_;
+    afterDoublePress_ = false;
+    if (!second && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
         emit clicked();
 }
 
 void ClickPanel::mouseDoubleClickEvent(QMouseEvent* e)
 {
     QLabel::mouseDoubleClickEvent(e);
+    afterDoublePress_ = true;
+    e->accept(); // not passed on to the bar the panel sits in
     emit doubleClicked();
 }
 
 void BarFrame::mouseDoubleClickEvent(QMouseEvent* e)
 {
     QFrame::mouseDoubleClickEvent(e);
+    // A double-click that a control inside the bar left unhandled (a label, the
+    // progress bar, a panel) arrives here too; only one on the bar's own
+    // surface, or on the plain containers laying out its controls, counts.
+    const QWidget* under = childAt(e->position().toPoint());
+    if (under && under->metaObject() != &QWidget::staticMetaObject)
+        return;
     emit doubleClicked();
 }
 

@@ -40,6 +40,7 @@ protected:
 
 private:
     QColor fill_;
+    bool afterDoublePress_ = false; // the button is down for a double-click's second press
 };
 
 // A bar that reports double-clicks (the main window's top bar and wave bar).

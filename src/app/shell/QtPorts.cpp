@@ -32,12 +32,18 @@ MsgAnswer QtPrompts::ask(const QString& caption, const QString& text, MsgIcon ic
     case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
-    default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    default: // the box closed by Escape or its frame
+        return buttons == MsgButtons::YesNo         ? MsgAnswer::No
+            : buttons == MsgButtons::YesNoCancel ? MsgAnswer::Cancel
+                                                  : MsgAnswer::Ok;
     }
 }
 

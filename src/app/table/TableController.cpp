@@ -244,15 +244,20 @@ void TableController::mmFileOpenClick()
 
 void TableController::mmFileSaveClick()
 {
+    saveWithDialog();
+}
+
+bool TableController::saveWithDialog()
+{
     const auto choice = dialogs().runSave(dialogStartDir());
     if (!choice)
-        return;
+        return false;
     if (choice->filterIndex == TableFileDialogs::kFilterBmp) {
         prompts_.ask(QStringLiteral("警告"), QStringLiteral("選択されたファイル形式では保存出来ません。"),
                      MsgIcon::Warning, MsgButtons::OkCancel);
-        return;
+        return false;
     }
-    commands_->saveTableFile(choice->path);
+    return commands_->saveTableFile(choice->path);
 }
 
 void TableController::ppMenuPopup()

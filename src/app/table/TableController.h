@@ -80,6 +80,8 @@ public slots:
     void mmCleateClick();
     void mmFileOpenClick();
     void mmFileSaveClick();
+    // The save dialog and the save; true when the table was written.
+    bool saveWithDialog();
 
     // Before the menu opens: without a copy mark Paste and Insert Paste are
     // disabled and Wave Info is shown only while pnlWaveData is visible.

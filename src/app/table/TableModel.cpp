@@ -127,7 +127,10 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
             return false;
         }
     }
+    if (text == table_.cell(index.column(), index.row() + 1))
+        return true; // an edit that changes nothing leaves the marker alone
     table_.setCell(index.column(), index.row() + 1, text);
+    table_.SetModified(true);
     return true;
 }
 

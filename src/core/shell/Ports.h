@@ -6,7 +6,7 @@
 namespace zovax {
 
 enum class MsgIcon { None, Information, Warning, Error, Question, Exclamation };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 // Modal message boxes and questions.

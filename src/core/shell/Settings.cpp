@@ -74,11 +74,14 @@ QString settingsPathFor(const QString& executablePath)
 
 Settings LoadSettings(const QString& path)
 {
-    Settings s;
     QFile f(path);
-    IniData d;
-    if (f.open(QIODevice::ReadOnly))
-        d = parseIni(f.readAll());
+    return settingsFromBytes(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray());
+}
+
+Settings settingsFromBytes(const QByteArray& bytes)
+{
+    Settings s;
+    const IniData d = parseIni(bytes);
 
     RS232C& c = s.rs232c;
     c.PortName = readText(d, "COMPORT", "PortName", c.PortName);

@@ -61,6 +61,8 @@ QString settingsPathFor(const QString& executablePath);
 // Reads every key with its default; a missing file, section or key, or an integer
 // key that is not an integer, yields the default. Never fails.
 Settings LoadSettings(const QString& path);
+// The same from the file's bytes.
+Settings settingsFromBytes(const QByteArray& bytes);
 
 // Writes every key in the file's fixed order (CP932, CR LF). Returns false when the
 // file could not be written; the previous file is then left as it was.

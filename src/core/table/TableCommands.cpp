@@ -88,6 +88,7 @@ void TableCommands::ppPasteClick()
             return;
     }
     table_.CopyRow(copyMark_, row);
+    table_.SetModified(true);
 }
 
 void TableCommands::ppInsertPasteClick()
@@ -102,13 +103,16 @@ void TableCommands::ppInsertPasteClick()
     const TableEntry entry = table_.entry(copyMark_);
     table_.InsertLine(row);
     table_.setRow(row, cells, entry);
+    table_.SetModified(true);
 }
 
 void TableCommands::ppNewlineClick()
 {
     const int row = host_.currentRow();
-    if (CodeTable::validRow(row))
-        table_.InsertLine(row);
+    if (!CodeTable::validRow(row))
+        return;
+    table_.InsertLine(row);
+    table_.SetModified(true);
 }
 
 void TableCommands::ppDeleteClick()
@@ -120,8 +124,10 @@ void TableCommands::ppDeleteClick()
         QStringLiteral("削除確認"),
         QStringLiteral("現在の行を削除して前詰めにします。\nよろしいですか？"),
         MsgIcon::Question, MsgButtons::YesNo);
-    if (a == MsgAnswer::Yes)
-        table_.DeleteLine(row);
+    if (a != MsgAnswer::Yes)
+        return;
+    table_.DeleteLine(row);
+    table_.SetModified(true);
 }
 
 bool TableCommands::confirmDiscardBeforeOpen()

@@ -181,9 +181,12 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
         return error;
 
     const int sourceCarrier = table.entry(source).carrier;
+    // The symbols beyond the pattern code stay those of the target's own record.
+    const std::array<uint8_t, kDataSymbols> targetData = table.entry(target).data;
     if (target != source)
         table.CopyRow(source, target); // cells and record move together; flag comes along
     TableEntry& e = table.entry(target);
+    e.data = targetData;
     e.carrier = f.carrier();
     e.dataCount = f.dataCount();
     e.repeat = f.repeat();
@@ -206,6 +209,7 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
     const QString newResult = ResultWithByteCode(result, f.byteCode);
     if (newResult != result)
         table.setCell(kColResult, target, newResult);
+    table.SetModified(true);
     return {};
 }
 

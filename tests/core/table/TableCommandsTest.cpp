@@ -85,8 +85,27 @@ TEST_F(TableCmd, GuardsMakeCommandsDoNothing)
     cmd.ppNewlineClick();
     cmd.ppDeleteClick();
     EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_FALSE(table.modified());
     for (int r = 1; r <= kTableRows; ++r)
         ASSERT_EQ(markOf(table, r), r);
+}
+
+TEST_F(TableCmd, EveryRowChangeSetsTheMarker)
+{
+    const std::pair<const char*, void (TableCommands::*)()> commands[] = {
+        {"paste", &TableCommands::ppPasteClick},
+        {"insert paste", &TableCommands::ppInsertPasteClick},
+        {"new line", &TableCommands::ppNewlineClick},
+        {"delete line", &TableCommands::ppDeleteClick},
+    };
+    at(3);
+    cmd.ppCopyClick();
+    for (const auto& [name, command] : commands) {
+        table.SetModified(false);
+        at(9);
+        (cmd.*command)();
+        EXPECT_TRUE(table.modified()) << name;
+    }
 }
 
 TEST_F(TableCmd, MarkKeepsItsNumberAcrossDelete)

@@ -151,7 +151,9 @@ struct StoreTest : ::testing::Test {
 TEST_F(StoreTest, IntoABlankRowLeavesTheSourceAsItWas)
 {
     const TableEntry before = table.entry(4);
+    table.entry(5).data.fill(5); // the target's own symbols
     ASSERT_EQ(StoreWaveEdit(table, 4, 5, edited("0211111113")), "");
+    EXPECT_TRUE(table.modified());
     EXPECT_EQ(table.entry(4), before);
     EXPECT_EQ(table.cell(kColResult, 4), "Tm:NEC      d:10 EF");
     const TableEntry& t = table.entry(5);
@@ -163,7 +165,7 @@ TEST_F(StoreTest, IntoABlankRowLeavesTheSourceAsItWas)
     EXPECT_EQ(t.width[2], 2250);
     EXPECT_EQ(t.high[3], 0) << "pairs not shown are stored as 0";
     EXPECT_EQ(t.data[1], 2);
-    EXPECT_EQ(t.data[10], 7) << "symbols past the pattern code keep their values";
+    EXPECT_EQ(t.data[10], 5) << "symbols past the pattern code keep the target's own values";
     EXPECT_EQ(table.cell(kColComments, 5), "テレビ");
     EXPECT_EQ(table.cell(kColResult, 5), "Tm:NEC      d:01");
     EXPECT_EQ(table.cell(kColCarry, 5), "40.0kHz") << "the Carry cell follows an edited carrier";
@@ -208,6 +210,7 @@ TEST_F(StoreTest, RefusalsChangeNothing)
     EXPECT_EQ(table.entry(4), before4);
     EXPECT_EQ(table.entry(5), before5);
     EXPECT_TRUE(table.cell(kColCarry, 5).isEmpty());
+    EXPECT_FALSE(table.modified());
     EXPECT_EQ(StoreWaveEdit(table, 4, 5, edited(QString(kDataSymbols, 'f'))), "") << "4096 symbols fit";
 }
 

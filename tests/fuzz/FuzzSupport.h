@@ -1,0 +1,98 @@
+#pragma once
+// Shared pieces of the fuzz targets: the Qt application object the link and
+// the table need, a reader that takes control bytes off the front of the
+// fuzzer's input, and a rig that runs the learning subsystem against a link
+// whose every command is acknowledged at once (no wait ever blocks).
+#include "core/learning/LearningCore.h"
+#include "core/link/DeviceLink.h"
+#include "core/shell/Settings.h"
+#include "core/table/CodeTable.h"
+#include "LearnTestRig.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace zovax::fuzz {
+
+// One application per process; Qt's warnings are dropped (bad input is
+// expected to produce them), a fatal message still aborts.
+inline void ensureApp()
+{
+    static QCoreApplication* app = [] {
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString&) {
+            if (type == QtFatalMsg)
+                std::abort();
+        });
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char* argv[] = {name, nullptr};
+        return new QCoreApplication(argc, argv);
+    }();
+    (void)app;
+}
+
+// The fuzzer's input: control bytes from the front, then the payload.
+struct Input {
+    const uint8_t* p;
+    size_t n;
+    uint8_t byte()
+    {
+        if (n == 0)
+            return 0;
+        --n;
+        return *p++;
+    }
+    QByteArray rest()
+    {
+        QByteArray b(reinterpret_cast<const char*>(p), qsizetype(n));
+        n = 0;
+        return b;
+    }
+};
+
+// A failed property: stop with a crash the fuzzer records.
+inline void require(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
+}
+
+// The payload's lines (split at LF, one CR before it dropped).
+inline QList<QByteArray> lines(const QByteArray& payload)
+{
+    QList<QByteArray> out = payload.split('\n');
+    for (QByteArray& l : out)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    return out;
+}
+
+// The learning subsystem with the test fakes. The link counts as connected but
+// has no open socket: frames go nowhere, and each one is acknowledged as it is
+// sent, so the acknowledgement waits return at once.
+struct LearnFuzzRig {
+    Settings settings;
+    test::FakeLog log;
+    test::FakeLearnView view;
+    test::FakePrompts prompts;
+    test::FakeSounds sounds;
+    CodeTable table;
+    DeviceLink link{settings, log};
+    std::unique_ptr<LearningCore> core;
+
+    LearnFuzzRig()
+    {
+        link.state().tcpConnected = true;
+        QObject::connect(&link, &DeviceLink::tcpFrameSent, &link, [this] { link.SetReplyAck(); });
+        core = std::make_unique<LearningCore>(link, table, view, prompts, sounds, log);
+        core->installHandlers(link.handlers);
+    }
+};
+
+} // namespace zovax::fuzz

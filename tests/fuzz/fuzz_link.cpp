@@ -1,0 +1,84 @@
+// Received bytes through the TCP and serial line assembly and the two reply
+// dispatchers, in every link mode. Control bytes: link mode, serial delimiter
+// mode with the serial dispatcher's switches, chunk size of the reads.
+// Property: the lines assembled do not depend on how the bytes were split.
+#include "FuzzSupport.h"
+
+#include "core/link/LineAssembly.h"
+
+using namespace zovax;
+
+namespace {
+
+template <class Assembler>
+QStringList feedChunked(Assembler& a, const QByteArray& bytes, int chunk)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < bytes.size(); i += chunk)
+        out += a.feed(bytes.mid(i, chunk));
+    return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::ensureApp();
+    fuzz::Input in{data, size};
+    const uint8_t mode = in.byte();
+    const uint8_t serial = in.byte();
+    const int chunk = 1 + in.byte();
+    const QByteArray bytes = in.rest();
+
+    // Line assembly alone: whole reads and split reads give the same lines.
+    TcpLineAssembler tcpWhole, tcpSplit;
+    fuzz::require(tcpWhole.feed(bytes) == feedChunked(tcpSplit, bytes, chunk));
+    fuzz::require(tcpWhole.pending() == tcpSplit.pending());
+    const auto serialMode = SerialLineAssembler::Mode(serial % 5);
+    SerialLineAssembler serWhole(serialMode), serSplit(serialMode);
+    QStringList whole = serWhole.feed(bytes) + serWhole.flush();
+    QStringList split = feedChunked(serSplit, bytes, chunk) + serSplit.flush();
+    fuzz::require(whole == split);
+
+    // The link in one of its modes, with handlers that only count. One link for
+    // every run (its socket is costly to make); what a run sets is reset here.
+    static Settings settings;
+    static test::FakeLog log;
+    static DeviceLink& link = *new DeviceLink(settings, log);
+    link.state() = LinkState{};
+    link.handlers = LinkHandlers{};
+    link.resetTcpAssembly();
+    link.resetSerialAssembly();
+    log.clear();
+    LinkState& s = link.state();
+    switch (mode % 6) {
+    case 1: s.tableWriteMode = 1; break;
+    case 2: s.tableWriteMode = 2; break;
+    case 3: s.tableReadMode = true; break;
+    case 4: s.netConfigOpen = true; break;
+    case 5: s.consoleConfigMode = true; break;
+    default: break;
+    }
+    int calls = 0;
+    auto count = [&calls](const QString&) { ++calls; };
+    LinkHandlers& h = link.handlers;
+    if (mode & 0x80) { // otherwise every handler is unset and must be skipped
+        h.OnWaveLine = count;
+        h.OnAverageLine = count;
+        h.HandleConfigLine = count;
+        h.OnReadBackLine = count;
+        h.SetLearnIndicator = [&calls](bool) { ++calls; };
+        h.RearmLearning = [&calls] { ++calls; };
+        h.learnIndicatorOn = [serial] { return (serial & 0x10) != 0; };
+        h.cursorAutoChecked = [serial] { return (serial & 0x20) != 0; };
+        h.waveDataPanelVisible = [serial] { return (serial & 0x40) != 0; };
+    }
+    link.setSerialMode(serialMode);
+    for (qsizetype i = 0; i < bytes.size(); i += chunk) {
+        link.onTcpBytes(bytes.mid(i, chunk));
+        link.onSerialBytes(bytes.mid(i, chunk));
+    }
+    link.flushSerialLine();
+    fuzz::require(calls >= 0);
+    return 0;
+}
