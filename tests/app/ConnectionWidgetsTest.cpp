@@ -5,9 +5,9 @@
 #include "FakePorts.h"
 #include "app/link/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/shell/Settings.h"
@@ -33,7 +33,7 @@ struct ConnectionWidgets : ::testing::Test {
     QTemporaryDir dir;
     test::FakePrompts prompts;
     test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
     TcpDialog* dlg = nullptr;
     ConnectionBinding* binding = nullptr;
     test::LoopbackBoard board;
@@ -46,7 +46,7 @@ struct ConnectionWidgets : ::testing::Test {
         o.sounds = &sounds;
         w = createAppWindows(o);
         dlg = w->windows().frmTcp;
-        binding = w->findChild<ConnectionBinding*>();
+        binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
         ASSERT_TRUE(board.start());
         w->settings.tcpip.Host = "127.000.000.001";

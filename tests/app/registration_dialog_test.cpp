@@ -2,9 +2,9 @@
 // its buttons while idle and while a registration runs; the read-back
 // progress window's stop paths; the two buttons without a link.
 #include "FakePorts.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "app/table/ReadBackDialog.h"
 #include "app/table/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
@@ -160,7 +160,7 @@ struct MainWindowButtons : ::testing::Test {
     QTemporaryDir dir;
     test::FakePrompts prompts;
     test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
     void SetUp() override
     {
         MainWindowOptions o;
@@ -173,7 +173,7 @@ struct MainWindowButtons : ::testing::Test {
 
 TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
 {
-    ASSERT_NE(RegistrationBinding::of(*w), nullptr);
+    ASSERT_NE(&w.tool().registration(), nullptr);
     QSignalSpy frames(&w->link(), &DeviceLink::tcpFrameSent);
     w->btnTableWrite->click();
     w->btnTableLoad->click();

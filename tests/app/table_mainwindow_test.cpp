@@ -1,6 +1,7 @@
 // The code table inside the main window: the last table reopened at the first
 // show, the modified marker in status panel 1, and the File menu's items.
-#include "app/shell/MainWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
 #include "app/table/TableController.h"
 #include "app/table/TableFileDialogs.h"
 #include "core/shell/Settings.h"
@@ -29,7 +30,7 @@ public:
 struct TableInMainWindow : ::testing::Test {
     QTemporaryDir dir;
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
 
     QString ini() const { return dir.filePath(QStringLiteral("tool.ini")); }
     void rememberTable(const QString& path)
@@ -43,7 +44,7 @@ struct TableInMainWindow : ::testing::Test {
         MainWindowOptions o;
         o.settingsPath = ini();
         o.prompts = &prompts;
-        w = std::make_unique<MainWindow>(o);
+        w = createAppWindows(o);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }

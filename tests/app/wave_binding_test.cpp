@@ -3,10 +3,10 @@
 #include "FakePorts.h"
 #include "app/learning/WaveBinding.h"
 #include "app/learning/WaveView.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/table/WaveListModel.h"
-#include "app/table/WaveListWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
@@ -41,7 +41,7 @@ struct WaveBindingFixture : ::testing::Test {
     QTemporaryDir dir;
     test::FakePrompts prompts;
     test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
     std::unique_ptr<WaveStore> store = std::make_unique<WaveStore>();
     WaveBinding* binding = nullptr;
     std::vector<std::pair<int, QString>> shown; // ShowResult calls
@@ -54,7 +54,7 @@ struct WaveBindingFixture : ::testing::Test {
         o.prompts = &prompts;
         o.sounds = &sounds;
         w = createAppWindows(o);
-        binding = WaveBinding::of(*w);
+        binding = &w.tool().wave();
         ASSERT_NE(binding, nullptr);
         binding->setWaveStore(store.get());
         WaveBinding::Hooks h;

@@ -4,9 +4,9 @@
 // learning a press into a row, registering through frmTws and reading back.
 #include "app/FakePorts.h"
 #include "app/learning/LearningBinding.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "app/table/ReadBackDialog.h"
 #include "app/table/RegistrationBinding.h"
 #include "app/table/TableController.h"
@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(boardOptions()));
-        binding = RegistrationBinding::of(*w);
+        binding = &w.tool().registration();
         ASSERT_NE(binding, nullptr);
         tws = w->windows().frmTws;
         connectTool();

@@ -2,8 +2,8 @@
 // The tool's windows, with recorded message boxes and sounds, aimed at an
 // in-process board simulator listening on an ephemeral loopback port.
 #include "app/FakePorts.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
 #include "sim/board/BoardSim.h"
 
 #include <QTemporaryDir>
@@ -18,7 +18,7 @@ struct ToolAndBoard {
     test::FakePrompts prompts;
     test::FakeSounds sounds;
     std::unique_ptr<sim::BoardSim> board;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
 
     // Starts the board, creates the windows (settings file in `dir`) and sets
     // the TCP host and port to the board's. Not connected yet.

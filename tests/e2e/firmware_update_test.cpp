@@ -5,9 +5,9 @@
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
 #include "app/firmware/FirmwareBinding.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
@@ -58,7 +58,7 @@ struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w->windows().frmDownload;
-        ASSERT_TRUE(dlg && FirmwareBinding::of(*w));
+        ASSERT_TRUE(dlg && &w.tool().firmware());
         port = board->serverPort();
         w->settings.hexFileName = dir.filePath("fw.Hex");
         ASSERT_TRUE(test::writeFileBytes(w->settings.hexFileName, image(lowRecords)));

@@ -1,9 +1,8 @@
 #include "app/link/SerialBinding.h"
 
 #include "app/link/ComDialog.h"
-#include "app/shell/MainWindow.h"
-#include "core/link/DeviceLink.h"
-#include "core/link/SerialPort.h"
+#include "app/main/MainWindow.h"
+#include "core/session/Session.h"
 
 #include <QAction>
 
@@ -11,42 +10,38 @@
 
 namespace zovax {
 
-SerialBinding::SerialBinding(MainWindow& main) : QObject(&main), main_(main)
+SerialBinding::SerialBinding(Session& session, MainWindow& main) : session_(session), main_(main)
 {
-    setObjectName(QStringLiteral("serialBinding"));
-    port_ = new SerialPort(main.link(), main.prompts(), this);
-    port_->showPortText = [this](const QString& text) { main_.setStatusText(0, text); };
-    main.ClosePort = [this] { port_->ClosePort(); };
+    main.ClosePort = [this] { session_.closeSerial(); };
     connect(main.mmFileCom, &QAction::triggered, this, &SerialBinding::mmFileComClick);
 }
 
-SerialBinding* SerialBinding::of(MainWindow& main)
+SerialBinding::~SerialBinding()
 {
-    return main.findChild<SerialBinding*>(QStringLiteral("serialBinding"), Qt::FindDirectChildrenOnly);
+    main_.ClosePort = nullptr;
+}
+
+SerialPort& SerialBinding::port()
+{
+    return session_.serial();
 }
 
 void SerialBinding::mmFileComClick()
 {
     // Created for this one showing and released afterwards.
-    auto frmCom = std::make_unique<ComDialog>(main_.settings.rs232c, main_.prompts(), &main_);
+    auto frmCom = std::make_unique<ComDialog>(session_.settings().rs232c, session_.prompts(), &main_);
     frmCom->exec();
     const bool open = frmCom->btnOnMarker == 1;
     const bool close = frmCom->btnOffMarker == 1;
     frmCom.reset();
     if (open)
-        port_->OpenPort(true);
+        session_.openSerial();
     else if (close)
-        port_->ClosePort();
-    DeviceLink& link = main_.link();
-    if (link.state().portOpen) {
-        link.SendLine(QStringLiteral("Version"));
-        link.SendLine(QStringLiteral("Mode?"));
+        session_.closeSerial();
+    if (session_.portOpen()) {
+        session_.link().SendLine(QStringLiteral("Version"));
+        session_.link().SendLine(QStringLiteral("Mode?"));
     }
-}
-
-SerialBinding* bindSerial(MainWindow& main)
-{
-    return new SerialBinding(main);
 }
 
 } // namespace zovax

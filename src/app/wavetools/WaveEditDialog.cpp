@@ -1,6 +1,6 @@
 #include "app/wavetools/WaveEditDialog.h"
 
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

@@ -23,11 +23,24 @@ bool sameNetConfig(const SVCNF& a, const SVCNF& b)
 
 } // namespace
 
+// The fire test's view: a grid without a cursor tests its first row.
+class FireView : public FireTestView {
+public:
+    explicit FireView(Session& s) : s_(s) {}
+    IrOutputs outputs() const override { return s_.irOutputs(); }
+    bool cursorAuto() const override { return s_.cursorAuto(); }
+    bool traceMode() const override { return s_.traceMode(); }
+    int currentRow() const override { return s_.cursorRow() >= 1 ? s_.cursorRow() : 1; }
+    void selectCell(int column, int row) override { s_.setCursor(column, row); }
+
+private:
+    Session& s_;
+};
+
 // The session seen through the small interfaces the flows were written
 // against: each call reads or sets session state, or becomes a signal.
 class Session::Adapters : public LearnView,
                           public TableHost,
-                          public FireTestView,
                           public ReadBackView,
                           public RegistrationView,
                           public ConnectionView,
@@ -35,9 +48,11 @@ class Session::Adapters : public LearnView,
                           public Sounds {
 public:
     Adapters(Session& s, const SessionOptions& o)
-        : s_(s), prompts_(o.prompts), sounds_(o.sounds), notice_(o.learnNotice)
+        : fire(s), s_(s), prompts_(o.prompts), sounds_(o.sounds), notice_(o.learnNotice)
     {
     }
+
+    FireView fire;
 
     // --- LearnView ---
     bool cursorAuto() const override { return s_.cursorAuto_; }
@@ -88,9 +103,6 @@ public:
     void resetLearnState() override { s_.learner().ResetLearnState(); }
     void setStatusPanel(int panel, const QString& text) override { s_.setStatusText(panel, text); }
 
-    // --- FireTestView ---
-    IrOutputs outputs() const override { return s_.irOutputs_; }
-
     // --- ReadBackView ---
     bool newTable() override { return s_.tableCommands().mmCleateClick(); }
     void setReadBackRow(int row) override { s_.learning().readBack().readBackRow = row; }
@@ -112,6 +124,7 @@ public:
     }
     void onConnected(const QString& host) override
     {
+        s_.linkUp_ = true;
         s_.setStatusText(0, QStringLiteral("Connect: ") + host);
         const TCPIP& t = s_.settings_.tcpip;
         s_.setHostText(t.Host + QLatin1Char('/') + QString::number(t.Port));
@@ -120,6 +133,7 @@ public:
     }
     void onDisconnected() override
     {
+        s_.linkUp_ = false;
         s_.setStatusText(0, QStringLiteral("Disconnect"));
         s_.syncState();
         emit s_.linkDisconnected();
@@ -222,6 +236,21 @@ Sounds& Session::sounds()
     return *adapters_;
 }
 
+TableHost& Session::tableHost()
+{
+    return *adapters_;
+}
+
+FireTestView& Session::fireTestView()
+{
+    return adapters_->fire;
+}
+
+LearnView& Session::learnView()
+{
+    return *adapters_;
+}
+
 void Session::loadSettings()
 {
     if (!settingsPath_.isEmpty())
@@ -283,7 +312,7 @@ void Session::toggleLearning()
 
 bool Session::fire()
 {
-    return fireTest_->run(*adapters_);
+    return fireTest_->run(adapters_->fire);
 }
 
 Registration::WriteResult Session::registerTable()
@@ -392,8 +421,7 @@ void Session::setLearningTimeText(const QString& text)
 
 void Session::setLearnIndicator(bool lit, bool captionOn)
 {
-    if (learnLit_ == lit && learnCaptionOn_ == captionOn)
-        return;
+    // Reported even without a change: the indicator is redrawn as told.
     learnLit_ = lit;
     learnCaptionOn_ = captionOn;
     emit learnIndicatorChanged(lit, captionOn);

@@ -88,6 +88,11 @@ public:
     SessionLog& log() { return *log_; }
     Prompts& prompts();
     Sounds& sounds();
+    // The session seen as the table commands' host and as the fire test's and
+    // the learning's view (the state they read is the session's).
+    TableHost& tableHost();
+    FireTestView& fireTestView();
+    LearnView& learnView();
 
     // --- flows ---
     // Dials (true) or hangs up (false) the board at settings().tcpip.
@@ -117,6 +122,8 @@ public:
     bool portOpen() const { return link_->state().portOpen; }
     TableWriteMode tableWriteMode() const { return link_->state().tableWriteMode; }
     bool tableReadMode() const { return link_->state().tableReadMode; }
+    // The TCP link came up and has not gone down since.
+    bool linkUp() const { return linkUp_; }
     // The status bar's diagnostic switch.
     bool traceMode() const { return traceMode_; }
     void setTraceMode(bool on);
@@ -272,6 +279,7 @@ private:
     QString hostText_;
     QString commandLineText_;
     bool cancelRegistration_ = false;
+    bool linkUp_ = false;
 
     // Link state last reported by a signal.
     LinkState shown_;

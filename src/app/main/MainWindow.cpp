@@ -1,15 +1,15 @@
-#include "app/shell/MainWindow.h"
+#include "app/main/MainWindow.h"
 
 #include "app/firmware/DownloadDialog.h"
 #include "app/learning/WaveView.h"
 #include "app/link/TcpDialog.h"
-#include "app/shell/Panels.h"
-#include "app/shell/QtPorts.h"
+#include "app/widgets/Panels.h"
+#include "app/widgets/QtPorts.h"
 #include "app/table/TableController.h"
+#include "core/session/Session.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
 #include "core/table/CodeTable.h"
-#include "core/table/TableHost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,55 +66,56 @@ void setTextColour(QWidget* w, const QColor& c)
     w->setPalette(p);
 }
 
-// What the code-table commands need from this window.
-class MainTableHost : public TableHost {
-public:
-    explicit MainTableHost(MainWindow& w) : w_(w) {}
-    int currentRow() const override { return TableController::cursorRow(w_.sGrid); }
-    void selectCell(int column, int row) override { TableController::moveCursor(w_.sGrid, column, row); }
-    void clearWaveArea() override { w_.imgWave->ClearWaveArea(MainWindow::kWaveChannels); }
-    void resetLearnState() override
-    {
-        if (w_.resetLearnState)
-            w_.resetLearnState();
-    }
-    void setStatusPanel(int panel, const QString& text) override { w_.setStatusText(panel, text); }
-    bool traceMode() const override { return w_.traceMode; }
-    bool waveDataPanelVisible() const override { return w_.pnlWaveData->isVisibleTo(&w_); }
-
-private:
-    MainWindow& w_;
-};
-
 } // namespace
 
-MainWindow::MainWindow(const MainWindowOptions& options)
-    : settingsPath_(options.settingsPath.isEmpty()
-                        ? settingsPathFor(QCoreApplication::applicationFilePath())
-                        : options.settingsPath)
+QString settingsPathOf(const MainWindowOptions& options)
+{
+    return options.settingsPath.isEmpty() ? settingsPathFor(QCoreApplication::applicationFilePath())
+                                          : options.settingsPath;
+}
+
+MainWindow::MainWindow(Session& session) : settings(session.settings()), session_(session)
 {
     setObjectName(QStringLiteral("frmMain"));
-    if (options.prompts) {
-        prompts_ = options.prompts;
-    } else {
-        ownPrompts_ = std::make_unique<QtPrompts>(this);
-        prompts_ = ownPrompts_.get();
-    }
-    if (options.sounds) {
-        sounds_ = options.sounds;
-    } else {
-        ownSounds_ = std::make_unique<SystemSounds>();
-        sounds_ = ownSounds_.get();
-    }
     buildUi();
     FormCreate();
 }
 
 MainWindow::~MainWindow() = default;
 
+QString MainWindow::settingsPath() const
+{
+    return session_.settingsPath();
+}
+
+DeviceLink& MainWindow::link()
+{
+    return session_.link();
+}
+
+CodeTable& MainWindow::table()
+{
+    return session_.table();
+}
+
 ReceiveLog& MainWindow::receiveLog()
 {
-    return *log_;
+    return session_.log();
+}
+
+Prompts& MainWindow::prompts()
+{
+    return session_.prompts();
+}
+
+Sounds& MainWindow::sounds()
+{
+    return session_.sounds();
+}
+
+bool MainWindow::traceMode() const
+{
+    return session_.traceMode();
 }
 
 void MainWindow::buildUi()
@@ -319,9 +320,19 @@ void MainWindow::buildUi()
     connect(pnlTop, &BarFrame::doubleClicked, this, &MainWindow::pnlTopDblClick);
     connect(btnConnect, &QToolButton::clicked, this, &MainWindow::btnConnectClick);
 
+    // The receive log's widget side follows the session's log.
     log_ = std::make_unique<MemoReceiveLog>(memoRecv);
-    table_ = new CodeTable(this);
-    link_ = new DeviceLink(settings, *log_, this);
+    connect(&session_.log(), &SessionLog::appended, this, [this](const QString& line) { log_->append(line); });
+    connect(&session_.log(), &SessionLog::cleared, this, [this] { log_->clear(); });
+    // Status panels, host panel and the trace colour follow the session.
+    connect(&session_, &Session::statusTextChanged, sBar, &PanelStatusBar::setPanelText);
+    connect(&session_, &Session::hostTextChanged, pnlHost, &QLabel::setText);
+    connect(&session_, &Session::traceModeChanged, this,
+            [this](bool on) { sBar->setTextColour(on ? kConnectedBlue : QColor()); });
+    connect(&session_, &Session::linkConnected, this, [this] { showConnected(true); });
+    connect(&session_, &Session::linkDisconnected, this, [this] { showConnected(false); });
+    connect(mmFileCom, &QAction::changed, this,
+            [this] { session_.setSerialMenuShown(mmFileCom->isVisible()); });
 }
 
 void MainWindow::FormCreate()
@@ -334,20 +345,18 @@ void MainWindow::FormCreate()
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screenH = screen ? screen->availableGeometry().height() : 768;
     resize(1000, std::max(400, screenH - 50));
-    // 4. Settings.
-    settings = LoadSettings(settingsPath_);
-    link_->setSerialMode(SerialLineAssembler::modeFor(settings.rs232c.RecvDlmt));
+    // 4. Settings (the session applies the serial receive mode).
+    session_.loadSettings();
     // 5. The serial settings item is hidden.
     mmFileCom->setVisible(false);
     // 6. Host panel shows the normalised address.
-    pnlHost->setText(NormalizeIp(settings.tcpip.Host) + QLatin1Char('/')
-                     + QString::number(settings.tcpip.Port));
+    pnlHost->setText(session_.hostText());
     // 7.
-    link_->state().consoleConfigMode = false;
+    link().state().consoleConfigMode = false;
     // 8. Learning parameters (the time is shown in ms).
-    edtHrange->setText(QString::number(settings.learn.hRangePercent));
-    edtWrange->setText(QString::number(settings.learn.wRangePercent));
-    edtLearningTime->setText(QString::number(settings.learn.learnTimeUs / 1000));
+    edtHrange->setText(session_.hRangeText());
+    edtWrange->setText(session_.wRangeText());
+    edtLearningTime->setText(session_.learningTimeText());
     // 9. Advanced wave-data controls shown through the toggle.
     pnlWaveData->setVisible(true);
     ckPcode->setVisible(true);
@@ -357,8 +366,8 @@ void MainWindow::FormCreate()
     // 10. Receive panel height.
     splitter->setSizes({height() - 240, 240});
     // 11. The code-table grid (InitTableGrid), its pop-up menu and the File menu's table items.
-    tableHost_ = std::make_unique<MainTableHost>(*this);
-    tableController = new TableController(sGrid, *table_, settings, *prompts_, *log_, *tableHost_, this);
+    tableController = new TableController(sGrid, session_.tableCommands(), table(), settings, prompts(),
+                                          session_.tableHost(), this);
     tableController->connectFileMenu(mmCleate, mmFileOpen, mmFileSave);
     tableController->setDataFolder(datFolder());
     reopenLastTable = [this](const QString&) { return tableController->reopenLastTable(); };
@@ -379,11 +388,23 @@ void MainWindow::FormCreate()
     // 18. Learning indicator off, modified marker off.
     pnlAnalyze->setText(QStringLiteral("学習 Off"));
     pnlAnalyze->setFillColour(QColor());
-    table_->SetModified(false);
+    table().SetModified(false);
     // 19.
     ckLearningMsg->setChecked(true);
     // 20. Status panel 2: the table files' default folder.
-    sBar->setPanelText(2, QDir::toNativeSeparators(datFolder()));
+    setStatusText(2, QDir::toNativeSeparators(datFolder()));
+    // The grid cursor is session state: both follow each other.
+    connect(sGrid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!cursorEcho_)
+            session_.setCursor(TableController::cursorColumn(sGrid), TableController::cursorRow(sGrid));
+    });
+    connect(&session_, &Session::cursorMoved, this, [this](int column, int row) {
+        cursorEcho_ = true;
+        TableController::moveCursor(sGrid, column, row);
+        cursorEcho_ = false;
+    });
+    connect(&session_, &Session::gridFocusRequested, this, [this] { sGrid->setFocus(); });
+    session_.setCursor(TableController::cursorColumn(sGrid), TableController::cursorRow(sGrid));
 }
 
 void MainWindow::layoutWavePanel()
@@ -409,11 +430,12 @@ QString MainWindow::statusText(int panel) const
 
 void MainWindow::setStatusText(int panel, const QString& text)
 {
-    sBar->setPanelText(panel, text);
+    session_.setStatusText(panel, text);
 }
 
 void MainWindow::showConnected(bool connected)
 {
+    connectedShown_ = connected;
     btnConnect->setText(connected ? QStringLiteral("接続中") : QStringLiteral("接続"));
     setTextColour(btnConnect, connected ? kConnectedBlue : QColor());
 }
@@ -436,10 +458,10 @@ void MainWindow::FormShow()
             settings.tableFileName.clear();
     }
     // 2. traceMode ends at 0 with the normal colour.
-    traceMode = true;
+    session_.setTraceMode(true);
     sBarDblClick();
     // 3.
-    link_->state().tcpConnected = false;
+    link().state().tcpConnected = false;
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e)
@@ -479,21 +501,15 @@ void MainWindow::closeEvent(QCloseEvent* e)
 void MainWindow::FormClose()
 {
     // 1. Hang up first.
-    if (link_->state().tcpConnected && ConnectTcp)
+    if (link().state().tcpConnected && ConnectTcp)
         ConnectTcp(false);
     // 2.
     showMinimized();
-    // 3. Learning parameters back from the edits.
-    bool ok = false;
-    int v = edtHrange->text().trimmed().toInt(&ok);
-    settings.learn.hRangePercent = ok ? v : 20;
-    v = edtWrange->text().trimmed().toInt(&ok);
-    settings.learn.wRangePercent = ok ? v : 15;
-    v = edtLearningTime->text().trimmed().toInt(&ok);
-    settings.learn.learnTimeUs = (ok ? v : 500) * 1000;
-    // 4. Settings file.
-    if (!SaveSettings(settings, settingsPath_))
-        sBar->setPanelText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));
+    // 3. and 4. Learning parameters back from the edits, settings file.
+    session_.setHRangeText(edtHrange->text());
+    session_.setWRangeText(edtWrange->text());
+    session_.setLearningTimeText(edtLearningTime->text());
+    session_.saveSettings();
     // 5. Serial port.
     if (ClosePort)
         ClosePort();
@@ -518,13 +534,7 @@ void MainWindow::mmZVAXupdateClick()
 
 void MainWindow::sBarDblClick()
 {
-    if (traceMode) {
-        traceMode = false;
-        sBar->setTextColour(QColor());
-    } else {
-        traceMode = true;
-        sBar->setTextColour(kConnectedBlue);
-    }
+    session_.setTraceMode(!session_.traceMode()); // the colour follows
 }
 
 void MainWindow::pnlContDblClick()
@@ -536,6 +546,7 @@ void MainWindow::pnlContDblClick()
     pnlWaveData->setVisible(show);
     ckPcode->setVisible(show);
     ckFullCode->setVisible(show);
+    session_.setAdvancedControls(show);
 }
 
 void MainWindow::pnlTopDblClick()
@@ -545,9 +556,10 @@ void MainWindow::pnlTopDblClick()
 
 void MainWindow::btnConnectClick()
 {
-    link_->state().tcpConnected = btnConnect->text() == QStringLiteral("接続");
+    // The button dials while it shows "接続" and hangs up while it shows "接続中".
+    link().state().tcpConnected = !connectedShown_;
     if (ConnectTcp)
-        ConnectTcp(link_->state().tcpConnected);
+        ConnectTcp(link().state().tcpConnected);
 }
 
 } // namespace zovax
