@@ -208,10 +208,10 @@ TEST_F(TableGrid, SaveUnderBmpIsRefusedOtherFiltersWriteTheSameContent)
     const QString bmp = dir.filePath(QStringLiteral("t.Bmp"));
     dialogs.next = TableFileDialogs::Choice{bmp, TableFileDialogs::kFilterBmp};
     ctl->mmFileSaveClick();
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("選択されたファイル形式では保存出来ません。"));
-    EXPECT_EQ(prompts.calls[0].caption, QStringLiteral("警告"));
-    EXPECT_EQ(prompts.calls[0].buttons, MsgButtons::OkCancel);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, QStringLiteral("選択されたファイル形式では保存出来ません。"));
+    EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("警告"));
+    EXPECT_EQ(prompts.asked[0].buttons, MsgButtons::OkCancel);
     EXPECT_FALSE(QFile::exists(bmp));
     EXPECT_TRUE(table.modified());
     EXPECT_EQ(dialogs.startDirs.value(0), ctl->dataFolder()) << "no current file: start in Dat";

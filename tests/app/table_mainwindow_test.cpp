@@ -80,7 +80,7 @@ TEST_F(TableInMainWindow, UnreadableLastTableIsForgotten)
     createAndShow();
     EXPECT_TRUE(w->settings.tableFileName.isEmpty());
     EXPECT_EQ(markOf(w->table(), 1), 0);
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
@@ -100,7 +100,7 @@ TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
     EXPECT_EQ(w->statusText(2), p);
 
     w->mmCleate->trigger(); // unmodified: no question
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_EQ(markOf(w->table(), 3), 0);
     EXPECT_TRUE(w->settings.tableFileName.isEmpty());
 

@@ -54,6 +54,7 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpCo
 
 FirmwareBinding::~FirmwareBinding()
 {
+    main_.link().handlers.HandleDownloadData = nullptr; // the update goes with this binding
     if (connection_) {
         connection_->removeView(this);
         connection_->download = DownloadHooks{};

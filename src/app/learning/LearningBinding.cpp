@@ -25,7 +25,6 @@ LearningBinding::LearningBinding(Session& session, MainWindow& main, WaveBinding
         [this](int channel, const QString& text) { session_.learning().analyser().ShowResult(channel, text); },
         [this](int channel) { session_.learner().ClearWaveList(channel); },
     });
-    main.resetLearnState = [this] { session_.learner().ResetLearnState(); };
     connect(main.pnlAnalyze, &ClickPanel::clicked, this, [this] { session_.toggleLearning(); });
 
     // The check boxes and edits set the session's state.
@@ -66,17 +65,13 @@ LearningBinding::LearningBinding(Session& session, MainWindow& main, WaveBinding
     connect(&session, &Session::waveAreaCleared, this, [this](int channel) { wave_.view().ClearWaveArea(channel); });
     connect(&session, &Session::waveListCleared, this,
             [this](int channel) { wave_.list().clearWaveListView(channel); });
-    connect(&session, &Session::logicCellSet, this, [this](int channel, int index, const QString& text) {
-        wave_.list().setLogicCell(channel, index, text);
-    });
+    connect(&session, &Session::logicCellSet, this,
+            [this](int channel, int index, const QString& text) { wave_.list().setLogicCell(channel, index, text); });
     connect(&session, &Session::labelDrawn, this,
             [this](int channel, const QString& label) { wave_.view().drawLabel(channel, label); });
 }
 
-LearningBinding::~LearningBinding()
-{
-    main_.resetLearnState = nullptr;
-}
+LearningBinding::~LearningBinding() = default;
 
 LearningCore& LearningBinding::core()
 {

@@ -4,16 +4,16 @@
 #include "app/firmware/FirmwareBinding.h"
 #include "app/learning/LearningBinding.h"
 #include "app/learning/WaveBinding.h"
+#include "app/learning/WaveListWindow.h"
 #include "app/link/ConnectionBinding.h"
 #include "app/link/SerialBinding.h"
 #include "app/link/TcpDialog.h"
-#include "app/widgets/MsgBox.h"
-#include "app/widgets/QtPorts.h"
 #include "app/table/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
-#include "app/learning/WaveListWindow.h"
 #include "app/wavetools/WaveEditBinding.h"
 #include "app/wavetools/WaveEditDialog.h"
+#include "app/widgets/MsgBox.h"
+#include "app/widgets/QtPorts.h"
 
 #include <QApplication>
 #include <QFont>
@@ -55,7 +55,7 @@ Tool::Tool(const MainWindowOptions& options)
     wave_ = std::make_unique<WaveBinding>(m, *windows_.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
     connection_ = std::make_unique<ConnectionBinding>(s, m, windows_.frmTcp);
     firmware_ = std::make_unique<FirmwareBinding>(m, *windows_.frmDownload, s.tcp()); // after the connection
-    serial_ = std::make_unique<SerialBinding>(s, m); // the hidden serial settings menu item
+    serial_ = std::make_unique<SerialBinding>(s, m);             // the hidden serial settings menu item
     learning_ = std::make_unique<LearningBinding>(s, m, *wave_); // learning, analysis, read-back decoding
     registration_ = std::make_unique<RegistrationBinding>(s, m, *windows_.frmTws);
     waveEdit_ = std::make_unique<WaveEditBinding>(m, *windows_.frmWaveEdit); // Wave Info, IR Out, OK

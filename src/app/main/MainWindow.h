@@ -41,7 +41,6 @@ class Session;
 class ReceiveLog;
 class Sounds;
 class TableController;
-class TableHost;
 class TcpDialog;
 class TwsDialog;
 class WaveEditDialog;
@@ -121,8 +120,6 @@ public:
     std::function<bool(const QString& path)> reopenLastTable;
     // Closes the serial port at shutdown (when a serial link exists).
     std::function<void()> ClosePort;
-    // Sets the learn state to nothing learned (New); attached with the learning subsystem.
-    std::function<void()> resetLearnState;
 
     // The code table's grid, pop-up menu and File menu handlers (set up in FormCreate).
     TableController* tableController = nullptr;
@@ -186,7 +183,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void buildUi();
+    void buildUi(); // the controls and their layout
+    void connectHandlers();
     void FormCreate();
     void FormShow();
     void FormResize();

@@ -3,6 +3,8 @@
 // "Twc:", "Twb:", "Twr:", "Twp:", "Twd:") are parsed into the table entry of
 // the row being read back, and a complete entry is decoded with the same
 // timing candidates as a learned signal to rebuild its Result and Comments.
+#include "core/table/Registration.h"
+
 #include <QMetaObject>
 #include <QString>
 
@@ -21,7 +23,7 @@ struct WaveStore;
 
 class ReadBackDecoder {
 public:
-    static constexpr int kLastRequestedRow = 250; // the read-back covers entries 1..250
+    static constexpr int kLastRequestedRow = Registration::kReadBackEntries; // the read-back covers entries 1..
 
     ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link,
                     LearnView& view, Prompts& prompts, ReceiveLog& log);

@@ -13,6 +13,16 @@
 
 namespace zovax {
 
+QString connectFirstText()
+{
+    return QStringLiteral("ZOVAX-Etherに接続して下さい");
+}
+
+void tellConnectFirst(Prompts& prompts, MsgIcon icon)
+{
+    prompts.inform(QStringLiteral("確認"), connectFirstText(), icon);
+}
+
 namespace {
 bool startsWith(const QString& line, const char* prefix)
 {

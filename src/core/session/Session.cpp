@@ -17,8 +17,7 @@ namespace {
 bool sameNetConfig(const SVCNF& a, const SVCNF& b)
 {
     return a.MacAdrs == b.MacAdrs && a.SvIP == b.SvIP && a.NetMask == b.NetMask && a.Gateway == b.Gateway
-           && a.PrimDNS == b.PrimDNS && a.SvPort == b.SvPort && a.LinkDown == b.LinkDown
-           && a.RecvTout == b.RecvTout;
+        && a.PrimDNS == b.PrimDNS && a.SvPort == b.SvPort && a.LinkDown == b.LinkDown && a.RecvTout == b.RecvTout;
 }
 
 } // namespace
@@ -49,8 +48,7 @@ class Session::Adapters : public LearnView,
 public:
     Adapters(Session& s, const SessionOptions& o)
         : fire(s), s_(s), prompts_(o.prompts), sounds_(o.sounds), notice_(o.learnNotice)
-    {
-    }
+    {}
 
     FireView fire;
 
@@ -164,8 +162,7 @@ private:
 };
 
 Session::Session(const SessionOptions& options, QObject* parent)
-    : QObject(parent), settingsPath_(options.settingsPath),
-      adapters_(std::make_unique<Adapters>(*this, options))
+    : QObject(parent), settingsPath_(options.settingsPath), adapters_(std::make_unique<Adapters>(*this, options))
 {
     Adapters& a = *adapters_;
     log_ = std::make_unique<SessionLog>();
@@ -346,10 +343,7 @@ Registration::ReadBackOutcome Session::readBack()
 
 void Session::setTraceMode(bool on)
 {
-    if (traceMode_ == on)
-        return;
-    traceMode_ = on;
-    emit traceModeChanged(on);
+    setFlag(traceMode_, on, &Session::traceModeChanged);
 }
 
 void Session::syncState()
@@ -371,21 +365,44 @@ void Session::syncState()
     }
 }
 
-#define ZOVAX_SESSION_FLAG(setter, member, signal)                                                          \
-    void Session::setter(bool on)                                                                           \
-    {                                                                                                       \
-        if (member == on)                                                                                   \
-            return;                                                                                         \
-        member = on;                                                                                        \
-        emit signal(on);                                                                                    \
-    }
-ZOVAX_SESSION_FLAG(setCursorAuto, cursorAuto_, cursorAutoChanged)
-ZOVAX_SESSION_FLAG(setLearningMsg, learningMsg_, learningMsgChanged)
-ZOVAX_SESSION_FLAG(setPcode, pcode_, pcodeChanged)
-ZOVAX_SESSION_FLAG(setFullCode, fullCode_, fullCodeChanged)
-ZOVAX_SESSION_FLAG(setAdvancedControls, advancedControls_, advancedControlsChanged)
-ZOVAX_SESSION_FLAG(setSerialMenuShown, serialMenuShown_, serialMenuShownChanged)
-#undef ZOVAX_SESSION_FLAG
+// Sets one shown flag and reports a change.
+void Session::setFlag(bool& member, bool on, void (Session::*changed)(bool))
+{
+    if (member == on)
+        return;
+    member = on;
+    emit(this->*changed)(on);
+}
+
+void Session::setCursorAuto(bool on)
+{
+    setFlag(cursorAuto_, on, &Session::cursorAutoChanged);
+}
+
+void Session::setLearningMsg(bool on)
+{
+    setFlag(learningMsg_, on, &Session::learningMsgChanged);
+}
+
+void Session::setPcode(bool on)
+{
+    setFlag(pcode_, on, &Session::pcodeChanged);
+}
+
+void Session::setFullCode(bool on)
+{
+    setFlag(fullCode_, on, &Session::fullCodeChanged);
+}
+
+void Session::setAdvancedControls(bool on)
+{
+    setFlag(advancedControls_, on, &Session::advancedControlsChanged);
+}
+
+void Session::setSerialMenuShown(bool on)
+{
+    setFlag(serialMenuShown_, on, &Session::serialMenuShownChanged);
+}
 
 void Session::setIrOutput(int index, bool on)
 {

@@ -238,6 +238,7 @@ private:
     class Adapters;
     friend class Adapters;
 
+    void setFlag(bool& member, bool on, void (Session::*changed)(bool));
     void setLearnIndicator(bool lit, bool captionOn);
     void setProgress(int position);
     void setProgressVisible(bool visible);

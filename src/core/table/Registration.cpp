@@ -23,7 +23,7 @@ bool rowUsed(const CodeTable& table, int row)
 
 } // namespace
 
-QString Registration::connectFirstText() { return QStringLiteral("ZOVAX-Etherに接続して下さい"); }
+QString Registration::connectFirstText() { return zovax::connectFirstText(); }
 QString Registration::writeCompleteText() { return QStringLiteral("登録完了しました。  "); }
 QString Registration::writeCancelledText() { return QStringLiteral("登録を中止しました。  "); }
 QString Registration::readCancelledText() { return QStringLiteral("読込みを中止しました。  "); }
