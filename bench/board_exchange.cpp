@@ -6,7 +6,7 @@
 #include "app/FakePorts.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
-#include "app/table/RegistrationBinding.h"
+#include "app/main/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"

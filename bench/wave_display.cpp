@@ -4,8 +4,8 @@
 // channels. Prints its figures; the last line is
 //   wave_display: learn_ms=<n> zoom_ms=<n>
 #include "app/FakePorts.h"
-#include "app/learning/LearningBinding.h"
-#include "app/learning/WaveBinding.h"
+#include "app/main/LearningBinding.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"

@@ -3,7 +3,7 @@
 // connect buttons on both windows, the command line's Enter rules and the
 // PC address shown.
 #include "FakePorts.h"
-#include "app/link/ConnectionBinding.h"
+#include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"

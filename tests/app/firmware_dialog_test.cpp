@@ -2,7 +2,7 @@
 // the file, and download mode while it is visible.
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
-#include "app/firmware/FirmwareBinding.h"
+#include "app/main/FirmwareBinding.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"

@@ -6,7 +6,7 @@
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "app/table/ReadBackDialog.h"
-#include "app/table/RegistrationBinding.h"
+#include "app/main/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"

@@ -1,7 +1,7 @@
 // The wave display inside the main window: zoom, scrolling, the Clear and
 // Data buttons, measuring with the mouse and the receive log's double-click.
 #include "FakePorts.h"
-#include "app/learning/WaveBinding.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"

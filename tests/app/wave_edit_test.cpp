@@ -3,7 +3,7 @@
 #include "app/FakePorts.h"
 #include "app/main/AppAssembly.h"
 #include "app/table/TableController.h"
-#include "app/wavetools/WaveEditBinding.h"
+#include "app/main/WaveEditBinding.h"
 #include "app/wavetools/WaveEditDialog.h"
 #include "core/table/CodeTable.h"
 

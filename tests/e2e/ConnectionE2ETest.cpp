@@ -3,7 +3,7 @@
 // changing the board's network configuration, the console's configuration
 // dialogue and the fire test.
 #include "app/FakePorts.h"
-#include "app/link/ConnectionBinding.h"
+#include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"

@@ -4,7 +4,7 @@
 // board rejects; a cancel during the transfer.
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
-#include "app/firmware/FirmwareBinding.h"
+#include "app/main/FirmwareBinding.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"

@@ -4,8 +4,8 @@
 // trains. Screenshots of the main window and the list are written when
 // ZOVAX_SCREENSHOTS names a folder.
 #include "app/FakePorts.h"
-#include "app/learning/LearningBinding.h"
-#include "app/learning/WaveBinding.h"
+#include "app/main/LearningBinding.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"

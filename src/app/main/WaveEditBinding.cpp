@@ -1,4 +1,4 @@
-#include "app/wavetools/WaveEditBinding.h"
+#include "app/main/WaveEditBinding.h"
 
 #include "app/main/MainWindow.h"
 #include "app/table/TableController.h"

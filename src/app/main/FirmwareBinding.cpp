@@ -1,4 +1,4 @@
-#include "app/firmware/FirmwareBinding.h"
+#include "app/main/FirmwareBinding.h"
 
 #include "app/firmware/DownloadDialog.h"
 #include "app/main/MainWindow.h"

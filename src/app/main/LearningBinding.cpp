@@ -1,6 +1,6 @@
-#include "app/learning/LearningBinding.h"
+#include "app/main/LearningBinding.h"
 
-#include "app/learning/WaveBinding.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveListWindow.h"
 #include "app/learning/WaveView.h"
 #include "app/main/MainWindow.h"

@@ -1,4 +1,4 @@
-#include "app/table/RegistrationBinding.h"
+#include "app/main/RegistrationBinding.h"
 
 #include "app/widgets/QtPorts.h"
 

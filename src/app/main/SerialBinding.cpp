@@ -1,4 +1,4 @@
-#include "app/link/SerialBinding.h"
+#include "app/main/SerialBinding.h"
 
 #include "app/link/ComDialog.h"
 #include "app/main/MainWindow.h"

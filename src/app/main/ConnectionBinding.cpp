@@ -1,4 +1,4 @@
-#include "app/link/ConnectionBinding.h"
+#include "app/main/ConnectionBinding.h"
 
 #include "app/link/TcpDialog.h"
 #include "app/main/MainWindow.h"

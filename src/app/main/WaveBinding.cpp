@@ -1,4 +1,4 @@
-#include "app/learning/WaveBinding.h"
+#include "app/main/WaveBinding.h"
 
 #include "app/learning/WaveDisplayRules.h"
 #include "app/learning/WaveView.h"
