@@ -272,8 +272,7 @@ void MainWindow::FormResize()
     if (tableController)
         tableController->resizeFreeColumns();
     scrollExtent_ = scrBar->width() - imgWave->width() - 20;
-    if (scrBarChange)
-        scrBarChange();
+    emit resized();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e)

@@ -123,8 +123,6 @@ public:
 
     // The code table's grid, pop-up menu and File menu handlers (set up in FormCreate).
     TableController* tableController = nullptr;
-    // Moves imgWave to the scroll bar's position (set by the wave display); run after every resize.
-    std::function<void()> scrBarChange;
 
     // --- controls, named as in the window's design ---
     BarFrame* pnlTop;
@@ -175,6 +173,10 @@ public:
     QAction* mmSepUpdate; // the hidden separator before the firmware item
     QAction* mmZVAXupdate;
     QAction* mmFileQuit;
+
+signals:
+    // After every resize, once scrollExtent() is up to date.
+    void resized();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -36,7 +36,7 @@ WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list) : main_(main), 
 
     connect(main_.cmbZoom, &QComboBox::currentIndexChanged, this, [this] { cmbZoomChange(); });
     connect(main_.scrBar, &QScrollBar::valueChanged, this, [this] { scrBarChange(); });
-    main_.scrBarChange = [this] { scrBarChange(); };
+    connect(&main_, &MainWindow::resized, this, [this] { scrBarChange(); });
     connect(main_.btnWaveClear, &QPushButton::clicked, this, [this] { btnWaveClearClick(); });
     connect(main_.btnWaveData, &QPushButton::clicked, this, [this] { btnWaveDataClick(); });
     connect(&v, &WaveView::mouseReleased, this, [this](Qt::MouseButton button, QPoint pos) {
@@ -50,7 +50,6 @@ WaveBinding::~WaveBinding()
 {
     // The filter and the hooks go before the widgets they serve.
     main_.memoRecv->viewport()->removeEventFilter(this);
-    main_.scrBarChange = nullptr;
     view().setAreaClearedHook(nullptr);
 }
 
