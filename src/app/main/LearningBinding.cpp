@@ -1,9 +1,9 @@
 #include "app/main/LearningBinding.h"
 
-#include "app/main/WaveBinding.h"
 #include "app/learning/WaveListWindow.h"
 #include "app/learning/WaveView.h"
 #include "app/main/MainWindow.h"
+#include "app/main/WaveBinding.h"
 #include "app/widgets/Panels.h"
 
 #include <QCheckBox>
