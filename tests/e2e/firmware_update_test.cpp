@@ -15,6 +15,7 @@
 #include "ToolAndBoard.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ QByteArray image(int lowRecords)
 }
 
 struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
-    DownloadDialog* dlg = nullptr;
+    QPointer<DownloadDialog> dlg; // null once the test has destroyed the tool
     quint16 port = 0;
 
     void start(sim::BoardOptions o, int lowRecords)

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
+#include <functional>
+
 namespace zovax {
 
 namespace {
@@ -37,13 +39,13 @@ LearningBinding::LearningBinding(Session& session, MainWindow& main, WaveBinding
     follow(main.ckPcode, &Session::setPcode);
     follow(main.ckFullCode, &Session::setFullCode);
     connect(&session, &Session::learningMsgChanged, main.ckLearningMsg, &QCheckBox::setChecked);
-    const auto followText = [this](QLineEdit* edit, void (Session::*set)(const QString&)) {
-        (session_.*set)(edit->text());
-        connect(edit, &QLineEdit::textChanged, &session_, set);
+    const auto followText = [this](QLineEdit* edit, const std::function<void(const QString&)>& set) {
+        set(edit->text());
+        connect(edit, &QLineEdit::textChanged, this, set);
     };
-    followText(main.edtHrange, &Session::setHRangeText);
-    followText(main.edtWrange, &Session::setWRangeText);
-    followText(main.edtLearningTime, &Session::setLearningTimeText);
+    followText(main.edtHrange, [this](const QString& text) { session_.setHRangeText(text); });
+    followText(main.edtWrange, [this](const QString& text) { session_.setWRangeText(text); });
+    followText(main.edtLearningTime, [this](const QString& text) { session_.setLearningTimeText(text); });
     connect(&session, &Session::learnParamTextsChanged, this, [this] {
         if (main_.edtLearningTime->text() != session_.learningTimeText())
             main_.edtLearningTime->setText(session_.learningTimeText());

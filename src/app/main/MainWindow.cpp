@@ -66,7 +66,13 @@ MainWindow::MainWindow(Session& session) : settings(session.settings()), session
     FormCreate();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The grid's controller and this window's filter go before the widgets they watch.
+    sGrid->removeEventFilter(this);
+    delete tableController;
+    tableController = nullptr;
+}
 
 QString MainWindow::settingsPath() const
 {

@@ -121,7 +121,11 @@ void TableController::init(QWidget* parent)
     InitTableGrid();
 }
 
-TableController::~TableController() = default;
+TableController::~TableController()
+{
+    // Destroyed before the grid (see MainWindow): the filter goes while the grid is whole.
+    grid_->viewport()->removeEventFilter(this);
+}
 
 int TableController::cursorRow(const QTableView* grid)
 {
