@@ -3,6 +3,7 @@
 // connect buttons on both windows, the command line's Enter rules and the
 // PC address shown.
 #include "FakePorts.h"
+#include "support/ToolFixture.h"
 #include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/main/AppAssembly.h"
@@ -29,22 +30,14 @@ using test::waitUntil;
 
 namespace {
 
-struct ConnectionWidgets : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    ToolHandle w;
+struct ConnectionWidgets : ::testing::Test, test::ToolFixture {
     TcpDialog* dlg = nullptr;
     ConnectionBinding* binding = nullptr;
     test::LoopbackBoard board;
 
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
         dlg = w->windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);

@@ -1,6 +1,7 @@
 // The main window: controls and captions, start-up values, resizing, the
 // window-level toggles and the shutdown order.
 #include "FakePorts.h"
+#include "support/ToolFixture.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
@@ -28,20 +29,10 @@ using namespace zovax;
 
 namespace {
 
-struct Fixture : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    ToolHandle w;
-
-    QString iniPath() const { return dir.filePath("tool.ini"); }
+struct Fixture : ::testing::Test, test::ToolFixture {
     void create()
     {
-        MainWindowOptions o;
-        o.settingsPath = iniPath();
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
     }
 };
 

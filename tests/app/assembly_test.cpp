@@ -4,6 +4,7 @@
 // the one reaction that needs no board); and the whole tool is torn down
 // cleanly after a flow ran.
 #include "FakePorts.h"
+#include "support/ToolFixture.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "app/table/TableController.h"
@@ -30,19 +31,11 @@ using namespace zovax;
 
 namespace {
 
-struct Assembly : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    ToolHandle w;
+struct Assembly : ::testing::Test, test::ToolFixture {
 
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath(QStringLiteral("tool.ini"));
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }

@@ -2,6 +2,7 @@
 // its buttons while idle and while a registration runs; the read-back
 // progress window's stop paths; the two buttons without a link.
 #include "FakePorts.h"
+#include "support/ToolFixture.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
@@ -156,18 +157,10 @@ TEST(ReadBackProgress, ShowsTheEntryAndTheUnansweredRequests)
     EXPECT_EQ(d.pgReadBack->maximum(), 250);
 }
 
-struct MainWindowButtons : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    ToolHandle w;
+struct MainWindowButtons : ::testing::Test, test::ToolFixture {
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
     }
 };
 

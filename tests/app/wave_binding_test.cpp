@@ -1,6 +1,7 @@
 // The wave display inside the main window: zoom, scrolling, the Clear and
 // Data buttons, measuring with the mouse and the receive log's double-click.
 #include "FakePorts.h"
+#include "support/ToolFixture.h"
 #include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
 #include "app/main/AppAssembly.h"
@@ -37,11 +38,7 @@ struct Pair {
     int width;
 };
 
-struct WaveBindingFixture : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    ToolHandle w;
+struct WaveBindingFixture : ::testing::Test, test::ToolFixture {
     std::unique_ptr<WaveStore> store = std::make_unique<WaveStore>();
     WaveBinding* binding = nullptr;
     std::vector<std::pair<int, QString>> shown; // ShowResult calls
@@ -49,11 +46,7 @@ struct WaveBindingFixture : ::testing::Test {
 
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
         binding = &w.tool().wave();
         ASSERT_NE(binding, nullptr);
         binding->setWaveStore(store.get());
