@@ -4,9 +4,9 @@
 // blocking client without any user interface, which is what the link and the
 // simulator allow at best. Prints its figures; no pass/fail.
 #include "app/FakePorts.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/table/RegistrationBinding.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/main/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
@@ -174,11 +174,11 @@ double minimalReadBack(quint16 port, int entries)
 
 // --------------------------------------------------------------------- tool
 
-struct Tool {
+struct ToolRun {
     QTemporaryDir dir;
     test::FakePrompts prompts;
     test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
 
     bool open(quint16 port)
     {
@@ -338,7 +338,7 @@ int main(int argc, char** argv)
     double toolReg = 1e18, toolRead = 1e18, minReg = 1e18, minRead = 1e18, redraw = 1e18;
     for (int round = 0; round < kRounds; ++round) {
         {
-            Tool tool;
+            ToolRun tool;
             if (!tool.open(port)) {
                 std::printf("board_exchange: the tool did not connect\n");
                 return 1;

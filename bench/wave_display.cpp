@@ -4,12 +4,12 @@
 // channels. Prints its figures; the last line is
 //   wave_display: learn_ms=<n> zoom_ms=<n>
 #include "app/FakePorts.h"
-#include "app/learning/LearningBinding.h"
-#include "app/learning/WaveBinding.h"
+#include "app/main/LearningBinding.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/table/WaveListWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/learning/WaveListWindow.h"
 #include "core/learning/Learner.h"
 #include "core/learning/LearningCore.h"
 #include "core/learning/WaveStore.h"
@@ -76,8 +76,8 @@ int main(int argc, char** argv)
     o.prompts = &prompts;
     o.sounds = &sounds;
     auto w = createAppWindows(o);
-    LearningBinding* learning = LearningBinding::of(*w);
-    WaveBinding* wave = WaveBinding::of(*w);
+    LearningBinding* learning = &w.tool().learning();
+    WaveBinding* wave = &w.tool().wave();
     if (!learning || !wave) {
         std::printf("wave_display: learning or wave display not wired\n");
         return 1;

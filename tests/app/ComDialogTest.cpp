@@ -2,8 +2,8 @@
 // fields over, refusing non-numeric numbers, and the hidden menu item that runs it.
 #include "FakePorts.h"
 #include "app/link/ComDialog.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
 
@@ -113,7 +113,7 @@ TEST(ComMenu, CancelDisconnectAndAFailedConnectLeaveThePortClosed)
     o.settingsPath = dir.filePath("tool.ini");
     o.prompts = &prompts;
     o.sounds = &sounds;
-    std::unique_ptr<MainWindow> w = createAppWindows(o);
+    ToolHandle w = createAppWindows(o);
     QList<QByteArray> sent;
     QObject::connect(&w->link(), &DeviceLink::serialFrameSent, [&](const QByteArray& f) { sent << f; });
     // Runs the menu item; `act` works the dialog while it is shown.

@@ -3,11 +3,12 @@
 // connect buttons on both windows, the command line's Enter rules and the
 // PC address shown.
 #include "FakePorts.h"
-#include "app/link/ConnectionBinding.h"
+#include "support/ToolFixture.h"
+#include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/shell/Settings.h"
@@ -29,24 +30,16 @@ using test::waitUntil;
 
 namespace {
 
-struct ConnectionWidgets : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+struct ConnectionWidgets : ::testing::Test, test::ToolFixture {
     TcpDialog* dlg = nullptr;
     ConnectionBinding* binding = nullptr;
     test::LoopbackBoard board;
 
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
         dlg = w->windows().frmTcp;
-        binding = w->findChild<ConnectionBinding*>();
+        binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
         ASSERT_TRUE(board.start());
         w->settings.tcpip.Host = "127.000.000.001";

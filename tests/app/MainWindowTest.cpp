@@ -1,10 +1,11 @@
 // The main window: controls and captions, start-up values, resizing, the
 // window-level toggles and the shutdown order.
 #include "FakePorts.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
-#include "app/shell/QtPorts.h"
+#include "support/ToolFixture.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
+#include "app/widgets/QtPorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
@@ -30,20 +31,10 @@ using namespace zovax;
 
 namespace {
 
-struct Fixture : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
-
-    QString iniPath() const { return dir.filePath("tool.ini"); }
+struct Fixture : ::testing::Test, test::ToolFixture {
     void create()
     {
-        MainWindowOptions o;
-        o.settingsPath = iniPath();
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
     }
 };
 
@@ -192,7 +183,7 @@ TEST_F(Fixture, FirstShowEndsWithTraceOffAndForgetsAnUnreadableTable)
     EXPECT_TRUE(w->firstShowDone());
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(w->settings.tableFileName.isEmpty());
-    EXPECT_FALSE(w->traceMode);
+    EXPECT_FALSE(w->traceMode());
     EXPECT_FALSE(w->link().state().tcpConnected);
     w->hide();
     w->show(); // later shows do nothing
@@ -246,12 +237,12 @@ TEST_F(Fixture, StatusBarDoubleClickTogglesTraceMode)
 {
     create();
     w->show();
-    ASSERT_FALSE(w->traceMode);
+    ASSERT_FALSE(w->traceMode());
     emit w->sBar->doubleClicked();
-    EXPECT_TRUE(w->traceMode);
+    EXPECT_TRUE(w->traceMode());
     EXPECT_EQ(w->sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     emit w->sBar->doubleClicked();
-    EXPECT_FALSE(w->traceMode);
+    EXPECT_FALSE(w->traceMode());
     EXPECT_NE(w->sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 }
 

@@ -1,8 +1,7 @@
 // The analysis window in the assembled windows: opened from the grid's pop-up
 // menu, read-only with a copy button, following the grid's current row.
-#include "app/FakePorts.h"
 #include "app/learning/AnalysisWindow.h"
-#include "app/shell/AppAssembly.h"
+#include "support/ToolFixture.h"
 #include "app/table/TableController.h"
 #include "core/table/CodeTable.h"
 
@@ -39,22 +38,16 @@ TableEntry necEntry()
     return e;
 }
 
-struct AnalysisWindowTest : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    std::unique_ptr<MainWindow> w;
-
+struct AnalysisWindowTest : ::testing::Test, test::ToolFixture {
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        w = createAppWindows(o);
+        createTool();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        ASSERT_NE(analysisWindowOf(*w), nullptr);
+        ASSERT_NE(analysis(), nullptr);
     }
-    void TearDown() override { analysisWindowOf(*w)->close(); }
+    void TearDown() override { analysis()->close(); }
+    AnalysisWindow* analysis() const { return w.tool().windows().frmAnalysis; }
 
     QPoint cellCentre(int column, int row) const
     {
@@ -78,7 +71,7 @@ TEST_F(AnalysisWindowTest, OpensFromThePopupMenuAndFollowsTheCurrentRow)
 {
     w->table().setRow(3, {"38.0kHz", "3", "NEC-32A", "Tm:NEC-32A    d:20DF 10EF"}, necEntry());
     openFromMenu(3);
-    AnalysisWindow* a = analysisWindowOf(*w);
+    AnalysisWindow* a = analysis();
     ASSERT_TRUE(a->isVisible());
     EXPECT_FALSE(a->isModal());
     EXPECT_EQ(a->windowTitle(), "解析の詳細 - No.3");

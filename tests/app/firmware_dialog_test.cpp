@@ -2,10 +2,10 @@
 // the file, and download mode while it is visible.
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
-#include "app/firmware/FirmwareBinding.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/FirmwareBinding.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "support/TestSupport.h"
 
@@ -28,7 +28,7 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
     o.sounds = &sounds;
     auto w = createAppWindows(o);
     DownloadDialog* dlg = w->windows().frmDownload;
-    FirmwareBinding* binding = FirmwareBinding::of(*w);
+    FirmwareBinding* binding = &w.tool().firmware();
     ASSERT_TRUE(dlg && binding);
     QStringList starts;
     QString answer;

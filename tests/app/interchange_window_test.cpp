@@ -1,11 +1,12 @@
 // Import and export from the main window: the File menu's two items after the
 // existing ones, the dialog worked with keys and clicks, rows filled from the
 // current row into empty ones, and the pop-up menu's copy as Pronto Hex.
-#include "app/shell/MainWindow.h"
+#include "app/main/MainWindow.h"
 #include "app/table/InterchangeDialog.h"
 #include "app/table/TableController.h"
 #include "core/interchange/Interchange.h"
 #include "core/table/CodeTable.h"
+#include "support/ToolFixture.h"
 #include "tests/core/table/TableFakes.h"
 
 #include <QAction>
@@ -35,17 +36,10 @@ const char kNecPronto[] =
     "0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 0015 0015 0015 0015 0015 0040 0015 0040 0015 0040 "
     "0015 0040 0015 0015 0015 0040 0015 0040 0015 0040 0015 0622 0156 0055 0015 0E47";
 
-struct InterchangeWindow : ::testing::Test {
-    QTemporaryDir dir;
-    FakePrompts prompts;
-    std::unique_ptr<MainWindow> w;
-
+struct InterchangeWindow : ::testing::Test, test::ToolFixture {
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath(QStringLiteral("tool.ini"));
-        o.prompts = &prompts;
-        w = std::make_unique<MainWindow>(o);
+        createTool();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         ASSERT_NE(w->interchange, nullptr);
@@ -97,8 +91,8 @@ TEST_F(InterchangeWindow, ImportFillsEmptyRowsFromTheCurrentRow)
     workDialog(path, 0); // 自動判別
     w->interchange->mmFileImport->trigger();
 
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_TRUE(prompts.calls[0].text.startsWith(QStringLiteral("行 3 は空いていません。"))) << prompts.calls[0].text.toStdString();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.startsWith(QStringLiteral("行 3 は空いていません。"))) << prompts.asked[0].text.toStdString();
     for (int r : {2, 4, 5})
         EXPECT_EQ(w->table().cell(kColResult, r), QStringLiteral("Tm:NEC-32R    d:20DF 10EF")) << r;
     EXPECT_EQ(w->table().cell(kColComments, 2), QStringLiteral("Power"));
@@ -114,10 +108,10 @@ TEST_F(InterchangeWindow, BadFileChangesNothing)
     prompts.answers = {MsgAnswer::No}; // do not import the good one alone
     workDialog(path, 1); // Pronto Hex
     w->interchange->mmFileImport->trigger();
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_TRUE(prompts.calls[0].text.contains(QStringLiteral("2 個の信号のうち 1 個は読めません")))
-        << prompts.calls[0].text.toStdString();
-    EXPECT_TRUE(prompts.calls[0].text.contains(path + QStringLiteral(" 2 行目 (語数)")));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.contains(QStringLiteral("2 個の信号のうち 1 個は読めません")))
+        << prompts.asked[0].text.toStdString();
+    EXPECT_TRUE(prompts.asked[0].text.contains(path + QStringLiteral(" 2 行目 (語数)")));
     EXPECT_TRUE(w->table().cell(kColCarry, 1).isEmpty());
     EXPECT_FALSE(w->table().modified());
 }

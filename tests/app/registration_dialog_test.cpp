@@ -2,11 +2,12 @@
 // its buttons while idle and while a registration runs; the read-back
 // progress window's stop paths; the two buttons without a link.
 #include "FakePorts.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "support/ToolFixture.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "app/table/ReadBackDialog.h"
-#include "app/table/RegistrationBinding.h"
+#include "app/main/RegistrationBinding.h"
 #include "app/table/TwsDialog.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
@@ -156,24 +157,16 @@ TEST(ReadBackProgress, ShowsTheEntryAndTheUnansweredRequests)
     EXPECT_EQ(d.pgReadBack->maximum(), 250);
 }
 
-struct MainWindowButtons : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+struct MainWindowButtons : ::testing::Test, test::ToolFixture {
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
     }
 };
 
 TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
 {
-    ASSERT_NE(RegistrationBinding::of(*w), nullptr);
+    ASSERT_NE(&w.tool().registration(), nullptr);
     QSignalSpy frames(&w->link(), &DeviceLink::tcpFrameSent);
     w->btnTableWrite->click();
     w->btnTableLoad->click();
@@ -185,7 +178,7 @@ TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
     }
     EXPECT_EQ(frames.count(), 0);
     EXPECT_FALSE(w->windows().frmTws->isVisible());
-    EXPECT_EQ(w->link().state().tableWriteMode, 0);
+    EXPECT_EQ(w->link().state().tableWriteMode, TableWriteMode::Off);
     EXPECT_FALSE(w->link().state().tableReadMode);
 }
 

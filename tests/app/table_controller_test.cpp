@@ -210,10 +210,10 @@ TEST_F(TableGrid, SaveUnderBmpIsRefusedOtherFiltersWriteTheSameContent)
     const QString bmp = dir.filePath(QStringLiteral("t.Bmp"));
     dialogs.next = TableFileDialogs::Choice{bmp, TableFileDialogs::kFilterBmp};
     ctl->mmFileSaveClick();
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("選択されたファイル形式では保存出来ません。"));
-    EXPECT_EQ(prompts.calls[0].caption, QStringLiteral("警告"));
-    EXPECT_EQ(prompts.calls[0].buttons, MsgButtons::OkCancel);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, QStringLiteral("選択されたファイル形式では保存出来ません。"));
+    EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("警告"));
+    EXPECT_EQ(prompts.asked[0].buttons, MsgButtons::OkCancel);
     EXPECT_FALSE(QFile::exists(bmp));
     EXPECT_TRUE(table.modified());
     EXPECT_EQ(dialogs.startDirs.value(0), ctl->dataFolder()) << "no current file: start in Dat";
@@ -342,7 +342,7 @@ TEST_F(TableGrid, TypedFramesCellIsCheckedWhereItIsTyped)
     } cases[] = {{"abc", "3", true}, {"9999", "3", true}, {"0", "3", true}, {"12", "12", false}, {"999", "999", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        prompts.calls.clear();
+        prompts.asked.clear();
         QTest::keyClick(&view, Qt::Key_F2);
         QLineEdit* editor = nullptr;
         for (QLineEdit* e : view.viewport()->findChildren<QLineEdit*>())
@@ -351,11 +351,11 @@ TEST_F(TableGrid, TypedFramesCellIsCheckedWhereItIsTyped)
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(editor, QString::fromLatin1(c.typed));
         QTest::keyClick(editor, Qt::Key_Return);
-        test::waitUntil([&] { return !prompts.calls.empty(); }, c.refused ? 2000 : 50);
+        test::waitUntil([&] { return !prompts.asked.empty(); }, c.refused ? 2000 : 50);
         EXPECT_EQ(table.cell(kColFrames, 2), QString::fromLatin1(c.stored));
-        ASSERT_EQ(prompts.calls.size(), c.refused ? 1u : 0u);
+        ASSERT_EQ(prompts.asked.size(), c.refused ? 1u : 0u);
         if (c.refused)
-            EXPECT_EQ(prompts.calls[0].text, QStringLiteral("Frames は 1～999 の数字で入力して下さい。"));
+            EXPECT_EQ(prompts.asked[0].text, QStringLiteral("Frames は 1～999 の数字で入力して下さい。"));
     }
 }
 

@@ -1,6 +1,7 @@
 // The code table inside the main window: the last table reopened at the first
 // show, the modified marker in status panel 1, and the File menu's items.
-#include "app/shell/MainWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
 #include "app/table/TableController.h"
 #include "app/table/TableFileDialogs.h"
 #include "core/shell/Settings.h"
@@ -32,7 +33,7 @@ public:
 struct TableInMainWindow : ::testing::Test {
     QTemporaryDir dir;
     FakePrompts prompts;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
 
     QString ini() const { return dir.filePath(QStringLiteral("tool.ini")); }
     void rememberTable(const QString& path)
@@ -46,7 +47,7 @@ struct TableInMainWindow : ::testing::Test {
         MainWindowOptions o;
         o.settingsPath = ini();
         o.prompts = &prompts;
-        w = std::make_unique<MainWindow>(o);
+        w = createAppWindows(o);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     }
@@ -82,7 +83,7 @@ TEST_F(TableInMainWindow, UnreadableLastTableIsForgotten)
     createAndShow();
     EXPECT_TRUE(w->settings.tableFileName.isEmpty());
     EXPECT_EQ(markOf(w->table(), 1), 0);
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
@@ -102,7 +103,7 @@ TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
     EXPECT_EQ(w->statusText(2), p);
 
     w->mmCleate->trigger(); // unmodified: no question
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_EQ(markOf(w->table(), 3), 0);
     EXPECT_TRUE(w->settings.tableFileName.isEmpty());
 
@@ -129,7 +130,7 @@ TEST_F(TableInMainWindow, ClosingAModifiedTableAsksToSaveItFirst)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        prompts.calls.clear();
+        prompts.asked.clear();
         createAndShow();
         OneChoiceDialogs dialogs;
         w->tableController->setFileDialogs(&dialogs);
@@ -143,18 +144,18 @@ TEST_F(TableInMainWindow, ClosingAModifiedTableAsksToSaveItFirst)
             w->mmFileQuit->trigger();
         else
             w->close();
-        ASSERT_EQ(prompts.calls.size(), 1u);
-        EXPECT_EQ(prompts.calls[0].buttons, MsgButtons::YesNoCancel);
+        ASSERT_EQ(prompts.asked.size(), 1u);
+        EXPECT_EQ(prompts.asked[0].buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(w->isVisible(), !c.closes);
         EXPECT_EQ(QFileInfo::exists(p), c.saved);
         EXPECT_EQ(QFileInfo::exists(ini()), c.closes) << "settings are written only on the way out";
         QFile::remove(ini());
     }
-    prompts.calls.clear();
+    prompts.asked.clear();
     createAndShow(); // unmodified: closes without a question
     w->close();
     EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 TEST_F(TableInMainWindow, TypingInACellSetsTheMarker)

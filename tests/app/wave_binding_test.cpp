@@ -1,12 +1,13 @@
 // The wave display inside the main window: zoom, scrolling, the Clear and
 // Data buttons, measuring with the mouse and the receive log's double-click.
 #include "FakePorts.h"
-#include "app/learning/WaveBinding.h"
+#include "support/ToolFixture.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/table/WaveListModel.h"
-#include "app/table/WaveListWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
@@ -37,11 +38,7 @@ struct Pair {
     int width;
 };
 
-struct WaveBindingFixture : ::testing::Test {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
-    std::unique_ptr<MainWindow> w;
+struct WaveBindingFixture : ::testing::Test, test::ToolFixture {
     std::unique_ptr<WaveStore> store = std::make_unique<WaveStore>();
     WaveBinding* binding = nullptr;
     std::vector<std::pair<int, QString>> shown; // ShowResult calls
@@ -49,12 +46,8 @@ struct WaveBindingFixture : ::testing::Test {
 
     void SetUp() override
     {
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath("tool.ini");
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
-        binding = WaveBinding::of(*w);
+        createTool();
+        binding = &w.tool().wave();
         ASSERT_NE(binding, nullptr);
         binding->setWaveStore(store.get());
         WaveBinding::Hooks h;

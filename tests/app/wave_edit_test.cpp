@@ -1,9 +1,9 @@
 // The wave information editor in the assembled windows: opened from the code
 // table's Wave Info item, edited, converted with Enter and filed with OK.
 #include "app/FakePorts.h"
-#include "app/shell/AppAssembly.h"
+#include "app/main/AppAssembly.h"
 #include "app/table/TableController.h"
-#include "app/wavetools/WaveEditBinding.h"
+#include "app/main/WaveEditBinding.h"
 #include "app/wavetools/WaveEditDialog.h"
 #include "core/table/CodeTable.h"
 
@@ -26,7 +26,7 @@ namespace {
 struct WaveEditWindow : ::testing::Test {
     QTemporaryDir dir;
     test::FakePrompts prompts;
-    std::unique_ptr<MainWindow> w;
+    ToolHandle w;
     WaveEditDialog* dlg = nullptr;
     TableEntry nec;
 
@@ -39,7 +39,7 @@ struct WaveEditWindow : ::testing::Test {
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         dlg = w->windows().frmWaveEdit;
-        ASSERT_TRUE(dlg && WaveEditBinding::of(*w));
+        ASSERT_TRUE(dlg && &w.tool().waveEdit());
         nec.carrier = 380;
         nec.dataCount = 4;
         nec.repeat = 2;

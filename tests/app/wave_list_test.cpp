@@ -1,7 +1,7 @@
 // The wave data list window: its grid, the pulse rows written while a train
 // arrives, clearing a channel, and the per-pattern summary boxes.
-#include "app/table/WaveListModel.h"
-#include "app/table/WaveListWindow.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
 #include "support/TestSupport.h"
 

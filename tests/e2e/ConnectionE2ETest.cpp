@@ -3,11 +3,11 @@
 // changing the board's network configuration, the console's configuration
 // dialogue and the fire test.
 #include "app/FakePorts.h"
-#include "app/link/ConnectionBinding.h"
+#include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/shell/Settings.h"
@@ -43,7 +43,7 @@ struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
         o.restartMs = 200;
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w->windows().frmTcp;
-        binding = w->findChild<ConnectionBinding*>();
+        binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
     }
     void TearDown() override

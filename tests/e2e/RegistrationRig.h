@@ -3,12 +3,12 @@
 // with the steps the registration and read-back tests share: connecting,
 // learning a press into a row, registering through frmTws and reading back.
 #include "app/FakePorts.h"
-#include "app/learning/LearningBinding.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/LearningBinding.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "app/table/ReadBackDialog.h"
-#include "app/table/RegistrationBinding.h"
+#include "app/main/RegistrationBinding.h"
 #include "app/table/TableController.h"
 #include "app/table/TwsDialog.h"
 #include "core/learning/LearningCore.h"
@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(boardOptions()));
-        binding = RegistrationBinding::of(*w);
+        binding = &w.tool().registration();
         ASSERT_NE(binding, nullptr);
         tws = w->windows().frmTws;
         connectTool();

@@ -4,9 +4,9 @@
 // main window's close.
 #include "app/FakePorts.h"
 #include "app/link/ComDialog.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "app/table/TableController.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
@@ -39,7 +39,7 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
     o.settingsPath = dir.filePath("tool.ini");
     o.prompts = &prompts;
     o.sounds = &sounds;
-    std::unique_ptr<MainWindow> w = createAppWindows(o);
+    ToolHandle w = createAppWindows(o);
     w->ckLearningMsg->setChecked(false);
     w->pnlTopDblClick(); // shows the hidden menu item
     const LinkState& state = w->link().state();

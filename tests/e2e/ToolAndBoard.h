@@ -2,8 +2,9 @@
 // The tool's windows, with recorded message boxes and sounds, aimed at an
 // in-process board simulator listening on an ephemeral loopback port.
 #include "app/FakePorts.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
+#include "support/ToolFixture.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
 #include "sim/board/BoardSim.h"
 
 #include <QTemporaryDir>
@@ -13,24 +14,19 @@
 
 namespace zovax::e2e {
 
-struct ToolAndBoard {
-    QTemporaryDir dir;
-    test::FakePrompts prompts;
-    test::FakeSounds sounds;
+// The board outlives the tool (bases are destroyed in reverse order).
+struct BoardHolder {
     std::unique_ptr<sim::BoardSim> board;
-    std::unique_ptr<MainWindow> w;
+};
 
+struct ToolAndBoard : BoardHolder, test::ToolFixture {
     // Starts the board, creates the windows (settings file in `dir`) and sets
     // the TCP host and port to the board's. Not connected yet.
     void startToolAndBoard(const sim::BoardOptions& options = {})
     {
         board = std::make_unique<sim::BoardSim>(options);
         ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
-        MainWindowOptions o;
-        o.settingsPath = dir.filePath(QStringLiteral("tool.ini"));
-        o.prompts = &prompts;
-        o.sounds = &sounds;
-        w = createAppWindows(o);
+        createTool();
         w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
         w->settings.tcpip.Port = board->serverPort();
     }

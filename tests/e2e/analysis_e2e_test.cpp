@@ -2,8 +2,7 @@
 // and a jittered NEC press are learned from the board simulator, and the
 // analysis window opened from the pop-up menu explains each.
 #include "app/learning/AnalysisWindow.h"
-#include "app/learning/LearningBinding.h"
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 #include "app/table/TableController.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
@@ -41,7 +40,7 @@ struct AnalysisE2E : ::testing::Test, e2e::ToolAndBoard {
     }
     void TearDown() override
     {
-        if (AnalysisWindow* a = analysisWindowOf(*w))
+        if (AnalysisWindow* a = w.tool().windows().frmAnalysis)
             a->close();
     }
 
@@ -73,7 +72,7 @@ TEST_F(AnalysisE2E, NoMatchAndJitteredLearnsAreExplained)
     ASSERT_TRUE(w->table().cell(kColResult, 1).startsWith("Tm:Unknown")) << w->table().cell(kColResult, 1).toStdString();
 
     openFromMenu(1);
-    AnalysisWindow* a = analysisWindowOf(*w);
+    AnalysisWindow* a = w.tool().windows().frmAnalysis;
     ASSERT_TRUE(a && a->isVisible());
     const QString unknown = a->txtExplain->toPlainText();
     EXPECT_TRUE(unknown.startsWith("Row 1: learned in this run (wave channel 1)\nResult: Tm:Unknown")) << unknown.toStdString();

@@ -4,10 +4,10 @@
 // board rejects; a cancel during the transfer.
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
-#include "app/firmware/FirmwareBinding.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/FirmwareBinding.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
@@ -15,6 +15,7 @@
 #include "ToolAndBoard.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -51,14 +52,14 @@ QByteArray image(int lowRecords)
 }
 
 struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
-    DownloadDialog* dlg = nullptr;
+    QPointer<DownloadDialog> dlg; // null once the test has destroyed the tool
     quint16 port = 0;
 
     void start(sim::BoardOptions o, int lowRecords)
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w->windows().frmDownload;
-        ASSERT_TRUE(dlg && FirmwareBinding::of(*w));
+        ASSERT_TRUE(dlg && &w.tool().firmware());
         port = board->serverPort();
         w->settings.hexFileName = dir.filePath("fw.Hex");
         ASSERT_TRUE(test::writeFileBytes(w->settings.hexFileName, image(lowRecords)));
@@ -165,7 +166,7 @@ TEST_F(FirmwareE2E, EraseThatNeverEndsStopsWithTheStepNamed)
     o.restartMs = 200;
     o.eraseNever = true;
     start(o, 4);
-    FirmwareBinding::of(*w)->update().limits.eraseMs = 1500;
+    w.tool().firmware().update().limits.eraseMs = 1500;
     EXPECT_EQ(runUpdate(), "Timeout: the board did not complete the erase (\"FLASH Sector:4 ... Erased\") within 1.5 s");
     EXPECT_EQ(commands().last(), "4:Last Sector to Erase");
     EXPECT_FALSE(dlg->btnDownload->isChecked());

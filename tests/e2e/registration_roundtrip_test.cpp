@@ -45,7 +45,7 @@ struct Learned {
 
 class RegistrationRoundtrip : public RegistrationRig {
 protected:
-    ReadBackDecoder& decoder() { return LearningBinding::of(*w)->core().readBack(); }
+    ReadBackDecoder& decoder() { return w.tool().learning().core().readBack(); }
 
     // The Result and Comments the stored-entry rules give for `e`, worked
     // out on a spare row of the table.

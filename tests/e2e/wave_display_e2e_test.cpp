@@ -4,14 +4,14 @@
 // trains. Screenshots of the main window and the list are written when
 // ZOVAX_SCREENSHOTS names a folder.
 #include "app/FakePorts.h"
-#include "app/learning/LearningBinding.h"
-#include "app/learning/WaveBinding.h"
+#include "app/main/LearningBinding.h"
+#include "app/main/WaveBinding.h"
 #include "app/learning/WaveView.h"
-#include "app/shell/AppAssembly.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
-#include "app/table/WaveListModel.h"
-#include "app/table/WaveListWindow.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "core/learning/LearningCore.h"
 #include "core/learning/WaveStore.h"
 #include "core/link/DeviceLink.h"
@@ -50,7 +50,7 @@ struct WaveDisplayE2E : ::testing::Test, e2e::ToolAndBoard {
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard());
-        LearningBinding* learning = LearningBinding::of(*w);
+        LearningBinding* learning = &w.tool().learning();
         ASSERT_NE(learning, nullptr);
         store = &learning->core().store();
         w->resize(1000, 860);

@@ -2,8 +2,8 @@
 // exact command lines, the pair list ending at a silent pair, the listing in
 // the receive log, the board's emission, and a table left untouched.
 #include "app/FakePorts.h"
-#include "app/shell/Panels.h"
-#include "app/shell/AppAssembly.h"
+#include "app/widgets/Panels.h"
+#include "app/main/AppAssembly.h"
 #include "app/table/TableController.h"
 #include "app/wavetools/WaveEditDialog.h"
 #include "core/link/DeviceLink.h"
@@ -40,7 +40,7 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     mo.settingsPath = dir.filePath("tool.ini");
     mo.prompts = &prompts;
     mo.sounds = &sounds;
-    std::unique_ptr<MainWindow> w = createAppWindows(mo);
+    ToolHandle w = createAppWindows(mo);
     w->settings.tcpip.Host = "127.000.000.001";
     w->settings.tcpip.Port = board.serverPort();
     WaveEditDialog* dlg = w->windows().frmWaveEdit;

@@ -1,6 +1,6 @@
 // Test entry for widget and end-to-end tests: a QApplication on the offscreen
 // platform unless the environment chose another one.
-#include "app/shell/AppAssembly.h"
+#include "app/main/AppAssembly.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "app/firmware/DownloadDialog.h"
 
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

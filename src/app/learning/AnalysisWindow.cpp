@@ -1,27 +1,21 @@
 #include "app/learning/AnalysisWindow.h"
 
-#include "app/learning/LearningBinding.h"
-#include "app/shell/MainWindow.h"
-#include "app/table/TableController.h"
-#include "core/learning/LearningCore.h"
 #include "core/table/CodeTable.h"
 
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QItemSelectionModel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace zovax {
 
-AnalysisWindow::AnalysisWindow(QTableView* grid, CodeTable& table, Explain explain, QWidget* parent)
-    : QWidget(parent, Qt::Window), grid_(grid), table_(table), explain_(std::move(explain))
+AnalysisWindow::AnalysisWindow(CodeTable& table, Explain explain, QWidget* parent)
+    : QWidget(parent, Qt::Window), table_(table), explain_(std::move(explain))
 {
     setObjectName(QStringLiteral("frmAnalysis"));
     setWindowTitle(QStringLiteral("解析の詳細"));
@@ -50,8 +44,6 @@ AnalysisWindow::AnalysisWindow(QTableView* grid, CodeTable& table, Explain expla
     layout->addWidget(txtExplain);
     layout->addLayout(buttons);
 
-    if (grid_ && grid_->selectionModel())
-        connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { followCursor(); });
     connect(&table_, &CodeTable::rowsChanged, this, [this](int first, int last) {
         if (isVisible() && first <= row_ && row_ <= last)
             scheduleRefresh();
@@ -69,11 +61,10 @@ void AnalysisWindow::open(int row)
     activateWindow();
 }
 
-void AnalysisWindow::followCursor()
+void AnalysisWindow::followRow(int row)
 {
     if (!isVisible())
         return;
-    const int row = TableController::cursorRow(grid_);
     if (!CodeTable::validRow(row) || row == row_)
         return;
     row_ = row;
@@ -107,22 +98,6 @@ void AnalysisWindow::refresh()
     txtExplain->setProperty("row", row_);
     if (sameRow)
         txtExplain->verticalScrollBar()->setValue(scroll);
-}
-
-AnalysisWindow* bindAnalysisWindow(MainWindow& main)
-{
-    LearningBinding* learning = LearningBinding::of(main);
-    if (!learning || !main.tableController)
-        return nullptr;
-    LearningCore& core = learning->core();
-    auto* w = new AnalysisWindow(main.sGrid, main.table(), [&core](int row) { return core.explainRow(row); }, &main);
-    QObject::connect(main.tableController, &TableController::analysisRequested, w, &AnalysisWindow::open);
-    return w;
-}
-
-AnalysisWindow* analysisWindowOf(const MainWindow& main)
-{
-    return main.findChild<AnalysisWindow*>(QStringLiteral("frmAnalysis"), Qt::FindDirectChildrenOnly);
 }
 
 } // namespace zovax

@@ -11,44 +11,37 @@
 
 class QPlainTextEdit;
 class QPushButton;
-class QTableView;
 
 namespace zovax {
 
 class CodeTable;
-class MainWindow;
 
 class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
     using Explain = std::function<AnalysisExplanation(int row)>;
-    // `grid` shows `table`; `explain` gives the explanation of a row. All must
-    // outlive the window.
-    AnalysisWindow(QTableView* grid, CodeTable& table, Explain explain, QWidget* parent);
+    // `explain` gives the explanation of a row of `table`. Both must outlive
+    // the window.
+    AnalysisWindow(CodeTable& table, Explain explain, QWidget* parent);
 
     // Shows the window on `row` (1..999) and brings it to the front.
     void open(int row);
     int row() const { return row_; }
+    // The grid's current row moved to `row`: an open window shows that row.
+    void followRow(int row);
 
     QPlainTextEdit* txtExplain = nullptr;
     QPushButton* btnCopy = nullptr;
     QPushButton* btnClose = nullptr;
 
 private:
-    void followCursor();
     void scheduleRefresh();
     void refresh();
 
-    QTableView* grid_;
     CodeTable& table_;
     Explain explain_;
     int row_ = 0;
     bool refreshPending_ = false;
 };
-
-// Creates the analysis window of an assembled main window (after its learning
-// binding) and opens it from the pop-up menu item.
-AnalysisWindow* bindAnalysisWindow(MainWindow& main);
-AnalysisWindow* analysisWindowOf(const MainWindow& main);
 
 } // namespace zovax

@@ -1,6 +1,6 @@
 #include "app/learning/WaveView.h"
 
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 
 #include "core/learning/WaveStore.h"
 

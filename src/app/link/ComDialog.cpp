@@ -1,6 +1,6 @@
 #include "app/link/ComDialog.h"
 
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 #include "core/link/SerialPort.h"
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"

@@ -1,6 +1,6 @@
 #include "app/link/TcpDialog.h"
 
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 #include "core/link/LinkState.h"
 #include "core/shell/Settings.h"
 

@@ -65,11 +65,25 @@ TableController::TableController(QTableView* grid, CodeTable& table, Settings& s
       host_(host),
       dataFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Dat")))
 {
-    model_ = new TableModel(table, [this] { return host_.traceMode(); }, this);
+    commands_ = new TableCommands(table, settings, prompts, log, host, this);
+    init(parent);
+}
+
+TableController::TableController(QTableView* grid, TableCommands& commands, CodeTable& table,
+                                 Settings& settings, Prompts& prompts, TableHost& host, QWidget* parent)
+    : QObject(parent), grid_(grid), table_(table), settings_(settings), prompts_(prompts),
+      host_(host), commands_(&commands),
+      dataFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Dat")))
+{
+    init(parent);
+}
+
+void TableController::init(QWidget* parent)
+{
+    model_ = new TableModel(table_, [this] { return host_.traceMode(); }, this);
     model_->refused = [this](const QString& message) {
         prompts_.inform(QStringLiteral("確認"), message, MsgIcon::Warning);
     };
-    commands_ = new TableCommands(table, settings, prompts, log, host, this);
     platformDialogs_ = std::make_unique<QtTableFileDialogs>(parent);
 
     grid_->setModel(model_);
@@ -112,7 +126,11 @@ TableController::TableController(QTableView* grid, CodeTable& table, Settings& s
     InitTableGrid();
 }
 
-TableController::~TableController() = default;
+TableController::~TableController()
+{
+    // Destroyed before the grid (see MainWindow): the filter goes while the grid is whole.
+    grid_->viewport()->removeEventFilter(this);
+}
 
 int TableController::cursorRow(const QTableView* grid)
 {

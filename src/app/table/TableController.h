@@ -32,6 +32,9 @@ public:
     // settings, prompts, log and host must outlive the controller.
     TableController(QTableView* grid, CodeTable& table, Settings& settings, Prompts& prompts,
                     ReceiveLog& log, TableHost& host, QWidget* parent);
+    // The same on commands that live elsewhere (the session's), not owned.
+    TableController(QTableView* grid, TableCommands& commands, CodeTable& table, Settings& settings,
+                    Prompts& prompts, TableHost& host, QWidget* parent);
     ~TableController() override;
 
     // Grid cursor helpers for the window's TableHost: the current data row
@@ -112,6 +115,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void init(QWidget* parent);
     bool applySelectionRule(int column);
     void onCurrentChanged(const QModelIndex& current);
     void showMenu(const QPoint& pos);
@@ -123,8 +127,8 @@ private:
     Settings& settings_;
     Prompts& prompts_;
     TableHost& host_;
+    TableCommands* commands_ = nullptr; // owned (a child) or the session's
     TableModel* model_ = nullptr;
-    TableCommands* commands_ = nullptr;
     std::unique_ptr<TableFileDialogs> platformDialogs_;
     TableFileDialogs* dialogsOverride_ = nullptr;
     QString dataFolder_;

@@ -1,6 +1,6 @@
 #include "app/table/TwsDialog.h"
 
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,8 +1,7 @@
 #include "app/wavetools/WaveEditDialog.h"
 
+#include "app/widgets/Panels.h"
 #include "core/table/TypedInput.h"
-
-#include "app/shell/Panels.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

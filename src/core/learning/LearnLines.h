@@ -1,6 +1,8 @@
 #pragma once
 // Parsing of the board's learn replies and of the numbers typed into the
 // learning parameter boxes. Pure functions.
+#include "core/shell/Settings.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -18,7 +20,7 @@ int parseIntOr(const QString& text, int fallback);
 // The learning time box (milliseconds). The board takes 1 to 99999 ms in its
 // "Lend:" command; the box accepts up to five digits to match.
 inline constexpr int kMaxLearningTimeMs = 99999;
-inline constexpr int kDefaultLearningTimeMs = 500;
+inline constexpr int kDefaultLearningTimeMs = LearnParams{}.learnTimeUs / 1000;
 
 // The learning time in microseconds kept in the settings from the box's text:
 // 500 ms when the text is not a number, otherwise the value within 1 to

@@ -5,6 +5,7 @@
 #include "core/learning/LearnView.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 
 #include <algorithm>
@@ -13,8 +14,8 @@
 namespace zovax {
 
 namespace {
-constexpr int kDefaultHRangePercent = 20;
-constexpr int kDefaultWRangePercent = 15;
+constexpr int kDefaultHRangePercent = LearnParams{}.hRangePercent;
+constexpr int kDefaultWRangePercent = LearnParams{}.wRangePercent;
 constexpr int kMinLearningTimeMs = 100;
 constexpr int kLendAckWaitMs = 500;
 
@@ -91,7 +92,7 @@ void Learner::ToggleLearning()
 {
     const LinkState& ls = link_.state();
     if (!ls.tcpConnected || (view_.serialMenuVisible() && !ls.portOpen)) {
-        prompts_.inform(QStringLiteral("確認"), QStringLiteral("ZOVAX-Etherに接続して下さい"), MsgIcon::Exclamation);
+        tellConnectFirst(prompts_, MsgIcon::Exclamation);
         return;
     }
     if (view_.learnIndicatorLit()) {

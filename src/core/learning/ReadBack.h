@@ -4,6 +4,7 @@
 // the row being read back, and a complete entry is decoded with the same
 // timing candidates as a learned signal to rebuild its Result and Comments.
 #include "core/learning/AnalysisTrace.h"
+#include "core/table/Registration.h"
 
 #include <QMetaObject>
 #include <QString>
@@ -43,7 +44,7 @@ StoredDecoding decodeStored(const TableEntry& e, const PulsePair* patterns, Anal
 
 class ReadBackDecoder {
 public:
-    static constexpr int kLastRequestedRow = 250; // the read-back covers entries 1..250
+    static constexpr int kLastRequestedRow = Registration::kReadBackEntries; // the read-back covers entries 1..
 
     ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link,
                     LearnView& view, Prompts& prompts, ReceiveLog& log);

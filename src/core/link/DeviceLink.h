@@ -4,6 +4,7 @@
 // reply dispatchers. Every command to the board and every reply passes here.
 #include "core/link/LineAssembly.h"
 #include "core/link/LinkState.h"
+#include "core/shell/Ports.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -19,6 +20,11 @@ namespace zovax {
 
 struct Settings;
 class ReceiveLog;
+
+// What every flow that needs a link says when none is up: "ZOVAX-Etherに接続して下さい"
+// under "確認" with `icon`.
+QString connectFirstText();
+void tellConnectFirst(Prompts& prompts, MsgIcon icon);
 
 // The serial side as the send routine sees it (the port itself lives elsewhere).
 class SerialTransport {

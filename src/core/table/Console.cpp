@@ -57,8 +57,7 @@ void Console::Send(const QString& text)
         link_.SendLine(text);
         return;
     }
-    prompts_.inform(QStringLiteral("確認"), QStringLiteral("ZOVAX-Etherに接続して下さい"),
-                    MsgIcon::Warning);
+    tellConnectFirst(prompts_, MsgIcon::Warning);
 }
 
 } // namespace zovax

@@ -42,8 +42,7 @@ bool FireTest::run(FireTestView& view)
 {
     LinkState& st = link_.state();
     if (!st.portOpen && !st.tcpConnected) {
-        prompts_.inform(QStringLiteral("確認"), QStringLiteral("ZOVAX-Etherに接続して下さい"),
-                        MsgIcon::Warning);
+        tellConnectFirst(prompts_, MsgIcon::Warning);
         return false;
     }
     if (running_)

@@ -23,7 +23,7 @@ bool rowUsed(const CodeTable& table, int row)
 
 } // namespace
 
-QString Registration::connectFirstText() { return QStringLiteral("ZOVAX-Etherに接続して下さい"); }
+QString Registration::connectFirstText() { return zovax::connectFirstText(); }
 QString Registration::writeCompleteText() { return QStringLiteral("登録完了しました。  "); }
 QString Registration::writeCancelledText() { return QStringLiteral("登録を中止しました。  "); }
 QString Registration::readCancelledText() { return QStringLiteral("読込みを中止しました。  "); }
@@ -155,13 +155,13 @@ bool Registration::beginRegistration()
     if (!st.tcpConnected)
         link_.SendLine(QStringLiteral("T")); // only the serial link is up
     link_.receiveLog().clear();
-    st.tableWriteMode = 1;
+    st.tableWriteMode = TableWriteMode::Erase;
     return true;
 }
 
 void Registration::endRegistration()
 {
-    link_.state().tableWriteMode = 0;
+    link_.state().tableWriteMode = TableWriteMode::Off;
 }
 
 Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view)
@@ -199,7 +199,7 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
     }
 
     if (res.outcome == WriteOutcome::Completed) {
-        st.tableWriteMode = 2;
+        st.tableWriteMode = TableWriteMode::Store;
         view.selectCell(kColCarry, 1);
         view.storingRows(true);
         for (int r = 1; r <= kTableRows; ++r) {
@@ -239,7 +239,7 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
     // Table mode is left in every case once "KRV:on" went out; without a link
     // the command simply goes nowhere.
     auto leaveTableMode = [&] {
-        st.tableWriteMode = 0;
+        st.tableWriteMode = TableWriteMode::Off;
         leaveBoardTableMode();
     };
     // Rows stored above the read-back range are named in every end message.

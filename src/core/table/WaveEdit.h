@@ -3,6 +3,7 @@
 // ruler over the pattern code, the byte code -> pattern code conversion, the
 // IR Out command list and sequence, and storing the edited wave in the table.
 // The dialog (frmWaveEdit) only shows these texts and forwards its buttons.
+#include "core/link/DeviceLink.h"
 #include "core/table/FireTest.h"
 #include "core/table/TableEntry.h"
 
@@ -43,7 +44,7 @@ constexpr int kByteCodePxPerChar = 8; // width of the byte-code box per characte
 inline const QString kByteCodeMarker = QStringLiteral("d:");
 inline const QString kCaptionConfirm = QStringLiteral("確認");
 inline const QString kCaptionWarning = QStringLiteral("警告");
-inline const QString kNotConnected = QStringLiteral("ZOVAX-Etherに接続して下さい");
+inline const QString kNotConnected = connectFirstText();
 } // namespace waveedit
 
 // One character per data symbol: at position i the digit (i / 10) % 10 when i

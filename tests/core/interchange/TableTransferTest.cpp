@@ -46,7 +46,7 @@ TEST(TableTransfer, ImportedRowsPlacement)
             EXPECT_EQ(table.cell(kColComments, r) == QStringLiteral("x"), !overwritten) << r;
         }
         if (!o.ok) {
-            EXPECT_TRUE(prompts.calls.back().text.endsWith(QStringLiteral("テーブルは変更していません。")));
+            EXPECT_TRUE(prompts.asked.back().text.endsWith(QStringLiteral("テーブルは変更していません。")));
         }
     }
 }
@@ -58,11 +58,11 @@ TEST(TableTransfer, ExportNeedsRowsAndAWritablePlace)
     FakePrompts prompts;
     const FormatInfo& pronto = *findFormat(QStringLiteral("pronto"));
     EXPECT_FALSE(exportTable(table, {}, pronto, dir.filePath(QStringLiteral("a.txt")), prompts).ok);
-    EXPECT_TRUE(prompts.calls.back().text.startsWith(QStringLiteral("エクスポートする行がありません")));
+    EXPECT_TRUE(prompts.asked.back().text.startsWith(QStringLiteral("エクスポートする行がありません")));
 
     ASSERT_TRUE(importIntoTable(table, 3, QStringLiteral("t"), kTwoCodes, findFormat(QStringLiteral("timing")), prompts).ok);
     EXPECT_FALSE(exportTable(table, {}, pronto, dir.filePath(QStringLiteral("no/such/dir/a.txt")), prompts).ok);
-    EXPECT_TRUE(prompts.calls.back().text.startsWith(QStringLiteral("エクスポート出来ませんでした。")));
+    EXPECT_TRUE(prompts.asked.back().text.startsWith(QStringLiteral("エクスポート出来ませんでした。")));
 
     const TransferOutcome o = exportTable(table, {4, 5}, pronto, dir.filePath(QStringLiteral("b.txt")), prompts);
     EXPECT_TRUE(o.ok);

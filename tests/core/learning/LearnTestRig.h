@@ -5,6 +5,7 @@
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "support/Fakes.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 #include "core/irsig/Signals.h"
@@ -100,31 +101,6 @@ public:
         return dontShowAgain;
     }
     bool learnMessageShowing() const override { return showing; }
-};
-
-class FakePrompts : public Prompts {
-public:
-    struct Asked { QString caption, text; MsgIcon icon; };
-    std::vector<Asked> asked;
-    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons) override
-    {
-        asked.push_back({caption, text, icon});
-        return MsgAnswer::Ok;
-    }
-};
-
-class FakeSounds : public Sounds {
-public:
-    int chimes = 0;
-    void play(Sound s) override { chimes += s == Sound::Chime ? 1 : 0; }
-};
-
-class FakeLog : public ReceiveLog {
-public:
-    QStringList lines;
-    void append(const QString& line) override { lines << line; }
-    void clear() override { lines.clear(); }
-    int lineCount() const override { return int(lines.size()); }
 };
 
 // A LearningCore with fakes; the link is "connected" to a local server so that

@@ -56,16 +56,16 @@ TEST_F(TableCmd, PasteAsksOnlyOverANonEmptyCarry)
     table.setCell(kColCarry, 20, QString());
     at(20);
     cmd.ppPasteClick();
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_EQ(markOf(table, 20), 10);
     EXPECT_EQ(table.entry(20), table.entry(10));
 
     at(30);
     prompts.answers = {MsgAnswer::No};
     cmd.ppPasteClick();
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].caption, QStringLiteral("張付確認"));
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("コピーした内容を現在の行に張付けます。\nよろしいですか？"));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("張付確認"));
+    EXPECT_EQ(prompts.asked[0].text, QStringLiteral("コピーした内容を現在の行に張付けます。\nよろしいですか？"));
     EXPECT_EQ(markOf(table, 30), 30);
     cmd.ppPasteClick(); // default answer Yes
     EXPECT_EQ(markOf(table, 30), 10);
@@ -84,7 +84,7 @@ TEST_F(TableCmd, GuardsMakeCommandsDoNothing)
     cmd.ppInsertPasteClick();
     cmd.ppNewlineClick();
     cmd.ppDeleteClick();
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_FALSE(table.modified());
     for (int r = 1; r <= kTableRows; ++r)
         ASSERT_EQ(markOf(table, r), r);
@@ -114,9 +114,9 @@ TEST_F(TableCmd, MarkKeepsItsNumberAcrossDelete)
     cmd.ppCopyClick();
     at(5);
     cmd.ppDeleteClick();
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].caption, QStringLiteral("削除確認"));
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("現在の行を削除して前詰めにします。\nよろしいですか？"));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("削除確認"));
+    EXPECT_EQ(prompts.asked[0].text, QStringLiteral("現在の行を削除して前詰めにします。\nよろしいですか？"));
     EXPECT_EQ(cmd.copyMark(), 10);
     at(50);
     cmd.ppPasteClick();
@@ -150,7 +150,7 @@ TEST_P(TableInsertPaste, PutsWhatTheMarkedRowHeldBeforeTheInsertion)
     cmd.ppCopyClick();
     at(c.cursor);
     cmd.ppInsertPasteClick();
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_EQ(markOf(table, c.cursor), c.heldByCursor);
     EXPECT_EQ(table.entry(c.cursor), reference.entry(c.heldByCursor));
     EXPECT_EQ(markOf(table, c.row), c.heldByRow);
@@ -170,7 +170,7 @@ TEST_F(TableCmd, NewLineInsertsWithoutAsking)
     cmd.ppNewlineClick();
     EXPECT_EQ(markOf(table, 999), 0);
     EXPECT_EQ(markOf(table, 998), 998);
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 TEST_F(TableCmd, NewAsksOnlyWhenModified)
@@ -184,11 +184,11 @@ TEST_F(TableCmd, NewAsksOnlyWhenModified)
 
     prompts.answers = {MsgAnswer::No};
     EXPECT_FALSE(cmd.mmCleateClick());
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].caption, QStringLiteral("警告"));
-    EXPECT_EQ(prompts.calls[0].text,
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("警告"));
+    EXPECT_EQ(prompts.asked[0].text,
               QStringLiteral("学習情報を新規作成します。現在の学習情報を破棄してもよろしいですか？"));
-    EXPECT_EQ(prompts.calls[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(prompts.asked[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(markOf(table, 999), 999);
     EXPECT_EQ(cmd.copyMark(), 10);
     EXPECT_EQ(settings.tableFileName, QStringLiteral("/x/t.Csv"));
@@ -211,20 +211,20 @@ TEST_F(TableCmd, NewAsksOnlyWhenModified)
     EXPECT_EQ(host.panels[2], QString());
     EXPECT_TRUE(settings.tableFileName.isEmpty());
 
-    prompts.calls.clear();
+    prompts.asked.clear();
     EXPECT_TRUE(cmd.mmCleateClick());
-    EXPECT_TRUE(prompts.calls.empty()) << "nothing unsaved: no question";
+    EXPECT_TRUE(prompts.asked.empty()) << "nothing unsaved: no question";
 }
 
 TEST_F(TableCmd, OpenAsksOnlyWhenModified)
 {
     EXPECT_TRUE(cmd.confirmDiscardBeforeOpen());
-    EXPECT_TRUE(prompts.calls.empty());
+    EXPECT_TRUE(prompts.asked.empty());
     table.SetModified(true);
     prompts.answers = {MsgAnswer::No};
     EXPECT_FALSE(cmd.confirmDiscardBeforeOpen());
-    ASSERT_EQ(prompts.calls.size(), 1u);
-    EXPECT_EQ(prompts.calls[0].text, QStringLiteral("現在の学習情報を保存していません\n破棄してよろしいですか？"));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, QStringLiteral("現在の学習情報を保存していません\n破棄してよろしいですか？"));
 }
 
 TEST_F(TableCmd, OpenedFileBecomesTheCurrentTable)
@@ -256,9 +256,9 @@ TEST_F(TableCmd, FailedOpenKeepsTableAndName)
     const QString bad = dir.filePath(QStringLiteral("bad.Csv"));
     ASSERT_TRUE(writeFileBytes(bad, "ZOVAX Table File\r\n[001],,,,,Twd:XY\r\n"));
     for (const QString& p : {bad, dir.filePath(QStringLiteral("missing.Csv"))}) {
-        prompts.calls.clear();
+        prompts.asked.clear();
         EXPECT_FALSE(cmd.openTableFile(p));
-        EXPECT_EQ(prompts.calls.size(), 1u) << "the user is told: " << p.toStdString();
+        EXPECT_EQ(prompts.asked.size(), 1u) << "the user is told: " << p.toStdString();
         EXPECT_EQ(markOf(table, 999), 999);
         EXPECT_TRUE(table.modified());
         EXPECT_EQ(settings.tableFileName, QStringLiteral("/old.Csv"));
@@ -274,7 +274,7 @@ TEST_F(TableCmd, SaveRemembersThePathOnlyWhenWritten)
     table.SetModified(true);
     const QString unwritable = dir.filePath(QStringLiteral("no/such/dir/t.Csv"));
     EXPECT_FALSE(cmd.saveTableFile(unwritable));
-    EXPECT_EQ(prompts.calls.size(), 1u);
+    EXPECT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(settings.tableFileName, QStringLiteral("/old.Csv"));
     EXPECT_EQ(host.panels[2], QStringLiteral("/old.Csv"));
     EXPECT_EQ(host.panels[1], QStringLiteral("変更"));
@@ -295,7 +295,7 @@ TEST_F(TableCmd, ReopenLastTableAtFirstShow)
     settings.tableFileName = dir.filePath(QStringLiteral("gone.Csv"));
     EXPECT_FALSE(cmd.reopenLastTable());
     EXPECT_TRUE(settings.tableFileName.isEmpty()) << "a file that cannot be read is forgotten";
-    EXPECT_TRUE(prompts.calls.empty()) << "silently at start-up";
+    EXPECT_TRUE(prompts.asked.empty()) << "silently at start-up";
 
     const QString p = savedFile();
     settings.tableFileName = p;

@@ -2,6 +2,7 @@
 // Scripted stand-ins for the message boxes, the receive log and the main
 // window, shared by the code-table tests.
 #include "core/shell/Ports.h"
+#include "support/Fakes.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableHost.h"
 
@@ -14,43 +15,8 @@
 
 namespace zovax::tabletest {
 
-class FakePrompts : public Prompts {
-public:
-    struct Call {
-        QString caption;
-        QString text;
-        MsgIcon icon;
-        MsgButtons buttons;
-    };
-    // Answers given in order; when none is queued, Yes/Ok.
-    std::deque<MsgAnswer> answers;
-    std::vector<Call> calls;
-
-    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon,
-                  MsgButtons buttons) override
-    {
-        calls.push_back({caption, text, icon, buttons});
-        if (!answers.empty()) {
-            const MsgAnswer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
-        return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-    }
-};
-
-class FakeLog : public ReceiveLog {
-public:
-    QStringList lines;
-    int clears = 0;
-    void append(const QString& line) override { lines << line; }
-    void clear() override
-    {
-        lines.clear();
-        ++clears;
-    }
-    int lineCount() const override { return int(lines.size()); }
-};
+using test::FakeLog;
+using test::FakePrompts;
 
 class FakeHost : public TableHost {
 public:

@@ -114,7 +114,7 @@ TEST(TableFile, RandomTablesSurviveSaveAndReopen)
         const QString p = f.path(QStringLiteral("t.Csv"));
         ASSERT_TRUE(SaveTableFile(original, p, f.prompts).ok);
         ASSERT_TRUE(LoadTableFile(f.table, p, f.prompts, f.log, false).ok());
-        EXPECT_TRUE(f.prompts.calls.empty());
+        EXPECT_TRUE(f.prompts.asked.empty());
         expectSameTable(f.table, original);
     }
 }
@@ -278,11 +278,11 @@ TEST(TableFile, HeaderQuestion)
         fillAllMarked(f.table);
         f.prompts.answers = {MsgAnswer::Cancel};
         EXPECT_EQ(f.load(noHeader).status, TableLoadStatus::Declined);
-        ASSERT_EQ(f.prompts.calls.size(), 1u);
-        EXPECT_EQ(f.prompts.calls[0].text,
+        ASSERT_EQ(f.prompts.asked.size(), 1u);
+        EXPECT_EQ(f.prompts.asked[0].text,
                   QStringLiteral("ZOVAX-Etherのテーブルファイルでは有りません。\n強制的に開きますか？"));
-        EXPECT_EQ(f.prompts.calls[0].caption, QStringLiteral("警告"));
-        EXPECT_EQ(f.prompts.calls[0].buttons, MsgButtons::OkCancel);
+        EXPECT_EQ(f.prompts.asked[0].caption, QStringLiteral("警告"));
+        EXPECT_EQ(f.prompts.asked[0].buttons, MsgButtons::OkCancel);
         EXPECT_EQ(markOf(f.table, 999), 999);
         EXPECT_EQ(f.log.clears, 0);
     }
@@ -295,7 +295,7 @@ TEST(TableFile, HeaderQuestion)
     {
         Fixture f;
         ASSERT_TRUE(f.load("xx ZOVAX Table File xx\n[001],a,,,,\n").ok());
-        EXPECT_TRUE(f.prompts.calls.empty()) << "header text anywhere in the first line";
+        EXPECT_TRUE(f.prompts.asked.empty()) << "header text anywhere in the first line";
     }
 }
 
@@ -310,9 +310,9 @@ TEST(TableFile, InvalidFieldLeavesTableAndLogUntouched)
     const TableLoadResult r =
         f.load(fileOf({"[001],x,,,," + kEmptyEntryFields, "[002],y,,,,Twc:1,Twb:2,Twr:3,Twp:0:0000A 000001"}));
     EXPECT_EQ(r.status, TableLoadStatus::Invalid);
-    ASSERT_EQ(f.prompts.calls.size(), 1u);
-    EXPECT_TRUE(f.prompts.calls[0].text.contains(f.path(QStringLiteral("in.Csv"))));
-    EXPECT_TRUE(f.prompts.calls[0].text.contains(QStringLiteral("3 行目"))) << f.prompts.calls[0].text.toStdString();
+    ASSERT_EQ(f.prompts.asked.size(), 1u);
+    EXPECT_TRUE(f.prompts.asked[0].text.contains(f.path(QStringLiteral("in.Csv"))));
+    EXPECT_TRUE(f.prompts.asked[0].text.contains(QStringLiteral("3 行目"))) << f.prompts.asked[0].text.toStdString();
     expectSameTable(f.table, before);
     EXPECT_TRUE(f.table.modified());
     EXPECT_EQ(f.log.lines, QStringList{QStringLiteral("kept")});
@@ -325,7 +325,7 @@ TEST(TableFile, MissingFileIsNotOpenedSilently)
     const TableLoadResult r =
         LoadTableFile(f.table, f.path(QStringLiteral("none.Csv")), f.prompts, f.log, false);
     EXPECT_EQ(r.status, TableLoadStatus::NotOpened);
-    EXPECT_TRUE(f.prompts.calls.empty());
+    EXPECT_TRUE(f.prompts.asked.empty());
     EXPECT_EQ(markOf(f.table, 1), 1);
 }
 
@@ -363,7 +363,7 @@ TEST(TableFile, UnstorableCellsRefuseTheSave)
     ASSERT_EQ(bad.size(), 3u);
     const TableSaveResult r = SaveTableFile(f.table, p, f.prompts);
     EXPECT_FALSE(r.ok);
-    ASSERT_EQ(f.prompts.calls.size(), 1u);
+    ASSERT_EQ(f.prompts.asked.size(), 1u);
     EXPECT_TRUE(r.message.contains(QStringLiteral("[012] Comments")));
     EXPECT_TRUE(r.message.contains(QStringLiteral("[040] Carry")));
     EXPECT_TRUE(r.message.contains(QStringLiteral("[041] Result")));
@@ -408,10 +408,10 @@ TEST(TableFile, SaveThatCannotWriteKeepsTheMarker)
     Fixture f;
     f.table.SetModified(true);
     for (const QString& p : {f.path(QStringLiteral("missing/dir/t.Csv")), f.dir.path(), QString()}) {
-        f.prompts.calls.clear();
+        f.prompts.asked.clear();
         const TableSaveResult r = SaveTableFile(f.table, p, f.prompts);
         EXPECT_FALSE(r.ok) << p.toStdString();
-        ASSERT_EQ(f.prompts.calls.size(), 1u);
+        ASSERT_EQ(f.prompts.asked.size(), 1u);
         EXPECT_TRUE(r.message.contains(p)) << r.message.toStdString();
         EXPECT_TRUE(f.table.modified());
     }
@@ -435,7 +435,7 @@ TEST(TableFile, OversizedOrEndlessInputIsRefused)
     fillAllMarked(f.table);
     const TableLoadResult r = LoadTableFile(f.table, QStringLiteral("/dev/zero"), f.prompts, f.log, false);
     EXPECT_EQ(r.status, TableLoadStatus::Invalid);
-    EXPECT_EQ(f.prompts.calls.size(), 1u);
+    EXPECT_EQ(f.prompts.asked.size(), 1u);
     EXPECT_EQ(markOf(f.table, 1), 1);
 }
 

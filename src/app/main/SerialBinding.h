@@ -1,22 +1,22 @@
 #pragma once
-// Binds the serial link to the main window: the hidden menu item
-// "通信設定 (&Com)" runs the serial settings dialog, the port text goes to
-// status panel 0, and the window's close closes the port.
+// Binds the session's serial link to the main window: the hidden menu item
+// "通信設定 (&Com)" runs the serial settings dialog.
 #include <QObject>
 
 namespace zovax {
 
 class MainWindow;
 class SerialPort;
+class Session;
 
 class SerialBinding : public QObject {
     Q_OBJECT
 public:
-    // Owned by the main window (a child object).
-    explicit SerialBinding(MainWindow& main);
+    // The session and the window must outlive the binding.
+    SerialBinding(Session& session, MainWindow& main);
+    ~SerialBinding() override;
 
-    SerialPort& port() { return *port_; }
-    static SerialBinding* of(MainWindow& main);
+    SerialPort& port();
 
     // Runs frmCom modally and applies its outcome: "接続" opens the port with the
     // settings taken over, "切断" closes it, cancelling changes nothing. While
@@ -24,10 +24,8 @@ public:
     void mmFileComClick();
 
 private:
+    Session& session_;
     MainWindow& main_;
-    SerialPort* port_;
 };
-
-SerialBinding* bindSerial(MainWindow& main);
 
 } // namespace zovax

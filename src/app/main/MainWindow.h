@@ -1,8 +1,8 @@
 #pragma once
 // frmMain: the main window. Top bar (fire test, IR outputs, register, connect,
 // read), the code table, the wave panel, the receive panel with the command
-// console, and the status bar. It owns the program's state: the settings, the
-// device link and the code table, and it hosts the other subsystems.
+// console, and the status bar. A view of the session: the settings, the device
+// link and the code table belong to the session, which outlives this window.
 #include "core/shell/Settings.h"
 
 #include <QMainWindow>
@@ -28,6 +28,7 @@ class QToolButton;
 
 namespace zovax {
 
+class AnalysisWindow;
 class BarFrame;
 class ClickPanel;
 class CodeTable;
@@ -37,11 +38,11 @@ class MemoReceiveLog;
 class MsgBox;
 class PanelStatusBar;
 class Prompts;
+class Session;
 class ReceiveLog;
 class Sounds;
 class TableController;
 class InterchangeBinding;
-class TableHost;
 class TcpDialog;
 class TwsDialog;
 class WaveEditDialog;
@@ -54,6 +55,9 @@ struct MainWindowOptions {
     Sounds* sounds = nullptr;   // not owned; empty: the system sounds
 };
 
+// The settings file the options name.
+QString settingsPathOf(const MainWindowOptions& options);
+
 // The other windows, created after the main window in the start-up order.
 struct AppWindows {
     DownloadDialog* frmDownload = nullptr;
@@ -62,6 +66,7 @@ struct AppWindows {
     WaveListWindow* frmWave = nullptr;
     WaveEditDialog* frmWaveEdit = nullptr;
     MsgBox* frmMsgBox = nullptr;
+    AnalysisWindow* frmAnalysis = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -70,25 +75,27 @@ public:
     static constexpr int kWaveChannels = 4;
     static constexpr int kCandidateCount = 32;
 
-    explicit MainWindow(const MainWindowOptions& options = {});
+    // `session` must outlive the window.
+    explicit MainWindow(Session& session);
     ~MainWindow() override;
 
     // Hands over the other windows once they exist (start-up step 4).
     void attachWindows(const AppWindows& w);
     const AppWindows& windows() const { return windows_; }
 
-    // Program state owned by the main window.
-    Settings settings;
-    QString settingsPath() const { return settingsPath_; }
-    DeviceLink& link() { return *link_; }
-    CodeTable& table() { return *table_; }
+    // The session's state this window shows.
+    Session& session() { return session_; }
+    Settings& settings;
+    QString settingsPath() const;
+    DeviceLink& link();
+    CodeTable& table();
     ReceiveLog& receiveLog();
     MemoReceiveLog& memoLog() { return *log_; } // the receive log's widget side
-    Prompts& prompts() { return *prompts_; }
-    Sounds& sounds() { return *sounds_; }
+    Prompts& prompts();
+    Sounds& sounds();
 
     // Window-state markers.
-    bool traceMode = false;
+    bool traceMode() const;
     int pnlContMarker = 0;
     bool firstShowDone() const { return firstShowDone_; }
     QString datFolder() const; // the table files' default folder, "<program folder>/Dat/"
@@ -116,14 +123,10 @@ public:
     std::function<bool(const QString& path)> reopenLastTable;
     // Closes the serial port at shutdown (when a serial link exists).
     std::function<void()> ClosePort;
-    // Sets the learn state to nothing learned (New); attached with the learning subsystem.
-    std::function<void()> resetLearnState;
 
     // The code table's grid, pop-up menu and File menu handlers (set up in FormCreate).
     TableController* tableController = nullptr;
     InterchangeBinding* interchange = nullptr; // File menu Import / Export, pop-up copy as Pronto Hex
-    // Moves imgWave to the scroll bar's position (set by the wave display); run after every resize.
-    std::function<void()> scrBarChange;
 
     // --- controls, named as in the window's design ---
     BarFrame* pnlTop;
@@ -175,6 +178,10 @@ public:
     QAction* mmZVAXupdate;
     QAction* mmFileQuit;
 
+signals:
+    // After every resize, once scrollExtent() is up to date.
+    void resized();
+
 protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -184,24 +191,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void buildUi();
+    void buildUi(); // the controls and their layout
+    void connectHandlers();
     void FormCreate();
     void FormShow();
     void FormResize();
     void FormClose();
     void layoutWavePanel();
 
-    QString settingsPath_;
-    std::unique_ptr<Prompts> ownPrompts_;
-    std::unique_ptr<Sounds> ownSounds_;
-    Prompts* prompts_ = nullptr;
-    Sounds* sounds_ = nullptr;
+    Session& session_;
     std::unique_ptr<MemoReceiveLog> log_;
-    DeviceLink* link_ = nullptr;
-    CodeTable* table_ = nullptr;
-    std::unique_ptr<TableHost> tableHost_;
     AppWindows windows_;
     bool firstShowDone_ = false;
+    bool cursorEcho_ = false;     // the grid follows a session cursor move
+    bool connectedShown_ = false; // btnConnect shows "接続中"
     bool closing_ = false;
     int scrollExtent_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "app/table/WaveListModel.h"
+#include "app/learning/WaveListModel.h"
 
 #include <QApplication>
 #include <QPalette>

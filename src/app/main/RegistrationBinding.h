@@ -17,8 +17,8 @@ namespace zovax {
 
 class MemoReceiveLog;
 
-class LearningBinding;
 class MainWindow;
+class Session;
 class ReadBackDialog;
 class TwsDialog;
 
@@ -51,14 +51,14 @@ private:
     MemoReceiveLog* log_ = nullptr;
 };
 
-class RegistrationBinding : public QObject, public RegistrationView, public ReadBackView {
+class RegistrationBinding : public QObject, public RegistrationView {
     Q_OBJECT
 public:
-    // Owned by the main window (a child object).
-    RegistrationBinding(MainWindow& main, TwsDialog& dialog);
-    static RegistrationBinding* of(const MainWindow& main);
+    // The session and the windows must outlive the binding.
+    RegistrationBinding(Session& session, MainWindow& main, TwsDialog& dialog);
+    ~RegistrationBinding() override;
 
-    Registration& registration() { return *registration_; }
+    Registration& registration();
     TwsDialog& dialog() { return dialog_; }
     ReadBackDialog& readBackDialog() { return *readBackDialog_; }
 
@@ -72,24 +72,17 @@ public:
     bool cancelRequested() const override;
     void storingRows(bool on) override;
 
-    // ReadBackView
-    bool serialMenuVisible() const override;
-    bool newTable() override;
-    void setReadBackRow(int row) override;
-    void readBackStarted() override;
-    void readBackProgress(int entry, int unanswered) override;
-    void readBackEnded() override;
+    // The read-back's progress display.
+    void readBackStarted();
+    void readBackProgress(int entry, int unanswered);
+    void readBackEnded();
 
 private:
+    Session& session_;
     MainWindow& main_;
     TwsDialog& dialog_;
-    Registration* registration_;
     ReadBackDialog* readBackDialog_;
     RefreshThrottle* throttle_;
-    QPointer<LearningBinding> learning_; // the decoder's owner, found on first use
 };
-
-// Creates the binding once the windows and the learning binding exist.
-RegistrationBinding* bindRegistration(MainWindow& main);
 
 } // namespace zovax

@@ -1,4 +1,4 @@
-#include "app/shell/Panels.h"
+#include "app/widgets/Panels.h"
 
 #include <QApplication>
 #include <QMouseEvent>

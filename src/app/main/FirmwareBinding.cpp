@@ -1,9 +1,8 @@
-#include "app/firmware/FirmwareBinding.h"
+#include "app/main/FirmwareBinding.h"
 
 #include "app/firmware/DownloadDialog.h"
-#include "app/link/ConnectionBinding.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 
 #include <QDir>
@@ -13,9 +12,8 @@
 namespace zovax {
 
 FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection)
-    : QObject(&main), main_(main), dialog_(dialog), connection_(&connection)
+    : main_(main), dialog_(dialog), connection_(&connection)
 {
-    setObjectName(QStringLiteral("firmwareBinding"));
     DeviceLink& link = main.link();
     update_ = new FirmwareUpdate(link, main.prompts(), main.sounds(), this);
     update_->setView(&dialog_);
@@ -56,15 +54,11 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpCo
 
 FirmwareBinding::~FirmwareBinding()
 {
+    main_.link().handlers.HandleDownloadData = nullptr; // the update goes with this binding
     if (connection_) {
         connection_->removeView(this);
         connection_->download = DownloadHooks{};
     }
-}
-
-FirmwareBinding* FirmwareBinding::of(const MainWindow& main)
-{
-    return main.findChild<FirmwareBinding*>(QStringLiteral("firmwareBinding"), Qt::FindDirectChildrenOnly);
 }
 
 void FirmwareBinding::btnFileClick()
@@ -82,15 +76,6 @@ void FirmwareBinding::onDisconnected()
 {
     if (dialog_.isVisible())
         dialog_.showStatus(0, QStringLiteral("Disconnect"));
-}
-
-FirmwareBinding* bindFirmware(MainWindow& main)
-{
-    DownloadDialog* dialog = main.windows().frmDownload;
-    auto* conn = main.findChild<ConnectionBinding*>();
-    if (!dialog || !conn)
-        return nullptr;
-    return new FirmwareBinding(main, *dialog, conn->connection());
 }
 
 } // namespace zovax

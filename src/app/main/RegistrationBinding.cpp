@@ -1,15 +1,14 @@
-#include "app/table/RegistrationBinding.h"
+#include "app/main/RegistrationBinding.h"
 
-#include "app/shell/QtPorts.h"
+#include "app/widgets/QtPorts.h"
 
-#include "app/learning/LearningBinding.h"
-#include "app/shell/Panels.h"
-#include "app/shell/MainWindow.h"
+#include "app/widgets/Panels.h"
+#include "app/main/MainWindow.h"
 #include "app/table/ReadBackDialog.h"
 #include "app/table/TableController.h"
 #include "app/table/TableModel.h"
 #include "app/table/TwsDialog.h"
-#include "core/learning/LearningCore.h"
+#include "core/session/Session.h"
 #include "core/table/TableCommands.h"
 
 #include <QAction>
@@ -86,41 +85,48 @@ void RefreshThrottle::stop()
     windows_.clear();
 }
 
-RegistrationBinding::RegistrationBinding(MainWindow& main, TwsDialog& dialog)
-    : QObject(&main), main_(main), dialog_(dialog)
+RegistrationBinding::RegistrationBinding(Session& session, MainWindow& main, TwsDialog& dialog)
+    : session_(session), main_(main), dialog_(dialog)
 {
-    setObjectName(QStringLiteral("registrationBinding"));
-    registration_ = new Registration(main.link(), main.table(), main.prompts(), this);
     readBackDialog_ = new ReadBackDialog(Registration::kReadBackEntries, &main);
     throttle_ = new RefreshThrottle(this);
-    dialog_.writeTable = [this] { registration_->WriteTableToBoard(*this); };
+    dialog_.writeTable = [this] { session_.writeTable(this); };
     connect(main.btnTableWrite, &QToolButton::clicked, this, &RegistrationBinding::btnTableWriteClick);
     connect(main.btnTableLoad, &QToolButton::clicked, this, &RegistrationBinding::btnTableLoadClick);
-    connect(readBackDialog_, &ReadBackDialog::stopRequested, registration_, &Registration::stopReadBack);
+    connect(readBackDialog_, &ReadBackDialog::stopRequested, &session.registration(), &Registration::stopReadBack);
+    connect(&session, &Session::readBackStarted, this, &RegistrationBinding::readBackStarted);
+    connect(&session, &Session::readBackProgress, this, &RegistrationBinding::readBackProgress);
+    connect(&session, &Session::readBackEnded, this, &RegistrationBinding::readBackEnded);
 }
 
-RegistrationBinding* RegistrationBinding::of(const MainWindow& main)
+RegistrationBinding::~RegistrationBinding()
 {
-    return main.findChild<RegistrationBinding*>(QStringLiteral("registrationBinding"),
-                                                Qt::FindDirectChildrenOnly);
+    throttle_->stop();
+    dialog_.writeTable = nullptr;
+}
+
+Registration& RegistrationBinding::registration()
+{
+    return session_.registration();
 }
 
 void RegistrationBinding::btnTableWriteClick()
 {
-    if (!registration_->beginRegistration())
+    Registration& r = session_.registration();
+    if (!r.beginRegistration())
         return;
     dialog_.exec();
-    registration_->endRegistration();
+    r.endRegistration();
 }
 
 void RegistrationBinding::btnTableLoadClick()
 {
-    registration_->RequestTableReadBack(*this);
+    session_.readBack();
 }
 
 void RegistrationBinding::selectCell(int column, int row)
 {
-    TableController::moveCursor(main_.sGrid, column, row);
+    session_.setCursor(column, row);
 }
 
 void RegistrationBinding::showStoreCommand(const QString& text)
@@ -139,24 +145,6 @@ void RegistrationBinding::storingRows(bool on)
         throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar}, &main_.memoLog(), main_.sGrid);
     else
         throttle_->stop();
-}
-
-bool RegistrationBinding::serialMenuVisible() const
-{
-    return main_.mmFileCom->isVisible();
-}
-
-bool RegistrationBinding::newTable()
-{
-    return main_.tableController && main_.tableController->commands().mmCleateClick();
-}
-
-void RegistrationBinding::setReadBackRow(int row)
-{
-    if (!learning_)
-        learning_ = LearningBinding::of(main_); // looked up once: this runs for every entry
-    if (learning_)
-        learning_->core().readBack().readBackRow = row;
 }
 
 void RegistrationBinding::readBackStarted()
@@ -178,14 +166,6 @@ void RegistrationBinding::readBackEnded()
 {
     throttle_->stop();
     readBackDialog_->hide();
-}
-
-RegistrationBinding* bindRegistration(MainWindow& main)
-{
-    TwsDialog* dialog = main.windows().frmTws;
-    if (!dialog)
-        return nullptr;
-    return new RegistrationBinding(main, *dialog);
 }
 
 } // namespace zovax

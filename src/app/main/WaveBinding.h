@@ -31,9 +31,9 @@ public:
         std::function<void(int channel)> ClearWaveList;
     };
 
-    // Connects the main window's wave controls; parented to `main`, found again with of().
+    // Connects the main window's wave controls; the windows must outlive the binding.
     WaveBinding(MainWindow& main, WaveListWindow& list);
-    static WaveBinding* of(const MainWindow& main);
+    ~WaveBinding() override;
 
     // The learned-wave store (not owned; null until learning is attached).
     void setWaveStore(WaveStore* store);

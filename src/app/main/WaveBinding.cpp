@@ -1,11 +1,11 @@
-#include "app/learning/WaveBinding.h"
+#include "app/main/WaveBinding.h"
 
 #include "app/learning/WaveDisplayRules.h"
 #include "app/learning/WaveView.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/Panels.h"
-#include "app/table/WaveListModel.h"
-#include "app/table/WaveListWindow.h"
+#include "app/main/MainWindow.h"
+#include "app/widgets/Panels.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
@@ -23,14 +23,8 @@
 
 namespace zovax {
 
-namespace {
-const char* const kObjectName = "waveBinding";
-} // namespace
-
-WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list)
-    : QObject(&main), main_(main), list_(list)
+WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list) : main_(main), list_(list)
 {
-    setObjectName(QLatin1String(kObjectName));
     WaveView& v = view();
     // Clearing the image empties status panel 1 (short results of other
     // commands), but the table's modified mark stays while it is set: hiding
@@ -42,7 +36,7 @@ WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list)
 
     connect(main_.cmbZoom, &QComboBox::currentIndexChanged, this, [this] { cmbZoomChange(); });
     connect(main_.scrBar, &QScrollBar::valueChanged, this, [this] { scrBarChange(); });
-    main_.scrBarChange = [this] { scrBarChange(); };
+    connect(&main_, &MainWindow::resized, this, [this] { scrBarChange(); });
     connect(main_.btnWaveClear, &QPushButton::clicked, this, [this] { btnWaveClearClick(); });
     connect(main_.btnWaveData, &QPushButton::clicked, this, [this] { btnWaveDataClick(); });
     connect(&v, &WaveView::mouseReleased, this, [this](Qt::MouseButton button, QPoint pos) {
@@ -52,9 +46,11 @@ WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list)
     main_.memoRecv->viewport()->installEventFilter(this);
 }
 
-WaveBinding* WaveBinding::of(const MainWindow& main)
+WaveBinding::~WaveBinding()
 {
-    return main.findChild<WaveBinding*>(QLatin1String(kObjectName), Qt::FindDirectChildrenOnly);
+    // The filter and the hooks go before the widgets they serve.
+    main_.memoRecv->viewport()->removeEventFilter(this);
+    view().setAreaClearedHook(nullptr);
 }
 
 WaveView& WaveBinding::view() const

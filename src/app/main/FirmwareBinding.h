@@ -17,10 +17,9 @@ class MainWindow;
 class FirmwareBinding : public QObject, public ConnectionView {
     Q_OBJECT
 public:
-    // Owned by the main window (a child object).
+    // The windows and the connection must outlive the binding.
     FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection);
     ~FirmwareBinding() override;
-    static FirmwareBinding* of(const MainWindow& main);
 
     FirmwareUpdate& update() { return *update_; }
     DownloadDialog& dialog() { return dialog_; }
@@ -37,9 +36,5 @@ private:
     QPointer<TcpConnection> connection_; // may go first when the main window is destroyed
     FirmwareUpdate* update_;
 };
-
-// Creates the binding once the windows and the connection binding exist;
-// nullptr when either is missing.
-FirmwareBinding* bindFirmware(MainWindow& main);
 
 } // namespace zovax

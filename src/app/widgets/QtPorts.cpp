@@ -1,4 +1,4 @@
-#include "app/shell/QtPorts.h"
+#include "app/widgets/QtPorts.h"
 
 #include <QApplication>
 #include <QDataStream>

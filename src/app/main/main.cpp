@@ -1,7 +1,7 @@
 // Program entry: the theme, the title, the windows in their start-up order, the
 // event loop. One optional argument names another settings file (for demos and
 // tests); without it the settings file lies beside the executable.
-#include "app/shell/AppAssembly.h"
+#include "app/main/AppAssembly.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "app/shell/MsgBox.h"
+#include "app/widgets/MsgBox.h"
 
 #include <QCheckBox>
 #include <QLabel>

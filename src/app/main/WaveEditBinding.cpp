@@ -1,8 +1,9 @@
-#include "app/wavetools/WaveEditBinding.h"
+#include "app/main/WaveEditBinding.h"
 
-#include "app/shell/MainWindow.h"
+#include "app/main/MainWindow.h"
 #include "app/table/TableController.h"
 #include "app/wavetools/WaveEditDialog.h"
+#include "core/session/Session.h"
 #include "core/learning/Learner.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
@@ -18,10 +19,9 @@
 namespace zovax {
 
 WaveEditBinding::WaveEditBinding(MainWindow& main, WaveEditDialog& dialog)
-    : QObject(&main), main_(main), dialog_(dialog),
+    : main_(main), dialog_(dialog),
       irOut_(std::make_unique<IrOut>(main.link(), main.prompts()))
 {
-    setObjectName(QStringLiteral("waveEditBinding"));
     if (main.tableController)
         connect(main.tableController, &TableController::waveInfoRequested, this, &WaveEditBinding::open);
     connect(&dialog_, &WaveEditDialog::byteCodeEntered, this, &WaveEditBinding::byteCodeEnter);
@@ -33,11 +33,6 @@ WaveEditBinding::WaveEditBinding(MainWindow& main, WaveEditDialog& dialog)
 }
 
 WaveEditBinding::~WaveEditBinding() = default;
-
-WaveEditBinding* WaveEditBinding::of(const MainWindow& main)
-{
-    return main.findChild<WaveEditBinding*>(QStringLiteral("waveEditBinding"), Qt::FindDirectChildrenOnly);
-}
 
 int WaveEditBinding::workingRow() const
 {
@@ -88,8 +83,7 @@ void WaveEditBinding::byteCodeEnter()
 
 void WaveEditBinding::btnIrOutClick()
 {
-    const IrOutputs outputs{main_.ckTp1->isChecked(), main_.ckTp2->isChecked(), main_.ckTp3->isChecked(),
-                            main_.ckTp4->isChecked()};
+    const IrOutputs outputs = main_.session().irOutputs();
     irOut_->run(dialog_.fields(), outputs);
 }
 
@@ -117,14 +111,6 @@ void WaveEditBinding::btnOkClick()
         return;
     }
     dialog_.close();
-}
-
-WaveEditBinding* bindWaveEdit(MainWindow& main)
-{
-    WaveEditDialog* dialog = main.windows().frmWaveEdit;
-    if (!dialog)
-        return nullptr;
-    return new WaveEditBinding(main, *dialog);
 }
 
 } // namespace zovax

@@ -1,6 +1,6 @@
-#include "app/table/WaveListWindow.h"
+#include "app/learning/WaveListWindow.h"
 
-#include "app/table/WaveListModel.h"
+#include "app/learning/WaveListModel.h"
 #include "core/learning/WaveStore.h"
 
 #include <QGridLayout>

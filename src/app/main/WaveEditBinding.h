@@ -16,10 +16,9 @@ class WaveEditDialog;
 class WaveEditBinding : public QObject {
     Q_OBJECT
 public:
-    // Owned by the main window (a child object).
+    // The windows must outlive the binding.
     WaveEditBinding(MainWindow& main, WaveEditDialog& dialog);
     ~WaveEditBinding() override;
-    static WaveEditBinding* of(const MainWindow& main);
 
     WaveEditDialog& dialog() { return dialog_; }
     IrOut& irOut() { return *irOut_; }
@@ -43,8 +42,5 @@ private:
     std::unique_ptr<IrOut> irOut_;
     int openedRow_ = 0;
 };
-
-// Creates the binding once the main window and its windows exist.
-WaveEditBinding* bindWaveEdit(MainWindow& main);
 
 } // namespace zovax

@@ -1,0 +1,83 @@
+#include "app/main/LearningBinding.h"
+
+#include "app/learning/WaveListWindow.h"
+#include "app/learning/WaveView.h"
+#include "app/main/MainWindow.h"
+#include "app/main/WaveBinding.h"
+#include "app/widgets/Panels.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include <functional>
+
+namespace zovax {
+
+namespace {
+const QColor kLime(0, 255, 0);
+}
+
+LearningBinding::LearningBinding(Session& session, MainWindow& main, WaveBinding& wave)
+    : session_(session), main_(main), wave_(wave)
+{
+    LearningCore& core = session.learning();
+    wave_.setWaveStore(&core.store());
+    wave_.setHooks({
+        [this](int channel, const QString& text) { session_.learning().analyser().ShowResult(channel, text); },
+        [this](int channel) { session_.learner().ClearWaveList(channel); },
+    });
+    connect(main.pnlAnalyze, &ClickPanel::clicked, this, [this] { session_.toggleLearning(); });
+
+    // The check boxes and edits set the session's state.
+    const auto follow = [this](QCheckBox* box, void (Session::*set)(bool)) {
+        (session_.*set)(box->isChecked());
+        connect(box, &QCheckBox::toggled, &session_, set);
+    };
+    follow(main.ckCursor, &Session::setCursorAuto);
+    follow(main.ckLearningMsg, &Session::setLearningMsg);
+    follow(main.ckPcode, &Session::setPcode);
+    follow(main.ckFullCode, &Session::setFullCode);
+    connect(&session, &Session::learningMsgChanged, main.ckLearningMsg, &QCheckBox::setChecked);
+    const auto followText = [this](QLineEdit* edit, const std::function<void(const QString&)>& set) {
+        set(edit->text());
+        connect(edit, &QLineEdit::textChanged, this, set);
+    };
+    followText(main.edtHrange, [this](const QString& text) { session_.setHRangeText(text); });
+    followText(main.edtWrange, [this](const QString& text) { session_.setWRangeText(text); });
+    followText(main.edtLearningTime, [this](const QString& text) { session_.setLearningTimeText(text); });
+    connect(&session, &Session::learnParamTextsChanged, this, [this] {
+        if (main_.edtLearningTime->text() != session_.learningTimeText())
+            main_.edtLearningTime->setText(session_.learningTimeText());
+    });
+
+    // The learning indicator, the progress bar.
+    connect(&session, &Session::learnIndicatorChanged, this, [this](bool lit, bool captionOn) {
+        main_.pnlAnalyze->setFillColour(lit ? kLime : QColor());
+        main_.pnlAnalyze->setText(captionOn ? QStringLiteral("学習 On") : QStringLiteral("学習 Off"));
+    });
+    connect(&session, &Session::progressChanged, main.pgBar, &QProgressBar::setValue);
+    connect(&session, &Session::progressVisibleChanged, main.pgBar, &QProgressBar::setVisible);
+
+    // The wave display and the wave data list.
+    connect(&session, &Session::pulseDrawn, this,
+            [this](int channel, int index) { wave_.view().DrawPulse(channel, index); });
+    connect(&session, &Session::pulseListed, this,
+            [this](int channel, int index) { wave_.list().ShowPulseInList(channel, index); });
+    connect(&session, &Session::waveAreaCleared, this, [this](int channel) { wave_.view().ClearWaveArea(channel); });
+    connect(&session, &Session::waveListCleared, this,
+            [this](int channel) { wave_.list().clearWaveListView(channel); });
+    connect(&session, &Session::logicCellSet, this,
+            [this](int channel, int index, const QString& text) { wave_.list().setLogicCell(channel, index, text); });
+    connect(&session, &Session::labelDrawn, this,
+            [this](int channel, const QString& label) { wave_.view().drawLabel(channel, label); });
+}
+
+LearningBinding::~LearningBinding() = default;
+
+LearningCore& LearningBinding::core()
+{
+    return session_.learning();
+}
+
+} // namespace zovax
