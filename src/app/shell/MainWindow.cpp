@@ -8,6 +8,7 @@
 #include "app/table/TableController.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
+#include "core/shell/DataLocations.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableHost.h"
 
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -90,7 +92,7 @@ private:
 
 MainWindow::MainWindow(const MainWindowOptions& options)
     : settingsPath_(options.settingsPath.isEmpty()
-                        ? settingsPathFor(QCoreApplication::applicationFilePath())
+                        ? dataLocationsForExecutable(QCoreApplication::applicationFilePath()).settingsPath
                         : options.settingsPath)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -394,7 +396,9 @@ void MainWindow::layoutWavePanel()
 
 QString MainWindow::datFolder() const
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Dat/");
+    // Beside the program while its folder is writable, else in the user's folder.
+    return dataLocationsForExecutable(QCoreApplication::applicationFilePath()).tableFolder
+        + QLatin1Char('/');
 }
 
 void MainWindow::attachWindows(const AppWindows& w)
@@ -491,7 +495,8 @@ void MainWindow::FormClose()
     settings.learn.wRangePercent = ok ? v : 15;
     v = edtLearningTime->text().trimmed().toInt(&ok);
     settings.learn.learnTimeUs = (ok ? v : 500) * 1000;
-    // 4. Settings file.
+    // 4. Settings file (its folder is created when it is the per-user one).
+    QDir().mkpath(QFileInfo(settingsPath_).absolutePath());
     if (!SaveSettings(settings, settingsPath_))
         sBar->setPanelText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));
     // 5. Serial port.

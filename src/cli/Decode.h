@@ -1,0 +1,46 @@
+#pragma once
+// Decoding of captured signals without a board: the board's wave lines (as
+// they appear in the receive log) are fed through the same learning and
+// analysis code as a learn through the board, and each pulse train gives the
+// Carry, Frames and Result cells a learned row would get.
+#include "core/learning/WaveStore.h"
+#include "core/shell/Settings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace zovax::cli {
+
+struct DecodeOptions {
+    bool pcode = false;    // the "PCode" check box: the raw pattern listing
+    bool fullCode = false; // the "Full Code" check box: every frame's code words
+    // Carrier of a train whose result line ("Ave.") is missing, 0.1 kHz.
+    int carrierTenths = 380;
+    LearnParams learn;     // tolerances and learning time, as in the main window's boxes
+};
+
+struct DecodedSignal {
+    int pairs = 0;          // pulse pairs received
+    int carrierTenths = 0;
+    bool carrierGiven = false; // from a result line (else the default carrier)
+    QString carry, frames, result; // the row's cells as learning fills them
+    LearnState learn;       // frame start, data count, frame count
+    bool failed = false;    // the learn could not be analysed (message says why)
+    QString message;
+};
+
+// Takes every line that begins with "[" as a wave line and every line that
+// begins with "Ave." as the result line of the train before it; other lines
+// are ignored. A train without a result line is finished with the default
+// carrier when the next train begins or the input ends.
+std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const DecodeOptions& options);
+
+// "Ave.Carrier38.0kHz" for 380: the result line the board sends.
+QString averageLineFor(int carrierTenths);
+
+// A carrier typed in kHz ("38", "38.0", "36.7"), 1.0 to 99.9 kHz, in 0.1 kHz.
+bool parseCarrierKHz(const QString& text, int& tenths);
+
+} // namespace zovax::cli
