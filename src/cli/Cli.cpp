@@ -121,10 +121,35 @@ QString settingsPathFor(const ParsedArgs& a, const Context& ctx)
     return dataLocationsFor(ctx.programFolder, QLatin1String(kProgramBaseName), userDataFolder()).settingsPath;
 }
 
-int run(const QStringList& args, Context& ctx)
+// Options written before the command ("zovax --host H version") go after it.
+QStringList commandFirst(const QStringList& args, const std::vector<CommandSpec>& specs)
+{
+    auto takesValue = [&](const QString& arg) {
+        if (!arg.startsWith(QLatin1String("--")) || arg.contains(QLatin1Char('=')))
+            return arg == QLatin1String("-o");
+        for (const CommandSpec& s : specs) {
+            for (const OptionSpec& o : s.options) {
+                if (QStringLiteral("--") + o.name == arg)
+                    return !o.valueName.isEmpty();
+            }
+        }
+        return false;
+    };
+    int i = 0;
+    while (i < args.size() && args.at(i).startsWith(QLatin1Char('-')))
+        i += takesValue(args.at(i)) ? 2 : 1;
+    if (i == 0 || i >= args.size())
+        return args;
+    const QString first = args.at(i);
+    const int words = (first == QLatin1String("table") || first == QLatin1String("netconfig")) ? 2 : 1;
+    return args.mid(i, words) + args.mid(0, i) + args.mid(i + words);
+}
+
+int run(const QStringList& rawArgs, Context& ctx)
 {
     const Io& io = ctx.io;
     const std::vector<CommandSpec> specs = commandSpecs();
+    const QStringList args = commandFirst(rawArgs, specs);
     if (args.isEmpty() || args.at(0) == QLatin1String("--help") || args.at(0) == QLatin1String("-h")
         || args.at(0) == QLatin1String("help")) {
         (args.isEmpty() ? io.err : io.out)->write(toolHelp(specs).toUtf8());

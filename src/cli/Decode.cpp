@@ -40,8 +40,7 @@ struct HeadlessLearning {
 
     explicit HeadlessLearning(const DecodeOptions& o)
     {
-        // Without Cursor Auto every train goes to channel 0 and nothing re-arms:
-        // the caller starts each train afresh.
+        // Without Cursor Auto the train goes to channel 0 and nothing re-arms.
         view.cursorAutoOn = false;
         view.pcodeOn = o.pcode;
         view.fullCodeOn = o.fullCode;
@@ -56,39 +55,33 @@ struct HeadlessLearning {
 
 std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const DecodeOptions& options)
 {
-    HeadlessLearning h(options);
-    Learner& learner = h.core->learner();
+    // Each train is learned by a fresh learning subsystem, as the first learn
+    // after the program starts: a result never depends on what earlier trains
+    // left in the channel's pattern sequence.
+    std::unique_ptr<HeadlessLearning> h;
     std::vector<DecodedSignal> out;
-    bool pending = false; // a train has begun and its result line has not come
     int pairs = 0;
 
     auto finish = [&](const QString& resultLine, bool carrierGiven) {
-        // Every result goes to row 1, emptied first, so any number of trains fits.
-        h.table.ClearEntry(1);
-        for (int c = kColCarry; c <= kColResult; ++c)
-            h.table.setCell(c, 1, QString());
-        h.view.row = 1;
-        h.prompts.messages.clear();
-        h.log.lines.clear();
-        learner.OnAverageLine(resultLine);
+        h->view.row = 1;
+        h->core->learner().OnAverageLine(resultLine);
         DecodedSignal s;
         s.pairs = pairs;
         s.carrierGiven = carrierGiven;
-        s.learn = h.core->store().learn;
-        s.carry = h.table.cell(kColCarry, 1);
+        s.learn = h->core->store().learn;
+        s.carry = h->table.cell(kColCarry, 1);
         if (s.carry.isEmpty()) {
             s.failed = true;
-            s.message = !h.prompts.messages.isEmpty() ? h.prompts.messages.join(QLatin1Char(' '))
-                        : !h.log.lines.isEmpty()       ? h.log.lines.join(QLatin1Char(' '))
-                                                       : QStringLiteral("the signal was not analysed");
+            s.message = !h->prompts.messages.isEmpty() ? h->prompts.messages.join(QLatin1Char(' '))
+                        : !h->log.lines.isEmpty()       ? h->log.lines.join(QLatin1Char(' '))
+                                                        : QStringLiteral("the signal was not analysed");
         } else {
-            s.carrierTenths = h.table.entry(1).carrier;
-            s.frames = h.table.cell(kColFrames, 1);
-            s.result = h.table.cell(kColResult, 1);
+            s.carrierTenths = h->table.entry(1).carrier;
+            s.frames = h->table.cell(kColFrames, 1);
+            s.result = h->table.cell(kColResult, 1);
         }
         out.push_back(s);
-        learner.ResetLearnState(); // as switching learning on again would
-        pending = false;
+        h.reset();
         pairs = 0;
     };
 
@@ -97,20 +90,20 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
             line.chop(1);
         if (line.startsWith(QLatin1Char('['))) {
             const WaveLineFields w = parseWaveLine(line);
-            if (w.index == 0 && pending)
-                finish(averageLineFor(options.carrierTenths), false);
-            if (w.index == 0)
-                pending = true;
-            if (!pending)
+            if (w.index == 0) {
+                if (h)
+                    finish(averageLineFor(options.carrierTenths), false);
+                h = std::make_unique<HeadlessLearning>(options);
+            }
+            if (!h)
                 continue; // pairs before the first index 0 belong to no train
-            learner.OnWaveLine(line);
+            h->core->learner().OnWaveLine(line);
             pairs = std::max(pairs, w.index + 1);
-        } else if (line.startsWith(QLatin1String("Ave."))) {
-            if (pending)
-                finish(line, true);
+        } else if (line.startsWith(QLatin1String("Ave.")) && h) {
+            finish(line, true);
         }
     }
-    if (pending)
+    if (h)
         finish(averageLineFor(options.carrierTenths), false);
     return out;
 }

@@ -179,6 +179,11 @@ TEST(CliConventions, HelpForTheToolAndEverySubcommand)
         EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: zovax ") + c)) << r.out.toStdString();
     }
     EXPECT_EQ(runCli({}).status, 2); // no command: the help on stderr
+    // Options may come before the command, a value option with its value.
+    EXPECT_EQ(runCli({QStringLiteral("--json"), QStringLiteral("--carrier"), QStringLiteral("40"),
+                      QStringLiteral("decode"), QStringLiteral("--help")})
+                  .status,
+              0);
     const auto unknown = runCli({QStringLiteral("frobnicate")});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("unknown command 'frobnicate'")));
