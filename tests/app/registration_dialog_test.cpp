@@ -185,7 +185,7 @@ TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
     }
     EXPECT_EQ(frames.count(), 0);
     EXPECT_FALSE(w->windows().frmTws->isVisible());
-    EXPECT_EQ(w->link().state().tableWriteMode, 0);
+    EXPECT_EQ(w->link().state().tableWriteMode, TableWriteMode::Off);
     EXPECT_FALSE(w->link().state().tableReadMode);
 }
 

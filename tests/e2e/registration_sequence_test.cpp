@@ -48,7 +48,7 @@ TEST_F(RegistrationSequence, OnlyRowsThreeAndSevenAreSentAndTheCursorVisitsThem)
     EXPECT_EQ(TableController::cursorRow(w->sGrid), 1);
     EXPECT_EQ(tws->sBar->panelText(0), "Tws:007");
     EXPECT_FALSE(tws->isVisible());
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
     EXPECT_TRUE(board->flash().entry(3)->used);
     EXPECT_TRUE(board->flash().entry(7)->used);
     EXPECT_EQ(board->flash().usedEntries(), 2);
@@ -115,14 +115,14 @@ TEST_F(RegistrationSequence, CancelWhileIdleClosesAndSendsNothing)
     whenDialogShown([this] {
         EXPECT_TRUE(tws->btnExecute->isEnabled());
         EXPECT_TRUE(tws->Lable2->isVisible());
-        EXPECT_EQ(state().tableWriteMode, 1);
+        EXPECT_EQ(state().tableWriteMode, TableWriteMode::Erase);
         tws->btnCancel->click();
     });
     w->btnTableWrite->click();
     EXPECT_FALSE(tws->isVisible());
     EXPECT_TRUE(sentSinceClear().isEmpty());
     EXPECT_TRUE(messages().isEmpty());
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
 }
 
 TEST_F(RegistrationSequence, CancelWhileWritingStopsAfterTheRowBeingSent)
@@ -145,7 +145,7 @@ TEST_F(RegistrationSequence, CancelWhileWritingStopsAfterTheRowBeingSent)
     EXPECT_EQ(messages(), QStringList({"登録を中止しました。  "}));
     EXPECT_EQ(board->flash().usedEntries(), stores.size());
     EXPECT_FALSE(tws->isVisible());
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
 }
 
 TEST_F(RegistrationSequence, NoLinkNoDialog)
@@ -156,7 +156,7 @@ TEST_F(RegistrationSequence, NoLinkNoDialog)
     w->btnTableWrite->click();
     EXPECT_EQ(messages(), QStringList({"ZOVAX-Etherに接続して下さい"}));
     EXPECT_FALSE(tws->isVisible());
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
 }
 
 TEST_F(RegistrationSequence, ARowTheBoardRejectsStopsRegistrationThere)
@@ -173,7 +173,7 @@ TEST_F(RegistrationSequence, ARowTheBoardRejectsStopsRegistrationThere)
     EXPECT_TRUE(messages().first().contains("5 行目で登録を中断しました")) << messages().first().toStdString();
     EXPECT_NE(messages().first(), "登録完了しました。  ");
     EXPECT_EQ(board->flash().usedEntries(), 4);
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
 }
 
 // ------------------------------------------------------------- board faults
@@ -201,7 +201,7 @@ TEST_F(SilentBoard, RegistrationSaysTheBoardDidNotAnswerAndLeavesTableMode)
     ASSERT_EQ(messages().size(), 1);
     EXPECT_TRUE(messages().first().contains("応答がありません（KRV:on）")) << messages().first().toStdString();
     EXPECT_FALSE(tws->isVisible());
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
 }
 
 TEST_F(SilentBoard, ReadBackSaysTheBoardDidNotAnswerAndLeavesTableMode)
@@ -258,7 +258,7 @@ TEST_F(DroppedLink, RegistrationStopsAtOnceAndNamesTheRow)
     EXPECT_TRUE(messages().contains("ZOVAX-Etherとの接続が切れたため、4 行目で登録を中断しました。\n3 行を登録しました。"))
         << messages().join(" | ").toStdString();
     EXPECT_EQ(board->flash().usedEntries(), 3);
-    EXPECT_EQ(state().tableWriteMode, 0);
+    EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
     EXPECT_FALSE(tws->isVisible());
 }
 

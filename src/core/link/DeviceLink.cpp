@@ -203,7 +203,7 @@ void DeviceLink::appendLog(const QString& line, int clearAbove)
 void DeviceLink::DispatchLine(const QString& line)
 {
     LinkState& s = state_;
-    if (s.tableWriteMode == 1) {
+    if (s.tableWriteMode == TableWriteMode::Erase) {
         if (line.contains(QLatin1String("KRV:on"))
             || line.contains(QLatin1String("FLASH Sector:7 ... Erased"))
             || line.contains(QLatin1String("Flash Erase Complete")))
@@ -211,7 +211,7 @@ void DeviceLink::DispatchLine(const QString& line)
         appendLog(line, 0);
         return;
     }
-    if (s.tableWriteMode == 2) {
+    if (s.tableWriteMode == TableWriteMode::Store) {
         static const char* const kTags[] = {"Twf:", "Twc:", "Twb:", "Twr:",
                                             "Twp:", "Twd:", "Twl:", "Tws:"};
         const QString head = line.left(4);

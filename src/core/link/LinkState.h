@@ -4,6 +4,11 @@
 
 namespace zovax {
 
+// Registration's hold on the reply dispatch: off, erasing the board's table
+// sector ("KRV:on", "Fe:7" answers acknowledge), storing the rows (the record
+// echoes acknowledge).
+enum class TableWriteMode { Off = 0, Erase = 1, Store = 2 };
+
 struct LinkState {
     bool tcpConnected = false;      // SendLine writes to TCP
     bool portOpen = false;          // SendLine writes to the serial port
@@ -11,7 +16,7 @@ struct LinkState {
     bool commError = false;         // the serial port reported an error
     bool replyAck = false;          // an acknowledging reply arrived since the last SendLine
 
-    int tableWriteMode = 0;         // 1 = registration erase phase, 2 = write phase
+    TableWriteMode tableWriteMode = TableWriteMode::Off;
     bool tableReadMode = false;     // table read-back running: every TCP line to the decoder
     bool netConfigOpen = false;     // network dialog open: every TCP line to HandleConfigLine
     bool consoleConfigMode = false; // board's configuration dialogue started from the console

@@ -137,13 +137,13 @@ bool Registration::beginRegistration()
     if (!st.tcpConnected)
         link_.SendLine(QStringLiteral("T")); // only the serial link is up
     link_.receiveLog().clear();
-    st.tableWriteMode = 1;
+    st.tableWriteMode = TableWriteMode::Erase;
     return true;
 }
 
 void Registration::endRegistration()
 {
-    link_.state().tableWriteMode = 0;
+    link_.state().tableWriteMode = TableWriteMode::Off;
 }
 
 Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view)
@@ -181,7 +181,7 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
     }
 
     if (res.outcome == WriteOutcome::Completed) {
-        st.tableWriteMode = 2;
+        st.tableWriteMode = TableWriteMode::Store;
         view.selectCell(kColCarry, 1);
         view.storingRows(true);
         for (int r = 1; r <= kTableRows; ++r) {
@@ -219,7 +219,7 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
     // Table mode is left in every case once "KRV:on" went out; without a link
     // the command simply goes nowhere.
     auto leaveTableMode = [&] {
-        st.tableWriteMode = 0;
+        st.tableWriteMode = TableWriteMode::Off;
         leaveBoardTableMode();
     };
     switch (res.outcome) {

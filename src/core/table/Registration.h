@@ -105,9 +105,9 @@ public:
     // --- registration (btnTableWrite and the dialog frmTws) ---
     // Before the dialog opens: false (with the message) when no link is up;
     // otherwise learning off, "T" when only the serial link is up, the receive
-    // log cleared and tableWriteMode 1.
+    // log cleared and tableWriteMode Erase.
     bool beginRegistration();
-    // After the dialog closed: tableWriteMode 0.
+    // After the dialog closed: tableWriteMode Off.
     void endRegistration();
     // The write loop (the dialog's execute button). Always leaves table mode
     // with "KRV:off" once "KRV:on" was sent, and tells the user how it ended.

@@ -83,7 +83,7 @@ class TcpDispatch : public ::testing::TestWithParam<TcpRow> {};
 
 void setMode(LinkState& s, Mode m)
 {
-    s.tableWriteMode = m == Mode::Write1 ? 1 : m == Mode::Write2 ? 2 : 0;
+    s.tableWriteMode = m == Mode::Write1 ? TableWriteMode::Erase : m == Mode::Write2 ? TableWriteMode::Store : TableWriteMode::Off;
     s.tableReadMode = m == Mode::Read;
     s.netConfigOpen = m == Mode::NetConfig;
     s.consoleConfigMode = m == Mode::Console;
@@ -115,13 +115,13 @@ TEST(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
     DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
-    link.state().tableWriteMode = 2;
+    link.state().tableWriteMode = TableWriteMode::Store;
     link.state().tableReadMode = true;
     link.state().netConfigOpen = true;
     link.DispatchLine("Tws:001");
     EXPECT_TRUE(rec.calls.isEmpty());
     EXPECT_TRUE(link.state().replyAck);
-    link.state().tableWriteMode = 0;
+    link.state().tableWriteMode = TableWriteMode::Off;
     link.DispatchLine("I:127.000.000.001");
     EXPECT_EQ(rec.calls, QStringList{"readback:I:127.000.000.001"});
     link.state().tableReadMode = false;
@@ -255,7 +255,7 @@ TEST(WaitAck, FalseAfterItsTimeOut)
     Settings settings;
     test::FakeLog log;
     DeviceLink link(settings, log);
-    link.state().tableWriteMode = 1;
+    link.state().tableWriteMode = TableWriteMode::Erase;
     QTimer::singleShot(5, [&] { link.DispatchLine("FLASH Sector:6 ... Erased"); });
     QElapsedTimer t;
     t.start();

@@ -180,7 +180,7 @@ TEST_F(RegistrationFixture, OnlyUsedRowsAreSentAndStoredUnderTheirNumbers)
     table.entry(7).flag = 999; // from an earlier read-back
     table.setCell(kColCarry, 5, "   "); // blanks only: unused
     ASSERT_TRUE(reg.beginRegistration());
-    EXPECT_EQ(link.state().tableWriteMode, 1);
+    EXPECT_EQ(link.state().tableWriteMode, TableWriteMode::Erase);
     const auto res = reg.WriteTableToBoard(view);
     EXPECT_EQ(res.outcome, Registration::WriteOutcome::Completed);
     EXPECT_EQ(res.rowsStored, 2);
@@ -194,7 +194,7 @@ TEST_F(RegistrationFixture, OnlyUsedRowsAreSentAndStoredUnderTheirNumbers)
     EXPECT_EQ(view.cursor, cursor);
     EXPECT_EQ(lastMessage(), Registration::writeCompleteText());
     EXPECT_EQ(prompts.asked.back().caption, "確認");
-    EXPECT_EQ(link.state().tableWriteMode, 0);
+    EXPECT_EQ(link.state().tableWriteMode, TableWriteMode::Off);
     EXPECT_EQ(learnOff, 1);
 }
 
@@ -204,7 +204,7 @@ TEST_F(RegistrationFixture, NoLinkNoRegistration)
     EXPECT_FALSE(reg.beginRegistration());
     EXPECT_EQ(lastMessage(), "ZOVAX-Etherに接続して下さい");
     EXPECT_TRUE(board.received.isEmpty());
-    EXPECT_EQ(link.state().tableWriteMode, 0);
+    EXPECT_EQ(link.state().tableWriteMode, TableWriteMode::Off);
 }
 
 TEST_F(RegistrationFixture, SerialOnlyLinkGetsTFirstAndTheLogIsCleared)
@@ -222,7 +222,7 @@ TEST_F(RegistrationFixture, SerialOnlyLinkGetsTFirstAndTheLogIsCleared)
     EXPECT_EQ(port.frames, QStringList({"T\r\n"}));
     EXPECT_TRUE(log.lines.isEmpty());
     reg.endRegistration();
-    EXPECT_EQ(link.state().tableWriteMode, 0);
+    EXPECT_EQ(link.state().tableWriteMode, TableWriteMode::Off);
 }
 
 struct SilentCase {
@@ -242,7 +242,7 @@ TEST_P(PreambleUnanswered, TellsTheUserAndLeavesTableMode)
     EXPECT_EQ(board.received, GetParam().sent);
     EXPECT_TRUE(lastMessage().contains(GetParam().silentCommand)) << lastMessage().toStdString();
     EXPECT_TRUE(lastMessage().contains("応答がありません"));
-    EXPECT_EQ(link.state().tableWriteMode, 0);
+    EXPECT_EQ(link.state().tableWriteMode, TableWriteMode::Off);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PreambleUnanswered,

@@ -1,0 +1,448 @@
+#include "core/session/Session.h"
+
+#include "core/learning/LearnLines.h"
+#include "core/learning/LearnView.h"
+#include "core/link/NetAddress.h"
+#include "core/table/TableHost.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QDir>
+#include <QThread>
+
+namespace zovax {
+
+namespace {
+
+bool sameNetConfig(const SVCNF& a, const SVCNF& b)
+{
+    return a.MacAdrs == b.MacAdrs && a.SvIP == b.SvIP && a.NetMask == b.NetMask && a.Gateway == b.Gateway
+           && a.PrimDNS == b.PrimDNS && a.SvPort == b.SvPort && a.LinkDown == b.LinkDown
+           && a.RecvTout == b.RecvTout;
+}
+
+} // namespace
+
+// The session seen through the small interfaces the flows were written
+// against: each call reads or sets session state, or becomes a signal.
+class Session::Adapters : public LearnView,
+                          public TableHost,
+                          public FireTestView,
+                          public ReadBackView,
+                          public RegistrationView,
+                          public ConnectionView,
+                          public Prompts,
+                          public Sounds {
+public:
+    Adapters(Session& s, const SessionOptions& o)
+        : s_(s), prompts_(o.prompts), sounds_(o.sounds), notice_(o.learnNotice)
+    {
+    }
+
+    // --- LearnView ---
+    bool cursorAuto() const override { return s_.cursorAuto_; }
+    bool learningMsg() const override { return s_.learningMsg_; }
+    void setLearningMsg(bool on) override { s_.setLearningMsg(on); }
+    bool pcode() const override { return s_.pcode_; }
+    bool fullCode() const override { return s_.fullCode_; }
+    bool traceMode() const override { return s_.traceMode_; }
+    bool serialMenuVisible() const override { return s_.serialMenuShown_; }
+    bool waveDataPanelVisible() const override { return s_.advancedControls_; }
+    QString hRangeText() const override { return s_.hRangeText_; }
+    QString wRangeText() const override { return s_.wRangeText_; }
+    QString learningTimeText() const override { return s_.learningTimeText_; }
+    void setLearningTimeText(const QString& text) override { s_.setLearningTimeText(text); }
+    bool learnIndicatorLit() const override { return s_.learnLit_; }
+    void setLearnIndicatorLook(bool on) override { s_.setLearnIndicator(on, on); }
+    void setLearnIndicatorColourOff() override { s_.setLearnIndicator(false, s_.learnCaptionOn_); }
+    void processEventsOnce() override { QCoreApplication::processEvents(); }
+    void showProgress() override
+    {
+        s_.setProgress(0);
+        s_.setProgressVisible(true);
+    }
+    void setProgress(int position) override { s_.setProgress(position); }
+    void hideProgress() override { s_.setProgressVisible(false); }
+    int currentRow() const override { return s_.cursorRow_; }
+    int currentColumn() const override { return s_.cursorColumn_; }
+    void selectCell(int column, int row) override { s_.setCursor(column, row); }
+    void focusGrid() override { emit s_.gridFocusRequested(); }
+    void DrawPulse(int channel, int index) override { emit s_.pulseDrawn(channel, index); }
+    void ShowPulseInList(int channel, int index) override { emit s_.pulseListed(channel, index); }
+    void ClearWaveArea(int channel) override { emit s_.waveAreaCleared(channel); }
+    void clearWaveListView(int channel) override { emit s_.waveListCleared(channel); }
+    void setLogicCell(int channel, int index, const QString& text) override
+    {
+        emit s_.logicCellSet(channel, index, text);
+    }
+    void drawLabel(int channel, const QString& label) override { emit s_.labelDrawn(channel, label); }
+    bool showLearnMessage(const QString& caption, const QString& text) override
+    {
+        emit s_.messageShown(caption, text);
+        return notice_ ? notice_->show(caption, text) : false;
+    }
+    bool learnMessageShowing() const override { return notice_ && notice_->showing(); }
+
+    // --- TableHost (currentRow, selectCell, traceMode shared with LearnView) ---
+    void clearWaveArea() override { emit s_.waveAreaCleared(kWaveChannels); }
+    void resetLearnState() override { s_.learner().ResetLearnState(); }
+    void setStatusPanel(int panel, const QString& text) override { s_.setStatusText(panel, text); }
+
+    // --- FireTestView ---
+    IrOutputs outputs() const override { return s_.irOutputs_; }
+
+    // --- ReadBackView ---
+    bool newTable() override { return s_.tableCommands().mmCleateClick(); }
+    void setReadBackRow(int row) override { s_.learning().readBack().readBackRow = row; }
+    void readBackStarted() override { emit s_.readBackStarted(); }
+    void readBackProgress(int entry, int unanswered) override { emit s_.readBackProgress(entry, unanswered); }
+    void readBackEnded() override { emit s_.readBackEnded(); }
+
+    // --- RegistrationView ---
+    void showStoreCommand(const QString& text) override { emit s_.storeCommandShown(text); }
+    bool cancelRequested() const override { return s_.cancelRegistration_; }
+    void storingRows(bool on) override { emit s_.storingRows(on); }
+
+    // --- ConnectionView: the status panel and host panel follow the link ---
+    void onDialling(const QString& address) override
+    {
+        s_.setStatusText(0, address);
+        emit s_.linkDialling(address);
+        s_.syncState();
+    }
+    void onConnected(const QString& host) override
+    {
+        s_.setStatusText(0, QStringLiteral("Connect: ") + host);
+        const TCPIP& t = s_.settings_.tcpip;
+        s_.setHostText(t.Host + QLatin1Char('/') + QString::number(t.Port));
+        s_.syncState();
+        emit s_.linkConnected(host);
+    }
+    void onDisconnected() override
+    {
+        s_.setStatusText(0, QStringLiteral("Disconnect"));
+        s_.syncState();
+        emit s_.linkDisconnected();
+    }
+    void onSocketError() override { emit s_.linkError(); }
+
+    // --- Prompts ---
+    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override
+    {
+        emit s_.messageShown(caption, text);
+        if (prompts_)
+            return prompts_->ask(caption, text, icon, buttons);
+        return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    }
+
+    // --- Sounds ---
+    void play(Sound sound) override
+    {
+        if (sounds_)
+            sounds_->play(sound);
+    }
+
+private:
+    Session& s_;
+    Prompts* prompts_;
+    Sounds* sounds_;
+    LearnNotice* notice_;
+};
+
+Session::Session(const SessionOptions& options, QObject* parent)
+    : QObject(parent), settingsPath_(options.settingsPath),
+      adapters_(std::make_unique<Adapters>(*this, options))
+{
+    Adapters& a = *adapters_;
+    log_ = std::make_unique<SessionLog>();
+    table_ = std::make_unique<CodeTable>();
+    link_ = std::make_unique<DeviceLink>(settings_, *log_);
+    tcp_ = std::make_unique<TcpConnection>(*link_, a, a);
+    serial_ = std::make_unique<SerialPort>(*link_, a);
+    learning_ = std::make_unique<LearningCore>(*link_, *table_, a, a, a, *log_);
+    tableCommands_ = std::make_unique<TableCommands>(*table_, settings_, a, *log_, a);
+    registration_ = std::make_unique<Registration>(*link_, *table_, a);
+    netConfig_ = std::make_unique<NetConfig>(*link_);
+    console_ = std::make_unique<Console>(*link_, a);
+    fireTest_ = std::make_unique<FireTest>(*link_, *table_, a);
+
+    learning_->installHandlers(link_->handlers);
+    link_->handlers.HandleConfigLine = [this](const QString& line) { netConfig_->HandleConfigLine(line); };
+    tcp_->addView(&a);
+    serial_->showPortText = [this](const QString& text) { setStatusText(0, text); };
+    netConfig_->showHostPanel = [this](const QString& text) { setHostText(text); };
+    netConfig_->commandLineText = [this] { return commandLineText_; };
+    netConfig_->ConnectTcp = [this](bool on) { connectTcp(on); };
+    console_->historyAdded = [this](const QString& text) { emit commandHistoryAdded(text); };
+    console_->targetAdopted = [this](const QString& host, int port) {
+        setHostText(host + QLatin1Char('/') + QString::number(port));
+        emit targetAdopted(host, port);
+    };
+
+    // The learning parameters and the host text start from the defaults.
+    const LearnParams d;
+    hRangeText_ = QString::number(d.hRangePercent);
+    wRangeText_ = QString::number(d.wRangePercent);
+    learningTimeText_ = QString::number(d.learnTimeUs / 1000);
+    hostText_ = NormalizeIp(settings_.tcpip.Host) + QLatin1Char('/') + QString::number(settings_.tcpip.Port);
+    shownNet_ = settings_.svcnf;
+
+    // Whenever the event loop turns (a wait, a nested loop, processEvents).
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(thread())) {
+        blockWatch_ = connect(d, &QAbstractEventDispatcher::aboutToBlock, this, &Session::syncState);
+        awakeWatch_ = connect(d, &QAbstractEventDispatcher::awake, this, &Session::syncState);
+    }
+}
+
+Session::~Session()
+{
+    disconnect(blockWatch_);
+    disconnect(awakeWatch_);
+    // Views of the link go first: nothing may report to a half-destroyed session.
+    tcp_->removeView(adapters_.get());
+    link_->handlers = LinkHandlers{};
+    fireTest_.reset();
+    console_.reset();
+    netConfig_.reset();
+    registration_.reset();
+    tableCommands_.reset();
+    learning_.reset();
+    serial_.reset();
+    tcp_.reset();
+    link_.reset();
+}
+
+Prompts& Session::prompts()
+{
+    return *adapters_;
+}
+
+Sounds& Session::sounds()
+{
+    return *adapters_;
+}
+
+void Session::loadSettings()
+{
+    if (!settingsPath_.isEmpty())
+        settings_ = LoadSettings(settingsPath_);
+    link_->setSerialMode(SerialLineAssembler::modeFor(settings_.rs232c.RecvDlmt));
+    setHRangeText(QString::number(settings_.learn.hRangePercent));
+    setWRangeText(QString::number(settings_.learn.wRangePercent));
+    setLearningTimeText(QString::number(settings_.learn.learnTimeUs / 1000));
+    setHostText(NormalizeIp(settings_.tcpip.Host) + QLatin1Char('/') + QString::number(settings_.tcpip.Port));
+    shownNet_ = settings_.svcnf;
+    emit settingsChanged();
+}
+
+bool Session::saveSettings()
+{
+    const LearnParams d;
+    LearnParams& p = settings_.learn;
+    p.hRangePercent = parseIntOr(hRangeText_, d.hRangePercent);
+    p.wRangePercent = parseIntOr(wRangeText_, d.wRangePercent);
+    p.learnTimeUs = parseIntOr(learningTimeText_, d.learnTimeUs / 1000) * 1000;
+    if (settingsPath_.isEmpty())
+        return true;
+    if (SaveSettings(settings_, settingsPath_))
+        return true;
+    setStatusText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));
+    return false;
+}
+
+void Session::connectTcp(bool on)
+{
+    tcp_->ConnectTcp(on);
+    syncState();
+}
+
+bool Session::openSerial()
+{
+    const bool ok = serial_->OpenPort(true);
+    syncState();
+    return ok;
+}
+
+void Session::closeSerial()
+{
+    serial_->ClosePort();
+    syncState();
+}
+
+void Session::send(const QString& text)
+{
+    console_->Send(text);
+    syncState();
+}
+
+void Session::toggleLearning()
+{
+    learner().ToggleLearning();
+    syncState();
+}
+
+bool Session::fire()
+{
+    return fireTest_->run(*adapters_);
+}
+
+Registration::WriteResult Session::registerTable()
+{
+    if (!registration_->beginRegistration()) {
+        Registration::WriteResult r;
+        r.outcome = Registration::WriteOutcome::Busy;
+        return r;
+    }
+    syncState();
+    const Registration::WriteResult r = writeTable();
+    registration_->endRegistration();
+    syncState();
+    return r;
+}
+
+Registration::WriteResult Session::writeTable(RegistrationView* view)
+{
+    cancelRegistration_ = false;
+    const Registration::WriteResult r = registration_->WriteTableToBoard(view ? *view : *adapters_);
+    syncState();
+    return r;
+}
+
+Registration::ReadBackOutcome Session::readBack()
+{
+    const Registration::ReadBackOutcome r = registration_->RequestTableReadBack(*adapters_);
+    syncState();
+    return r;
+}
+
+void Session::setTraceMode(bool on)
+{
+    if (traceMode_ == on)
+        return;
+    traceMode_ = on;
+    emit traceModeChanged(on);
+}
+
+void Session::syncState()
+{
+    const LinkState& now = link_->state();
+    LinkState was = shown_;
+    shown_ = now;
+    if (was.tcpConnected != now.tcpConnected)
+        emit tcpConnectedChanged(now.tcpConnected);
+    if (was.portOpen != now.portOpen)
+        emit portOpenChanged(now.portOpen);
+    if (was.tableWriteMode != now.tableWriteMode)
+        emit tableWriteModeChanged(now.tableWriteMode);
+    if (was.tableReadMode != now.tableReadMode)
+        emit tableReadModeChanged(now.tableReadMode);
+    if (!sameNetConfig(shownNet_, settings_.svcnf)) {
+        shownNet_ = settings_.svcnf;
+        emit netConfigChanged();
+    }
+}
+
+#define ZOVAX_SESSION_FLAG(setter, member, signal)                                                          \
+    void Session::setter(bool on)                                                                           \
+    {                                                                                                       \
+        if (member == on)                                                                                   \
+            return;                                                                                         \
+        member = on;                                                                                        \
+        emit signal(on);                                                                                    \
+    }
+ZOVAX_SESSION_FLAG(setCursorAuto, cursorAuto_, cursorAutoChanged)
+ZOVAX_SESSION_FLAG(setLearningMsg, learningMsg_, learningMsgChanged)
+ZOVAX_SESSION_FLAG(setPcode, pcode_, pcodeChanged)
+ZOVAX_SESSION_FLAG(setFullCode, fullCode_, fullCodeChanged)
+ZOVAX_SESSION_FLAG(setAdvancedControls, advancedControls_, advancedControlsChanged)
+ZOVAX_SESSION_FLAG(setSerialMenuShown, serialMenuShown_, serialMenuShownChanged)
+#undef ZOVAX_SESSION_FLAG
+
+void Session::setIrOutput(int index, bool on)
+{
+    if (index < 0 || index >= int(irOutputs_.size()) || irOutputs_[std::size_t(index)] == on)
+        return;
+    irOutputs_[std::size_t(index)] = on;
+    emit irOutputsChanged();
+}
+
+void Session::setHRangeText(const QString& text)
+{
+    if (hRangeText_ == text)
+        return;
+    hRangeText_ = text;
+    emit learnParamTextsChanged();
+}
+
+void Session::setWRangeText(const QString& text)
+{
+    if (wRangeText_ == text)
+        return;
+    wRangeText_ = text;
+    emit learnParamTextsChanged();
+}
+
+void Session::setLearningTimeText(const QString& text)
+{
+    if (learningTimeText_ == text)
+        return;
+    learningTimeText_ = text;
+    emit learnParamTextsChanged();
+}
+
+void Session::setLearnIndicator(bool lit, bool captionOn)
+{
+    if (learnLit_ == lit && learnCaptionOn_ == captionOn)
+        return;
+    learnLit_ = lit;
+    learnCaptionOn_ = captionOn;
+    emit learnIndicatorChanged(lit, captionOn);
+}
+
+void Session::setProgress(int position)
+{
+    if (progress_ == position)
+        return;
+    progress_ = position;
+    emit progressChanged(position);
+}
+
+void Session::setProgressVisible(bool visible)
+{
+    if (progressVisible_ == visible)
+        return;
+    progressVisible_ = visible;
+    emit progressVisibleChanged(visible);
+}
+
+void Session::setCursor(int column, int row)
+{
+    if (cursorColumn_ == column && cursorRow_ == row)
+        return;
+    cursorColumn_ = column;
+    cursorRow_ = row;
+    emit cursorMoved(column, row);
+}
+
+QString Session::statusText(int panel) const
+{
+    return panel >= 0 && panel < kStatusPanels ? statusTexts_[std::size_t(panel)] : QString();
+}
+
+void Session::setStatusText(int panel, const QString& text)
+{
+    if (panel < 0 || panel >= kStatusPanels || statusTexts_[std::size_t(panel)] == text)
+        return;
+    statusTexts_[std::size_t(panel)] = text;
+    emit statusTextChanged(panel, text);
+}
+
+void Session::setHostText(const QString& text)
+{
+    if (hostText_ == text)
+        return;
+    hostText_ = text;
+    emit hostTextChanged(text);
+}
+
+} // namespace zovax
