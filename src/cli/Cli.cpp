@@ -198,7 +198,7 @@ int run(const QStringList& rawArgs, Context& ctx)
     Settings settings = LoadSettings(settingsPath);
     if (name == QLatin1String("decode"))
         return decodeCommand(a, io, settings);
-    return boardCommand(name, a, io, settings);
+    return boardCommand(name, a, io, settingsPath);
 }
 
 } // namespace zovax::cli
