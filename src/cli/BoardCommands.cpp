@@ -400,7 +400,11 @@ int registerCommand(BoardRun& run, const CodeTable& file, const Io& io)
     Progress bar(io.err, io.errIsTerminal, QStringLiteral("register"), rowsInUse(file));
     int stored = 0;
     QObject::connect(&s, &Session::storeCommandShown, [&](const QString&) { bar.update(++stored); });
+    QElapsedTimer t;
+    t.start();
     const Registration::WriteResult w = s.registerTable();
+    if (io.exchangeTimed)
+        io.exchangeTimed("register", t.nsecsElapsed() / 1e6);
     bar.finish();
     using O = Registration::WriteOutcome;
     switch (w.outcome) {
@@ -440,7 +444,11 @@ int readBoardTable(BoardRun& run, const Io& io)
         if (missing > 0)
             s.registration().stopReadBack(); // a board that stopped answering: no partial table
     });
+    QElapsedTimer t;
+    t.start();
     const Registration::ReadBackOutcome o = s.readBack();
+    if (io.exchangeTimed)
+        io.exchangeTimed("readback", t.nsecsElapsed() / 1e6);
     bar.finish();
     using O = Registration::ReadBackOutcome;
     if (run.linkDown() || o == O::LinkLost)

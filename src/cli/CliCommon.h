@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct Io {
     QIODevice* out = nullptr;
     QIODevice* err = nullptr;
     bool errIsTerminal = false; // progress bars only on a terminal
+    // Told how long each table exchange with the board took ("register",
+    // "readback"), from its first command to the board's confirmed end; for
+    // benchmarks. May be empty.
+    std::function<void(const char* exchange, double ms)> exchangeTimed;
 
     void print(const QString& text) const { out->write(text.toUtf8()); }
     void line(const QString& text) const { print(text + QLatin1Char('\n')); }

@@ -28,7 +28,7 @@ inline CliResult runCli(const QStringList& args, const QByteArray& input = {}, c
     out.open(QIODevice::WriteOnly);
     err.open(QIODevice::WriteOnly);
     cli::Context ctx;
-    ctx.io = {&in, &out, &err, false};
+    ctx.io = {&in, &out, &err, false, {}};
     ctx.programFolder = programFolder;
     CliResult r;
     r.status = cli::run(args, ctx);
