@@ -495,8 +495,9 @@ void MainWindow::FormClose()
     settings.learn.wRangePercent = ok ? v : 15;
     v = edtLearningTime->text().trimmed().toInt(&ok);
     settings.learn.learnTimeUs = (ok ? v : 500) * 1000;
-    // 4. Settings file (its folder is created when it is the per-user one).
-    QDir().mkpath(QFileInfo(settingsPath_).absolutePath());
+    // 4. Settings file (the per-user folder is created the first time).
+    if (settingsPath_.startsWith(userDataFolder() + QLatin1Char('/')))
+        QDir().mkpath(userDataFolder());
     if (!SaveSettings(settings, settingsPath_))
         sBar->setPanelText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));
     // 5. Serial port.
