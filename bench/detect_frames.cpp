@@ -18,7 +18,7 @@
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <QCoreApplication>
 

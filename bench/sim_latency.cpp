@@ -3,7 +3,7 @@
 // the encoder's speed. Prints its figures; no pass/fail.
 #include "sim/board/BoardSim.h"
 #include "sim/board/SimProcess.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -14,7 +14,7 @@
 #include "core/learning/LearningCore.h"
 #include "core/learning/WaveStore.h"
 #include "core/table/CodeTable.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include "sim/board/BoardOptions.h"
 #include "sim/board/Flash.h"
 #include "sim/board/NetConfig.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <QHostAddress>
 #include <QString>

@@ -17,7 +17,7 @@
 #include "sim/board/BoardOptions.h"
 #include "sim/board/CommandLog.h"
 #include "sim/board/Flash.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>

@@ -1,5 +1,5 @@
 // The signal library: encoder against hand-computed trains, noise, layouts.
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The shipped protocol descriptions. Timings are the commonly published
 // nominal values for these consumer protocols; see Signals.h for the meaning
 // of every field.
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 // Encoder from a protocol description to pulse pairs, receiver-like noise and
 // the board's learning report lines.
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 
 #include <algorithm>
 #include <cctype>
