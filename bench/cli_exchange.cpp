@@ -8,7 +8,7 @@
 #include "cli/Decode.h"
 #include "core/shell/Settings.h"
 #include "core/table/TableFile.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 #include "ExchangeRig.h"
 
 #include <QBuffer>

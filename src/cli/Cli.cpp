@@ -45,15 +45,16 @@ std::vector<CommandSpec> commandSpecs()
     return {
         {QStringLiteral("decode"), QStringLiteral("[FILE|-]"),
          QStringLiteral("Decode a captured signal as learning through the board would."),
-         QStringLiteral("Reads the board's wave lines (\"[000]:09000,013500\" ...) as they appear in the\n"
-                        "receive log, with the result line \"Ave.Carrier38.0kHz\" when there is one, from\n"
-                        "FILE or standard input. Prints one line per pulse train: Carry, Frames and the\n"
-                        "Result cell, separated by tabs. Tolerances and the learning time come from the\n"
-                        "settings file."),
+         QStringLiteral("Reads from FILE or standard input the board's wave lines (\"[000]:09000,013500\"\n"
+                        "...) as they appear in the receive log, with the result line \"Ave.Carrier38.0kHz\"\n"
+                        "when there is one, or a plain timing list of microseconds (\"+9000 -4500 +560 ...\"\n"
+                        "or \"9000,4500,560,...\" from a mark; blank lines between signals), taken as the\n"
+                        "press held down. Prints one line per signal: Carry, Frames and the Result cell,\n"
+                        "separated by tabs. Tolerances and the learning time come from the settings file."),
          {{QStringLiteral("pcode"), {}, QStringLiteral("Show the raw pattern code (the PCode check box).")},
           {QStringLiteral("full-code"), {}, QStringLiteral("Code words of every frame (the Full Code check box).")},
           {QStringLiteral("carrier"), QStringLiteral("KHZ"),
-           QStringLiteral("Carrier of a train without result line (default 38.0).")},
+           QStringLiteral("Carrier of a timing list or a train without result line (default 38.0).")},
           kSettings, kJson},
          0, 1},
         {QStringLiteral("table show"), QStringLiteral("FILE"), QStringLiteral("List the rows of a table file in use."),

@@ -1,10 +1,13 @@
 #include "cli/Decode.h"
 
 #include "cli/HeadlessView.h"
+#include "core/interchange/TimingLearn.h"
 #include "core/learning/LearnLines.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
+
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -25,6 +28,9 @@ bool parseCarrierKHz(const QString& text, int& tenths)
 }
 
 namespace {
+
+// Closing silence of a list that ends with a mark, us.
+constexpr int kClosingSpaceUs = 100000;
 
 // One learning subsystem with headless fakes around it; the link is never
 // connected, so the commands learning sends go nowhere.
@@ -106,6 +112,87 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
     if (h)
         finish(averageLineFor(options.carrierTenths), false);
     return out;
+}
+
+bool looksLikeTimingList(const QString& text)
+{
+    for (QChar c : text) {
+        if (!c.isSpace())
+            return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
+    }
+    return false;
+}
+
+bool parseTimingList(const QString& text, std::vector<int>& durations, QString& error)
+{
+    durations.clear();
+    QString normal = text;
+    normal.replace(QLatin1Char(','), QLatin1Char(' '));
+    const QStringList tokens = normal.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    bool markNext = true; // unsigned values alternate from a mark
+    bool lastWasMark = false;
+    for (int i = 0; i < tokens.size(); ++i) {
+        QString t = tokens.at(i);
+        bool mark = markNext;
+        if (t.startsWith(QLatin1Char('+')) || t.startsWith(QLatin1Char('-'))) {
+            mark = t.startsWith(QLatin1Char('+'));
+            t.remove(0, 1);
+        }
+        bool ok = false;
+        const qlonglong v = t.toLongLong(&ok);
+        if (!ok || v <= 0 || v > kMaxWidthUs) {
+            error = QStringLiteral("value %1 (\"%2\") is not a duration of 1 to %3 us")
+                        .arg(i + 1)
+                        .arg(tokens.at(i))
+                        .arg(kMaxWidthUs);
+            return false;
+        }
+        markNext = !mark;
+        if (durations.empty() && !mark)
+            continue; // silence before the first mark
+        if (!durations.empty() && mark == lastWasMark) {
+            durations.back() += int(v); // two marks or two spaces in a row are one
+            continue;
+        }
+        durations.push_back(int(v));
+        lastWasMark = mark;
+    }
+    if (durations.empty()) {
+        error = QStringLiteral("no mark in the timing list");
+        return false;
+    }
+    if (durations.size() % 2 != 0)
+        durations.push_back(kClosingSpaceUs);
+    return true;
+}
+
+bool decodeTimingLists(const QString& text, const DecodeOptions& options, std::vector<DecodedSignal>& out,
+                       QString& error)
+{
+    const QStringList paragraphs =
+        text.split(QRegularExpression(QStringLiteral("\\n\\s*\\n")), Qt::SkipEmptyParts);
+    int n = 0;
+    for (const QString& p : paragraphs) {
+        if (p.trimmed().isEmpty())
+            continue;
+        ++n;
+        IrTiming t;
+        t.carrierHz = options.carrierTenths * 100;
+        QString why;
+        if (!parseTimingList(p, t.once, why)) {
+            error = QStringLiteral("timing list %1: %2").arg(n).arg(why);
+            return false;
+        }
+        why = checkTiming(t);
+        if (!why.isEmpty()) {
+            error = QStringLiteral("timing list %1: %2").arg(n).arg(why);
+            return false;
+        }
+        const std::vector<DecodedSignal> one =
+            decodeWaveLines(boardReport(t, options.learn.learnTimeUs / 1000), options);
+        out.insert(out.end(), one.begin(), one.end());
+    }
+    return true;
 }
 
 } // namespace zovax::cli

@@ -37,6 +37,25 @@ struct DecodedSignal {
 // carrier when the next train begins or the input ends.
 std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const DecodeOptions& options);
 
+// A plain timing list of one captured press, microseconds: "+9000 -4500 +560
+// ..." (signed: + mark, - space; neighbours of the same sign add up) or
+// unsigned values alternating mark and space from a mark, separated by blanks,
+// commas or line breaks. Leading spaces are dropped; a list that ends with a
+// mark gets a closing space. False with `error` naming the value (1-based)
+// when a value is not a whole number above 0.
+bool parseTimingList(const QString& text, std::vector<int>& durations, QString& error);
+
+// Whether a text is meant as a timing list rather than wave lines: it begins
+// with a digit or a sign.
+bool looksLikeTimingList(const QString& text);
+
+// Decodes timing lists, one per paragraph (blank lines between them), by way
+// of the wave lines the board would report for the press held down. The
+// carrier is options.carrierTenths. False with `error` (naming the paragraph
+// and the value) when a list cannot be read.
+bool decodeTimingLists(const QString& text, const DecodeOptions& options, std::vector<DecodedSignal>& out,
+                       QString& error);
+
 // "Ave.Carrier38.0kHz" for 380: the result line the board sends.
 QString averageLineFor(int carrierTenths);
 

@@ -79,10 +79,20 @@ int decodeCommand(const ParsedArgs& a, const Io& io, const Settings& settings)
         io.error(error);
         return kExitUsage;
     }
-    const QStringList lines = QString::fromLatin1(bytes).split(QLatin1Char('\n'));
-    const std::vector<DecodedSignal> signalList = decodeWaveLines(lines, o);
+    const QString text = QString::fromLatin1(bytes);
+    std::vector<DecodedSignal> signalList;
+    if (looksLikeTimingList(text)) {
+        if (!decodeTimingLists(text, o, signalList, error)) {
+            io.error(QStringLiteral("%1: %2").arg(shown, error));
+            return kExitUsage;
+        }
+    } else {
+        signalList = decodeWaveLines(text.split(QLatin1Char('\n')), o);
+    }
     if (signalList.empty()) {
-        io.error(QStringLiteral("%1: no signal found (expected the board's wave lines \"[000]:...\")").arg(shown));
+        io.error(QStringLiteral("%1: no signal found (expected the board's wave lines \"[000]:...\" or a timing "
+                                "list \"+9000 -4500 ...\")")
+                     .arg(shown));
         return kExitUsage;
     }
     int status = kExitOk;

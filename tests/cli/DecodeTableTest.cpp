@@ -4,7 +4,7 @@
 #include "cli/CliRun.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableFile.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -59,6 +59,31 @@ TEST_F(CliDecode, OneLinePerTrainWithCarrierFramesAndResult)
                                     "38.0kHz\t3\tTm:NEC-32R    d:807F 40BF\n"));
     r = decode(input, {QStringLiteral("--carrier"), QStringLiteral("36.7")});
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("36.7kHz\t3\tTm:NEC-32R    d:807F 40BF\n"))) << r.out.toStdString();
+}
+
+TEST_F(CliDecode, TimingListsSignedOrCommaSeparatedOnePerParagraph)
+{
+    // NEC 20DF10EF sent once: leader, 32 bits, stop mark and its gap.
+    QStringList signedList{QStringLiteral("+9000 -4500")}, commaList{QStringLiteral("9000,4500")};
+    for (int byte : {0x20, 0xDF, 0x10, 0xEF}) {
+        for (int bit = 0; bit < 8; ++bit) {
+            const int space = (byte >> bit) & 1 ? 1690 : 560;
+            signedList << QStringLiteral("+560 -%1").arg(space);
+            commaList << QStringLiteral("560,%1").arg(space);
+        }
+    }
+    signedList << QStringLiteral("+560"); // ends with a mark: a closing space is added
+    commaList << QStringLiteral("560,40000");
+    const auto r = decode((QStringLiteral("-20000 ") + signedList.join(QLatin1Char(' ')) + QStringLiteral("\n\n")
+                           + commaList.join(QStringLiteral(",\n")))
+                              .toLatin1(),
+                          {QStringLiteral("--carrier"), QStringLiteral("40")});
+    ASSERT_EQ(r.status, 0) << testing::PrintToString(r);
+    EXPECT_EQ(r.out, QStringLiteral("40.0kHz\t1\tTm:NEC-32A    d:20DF 10EF\n").repeated(2));
+
+    const auto bad = decode("+9000 -4500 +5x0 -560\n");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("timing list 1: value 3 (\"+5x0\")"))) << bad.err.toStdString();
 }
 
 TEST_F(CliDecode, CheckBoxOptionsAndJson)

@@ -5,7 +5,7 @@
 #include "cli/Decode.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
-#include "sim/signals/Signals.h"
+#include "core/irsig/Signals.h"
 #include "support/TestSupport.h"
 #include "ToolAndBoard.h"
 
