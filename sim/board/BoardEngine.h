@@ -8,7 +8,7 @@
 // because the tool acknowledges and parses lines by those texts.
 #include "sim/board/BoardOptions.h"
 #include "sim/board/Flash.h"
-#include "sim/board/NetConfig.h"
+#include "sim/board/BoardNetConfig.h"
 #include "core/irsig/Signals.h"
 
 #include <QHostAddress>

@@ -2,7 +2,7 @@
 // The board's non-volatile memory: the code table (entries 1..999, sector 7),
 // the saved network configuration and a note of the installed firmware image.
 // Optionally kept in a text file so that it survives restarts of the simulator.
-#include "sim/board/NetConfig.h"
+#include "sim/board/BoardNetConfig.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,7 +5,9 @@
 #include "app/link/TcpDialog.h"
 #include "app/shell/Panels.h"
 #include "app/shell/QtPorts.h"
+#include "app/table/InterchangeDialog.h"
 #include "app/table/TableController.h"
+#include "core/learning/LearnLines.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
 #include "core/shell/DataLocations.h"
@@ -362,6 +364,14 @@ void MainWindow::FormCreate()
     tableHost_ = std::make_unique<MainTableHost>(*this);
     tableController = new TableController(sGrid, *table_, settings, *prompts_, *log_, *tableHost_, this);
     tableController->connectFileMenu(mmCleate, mmFileOpen, mmFileSave);
+    interchange = new InterchangeBinding(mmFile, tableController->ppMenu, sGrid, *table_, *prompts_, this);
+    interchange->learnParams = [this] { // as typed, like a learn through the board
+        LearnParams p;
+        p.hRangePercent = parseIntOr(edtHrange->text(), p.hRangePercent);
+        p.wRangePercent = parseIntOr(edtWrange->text(), p.wRangePercent);
+        p.learnTimeUs = std::max(parseIntOr(edtLearningTime->text(), 500), 100) * 1000;
+        return p;
+    };
     tableController->setDataFolder(datFolder());
     reopenLastTable = [this](const QString&) { return tableController->reopenLastTable(); };
     sGrid->installEventFilter(this);

@@ -40,6 +40,7 @@ class Prompts;
 class ReceiveLog;
 class Sounds;
 class TableController;
+class InterchangeBinding;
 class TableHost;
 class TcpDialog;
 class TwsDialog;
@@ -120,6 +121,7 @@ public:
 
     // The code table's grid, pop-up menu and File menu handlers (set up in FormCreate).
     TableController* tableController = nullptr;
+    InterchangeBinding* interchange = nullptr; // File menu Import / Export, pop-up copy as Pronto Hex
     // Moves imgWave to the scroll bar's position (set by the wave display); run after every resize.
     std::function<void()> scrBarChange;
 

@@ -1,4 +1,4 @@
-#include "sim/board/NetConfig.h"
+#include "sim/board/BoardNetConfig.h"
 
 #include <QStringList>
 

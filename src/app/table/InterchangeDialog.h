@@ -1,0 +1,80 @@
+#pragma once
+// Import and export in the windows: the File menu's "インポート (&Import)..."
+// and "エクスポート (&Export)..." with their dialog (format, file, and for
+// export which rows), and the row pop-up menu's copy as Pronto Hex.
+#include "core/shell/Settings.h" // LearnParams
+
+#include <QDialog>
+
+#include <functional>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+
+namespace zovax {
+
+class CodeTable;
+class Prompts;
+struct FormatInfo;
+
+class InterchangeDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Import, Export };
+    // selectedRows: rows selected in the grid (export offers them when there are any).
+    InterchangeDialog(Mode mode, int selectedRows, QWidget* parent);
+
+    // The chosen format; nullptr for "自動判別" (import only).
+    const FormatInfo* format() const;
+    QString path() const;
+    bool selectedOnly() const; // export: the selected rows rather than the whole table
+
+    QComboBox* cmbFormat;
+    QLineEdit* edtPath;
+    QPushButton* btnBrowse;
+    QRadioButton* rbSelected = nullptr;
+    QRadioButton* rbAll = nullptr;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
+
+private:
+    void browse();
+    void updateOk();
+    Mode mode_;
+    std::vector<const FormatInfo*> choices_;
+};
+
+class InterchangeBinding : public QObject {
+    Q_OBJECT
+public:
+    // Appends the two items to `fileMenu` and the copy item to `rowMenu`.
+    InterchangeBinding(QMenu* fileMenu, QMenu* rowMenu, QTableView* grid, CodeTable& table, Prompts& prompts,
+                       QWidget* parent);
+
+    QAction* mmFileImport;
+    QAction* mmFileExport;
+    QAction* ppCopyPronto;
+
+    // Shows the dialog modally (tests replace it to work the dialog first).
+    std::function<int(InterchangeDialog&)> runDialog = [](InterchangeDialog& d) { return d.exec(); };
+    // Pattern tolerances and learning time for imported signals (default: the tool's defaults).
+    std::function<LearnParams()> learnParams = [] { return LearnParams{}; };
+
+    void importClick();
+    void exportClick();
+    void copyProntoClick();
+
+private:
+    std::vector<int> selectedRows() const;
+    QTableView* grid_;
+    CodeTable& table_;
+    Prompts& prompts_;
+};
+
+} // namespace zovax
