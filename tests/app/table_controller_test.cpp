@@ -153,13 +153,14 @@ TEST_F(TableGrid, PopupMenuItemsAndTheirRule)
         texts << a->text();
     }
     EXPECT_EQ(names, (QStringList{"ppCopy", "ppPaste", "ppInsertPaste", "ppNewline", "ppDelete", "-",
-                                  "ppWaveEdit"}));
+                                  "ppWaveEdit", "ppAnalysis"}));
     EXPECT_EQ(texts[0], QStringLiteral("コピー (&Copy)"));
     EXPECT_EQ(texts[1], QStringLiteral("貼付け・上書き (&Paste)"));
     EXPECT_EQ(texts[2], QStringLiteral("貼付け・挿入 (&Insert Paste)"));
     EXPECT_EQ(texts[3], QStringLiteral("行挿入 (&New Line)"));
     EXPECT_EQ(texts[4], QStringLiteral("行削除 (&Delete Line)"));
     EXPECT_EQ(texts[6], QStringLiteral("波形情報 (&Wave Info)"));
+    EXPECT_EQ(texts[7], QStringLiteral("解析の詳細 (&Analysis)..."));
 
     host.waveData = false;
     ctl->ppMenuPopup();

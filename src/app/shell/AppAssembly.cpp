@@ -2,6 +2,7 @@
 
 #include "app/firmware/DownloadDialog.h"
 #include "app/firmware/FirmwareBinding.h"
+#include "app/learning/AnalysisWindow.h"
 #include "app/learning/LearningBinding.h"
 #include "app/learning/WaveBinding.h"
 #include "app/link/ConnectionBinding.h"
@@ -39,6 +40,7 @@ std::unique_ptr<MainWindow> createAppWindows(const MainWindowOptions& options)
     bindLearning(*main); // learning, analysis and read-back decoding
     bindRegistration(*main); // registration and read-back requests (after the learning binding)
     bindWaveEdit(*main); // wave information editor: Wave Info, IR Out, OK
+    bindAnalysisWindow(*main); // why a row decoded as it did: pop-up menu Analysis (after the learning binding)
     return main;
 }
 

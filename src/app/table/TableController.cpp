@@ -91,6 +91,8 @@ TableController::TableController(QTableView* grid, CodeTable& table, Settings& s
     ppMenu->addSeparator();
     ppWaveEdit = addItem("ppWaveEdit", QStringLiteral("波形情報 (&Wave Info)"),
                          &TableController::ppWaveEditClick);
+    ppAnalysis = addItem("ppAnalysis", QStringLiteral("解析の詳細 (&Analysis)..."),
+                         &TableController::ppAnalysisClick);
     connect(ppMenu, &QMenu::aboutToShow, this, &TableController::ppMenuPopup);
 
     connect(commands_, &TableCommands::copyMarkChanged, this, [this](int row) {
@@ -289,6 +291,13 @@ void TableController::ppWaveEditClick()
     const int row = host_.currentRow();
     if (CodeTable::validRow(row))
         emit waveInfoRequested(row);
+}
+
+void TableController::ppAnalysisClick()
+{
+    const int row = host_.currentRow();
+    if (CodeTable::validRow(row))
+        emit analysisRequested(row);
 }
 
 bool TableController::applySelectionRule(int column)

@@ -74,6 +74,7 @@ public:
     QAction* ppNewline = nullptr;
     QAction* ppDelete = nullptr;
     QAction* ppWaveEdit = nullptr;
+    QAction* ppAnalysis = nullptr;
 
 public slots:
     void mmCleateClick();
@@ -89,6 +90,7 @@ public slots:
     void ppNewlineClick();
     void ppDeleteClick();
     void ppWaveEditClick();
+    void ppAnalysisClick();
 
     // Runs before the cursor moves to (column, row): column 1 without trace
     // mode selects whole rows (and cannot be edited), other columns select
@@ -101,6 +103,8 @@ public slots:
 signals:
     // Wave Info on a data row: open the wave information editor on it.
     void waveInfoRequested(int row);
+    // Analysis on a data row: show why it decoded as it did.
+    void analysisRequested(int row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,6 +7,7 @@
 #include "core/table/CodeTable.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace zovax {
 
@@ -46,8 +47,16 @@ void Analyser::ClassifyLearn()
 {
     if (!store_.hasCurrentChannel())
         return;
+    if (observer_)
+        observer_->analysisStarted();
     if (view_.pcode()) {
         ShowPatternCode(store_.current().channelRow, store_.learn.dataCount);
+        if (observer_) {
+            AnalysisVerdict v;
+            v.decided = false;
+            v.pulses = store_.learn.dataCount;
+            observer_->decided(v);
+        }
         return;
     }
     for (int t = 0; t < kCandidateCount; ++t) {
@@ -60,55 +69,17 @@ void Analyser::ClassifyLearn()
 
 void Analyser::SetCandidateWindows(int t)
 {
-    if (t < 0 || t >= kCandidateCount) {
-        windows_ = {};
-        return;
-    }
-    const CandidateTiming& c = kCandidateTimings[t];
-    const int lo = c.symbolHighLoTenths;
-    const int hi = c.symbolHighHiTenths;
-    windows_.leaderHighMin = c.leaderHigh * 9 / 10;
-    windows_.leaderHighMax = c.leaderHigh * 12 / 10;
-    windows_.leaderWidthMin = c.leaderWidth * 9 / 10;
-    windows_.leaderWidthMax = c.leaderWidth * 12 / 10;
-    windows_.zeroHighMin = c.zeroHigh * lo / 10;
-    windows_.zeroHighMax = c.zeroHigh * hi / 10;
-    windows_.zeroWidthMin = c.zeroWidth * 8 / 10;
-    windows_.zeroWidthMax = c.zeroWidth * 12 / 10;
-    windows_.oneHighMin = c.oneHigh * lo / 10;
-    windows_.oneHighMax = c.oneHigh * hi / 10;
-    windows_.oneWidthMin = c.oneWidth * 8 / 10;
-    windows_.oneWidthMax = c.oneWidth * 12 / 10;
+    windows_ = candidateWindowsOf(t);
 }
 
 bool Analyser::MatchCandidateTiming(int t) const
 {
     if (!store_.hasCurrentChannel())
         return false;
-    const auto& pat = store_.current().patterns;
-    const CandidateWindows& w = windows_;
-    auto inside = [](int v, int lo, int hi) { return lo <= v && v <= hi; };
-    int k = 0;
-    if (w.leaderHighMin > 0) {
-        if (!inside(pat[0].high, w.leaderHighMin, w.leaderHighMax)
-            || !inside(pat[0].width, w.leaderWidthMin, w.leaderWidthMax))
-            return false;
-        k = 1;
-    }
-    const bool sameMark = w.zeroHighMin == w.oneHighMin;
-    const bool flag = sameMark ? pat[size_t(k)].width >= pat[size_t(k + 1)].width
-                               : pat[size_t(k)].high >= pat[size_t(k + 1)].high;
-    int zeroP = flag ? k + 1 : k;
-    const int oneP = flag ? k : k + 1;
-    if (t == 29)
-        zeroP = 1;
-    const PulsePair& z = pat[size_t(zeroP)];
-    if (!inside(z.high, w.zeroHighMin, w.zeroHighMax) || !inside(z.width, w.zeroWidthMin, w.zeroWidthMax))
-        return false;
-    if (t == 29)
-        return true;
-    const PulsePair& o = pat[size_t(oneP)];
-    return inside(o.high, w.oneHighMin, w.oneHighMax) && inside(o.width, w.oneWidthMin, w.oneWidthMax);
+    const TimingTest test = testCandidateTiming(t, windows_, store_.current().patterns.data());
+    if (observer_)
+        observer_->timingTested(t, test);
+    return test.passed();
 }
 
 bool Analyser::AnalyseCandidate(int t)
@@ -122,8 +93,10 @@ bool Analyser::AnalyseCandidate(int t)
     int f = kFormatUnknown;
     int K = dataCount;
     int G = 8;
+    int decidingRule = -1;
     if (t >= 0 && t < kCandidateCount) {
-        for (const LearnRule& r : kLearnRules) {
+        for (int ri = 0; ri < int(std::size(kLearnRules)); ++ri) {
+            const LearnRule& r = kLearnRules[ri];
             if (r.candidate != t)
                 continue;
             bool holds = false;
@@ -135,10 +108,20 @@ bool Analyser::AnalyseCandidate(int t)
             case LearnCond::PosEqOrLastIndex:
                 holds = p(r.a) == r.x || ch.lastIndex == r.b || ch.lastIndex == r.y;
                 break;
-            case LearnCond::DataCountBelow: break;
+            case LearnCond::DataCountBelow: holds = dataCount < r.x; break;
+            }
+            if (observer_) {
+                RuleCheck rc;
+                rc.rule = ri;
+                rc.holds = holds;
+                rc.foundA = p(r.a);
+                rc.foundB = p(r.b);
+                rc.lastIndex = ch.lastIndex;
+                rc.dataCount = dataCount;
+                observer_->ruleTested(t, rc);
             }
             if (r.cond == LearnCond::DataCountBelow) {
-                if (dataCount < r.x)
+                if (holds)
                     break; // no format from this candidate
                 continue;
             }
@@ -147,6 +130,7 @@ bool Analyser::AnalyseCandidate(int t)
             f = r.format;
             K = r.pulses == kCountFromData ? dataCount : r.pulses;
             G = r.groupSize;
+            decidingRule = ri;
             if (r.setFrameStart >= 0) {
                 store_.learn.frameStart = r.setFrameStart;
                 store_.learn.dataCount = r.setDataCount;
@@ -161,7 +145,22 @@ bool Analyser::AnalyseCandidate(int t)
 
     const ZeroOne zo = chooseZeroOne(ch.patterns.data(), std::min(ch.patternCount, kMaxPatterns));
     const ExtractedCode code = ExtractCode(t, f, K, G, zo.zero, zo.one);
-    ShowResult(store_.currentChannel, resultText(code.format, code.text));
+    const QString text = resultText(code.format, code.text);
+    ShowResult(store_.currentChannel, text);
+    if (observer_) {
+        AnalysisVerdict v;
+        v.candidate = t;
+        v.rule = decidingRule;
+        v.ruleFormat = f;
+        v.format = code.format;
+        v.pulses = K;
+        v.groupSize = G;
+        v.zero = zo.zero;
+        v.one = zo.one;
+        v.codeText = code.text;
+        v.resultText = text;
+        observer_->decided(v);
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // belongs to by trying the 32 timing candidates in order (timing windows on the
 // pattern table, then the structural rules on the pattern sequence), extracts
 // the code and writes the result text "Tm:%-10s d:%s".
+#include "core/learning/AnalysisTrace.h"
 #include "core/learning/WaveStore.h"
 
 #include <QString>
@@ -14,13 +15,6 @@ namespace zovax {
 class CodeTable;
 class LearnView;
 class ReceiveLog;
-
-// Acceptance windows of the candidate being tried (bounds inclusive), us.
-struct CandidateWindows {
-    int leaderHighMin = 0, leaderHighMax = 0, leaderWidthMin = 0, leaderWidthMax = 0;
-    int zeroHighMin = 0, zeroHighMax = 0, zeroWidthMin = 0, zeroWidthMax = 0;
-    int oneHighMin = 0, oneHighMax = 0, oneWidthMin = 0, oneWidthMax = 0;
-};
 
 // Zero and one symbols chosen from a pattern table.
 struct ZeroOne {
@@ -65,12 +59,18 @@ public:
 
     const CandidateWindows& windows() const { return windows_; }
 
+    // Receives every timing test, rule test and verdict of ClassifyLearn;
+    // nullptr = none. Not owned.
+    void setObserver(AnalysisObserver* observer) { observer_ = observer; }
+    AnalysisObserver* observer() const { return observer_; }
+
 private:
     WaveStore& store_;
     CodeTable& table_;
     LearnView& view_;
     ReceiveLog& log_;
     CandidateWindows windows_;
+    AnalysisObserver* observer_ = nullptr;
 };
 
 } // namespace zovax

@@ -11,8 +11,16 @@ LearningCore::LearningCore(DeviceLink& link, CodeTable& table, LearnView& view, 
       analyser_(*store_, table, view, log),
       learner_(*store_, analyser_, link, table, view, prompts, sounds, log),
       readBack_(*store_, analyser_, table, link, view, prompts, log),
+      explanations_(*store_),
+      table_(table),
       view_(view)
 {
+    analyser_.setObserver(&explanations_);
+}
+
+AnalysisExplanation LearningCore::explainRow(int row) const
+{
+    return zovax::explainRow(table_, row, &explanations_);
 }
 
 void LearningCore::installHandlers(LinkHandlers& h)

@@ -3,6 +3,7 @@
 // learner and the read-back decoder, wired to the device link's reply
 // dispatchers. The main window creates one and implements LearnView.
 #include "core/learning/Analyser.h"
+#include "core/learning/Explanation.h"
 #include "core/learning/Learner.h"
 #include "core/learning/ReadBack.h"
 #include "core/learning/WaveStore.h"
@@ -28,6 +29,10 @@ public:
     Analyser& analyser() { return analyser_; }
     Learner& learner() { return learner_; }
     ReadBackDecoder& readBack() { return readBack_; }
+    // The analyses of the learned channels, recorded as the analyser decides.
+    const LearnedExplanations& explanations() const { return explanations_; }
+    // Why row `row` decoded as it did (see explainRow in Explanation.h).
+    AnalysisExplanation explainRow(int row) const;
 
     // Sets OnWaveLine, OnAverageLine, SetLearnIndicator, RearmLearning and
     // OnReadBackLine, and the three state queries the serial dispatcher reads.
@@ -38,6 +43,8 @@ private:
     Analyser analyser_;
     Learner learner_;
     ReadBackDecoder readBack_;
+    LearnedExplanations explanations_;
+    CodeTable& table_;
     LearnView& view_;
 };
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -311,25 +312,35 @@ void ReadBackDecoder::DecodeStoredEntry(int row)
         analyser_.ShowPatternCode(row, e.dataCount);
         return;
     }
-    for (int t = 0; t < kCandidateCount; ++t) {
-        analyser_.SetCandidateWindows(t);
-        if (analyser_.MatchCandidateTiming(t) && AnalyseStoredCandidate(t, row))
-            return;
-    }
-    AnalyseStoredCandidate(kCandidateCount, row);
+    const StoredDecoding d = decodeStored(e, ch.patterns.data());
+    analyser_.SetCandidateWindows(d.lastTried);
+    table_.setCell(kColResult, row, d.resultText);
+    table_.setCell(kColComments, row, FormatName(d.format));
 }
 
 bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
 {
     if (!CodeTable::validRow(row))
         return false;
-    const TableEntry& e = table_.entry(row);
+    const std::optional<StoredDecoding> d = analyseStored(t, table_.entry(row), analyser_.windows());
+    if (!d)
+        return false;
+    table_.setCell(kColResult, row, d->resultText);
+    table_.setCell(kColComments, row, FormatName(d->format));
+    return true;
+}
+
+std::optional<StoredDecoding> analyseStored(int t, const TableEntry& e, const CandidateWindows& windows,
+                                            AnalysisObserver* observer)
+{
     const int c = std::clamp(e.dataCount, 0, kDataSymbols);
     int f = kFormatUnknown;
     int K = c;
     int G = 8;
+    int decidingRule = -1;
     if (t >= 0 && t < kCandidateCount) {
-        for (const StoredRule& r : kStoredRules) {
+        for (int ri = 0; ri < int(std::size(kStoredRules)); ++ri) {
+            const StoredRule& r = kStoredRules[ri];
             if (r.candidate != t)
                 continue;
             bool holds = false;
@@ -340,18 +351,28 @@ bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
             case StoredCond::CountAbove: holds = c > r.x; break;
             case StoredCond::HalfCountEq: holds = c / 2 == r.x; break;
             }
+            if (observer) {
+                RuleCheck rc;
+                rc.stored = true;
+                rc.rule = ri;
+                rc.holds = holds;
+                rc.dataCount = c;
+                rc.repeat = e.repeat;
+                observer->ruleTested(t, rc);
+            }
             if (!holds)
                 continue;
             f = r.format;
             K = r.pulses == kCountFromData ? c : r.pulses;
             G = r.groupSize;
+            decidingRule = ri;
             break;
         }
         if (t == kSonyCandidate)
             G = kSonyGroupSize;
     }
     if (f == kFormatUnknown && t < kCandidateCount)
-        return false;
+        return std::nullopt;
 
     PulsePair pairs[kPatternPairs];
     std::array<int32_t, 16> highs{};
@@ -372,14 +393,49 @@ bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
     w.zero = zo.zero;
     w.one = zo.one;
     w.limit = K;
-    w.zeroHighMax = analyser_.windows().zeroHighMax;
+    w.zeroHighMax = windows.zeroHighMax;
     w.storedEntry = true;
-    const QString code = walkCode(w, symbols.data(), int(symbols.size()), highs);
-    if (t == kNecCandidate)
-        f = refineByCodeText(code, f);
-    table_.setCell(kColResult, row, resultText(f, code));
-    table_.setCell(kColComments, row, FormatName(f));
-    return true;
+    StoredDecoding d;
+    d.candidate = t;
+    d.codeText = walkCode(w, symbols.data(), int(symbols.size()), highs);
+    d.format = t == kNecCandidate ? refineByCodeText(d.codeText, f) : f;
+    d.resultText = resultText(d.format, d.codeText);
+    if (observer) {
+        AnalysisVerdict v;
+        v.candidate = t;
+        v.rule = decidingRule;
+        v.ruleFormat = f;
+        v.format = d.format;
+        v.pulses = K;
+        v.groupSize = G;
+        v.zero = zo.zero;
+        v.one = zo.one;
+        v.codeText = d.codeText;
+        v.resultText = d.resultText;
+        observer->decided(v);
+    }
+    return d;
+}
+
+StoredDecoding decodeStored(const TableEntry& e, const PulsePair* patterns, AnalysisObserver* observer)
+{
+    if (observer)
+        observer->analysisStarted();
+    for (int t = 0; t < kCandidateCount; ++t) {
+        const CandidateWindows w = candidateWindowsOf(t);
+        const TimingTest test = testCandidateTiming(t, w, patterns);
+        if (observer)
+            observer->timingTested(t, test);
+        if (!test.passed())
+            continue;
+        if (std::optional<StoredDecoding> d = analyseStored(t, e, w, observer)) {
+            d->lastTried = t;
+            return *d;
+        }
+    }
+    StoredDecoding d = *analyseStored(kCandidateCount, e, candidateWindowsOf(kCandidateCount - 1), observer);
+    d.lastTried = kCandidateCount - 1;
+    return d;
 }
 
 } // namespace zovax

@@ -3,6 +3,8 @@
 // "Twc:", "Twb:", "Twr:", "Twp:", "Twd:") are parsed into the table entry of
 // the row being read back, and a complete entry is decoded with the same
 // timing candidates as a learned signal to rebuild its Result and Comments.
+#include "core/learning/AnalysisTrace.h"
+
 #include <QMetaObject>
 #include <QString>
 
@@ -12,12 +14,32 @@
 namespace zovax {
 
 class Analyser;
+class AnalysisObserver;
 class CodeTable;
 class DeviceLink;
 class LearnView;
 class Prompts;
 class ReceiveLog;
+struct TableEntry;
 struct WaveStore;
+
+// The decoding of one stored entry, written nowhere.
+struct StoredDecoding {
+    int candidate = 32;  // the candidate that ended the search; 32 = fallback
+    int format = 61;     // final format number
+    QString codeText;
+    QString resultText;  // "Tm:%-10s d:%s"
+    int lastTried = 31;  // the last candidate whose windows were built
+};
+// Candidate t's stored-entry rules and code extraction for entry `e`, with the
+// windows of the last candidate tried (w.zeroHighMax takes part in the bit
+// rules). nullopt when t is below 32 and its rules give no format.
+std::optional<StoredDecoding> analyseStored(int t, const TableEntry& e, const CandidateWindows& w,
+                                            AnalysisObserver* observer = nullptr);
+// The whole decoding of entry `e`: candidates 0..31 with their timing test on
+// `patterns` (16 means) and stored-entry rules, else the fallback. Reports to
+// `observer` when given.
+StoredDecoding decodeStored(const TableEntry& e, const PulsePair* patterns, AnalysisObserver* observer = nullptr);
 
 class ReadBackDecoder {
 public:
