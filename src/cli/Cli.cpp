@@ -2,6 +2,7 @@
 
 #include "cli/BoardCommands.h"
 #include "cli/DecodeCommand.h"
+#include "cli/InterchangeCommands.h"
 #include "cli/TableCommand.h"
 #include "core/shell/DataLocations.h"
 #include "core/shell/Settings.h"
@@ -53,6 +54,7 @@ std::vector<CommandSpec> commandSpecs()
                         "separated by tabs. Tolerances and the learning time come from the settings file."),
          {{QStringLiteral("pcode"), {}, QStringLiteral("Show the raw pattern code (the PCode check box).")},
           {QStringLiteral("full-code"), {}, QStringLiteral("Code words of every frame (the Full Code check box).")},
+          {QStringLiteral("explain"), {}, QStringLiteral("Explain why each signal decoded as it did.")},
           {QStringLiteral("carrier"), QStringLiteral("KHZ"),
            QStringLiteral("Carrier of a timing list or a train without result line (default 38.0).")},
           kSettings, kJson},
@@ -62,6 +64,36 @@ std::vector<CommandSpec> commandSpecs()
          {kJson}, 1, 1},
         {QStringLiteral("table get"), QStringLiteral("FILE ROW"),
          QStringLiteral("Show one row of a table file with its stored entry."), {}, {kJson}, 2, 2},
+        {QStringLiteral("table explain"), QStringLiteral("FILE ROW"),
+         QStringLiteral("Explain why a row of a table file decoded as it did."),
+         QStringLiteral("From the row's stored wave information, by the rules of the read-back decoder."),
+         {kJson}, 2, 2},
+        {QStringLiteral("table import"), QStringLiteral("FILE IN"),
+         QStringLiteral("Import the signals of IN into the table file FILE."),
+         QStringLiteral("IN is any readable format (Pronto Hex, sendir, Flipper .ir, lircd.conf, mode2,\n"
+                        "timing list, JSON table). The signals go into the empty rows from --row on;\n"
+                        "FILE is created when it does not exist. Nothing changes when IN has a bad\n"
+                        "signal, unless --skip-bad."),
+         {{QStringLiteral("row"), QStringLiteral("ROW"), QStringLiteral("First row (default 1).")},
+          {QStringLiteral("format"), QStringLiteral("FORMAT"), QStringLiteral("Format of IN (default: recognised).")},
+          {QStringLiteral("overwrite"), {}, QStringLiteral("Fill consecutive rows even when they are not empty.")},
+          {QStringLiteral("skip-bad"), {}, QStringLiteral("Import the good signals of a file with bad ones.")},
+          kSettings},
+         2, 2},
+        {QStringLiteral("table export"), QStringLiteral("FILE"),
+         QStringLiteral("Export the rows of a table file in another format."), {},
+         {{QStringLiteral("to"), QStringLiteral("FORMAT"), QStringLiteral("pronto, sendir, flipper, lirc or json.")},
+          {QStringLiteral("rows"), QStringLiteral("LIST"), QStringLiteral("Rows to export, like 1,3,5-9 (default all).")},
+          kOutput},
+         1, 1},
+        {QStringLiteral("convert"), QStringLiteral("IN"),
+         QStringLiteral("Convert a signal file (or a table file) into another format."),
+         QStringLiteral("Signals given as durations are learned as the board would learn them, so the\n"
+                        "result carries the same carrier, frames and code; written to -o or standard output."),
+         {{QStringLiteral("to"), QStringLiteral("FORMAT"), QStringLiteral("pronto, sendir, flipper, lirc or json.")},
+          {QStringLiteral("row"), QStringLiteral("N"), QStringLiteral("Only the Nth signal (the row N of a table file).")},
+          kOutput, kSettings},
+         1, 1},
         {QStringLiteral("version"), {}, QStringLiteral("Ask the board for its firmware version."), kBoardDetails,
          boardOptions({}), 0, 0},
         {QStringLiteral("fire"), QStringLiteral("TABLE ROW"),
@@ -170,7 +202,7 @@ int run(const QStringList& rawArgs, Context& ctx)
         const QString group = args.at(0);
         if (group == QLatin1String("table") || group == QLatin1String("netconfig"))
             io.error(QStringLiteral("'%1' needs a subcommand (%2)")
-                         .arg(group, group == QLatin1String("table") ? QStringLiteral("show, get")
+                         .arg(group, group == QLatin1String("table") ? QStringLiteral("show, get, explain, import, export")
                                                                      : QStringLiteral("show, set")));
         else
             io.error(QStringLiteral("unknown command '%1' (see zovax --help)").arg(group));
@@ -191,6 +223,10 @@ int run(const QStringList& rawArgs, Context& ctx)
         return tableShow(a, io);
     if (name == QLatin1String("table get"))
         return tableGet(a, io);
+    if (name == QLatin1String("table explain"))
+        return tableExplain(a, io);
+    if (name == QLatin1String("table export"))
+        return tableExport(a, io);
     const QString settingsPath = settingsPathFor(a, ctx);
     if (a.has(QStringLiteral("settings")) && !QFileInfo(settingsPath).isFile()) {
         io.error(QStringLiteral("settings file not found: %1").arg(settingsPath));
@@ -199,6 +235,10 @@ int run(const QStringList& rawArgs, Context& ctx)
     Settings settings = LoadSettings(settingsPath);
     if (name == QLatin1String("decode"))
         return decodeCommand(a, io, settings);
+    if (name == QLatin1String("convert"))
+        return convertCommand(a, io, settings);
+    if (name == QLatin1String("table import"))
+        return tableImport(a, io, settings);
     return boardCommand(name, a, io, settingsPath);
 }
 

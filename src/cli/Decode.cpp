@@ -1,7 +1,9 @@
 #include "cli/Decode.h"
 
 #include "cli/HeadlessView.h"
+#include "core/interchange/Interchange.h"
 #include "core/interchange/TimingLearn.h"
+#include "core/learning/Explanation.h"
 #include "core/learning/LearnLines.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
@@ -85,6 +87,11 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
             s.carrierTenths = h->table.entry(1).carrier;
             s.frames = h->table.cell(kColFrames, 1);
             s.result = h->table.cell(kColResult, 1);
+        }
+        if (options.explain) {
+            const AnalysisExplanation x = h->core->explainRow(1);
+            s.explanation = explanationText(x);
+            s.explanationJson = explanationJson(x);
         }
         out.push_back(s);
         h.reset();
@@ -191,6 +198,46 @@ bool decodeTimingLists(const QString& text, const DecodeOptions& options, std::v
         const std::vector<DecodedSignal> one =
             decodeWaveLines(boardReport(t, options.learn.learnTimeUs / 1000), options);
         out.insert(out.end(), one.begin(), one.end());
+    }
+    return true;
+}
+
+bool decodeInterchange(const QString& fileName, const QByteArray& bytes, const DecodeOptions& options,
+                       std::vector<DecodedSignal>& out, QStringList& errors)
+{
+    const ReadResult read = readAny(fileName, bytes);
+    if (!read.error.isEmpty()) {
+        errors << read.error;
+        return false;
+    }
+    for (const ReadItem& item : read.items) {
+        if (!item.error.isEmpty()) {
+            errors << item.error;
+            continue;
+        }
+        if (item.hasRow) {
+            // A row as stored: its cells, explained by the stored-entry rules.
+            DecodedSignal s;
+            s.name = item.name;
+            s.carry = item.cells[0];
+            s.frames = item.cells[1];
+            s.result = item.cells[3];
+            s.carrierTenths = item.entry.carrier;
+            s.learn = {item.entry.repeat, item.entry.dataCount, 0};
+            if (options.explain) {
+                const AnalysisExplanation x = explainStoredEntry(item.entry);
+                s.explanation = explanationText(x);
+                s.explanationJson = explanationJson(x);
+            }
+            out.push_back(s);
+            continue;
+        }
+        std::vector<DecodedSignal> one =
+            decodeWaveLines(boardReport(item.timing, options.learn.learnTimeUs / 1000), options);
+        for (DecodedSignal& s : one) {
+            s.name = item.name;
+            out.push_back(s);
+        }
     }
     return true;
 }

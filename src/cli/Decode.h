@@ -6,6 +6,7 @@
 #include "core/learning/WaveStore.h"
 #include "core/shell/Settings.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,7 @@ struct DecodeOptions {
     // Carrier of a train whose result line ("Ave.") is missing, 0.1 kHz.
     int carrierTenths = 380;
     LearnParams learn;     // tolerances and learning time, as in the main window's boxes
+    bool explain = false;  // also explain the analysis of each signal
 };
 
 struct DecodedSignal {
@@ -29,6 +31,9 @@ struct DecodedSignal {
     LearnState learn;       // frame start, data count, frame count
     bool failed = false;    // the learn could not be analysed (message says why)
     QString message;
+    QString name;           // the signal's name in its file, if any
+    QString explanation;    // with DecodeOptions::explain: the analysis window's text
+    QJsonObject explanationJson;
 };
 
 // Takes every line that begins with "[" as a wave line and every line that
@@ -55,6 +60,15 @@ bool looksLikeTimingList(const QString& text);
 // and the value) when a list cannot be read.
 bool decodeTimingLists(const QString& text, const DecodeOptions& options, std::vector<DecodedSignal>& out,
                        QString& error);
+
+// Decodes a file in any readable interchange format (Pronto Hex, sendir,
+// Flipper, LIRC, mode2, JSON table). Signals given as durations are decoded by
+// way of the board's report of the press held down; rows stored in a JSON
+// table are shown as stored. Bad signals are listed in `errors` (naming the
+// file, the line or signal and the field); false when the file as a whole
+// cannot be read or is in no known format.
+bool decodeInterchange(const QString& fileName, const QByteArray& bytes, const DecodeOptions& options,
+                       std::vector<DecodedSignal>& out, QStringList& errors);
 
 // "Ave.Carrier38.0kHz" for 380: the result line the board sends.
 QString averageLineFor(int carrierTenths);

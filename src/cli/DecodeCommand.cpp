@@ -2,6 +2,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/Decode.h"
+#include "core/interchange/Interchange.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,6 +16,10 @@ namespace {
 QJsonObject signalJson(int n, const DecodedSignal& s)
 {
     QJsonObject o{{QStringLiteral("signal"), n}, {QStringLiteral("pairs"), s.pairs}};
+    if (!s.name.isEmpty())
+        o.insert(QStringLiteral("name"), s.name);
+    if (!s.explanationJson.isEmpty())
+        o.insert(QStringLiteral("explanation"), s.explanationJson);
     if (s.failed) {
         o.insert(QStringLiteral("error"), s.message);
         return o;
@@ -65,6 +70,7 @@ int decodeCommand(const ParsedArgs& a, const Io& io, const Settings& settings)
     DecodeOptions o;
     o.pcode = a.has(QStringLiteral("pcode"));
     o.fullCode = a.has(QStringLiteral("full-code"));
+    o.explain = a.has(QStringLiteral("explain"));
     o.learn = settings.learn;
     if (a.has(QStringLiteral("carrier")) && !parseCarrierKHz(a.value(QStringLiteral("carrier")), o.carrierTenths)) {
         io.error(QStringLiteral("--carrier takes a frequency in kHz from 1.0 to 99.9: %1")
@@ -81,14 +87,28 @@ int decodeCommand(const ParsedArgs& a, const Io& io, const Settings& settings)
     }
     const QString text = QString::fromLatin1(bytes);
     std::vector<DecodedSignal> signalList;
-    if (looksLikeTimingList(text)) {
+    bool badInput = false;
+    const bool waveLines = text.startsWith(QLatin1Char('[')) || text.contains(QLatin1String("\n["));
+    if (waveLines) {
+        signalList = decodeWaveLines(text.split(QLatin1Char('\n')), o);
+    } else if (const FormatInfo* f = detectFormat(shown, bytes);
+               (!f || f->id == QLatin1String("timing")) && looksLikeTimingList(text)) {
         if (!decodeTimingLists(text, o, signalList, error)) {
             io.error(QStringLiteral("%1: %2").arg(shown, error));
             return kExitUsage;
         }
     } else {
-        signalList = decodeWaveLines(text.split(QLatin1Char('\n')), o);
+        // Any other readable format (Pronto Hex, sendir, Flipper, LIRC, mode2, JSON).
+        QStringList errors;
+        const bool read = decodeInterchange(shown, bytes, o, signalList, errors);
+        for (const QString& e : errors)
+            io.error(QString(e).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        if (!read)
+            return kExitUsage;
+        badInput = !errors.isEmpty();
     }
+    if (signalList.empty() && badInput)
+        return kExitUsage;
     if (signalList.empty()) {
         io.error(QStringLiteral("%1: no signal found (expected the board's wave lines \"[000]:...\" or a timing "
                                 "list \"+9000 -4500 ...\")")
@@ -105,12 +125,18 @@ int decodeCommand(const ParsedArgs& a, const Io& io, const Settings& settings)
         }
         if (a.has(QStringLiteral("json")))
             all.append(signalJson(int(i + 1), s));
-        else if (!s.failed)
-            io.line(QStringList{s.carry, s.frames, s.result}.join(QLatin1Char('\t')));
+        else if (!s.failed) {
+            QStringList cells{s.carry, s.frames, s.result};
+            if (!s.name.isEmpty())
+                cells << s.name;
+            io.line(cells.join(QLatin1Char('\t')));
+        }
+        if (o.explain && !a.has(QStringLiteral("json")))
+            io.print(s.explanation + QLatin1Char('\n'));
     }
     if (a.has(QStringLiteral("json")))
         io.print(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("signals"), all}}).toJson()));
-    return status;
+    return badInput && status == kExitOk ? kExitUsage : status;
 }
 
 } // namespace zovax::cli
