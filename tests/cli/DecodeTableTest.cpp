@@ -194,7 +194,9 @@ TEST(CliConventions, HelpForTheToolAndEverySubcommand)
     const QStringList commands{QStringLiteral("decode"),  QStringLiteral("table show"),     QStringLiteral("table get"),
                                QStringLiteral("version"), QStringLiteral("fire"),           QStringLiteral("send"),
                                QStringLiteral("register"), QStringLiteral("readback"),      QStringLiteral("verify"),
-                               QStringLiteral("learn"),   QStringLiteral("netconfig show"), QStringLiteral("netconfig set")};
+                               QStringLiteral("learn"),   QStringLiteral("netconfig show"), QStringLiteral("netconfig set"),
+                               QStringLiteral("convert"), QStringLiteral("table import"),   QStringLiteral("table export"),
+                               QStringLiteral("table explain")};
     const auto top = runCli({QStringLiteral("--help")});
     EXPECT_EQ(top.status, 0);
     for (const QString& c : commands) {
