@@ -26,7 +26,7 @@ using namespace zovax::bench;
 
 namespace {
 
-constexpr int kRounds = 5; // the best time of each exchange counts
+constexpr int kRounds = 9; // the best time of each exchange counts
 
 // Runs `zovax args...` in-process; returns the milliseconds the whole command
 // took, -1 on failure; `exchangeMs` gets the table exchange's own time.
