@@ -114,7 +114,7 @@ TEST_F(CliDecode, BadInputGivesAStatusAndAMessage)
         const char* message;
     } cases[] = {
         {seventeen + "Ave.Carrier38.0kHz\n", {}, 1, "学習出来ません。"},
-        {"hello\n", {}, 2, "no signal found"},
+        {"hello\n", {}, 2, "形式が分かりません"},
         {waveLines("NEC", "20DF10EF"), {QStringLiteral("--carrier"), QStringLiteral("abc")}, 2, "--carrier"},
         {{}, {dir.filePath(QStringLiteral("missing.txt"))}, 2, "missing.txt: cannot open"},
     };
