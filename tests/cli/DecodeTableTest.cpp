@@ -2,6 +2,7 @@
 // files, and the conventions every subcommand shares (help, exit statuses,
 // errors on stderr).
 #include "cli/CliRun.h"
+#include "cli/Progress.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableFile.h"
 #include "core/irsig/Signals.h"
@@ -217,4 +218,22 @@ TEST(CliConventions, HelpForTheToolAndEverySubcommand)
     const auto option = runCli({QStringLiteral("decode"), QStringLiteral("--bogus")});
     EXPECT_EQ(option.status, 2);
     EXPECT_TRUE(option.err.contains(QStringLiteral("unknown option --bogus")));
+}
+
+TEST(CliProgress, DrawnOnATerminalOnly)
+{
+    for (bool terminal : {false, true}) {
+        QByteArray bytes;
+        QBuffer err(&bytes);
+        err.open(QIODevice::WriteOnly);
+        {
+            cli::Progress bar(&err, terminal, QStringLiteral("readback"), 250);
+            bar.update(0);
+            bar.update(125);
+        }
+        if (terminal)
+            EXPECT_TRUE(bytes.endsWith(QByteArray("\rreadback [###############               ]  125/250\n"))) << bytes.toStdString();
+        else
+            EXPECT_TRUE(bytes.isEmpty());
+    }
 }
