@@ -4,12 +4,12 @@
 // exchanges done by the minimal blocking client in the same run. Also the time
 // `zovax decode` takes for a capture of 4096 pulse pairs. Prints its figures;
 // no pass/fail.
+#include "ExchangeRig.h"
 #include "cli/Cli.h"
 #include "cli/Decode.h"
+#include "core/irsig/Signals.h"
 #include "core/shell/Settings.h"
 #include "core/table/TableFile.h"
-#include "core/irsig/Signals.h"
-#include "ExchangeRig.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -44,7 +44,8 @@ double timeCli(const QStringList& args, double* exchangeMs)
     const int status = cli::run(args, ctx);
     const double ms = t.nsecsElapsed() / 1e6;
     if (status != 0) {
-        std::printf("cli_exchange: zovax %s failed (%d): %s\n", qPrintable(args.join(' ')), status, errBytes.constData());
+        std::printf("cli_exchange: zovax %s failed (%d): %s\n", qPrintable(args.join(' ')), status,
+                    errBytes.constData());
         return -1;
     }
     return ms;
@@ -129,15 +130,16 @@ int main(int argc, char** argv)
         double reg = -1, read = -1;
         const double wReg = timeCli({QStringLiteral("register"), file, QStringLiteral("--settings"), ini}, &reg);
         pump(200); // the board serves one client at a time: let it see the tool leave
-        const double wRead = timeCli({QStringLiteral("readback"), QStringLiteral("-o"), back, QStringLiteral("--settings"), ini}, &read);
+        const double wRead = timeCli(
+            {QStringLiteral("readback"), QStringLiteral("-o"), back, QStringLiteral("--settings"), ini}, &read);
         pump(200);
         const double mreg = minimalRegister(board.port(), kTableRows);
         pump(100);
         const double mread = minimalReadBack(board.port(), 250);
         pump(200);
         if (wReg < 0 || wRead < 0 || reg < 0 || read < 0 || mreg < 0 || mread < 0) {
-            std::printf("cli_exchange: an exchange failed (zovax %.1f / %.1f, minimal %.1f / %.1f)\n", reg, read,
-                        mreg, mread);
+            std::printf("cli_exchange: an exchange failed (zovax %.1f / %.1f, minimal %.1f / %.1f)\n", reg, read, mreg,
+                        mread);
             return 1;
         }
         wholeReg = std::min(wholeReg, wReg);

@@ -54,9 +54,12 @@ struct ConfigKey {
     const char* label;
 };
 const ConfigKey kConfigKeys[] = {
-    {"mac", ConfigField::MacAdrs, "MAC address"}, {"ip", ConfigField::SvIP, "IP address"},
-    {"port", ConfigField::SvPort, "Port"},         {"mask", ConfigField::NetMask, "Subnet mask"},
-    {"gateway", ConfigField::Gateway, "Gateway"}, {"dns", ConfigField::PrimDNS, "DNS server"},
+    {"mac", ConfigField::MacAdrs, "MAC address"},
+    {"ip", ConfigField::SvIP, "IP address"},
+    {"port", ConfigField::SvPort, "Port"},
+    {"mask", ConfigField::NetMask, "Subnet mask"},
+    {"gateway", ConfigField::Gateway, "Gateway"},
+    {"dns", ConfigField::PrimDNS, "DNS server"},
     {"linkdown", ConfigField::LinkDown, "Link-down time-out (s)"},
     {"timeout", ConfigField::RecvTout, "Receive time-out (s)"},
 };
@@ -190,18 +193,21 @@ public:
     {
         s_->loadSettings();
         Settings& st = s_->settings();
-        if (a_.has(QStringLiteral("timeout")) && !parseBounded(a_.value(QStringLiteral("timeout")), 1, 3600000, timeoutMs_))
-            return usage(QStringLiteral("--timeout takes milliseconds, 1 or more: %1").arg(a_.value(QStringLiteral("timeout"))));
+        if (a_.has(QStringLiteral("timeout"))
+            && !parseBounded(a_.value(QStringLiteral("timeout")), 1, 3600000, timeoutMs_))
+            return usage(
+                QStringLiteral("--timeout takes milliseconds, 1 or more: %1").arg(a_.value(QStringLiteral("timeout"))));
         if (a_.has(QStringLiteral("host")))
             st.tcpip.Host = a_.value(QStringLiteral("host"));
         if (a_.has(QStringLiteral("port")) && !parseBounded(a_.value(QStringLiteral("port")), 1, 65535, st.tcpip.Port))
-            return usage(QStringLiteral("--port takes a TCP port 1 to 65535: %1").arg(a_.value(QStringLiteral("port"))));
+            return usage(
+                QStringLiteral("--port takes a TCP port 1 to 65535: %1").arg(a_.value(QStringLiteral("port"))));
         serial_ = a_.has(QStringLiteral("serial"));
         if (serial_ && (a_.has(QStringLiteral("host")) || a_.has(QStringLiteral("port"))))
             return usage(QStringLiteral("--serial cannot be combined with --host or --port"));
         if (serial_) {
-            static const QStringList tcpOnly{QStringLiteral("register"), QStringLiteral("readback"),
-                                             QStringLiteral("verify"), QStringLiteral("learn"),
+            static const QStringList tcpOnly{QStringLiteral("register"),       QStringLiteral("readback"),
+                                             QStringLiteral("verify"),         QStringLiteral("learn"),
                                              QStringLiteral("netconfig show"), QStringLiteral("netconfig set")};
             if (tcpOnly.contains(command))
                 return usage(QStringLiteral("%1 needs the TCP link: the tool takes the board's table, learning "
@@ -379,8 +385,9 @@ int fireCommand(BoardRun& run, const CodeTable& file, int row, const std::array<
             return run.failure(QStringLiteral("the board refused row %1: %2").arg(row).arg(l));
     }
     if (!answered)
-        return run.unreachable(run.linkDown() ? QStringLiteral("the link to %1 went down").arg(run.target())
-                                              : QStringLiteral("the board at %1 did not answer the fire test").arg(run.target()));
+        return run.unreachable(run.linkDown()
+                                   ? QStringLiteral("the link to %1 went down").arg(run.target())
+                                   : QStringLiteral("the board at %1 did not answer the fire test").arg(run.target()));
     return kExitOk;
 }
 
@@ -408,8 +415,7 @@ int registerCommand(BoardRun& run, const CodeTable& file, const Io& io)
     bar.finish();
     using O = Registration::WriteOutcome;
     switch (w.outcome) {
-    case O::Completed:
-        return kExitOk;
+    case O::Completed: return kExitOk;
     case O::NoAnswer:
         return run.unreachable(QStringLiteral("the board at %1 did not answer the start of registration; nothing was "
                                               "written")
@@ -423,8 +429,7 @@ int registerCommand(BoardRun& run, const CodeTable& file, const Io& io)
                                    .arg(run.target())
                                    .arg(w.rowsStored));
     case O::Cancelled:
-    case O::Busy:
-        break;
+    case O::Busy: break;
     }
     return run.failure(QStringLiteral("registration was not carried out"));
 }
@@ -454,9 +459,11 @@ int readBoardTable(BoardRun& run, const Io& io)
     if (run.linkDown() || o == O::LinkLost)
         return run.unreachable(QStringLiteral("the link to %1 went down during the read-back").arg(run.target()));
     if (o == O::NoAnswer)
-        return run.unreachable(QStringLiteral("the board at %1 did not answer the read-back request").arg(run.target()));
+        return run.unreachable(
+            QStringLiteral("the board at %1 did not answer the read-back request").arg(run.target()));
     if (unanswered > 0 || o == O::Cancelled)
-        return run.unreachable(QStringLiteral("the board stopped answering at entry %1").arg(std::max(1, lastEntry - 1)));
+        return run.unreachable(
+            QStringLiteral("the board stopped answering at entry %1").arg(std::max(1, lastEntry - 1)));
     if (o != O::Requested)
         return run.failure(QStringLiteral("the read-back was not carried out"));
     if (s.tableReadMode())
@@ -474,7 +481,8 @@ int readbackCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
         const QString path = a.value(QStringLiteral("output"));
         const TableSaveResult r = SaveTableFile(run.s().table(), path, run.s().prompts());
         if (!r.ok)
-            return run.failure(QStringLiteral("%1: not written: %2").arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return run.failure(QStringLiteral("%1: not written: %2")
+                                   .arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
     }
     if (a.has(QStringLiteral("json"))) {
         QJsonArray rows;
@@ -507,14 +515,19 @@ int verifyCommand(BoardRun& run, const ParsedArgs& a, const CodeTable& file, con
     if (a.has(QStringLiteral("json"))) {
         QJsonArray list;
         for (const Difference& d : diffs)
-            list.append(QJsonObject{{QStringLiteral("row"), d.row}, {QStringLiteral("field"), d.field},
-                                    {QStringLiteral("file"), d.file}, {QStringLiteral("board"), d.board}});
-        io.print(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("rowsCompared"), Registration::kReadBackEntries},
-                                                             {QStringLiteral("differences"), list}})
-                                       .toJson()));
+            list.append(QJsonObject{{QStringLiteral("row"), d.row},
+                                    {QStringLiteral("field"), d.field},
+                                    {QStringLiteral("file"), d.file},
+                                    {QStringLiteral("board"), d.board}});
+        io.print(QString::fromUtf8(
+            QJsonDocument(QJsonObject{{QStringLiteral("rowsCompared"), Registration::kReadBackEntries},
+                                      {QStringLiteral("differences"), list}})
+                .toJson()));
     } else {
         for (const Difference& d : diffs)
-            io.line(QStringLiteral("row %1: %2: file %3, board %4").arg(d.row, 4, 10, QLatin1Char('0')).arg(d.field, d.file, d.board));
+            io.line(QStringLiteral("row %1: %2: file %3, board %4")
+                        .arg(d.row, 4, 10, QLatin1Char('0'))
+                        .arg(d.field, d.file, d.board));
     }
     return diffs.empty() ? kExitOk : kExitFailure;
 }
@@ -524,7 +537,8 @@ int learnCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     Session& s = run.s();
     int count = 1, row = 1;
     if (a.has(QStringLiteral("count")) && !parseBounded(a.value(QStringLiteral("count")), 1, kTableRows, count))
-        return run.usage(QStringLiteral("--count takes 1 to %1: %2").arg(kTableRows).arg(a.value(QStringLiteral("count"))));
+        return run.usage(
+            QStringLiteral("--count takes 1 to %1: %2").arg(kTableRows).arg(a.value(QStringLiteral("count"))));
     if (a.has(QStringLiteral("row")) && !parseBounded(a.value(QStringLiteral("row")), 1, kTableRows, row))
         return run.usage(QStringLiteral("--row takes 1 to %1: %2").arg(kTableRows).arg(a.value(QStringLiteral("row"))));
     const QString path = a.value(QStringLiteral("output"));
@@ -536,8 +550,9 @@ int learnCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     std::vector<int> learned;
     QObject::connect(&s.table(), &CodeTable::rowsChanged, [&](int first, int last) {
         for (int r = first; r <= last; ++r) {
-            if (!s.table().cell(kColResult, r).isEmpty() && std::find(learned.begin(), learned.end(), r) == learned.end()
-                && s.table().entry(r).carrier != 0 && r >= row && s.learnIndicatorLit())
+            if (!s.table().cell(kColResult, r).isEmpty()
+                && std::find(learned.begin(), learned.end(), r) == learned.end() && s.table().entry(r).carrier != 0
+                && r >= row && s.learnIndicatorLit())
                 learned.push_back(r);
         }
     });
@@ -555,10 +570,12 @@ int learnCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
         const bool got = run.waitFor([&] { return learned.size() != before || run.linkDown(); }, kPressTimeoutMs);
         bar.update(int(learned.size()));
         if (run.linkDown())
-            return run.unreachable(QStringLiteral("the link to %1 went down while learning; nothing was written").arg(run.target()));
+            return run.unreachable(
+                QStringLiteral("the link to %1 went down while learning; nothing was written").arg(run.target()));
         if (!got) {
             s.toggleLearning();
-            return run.unreachable(QStringLiteral("no signal within %1 s; nothing was written").arg(kPressTimeoutMs / 1000));
+            return run.unreachable(
+                QStringLiteral("no signal within %1 s; nothing was written").arg(kPressTimeoutMs / 1000));
         }
     }
     bar.finish();
@@ -567,7 +584,8 @@ int learnCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     if (!path.isEmpty()) {
         const TableSaveResult r = SaveTableFile(s.table(), path, s.prompts());
         if (!r.ok)
-            return run.failure(QStringLiteral("%1: not written: %2").arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return run.failure(QStringLiteral("%1: not written: %2")
+                                   .arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
     }
     QJsonArray rows;
     for (int r : learned) {
@@ -589,7 +607,8 @@ int readConfig(BoardRun& run, FieldsView& view)
     view.groupShown = false;
     nc.FormShow();
     if (!run.waitFor([&] { return view.groupShown || run.linkDown(); }, run.timeoutMs()) || !view.groupShown)
-        return run.unreachable(QStringLiteral("the board at %1 did not report its network configuration").arg(run.target()));
+        return run.unreachable(
+            QStringLiteral("the board at %1 did not report its network configuration").arg(run.target()));
     return kExitOk;
 }
 
@@ -636,7 +655,8 @@ int netconfigSet(BoardRun& run, const std::map<ConfigField, QString>& changes, c
     for (const ConfigKey& k : kConfigKeys)
         io.line(QStringLiteral("%1%2").arg(QLatin1String(k.key), -10).arg(configValue(r, k.field)));
     if (!reset)
-        return run.unreachable(QStringLiteral("the board at %1 did not confirm saving the configuration").arg(run.target()));
+        return run.unreachable(
+            QStringLiteral("the board at %1 did not confirm saving the configuration").arg(run.target()));
     return kExitOk;
 }
 
@@ -694,9 +714,11 @@ int boardCommand(const QString& name, const ParsedArgs& a, const Io& io, const Q
     std::map<ConfigField, QString> changes;
     if (name == QLatin1String("fire")) {
         if (!parseBounded(a.positional.at(1), 1, kTableRows, fireRow))
-            return run.usage(QStringLiteral("row must be a number from 1 to %1: %2").arg(kTableRows).arg(a.positional.at(1)));
+            return run.usage(
+                QStringLiteral("row must be a number from 1 to %1: %2").arg(kTableRows).arg(a.positional.at(1)));
         if (a.has(QStringLiteral("out")) && !parseOutputs(a.value(QStringLiteral("out")), outs))
-            return run.usage(QStringLiteral("--out takes outputs 1 to 4, comma-separated: %1").arg(a.value(QStringLiteral("out"))));
+            return run.usage(
+                QStringLiteral("--out takes outputs 1 to 4, comma-separated: %1").arg(a.value(QStringLiteral("out"))));
     }
     if (name == QLatin1String("fire") || name == QLatin1String("register") || name == QLatin1String("verify")) {
         QString error;

@@ -35,16 +35,17 @@ std::vector<OptionSpec> boardOptions(std::vector<OptionSpec> extra)
     return o;
 }
 
-const QString kBoardDetails = QStringLiteral(
-    "The board is reached over TCP at --host/--port, by default the address in the\n"
-    "settings file the window tool uses, or over the serial port --serial DEVICE.\n"
-    "Exit status: 0 success, 1 the board reported a failure, 2 usage error,\n"
-    "3 the board could not be reached or stopped answering.");
+const QString kBoardDetails
+    = QStringLiteral("The board is reached over TCP at --host/--port, by default the address in the\n"
+                     "settings file the window tool uses, or over the serial port --serial DEVICE.\n"
+                     "Exit status: 0 success, 1 the board reported a failure, 2 usage error,\n"
+                     "3 the board could not be reached or stopped answering.");
 
 std::vector<CommandSpec> commandSpecs()
 {
     return {
-        {QStringLiteral("decode"), QStringLiteral("[FILE|-]"),
+        {QStringLiteral("decode"),
+         QStringLiteral("[FILE|-]"),
          QStringLiteral("Decode a captured signal as learning through the board would."),
          QStringLiteral("Reads from FILE or standard input the board's wave lines (\"[000]:09000,013500\"\n"
                         "...) as they appear in the receive log, with the result line \"Ave.Carrier38.0kHz\"\n"
@@ -57,18 +58,33 @@ std::vector<CommandSpec> commandSpecs()
           {QStringLiteral("explain"), {}, QStringLiteral("Explain why each signal decoded as it did.")},
           {QStringLiteral("carrier"), QStringLiteral("KHZ"),
            QStringLiteral("Carrier of a timing list or a train without result line (default 38.0).")},
-          kSettings, kJson},
-         0, 1},
-        {QStringLiteral("table show"), QStringLiteral("FILE"), QStringLiteral("List the rows of a table file in use."),
+          kSettings,
+          kJson},
+         0,
+         1},
+        {QStringLiteral("table show"),
+         QStringLiteral("FILE"),
+         QStringLiteral("List the rows of a table file in use."),
          QStringLiteral("One line per row: No., Carry, Frames, Comments and Result, separated by tabs."),
-         {kJson}, 1, 1},
-        {QStringLiteral("table get"), QStringLiteral("FILE ROW"),
-         QStringLiteral("Show one row of a table file with its stored entry."), {}, {kJson}, 2, 2},
-        {QStringLiteral("table explain"), QStringLiteral("FILE ROW"),
+         {kJson},
+         1,
+         1},
+        {QStringLiteral("table get"),
+         QStringLiteral("FILE ROW"),
+         QStringLiteral("Show one row of a table file with its stored entry."),
+         {},
+         {kJson},
+         2,
+         2},
+        {QStringLiteral("table explain"),
+         QStringLiteral("FILE ROW"),
          QStringLiteral("Explain why a row of a table file decoded as it did."),
          QStringLiteral("From the row's stored wave information, by the rules of the read-back decoder."),
-         {kJson}, 2, 2},
-        {QStringLiteral("table import"), QStringLiteral("FILE IN"),
+         {kJson},
+         2,
+         2},
+        {QStringLiteral("table import"),
+         QStringLiteral("FILE IN"),
          QStringLiteral("Import the signals of IN into the table file FILE."),
          QStringLiteral("IN is any readable format (Pronto Hex, sendir, Flipper .ir, lircd.conf, mode2,\n"
                         "timing list, JSON table). The signals go into the empty rows from --row on;\n"
@@ -79,23 +95,37 @@ std::vector<CommandSpec> commandSpecs()
           {QStringLiteral("overwrite"), {}, QStringLiteral("Fill consecutive rows even when they are not empty.")},
           {QStringLiteral("skip-bad"), {}, QStringLiteral("Import the good signals of a file with bad ones.")},
           kSettings},
-         2, 2},
-        {QStringLiteral("table export"), QStringLiteral("FILE"),
-         QStringLiteral("Export the rows of a table file in another format."), {},
+         2,
+         2},
+        {QStringLiteral("table export"),
+         QStringLiteral("FILE"),
+         QStringLiteral("Export the rows of a table file in another format."),
+         {},
          {{QStringLiteral("to"), QStringLiteral("FORMAT"), QStringLiteral("pronto, sendir, flipper, lirc or json.")},
-          {QStringLiteral("rows"), QStringLiteral("LIST"), QStringLiteral("Rows to export, like 1,3,5-9 (default all).")},
+          {QStringLiteral("rows"), QStringLiteral("LIST"),
+           QStringLiteral("Rows to export, like 1,3,5-9 (default all).")},
           kOutput},
-         1, 1},
-        {QStringLiteral("convert"), QStringLiteral("IN"),
+         1,
+         1},
+        {QStringLiteral("convert"),
+         QStringLiteral("IN"),
          QStringLiteral("Convert a signal file (or a table file) into another format."),
          QStringLiteral("Signals given as durations are learned as the board would learn them, so the\n"
                         "result carries the same carrier, frames and code; written to -o or standard output."),
          {{QStringLiteral("to"), QStringLiteral("FORMAT"), QStringLiteral("pronto, sendir, flipper, lirc or json.")},
-          {QStringLiteral("row"), QStringLiteral("N"), QStringLiteral("Only the Nth signal (the row N of a table file).")},
-          kOutput, kSettings},
-         1, 1},
-        {QStringLiteral("version"), {}, QStringLiteral("Ask the board for its firmware version."), kBoardDetails,
-         boardOptions({}), 0, 0},
+          {QStringLiteral("row"), QStringLiteral("N"),
+           QStringLiteral("Only the Nth signal (the row N of a table file).")},
+          kOutput,
+          kSettings},
+         1,
+         1},
+        {QStringLiteral("version"),
+         {},
+         QStringLiteral("Ask the board for its firmware version."),
+         kBoardDetails,
+         boardOptions({}),
+         0,
+         0},
         {QStringLiteral("fire"), QStringLiteral("TABLE ROW"),
          QStringLiteral("Fire a row of a table file on the board's IR outputs (the fire test)."), kBoardDetails,
          boardOptions({{QStringLiteral("out"), QStringLiteral("LIST"),
@@ -108,37 +138,52 @@ std::vector<CommandSpec> commandSpecs()
          1, 1},
         {QStringLiteral("register"), QStringLiteral("TABLE"),
          QStringLiteral("Register a table file in the board's flash."), kBoardDetails, boardOptions({}), 1, 1},
-        {QStringLiteral("readback"), {}, QStringLiteral("Read the board's table (rows 1 to 250) into a table file."),
-         kBoardDetails + QStringLiteral("\nWithout -o the rows in use are listed. An existing file is replaced only by\n"
-                                        "a complete read-back."),
-         boardOptions({kOutput, kJson}), 0, 0},
+        {QStringLiteral("readback"),
+         {},
+         QStringLiteral("Read the board's table (rows 1 to 250) into a table file."),
+         kBoardDetails
+             + QStringLiteral("\nWithout -o the rows in use are listed. An existing file is replaced only by\n"
+                              "a complete read-back."),
+         boardOptions({kOutput, kJson}),
+         0,
+         0},
         {QStringLiteral("verify"), QStringLiteral("TABLE"),
          QStringLiteral("Read the board's table back and compare it with a table file."),
          kBoardDetails + QStringLiteral("\nPrints each row that differs; exit status 1 on any difference."),
          boardOptions({kJson}), 1, 1},
-        {QStringLiteral("learn"), {}, QStringLiteral("Learn signals through the board's receiver."),
-         kBoardDetails + QStringLiteral("\nLearns COUNT signals into consecutive rows from --row on (of the\n"
-                                        "table file -o when it exists) and writes the table file."),
+        {QStringLiteral("learn"),
+         {},
+         QStringLiteral("Learn signals through the board's receiver."),
+         kBoardDetails
+             + QStringLiteral("\nLearns COUNT signals into consecutive rows from --row on (of the\n"
+                              "table file -o when it exists) and writes the table file."),
          boardOptions({{QStringLiteral("count"), QStringLiteral("N"), QStringLiteral("Signals to learn (default 1).")},
                        {QStringLiteral("row"), QStringLiteral("ROW"), QStringLiteral("First row (default 1).")},
-                       kOutput, kJson}),
-         0, 0},
-        {QStringLiteral("netconfig show"), {}, QStringLiteral("Show the board's network configuration."),
-         kBoardDetails, boardOptions({kJson}), 0, 0},
+                       kOutput,
+                       kJson}),
+         0,
+         0},
+        {QStringLiteral("netconfig show"),
+         {},
+         QStringLiteral("Show the board's network configuration."),
+         kBoardDetails,
+         boardOptions({kJson}),
+         0,
+         0},
         {QStringLiteral("netconfig set"), QStringLiteral("KEY=VALUE..."),
          QStringLiteral("Change the board's network configuration."),
-         QStringLiteral("Keys: ip, mask, gateway, dns, port, mac, linkdown, timeout.\n") + kBoardDetails, boardOptions({}), 1, 16},
+         QStringLiteral("Keys: ip, mask, gateway, dns, port, mac, linkdown, timeout.\n") + kBoardDetails,
+         boardOptions({}), 1, 16},
     };
 }
 
 QString toolHelp(const std::vector<CommandSpec>& specs)
 {
-    QString t = QStringLiteral(
-        "Usage: zovax COMMAND [arguments] [options]\n\n"
-        "Command-line tool for the ZOVAX-Ether IR remote-control board.\n\nCommands:\n");
+    QString t = QStringLiteral("Usage: zovax COMMAND [arguments] [options]\n\n"
+                               "Command-line tool for the ZOVAX-Ether IR remote-control board.\n\nCommands:\n");
     for (const CommandSpec& s : specs)
         t += QStringLiteral("  ") + (s.name + QLatin1Char(' ') + s.arguments).leftJustified(26) + QLatin1Char(' ')
-             + s.summary.section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n');
+            + s.summary.section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n');
     t += QStringLiteral("\n'zovax COMMAND --help' describes a command and its options.\n"
                         "Exit status: 0 success, 1 failure reported by the board or differences found,\n"
                         "2 usage error, 3 the board could not be reached or stopped answering.\n");
@@ -202,8 +247,9 @@ int run(const QStringList& rawArgs, Context& ctx)
         const QString group = args.at(0);
         if (group == QLatin1String("table") || group == QLatin1String("netconfig"))
             io.error(QStringLiteral("'%1' needs a subcommand (%2)")
-                         .arg(group, group == QLatin1String("table") ? QStringLiteral("show, get, explain, import, export")
-                                                                     : QStringLiteral("show, set")));
+                         .arg(group,
+                              group == QLatin1String("table") ? QStringLiteral("show, get, explain, import, export")
+                                                              : QStringLiteral("show, set")));
         else
             io.error(QStringLiteral("unknown command '%1' (see zovax --help)").arg(group));
         return kExitUsage;

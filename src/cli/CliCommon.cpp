@@ -3,8 +3,7 @@
 namespace zovax::cli {
 
 namespace {
-const OptionSpec kHelp{QStringLiteral("help"), {}, QStringLiteral("Show this help and exit."),
-                       QStringLiteral("h")};
+const OptionSpec kHelp{QStringLiteral("help"), {}, QStringLiteral("Show this help and exit."), QStringLiteral("h")};
 
 const OptionSpec* findOption(const CommandSpec& spec, const QString& name, bool shortName)
 {

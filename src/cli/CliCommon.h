@@ -34,7 +34,10 @@ struct Io {
 
     void print(const QString& text) const { out->write(text.toUtf8()); }
     void line(const QString& text) const { print(text + QLatin1Char('\n')); }
-    void error(const QString& text) const { err->write((QStringLiteral("zovax: ") + text + QLatin1Char('\n')).toUtf8()); }
+    void error(const QString& text) const
+    {
+        err->write((QStringLiteral("zovax: ") + text + QLatin1Char('\n')).toUtf8());
+    }
 };
 
 // One option of a subcommand. An option with a value name takes a value

@@ -81,8 +81,8 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
         if (s.carry.isEmpty()) {
             s.failed = true;
             s.message = !h->prompts.messages.isEmpty() ? h->prompts.messages.join(QLatin1Char(' '))
-                        : !h->log.lines.isEmpty()       ? h->log.lines.join(QLatin1Char(' '))
-                                                        : QStringLiteral("the signal was not analysed");
+                : !h->log.lines.isEmpty()              ? h->log.lines.join(QLatin1Char(' '))
+                                                       : QStringLiteral("the signal was not analysed");
         } else {
             s.carrierTenths = h->table.entry(1).carrier;
             s.frames = h->table.cell(kColFrames, 1);
@@ -176,8 +176,7 @@ bool parseTimingList(const QString& text, std::vector<int>& durations, QString& 
 bool decodeTimingLists(const QString& text, const DecodeOptions& options, std::vector<DecodedSignal>& out,
                        QString& error)
 {
-    const QStringList paragraphs =
-        text.split(QRegularExpression(QStringLiteral("\\n\\s*\\n")), Qt::SkipEmptyParts);
+    const QStringList paragraphs = text.split(QRegularExpression(QStringLiteral("\\n\\s*\\n")), Qt::SkipEmptyParts);
     int n = 0;
     for (const QString& p : paragraphs) {
         if (p.trimmed().isEmpty())
@@ -195,8 +194,8 @@ bool decodeTimingLists(const QString& text, const DecodeOptions& options, std::v
             error = QStringLiteral("timing list %1: %2").arg(n).arg(why);
             return false;
         }
-        const std::vector<DecodedSignal> one =
-            decodeWaveLines(boardReport(t, options.learn.learnTimeUs / 1000), options);
+        const std::vector<DecodedSignal> one
+            = decodeWaveLines(boardReport(t, options.learn.learnTimeUs / 1000), options);
         out.insert(out.end(), one.begin(), one.end());
     }
     return true;
@@ -232,8 +231,8 @@ bool decodeInterchange(const QString& fileName, const QByteArray& bytes, const D
             out.push_back(s);
             continue;
         }
-        std::vector<DecodedSignal> one =
-            decodeWaveLines(boardReport(item.timing, options.learn.learnTimeUs / 1000), options);
+        std::vector<DecodedSignal> one
+            = decodeWaveLines(boardReport(item.timing, options.learn.learnTimeUs / 1000), options);
         for (DecodedSignal& s : one) {
             s.name = item.name;
             out.push_back(s);

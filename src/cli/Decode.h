@@ -19,20 +19,20 @@ struct DecodeOptions {
     bool fullCode = false; // the "Full Code" check box: every frame's code words
     // Carrier of a train whose result line ("Ave.") is missing, 0.1 kHz.
     int carrierTenths = 380;
-    LearnParams learn;     // tolerances and learning time, as in the main window's boxes
-    bool explain = false;  // also explain the analysis of each signal
+    LearnParams learn;    // tolerances and learning time, as in the main window's boxes
+    bool explain = false; // also explain the analysis of each signal
 };
 
 struct DecodedSignal {
-    int pairs = 0;          // pulse pairs received
+    int pairs = 0; // pulse pairs received
     int carrierTenths = 0;
-    bool carrierGiven = false; // from a result line (else the default carrier)
+    bool carrierGiven = false;     // from a result line (else the default carrier)
     QString carry, frames, result; // the row's cells as learning fills them
-    LearnState learn;       // frame start, data count, frame count
-    bool failed = false;    // the learn could not be analysed (message says why)
+    LearnState learn;              // frame start, data count, frame count
+    bool failed = false;           // the learn could not be analysed (message says why)
     QString message;
-    QString name;           // the signal's name in its file, if any
-    QString explanation;    // with DecodeOptions::explain: the analysis window's text
+    QString name;        // the signal's name in its file, if any
+    QString explanation; // with DecodeOptions::explain: the analysis window's text
     QJsonObject explanationJson;
 };
 

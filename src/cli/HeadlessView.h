@@ -40,7 +40,11 @@ public:
     void hideProgress() override {}
     int currentRow() const override { return row; }
     int currentColumn() const override { return column; }
-    void selectCell(int c, int r) override { column = c; row = r; }
+    void selectCell(int c, int r) override
+    {
+        column = c;
+        row = r;
+    }
     void focusGrid() override {}
     void DrawPulse(int, int) override {}
     void ShowPulseInList(int, int) override {}

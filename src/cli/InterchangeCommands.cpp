@@ -204,7 +204,8 @@ int tableImport(const ParsedArgs& a, const Io& io, const Settings& settings)
     AnsweringPrompts savePrompts;
     const TableSaveResult saved = SaveTableFile(table, tablePath, savePrompts);
     if (!saved.ok) {
-        io.error(QStringLiteral("%1: not written: %2").arg(tablePath, QString(saved.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        io.error(QStringLiteral("%1: not written: %2")
+                     .arg(tablePath, QString(saved.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
         return kExitFailure;
     }
     for (int r : o.rows)
@@ -219,7 +220,9 @@ int tableExport(const ParsedArgs& a, const Io& io)
         return kExitUsage;
     std::vector<int> rows;
     if (a.has(QStringLiteral("rows")) && !parseRowList(a.value(QStringLiteral("rows")), rows)) {
-        io.error(QStringLiteral("--rows takes rows 1 to %1 like 1,3,5-9: %2").arg(kTableRows).arg(a.value(QStringLiteral("rows"))));
+        io.error(QStringLiteral("--rows takes rows 1 to %1 like 1,3,5-9: %2")
+                     .arg(kTableRows)
+                     .arg(a.value(QStringLiteral("rows"))));
         return kExitUsage;
     }
     CodeTable table;

@@ -10,8 +10,7 @@ class Progress {
 public:
     Progress(QIODevice* err, bool enabled, const QString& label, int total)
         : err_(err), enabled_(enabled && total > 0), label_(label), total_(total)
-    {
-    }
+    {}
     ~Progress() { finish(); }
 
     void update(int done)

@@ -99,9 +99,8 @@ int tableShow(const ParsedArgs& a, const Io& io)
             io.line(rowLine(table, r));
     }
     if (a.has(QStringLiteral("json")))
-        io.print(QString::fromUtf8(QJsonDocument(QJsonObject{{QStringLiteral("file"), path},
-                                                             {QStringLiteral("rows"), rows}})
-                                       .toJson()));
+        io.print(QString::fromUtf8(
+            QJsonDocument(QJsonObject{{QStringLiteral("file"), path}, {QStringLiteral("rows"), rows}}).toJson()));
     return kExitOk;
 }
 

@@ -131,8 +131,9 @@ TEST_F(CliBoard, EverySubcommandOverTcp)
     const QString learned = path("learned.Txt");
     r = cli({QStringLiteral("learn"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("-o"), learned});
     ASSERT_EQ(r.status, 0) << testing::PrintToString(r);
-    EXPECT_EQ(r.out, QStringLiteral("0001\t38.0kHz\t3\t\tTm:NEC-32R    d:20DF 10EF\n"
-                                    "0002\t40.0kHz\t3\t\tTm:SONY12     d:0115\n"));
+    EXPECT_EQ(r.out,
+              QStringLiteral("0001\t38.0kHz\t3\t\tTm:NEC-32R    d:20DF 10EF\n"
+                             "0002\t40.0kHz\t3\t\tTm:SONY12     d:0115\n"));
     EXPECT_EQ(runCli({QStringLiteral("table"), QStringLiteral("show"), learned}).out, r.out);
     EXPECT_EQ(board->commandTexts().last(), QStringLiteral("T")); // learning switched off
 
@@ -210,7 +211,8 @@ TEST_F(CliBoard, BadArgumentsAndFilesSendNothing)
 {
     ASSERT_NO_FATAL_FAILURE(startBoard());
     const QString table = writeTable("t.Txt", 2);
-    ASSERT_TRUE(test::writeFileBytes(path("bad.Txt"), "ZOVAX Table File\r\n[001],38.0kHz,3,,,Twc:380,Twp:0:x,Twd:\r\n"));
+    ASSERT_TRUE(
+        test::writeFileBytes(path("bad.Txt"), "ZOVAX Table File\r\n[001],38.0kHz,3,,,Twc:380,Twp:0:x,Twd:\r\n"));
     const struct {
         QStringList args;
         const char* message;
@@ -222,7 +224,8 @@ TEST_F(CliBoard, BadArgumentsAndFilesSendNothing)
         {{QStringLiteral("register"), path("bad.Txt")}, "bad.Txt:2: "},
         {{QStringLiteral("verify"), path("none.Txt")}, "none.Txt: cannot open"},
         {{QStringLiteral("register"), path("empty.Txt")}, "cannot open"},
-        {{QStringLiteral("netconfig"), QStringLiteral("set"), QStringLiteral("ip=300.1.1.1")}, "not a valid IP address"},
+        {{QStringLiteral("netconfig"), QStringLiteral("set"), QStringLiteral("ip=300.1.1.1")},
+         "not a valid IP address"},
         {{QStringLiteral("netconfig"), QStringLiteral("set"), QStringLiteral("colour=red")}, "KEY=VALUE"},
         {{QStringLiteral("version"), QStringLiteral("--port"), QStringLiteral("70000")}, "--port"},
         {{QStringLiteral("version"), QStringLiteral("--timeout"), QStringLiteral("soon")}, "--timeout"},
@@ -270,8 +273,8 @@ TEST_F(CliBoard, UnreachableOrSilentBoardGivesStatus3AndNoFile)
 
 struct MidwayFault {
     const char* name;
-    bool drop;   // the board closes the link (else it stops answering)
-    int after;   // commands (drop) or answer lines (stop) before the fault
+    bool drop; // the board closes the link (else it stops answering)
+    int after; // commands (drop) or answer lines (stop) before the fault
     bool readback;
     const char* message;
 };

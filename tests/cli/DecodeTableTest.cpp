@@ -3,9 +3,9 @@
 // errors on stderr).
 #include "cli/CliRun.h"
 #include "cli/Progress.h"
+#include "core/irsig/Signals.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableFile.h"
-#include "core/irsig/Signals.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -53,11 +53,12 @@ TEST_F(CliDecode, OneLinePerTrainWithCarrierFramesAndResult)
     // Two trains: the first with its result line, the second without (default
     // carrier unless --carrier), as a receive log with other lines between.
     const QByteArray input = "Analyze Mode\r\n" + waveLines("NEC", "20DF10EF", 380) + "Learning Completed !\r\n"
-                             + waveLines("NEC", "807F40BF");
+        + waveLines("NEC", "807F40BF");
     auto r = decode(input);
     ASSERT_EQ(r.status, 0) << testing::PrintToString(r);
-    EXPECT_EQ(r.out, QStringLiteral("38.0kHz\t3\tTm:NEC-32R    d:20DF 10EF\n"
-                                    "38.0kHz\t3\tTm:NEC-32R    d:807F 40BF\n"));
+    EXPECT_EQ(r.out,
+              QStringLiteral("38.0kHz\t3\tTm:NEC-32R    d:20DF 10EF\n"
+                             "38.0kHz\t3\tTm:NEC-32R    d:807F 40BF\n"));
     r = decode(input, {QStringLiteral("--carrier"), QStringLiteral("36.7")});
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("36.7kHz\t3\tTm:NEC-32R    d:807F 40BF\n"))) << r.out.toStdString();
 }
@@ -192,12 +193,13 @@ TEST(CliTable, BadRowsAndFilesAreUsageErrorsNamingWhatFailed)
 
 TEST(CliConventions, HelpForTheToolAndEverySubcommand)
 {
-    const QStringList commands{QStringLiteral("decode"),  QStringLiteral("table show"),     QStringLiteral("table get"),
-                               QStringLiteral("version"), QStringLiteral("fire"),           QStringLiteral("send"),
-                               QStringLiteral("register"), QStringLiteral("readback"),      QStringLiteral("verify"),
-                               QStringLiteral("learn"),   QStringLiteral("netconfig show"), QStringLiteral("netconfig set"),
-                               QStringLiteral("convert"), QStringLiteral("table import"),   QStringLiteral("table export"),
-                               QStringLiteral("table explain")};
+    const QStringList commands{
+        QStringLiteral("decode"),       QStringLiteral("table show"),     QStringLiteral("table get"),
+        QStringLiteral("version"),      QStringLiteral("fire"),           QStringLiteral("send"),
+        QStringLiteral("register"),     QStringLiteral("readback"),       QStringLiteral("verify"),
+        QStringLiteral("learn"),        QStringLiteral("netconfig show"), QStringLiteral("netconfig set"),
+        QStringLiteral("convert"),      QStringLiteral("table import"),   QStringLiteral("table export"),
+        QStringLiteral("table explain")};
     const auto top = runCli({QStringLiteral("--help")});
     EXPECT_EQ(top.status, 0);
     for (const QString& c : commands) {
@@ -232,7 +234,8 @@ TEST(CliProgress, DrawnOnATerminalOnly)
             bar.update(125);
         }
         if (terminal)
-            EXPECT_TRUE(bytes.endsWith(QByteArray("\rreadback [###############               ]  125/250\n"))) << bytes.toStdString();
+            EXPECT_TRUE(bytes.endsWith(QByteArray("\rreadback [###############               ]  125/250\n")))
+                << bytes.toStdString();
         else
             EXPECT_TRUE(bytes.isEmpty());
     }

@@ -28,19 +28,23 @@ TEST(CliInterchange, ImportConvertExportDecodeAndExplain)
 
     auto r = cli({QStringLiteral("table"), QStringLiteral("import"), table, dir.filePath(QStringLiteral("in.txt"))});
     ASSERT_EQ(r.status, 0) << testing::PrintToString(r);
-    EXPECT_TRUE(r.out.startsWith(QStringLiteral("0001\t38.0kHz\t3\t")) && r.out.endsWith(nec.section(QLatin1Char('\t'), 2) + QLatin1Char('\n')))
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("0001\t38.0kHz\t3\t"))
+                && r.out.endsWith(nec.section(QLatin1Char('\t'), 2) + QLatin1Char('\n')))
         << r.out.toStdString();
 
     const QString pronto = dir.filePath(QStringLiteral("p.txt"));
-    ASSERT_EQ(cli({QStringLiteral("convert"), table, QStringLiteral("--to"), QStringLiteral("pronto"), QStringLiteral("-o"), pronto}).status, 0);
+    ASSERT_EQ(cli({QStringLiteral("convert"), table, QStringLiteral("--to"), QStringLiteral("pronto"),
+                   QStringLiteral("-o"), pronto})
+                  .status,
+              0);
     r = cli({QStringLiteral("decode"), pronto});
     EXPECT_EQ(r.out, nec + QLatin1Char('\n')) << testing::PrintToString(r);
     // Imported again: into the next empty row.
     r = cli({QStringLiteral("table"), QStringLiteral("import"), table, pronto});
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("0002\t38.0kHz"))) << testing::PrintToString(r);
 
-    r = runCli({QStringLiteral("table"), QStringLiteral("export"), table, QStringLiteral("--to"), QStringLiteral("sendir"),
-                QStringLiteral("--rows"), QStringLiteral("1-2")});
+    r = runCli({QStringLiteral("table"), QStringLiteral("export"), table, QStringLiteral("--to"),
+                QStringLiteral("sendir"), QStringLiteral("--rows"), QStringLiteral("1-2")});
     EXPECT_EQ(r.out.count(QStringLiteral("sendir,")), 2) << r.out.toStdString();
 
     r = runCli({QStringLiteral("table"), QStringLiteral("explain"), table, QStringLiteral("1")});
@@ -54,7 +58,8 @@ TEST(CliInterchange, ImportConvertExportDecodeAndExplain)
 
     // Bad input: a usage error and the table file as it was.
     const QByteArray before = test::readFileBytes(table);
-    ASSERT_TRUE(test::writeFileBytes(dir.filePath(QStringLiteral("bad.ir")), "Filetype: IR signals file\nVersion: 1\n#\nname: x\ntype: raw\nfrequency: 0\n"));
+    ASSERT_TRUE(test::writeFileBytes(dir.filePath(QStringLiteral("bad.ir")),
+                                     "Filetype: IR signals file\nVersion: 1\n#\nname: x\ntype: raw\nfrequency: 0\n"));
     const struct {
         QStringList args;
         const char* message;

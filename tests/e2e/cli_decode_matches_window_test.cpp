@@ -2,12 +2,12 @@
 // lines: every signal of the library, received by the window through its link
 // (line assembly, dispatch, learning, analysis) and decoded by the tool, with
 // the PCode and Full Code check boxes off and on.
+#include "ToolAndBoard.h"
 #include "cli/Decode.h"
+#include "core/irsig/Signals.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
-#include "core/irsig/Signals.h"
 #include "support/TestSupport.h"
-#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QTableView>

@@ -1,9 +1,9 @@
 // `zovax readback -o FILE` writes byte for byte the file the window tool saves
 // after its own read-back of the same board.
+#include "RegistrationRig.h"
 #include "cli/CliRun.h"
 #include "core/shell/Settings.h"
 #include "core/table/TableFile.h"
-#include "RegistrationRig.h"
 
 using namespace zovax;
 
@@ -30,7 +30,8 @@ TEST_F(CliReadBackMatchesWindow, SameBytesAsTheWindowsSavedFile)
     const QString ini = dir.filePath(QStringLiteral("cli.ini"));
     ASSERT_TRUE(SaveSettings(s, ini));
     const QString cliFile = dir.filePath(QStringLiteral("cli.Txt"));
-    const auto r = test::runCli({QStringLiteral("readback"), QStringLiteral("-o"), cliFile, QStringLiteral("--settings"), ini});
+    const auto r
+        = test::runCli({QStringLiteral("readback"), QStringLiteral("-o"), cliFile, QStringLiteral("--settings"), ini});
     ASSERT_EQ(r.status, 0) << testing::PrintToString(r);
     const QByteArray expected = test::readFileBytes(windowFile);
     ASSERT_FALSE(expected.isEmpty());

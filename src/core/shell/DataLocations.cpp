@@ -21,8 +21,7 @@ bool folderWritable(const QString& folder)
     return p.testFlag(QFile::WriteOther);
 }
 
-DataLocations dataLocationsFor(const QString& programFolder, const QString& baseName,
-                               const QString& userFolder)
+DataLocations dataLocationsFor(const QString& programFolder, const QString& baseName, const QString& userFolder)
 {
     DataLocations l;
     l.besideProgram = folderWritable(programFolder);

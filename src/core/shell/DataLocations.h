@@ -24,8 +24,7 @@ bool folderWritable(const QString& folder);
 
 // The rule itself: `programFolder` holds the executable, `baseName` is the
 // settings file's base name, `userFolder` the per-user fallback.
-DataLocations dataLocationsFor(const QString& programFolder, const QString& baseName,
-                               const QString& userFolder);
+DataLocations dataLocationsFor(const QString& programFolder, const QString& baseName, const QString& userFolder);
 
 // The per-user fallback folder: <generic configuration folder>/zovax-ether.
 QString userDataFolder();

@@ -19,8 +19,9 @@ TEST(DataLocations, BesideAWritableProgramFolderElseInTheUserFolder)
     ASSERT_TRUE(QDir().mkpath(writable));
     ASSERT_TRUE(QDir().mkpath(readOnly));
     // No write bit for anyone: not the user's folder even for the super-user.
-    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
-                                                    | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(readOnly,
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther));
     const struct {
         QString program;
         QString base;
