@@ -155,8 +155,9 @@ std::vector<CommandSpec> commandSpecs()
          {},
          QStringLiteral("Learn signals through the board's receiver."),
          kBoardDetails
-             + QStringLiteral("\nLearns COUNT signals into consecutive rows from --row on (of the\n"
-                              "table file -o when it exists) and writes the table file."),
+             + QStringLiteral("\nLearns COUNT signals into the empty rows from --row on (of the table file\n"
+                              "-o when it exists) and writes the table file; waits up to 60 s for each\n"
+                              "button press. Without -o the learned rows are listed."),
          boardOptions({{QStringLiteral("count"), QStringLiteral("N"), QStringLiteral("Signals to learn (default 1).")},
                        {QStringLiteral("row"), QStringLiteral("ROW"), QStringLiteral("First row (default 1).")},
                        kOutput,
