@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-serialport-dev libgtest-dev
-          fonts-ipafont-gothic socat xvfb xauth imagemagick xdotool)
+          fonts-ipafont-gothic socat xvfb xauth imagemagick xdotool
+          dpkg-dev desktop-file-utils fakeroot)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 #include "app/table/TableController.h"
 #include "core/learning/LearnLines.h"
 #include "core/session/Session.h"
+#include "core/shell/DataLocations.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
 #include "core/table/CodeTable.h"
@@ -58,8 +59,9 @@ void setTextColour(QWidget* w, const QColor& c)
 
 QString settingsPathOf(const MainWindowOptions& options)
 {
-    return options.settingsPath.isEmpty() ? settingsPathFor(QCoreApplication::applicationFilePath())
-                                          : options.settingsPath;
+    return options.settingsPath.isEmpty()
+               ? dataLocationsForExecutable(QCoreApplication::applicationFilePath()).settingsPath
+               : options.settingsPath;
 }
 
 MainWindow::MainWindow(Session& session) : settings(session.settings()), session_(session)
@@ -234,7 +236,8 @@ void MainWindow::layoutWavePanel()
 
 QString MainWindow::datFolder() const
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Dat/");
+    // Beside the program while its folder is writable, else in the user's folder.
+    return dataLocationsForExecutable(QCoreApplication::applicationFilePath()).tableFolder + QLatin1Char('/');
 }
 
 void MainWindow::attachWindows(const AppWindows& w)

@@ -98,7 +98,7 @@ public:
     bool traceMode() const;
     int pnlContMarker = 0;
     bool firstShowDone() const { return firstShowDone_; }
-    QString datFolder() const; // the table files' default folder, "<program folder>/Dat/"
+    QString datFolder() const; // the table files' default folder: "Dat/" beside the settings file
     int scrollExtent() const { return scrollExtent_; }
 
     // Status-bar panels 0..2.

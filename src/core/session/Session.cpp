@@ -3,6 +3,7 @@
 #include "core/learning/LearnLines.h"
 #include "core/learning/LearnView.h"
 #include "core/link/NetAddress.h"
+#include "core/shell/DataLocations.h"
 #include "core/table/TableHost.h"
 
 #include <QAbstractEventDispatcher>
@@ -282,6 +283,9 @@ bool Session::saveSettings()
     p.learnTimeUs = learnTimeUsFromBox(learningTimeText_); // 64-bit: no typed value overflows
     if (settingsPath_.isEmpty())
         return true;
+    // The per-user folder is created the first time settings are kept there.
+    if (settingsPath_.startsWith(userDataFolder() + QLatin1Char('/')))
+        QDir().mkpath(userDataFolder());
     if (SaveSettings(settings_, settingsPath_))
         return true;
     setStatusText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));

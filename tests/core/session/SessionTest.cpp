@@ -3,9 +3,11 @@
 // event loop waits, and one headless run against an in-process board connects,
 // learns, registers, reads back, fires and hangs up.
 #include "core/session/Session.h"
+#include "core/shell/DataLocations.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,6 +138,29 @@ TEST(Session, SettingsRoundTripThroughTheLearningTexts)
     EXPECT_EQ(s.settings().learn.wRangePercent, 15);
     EXPECT_EQ(s.settings().learn.learnTimeUs, 800000);
     EXPECT_EQ(s.learningTimeText(), QStringLiteral("800"));
+}
+
+// Saving creates the per-user settings folder (and no other), and a learning
+// time typed beyond the limit is kept as the limit, computed without overflow.
+TEST(Session, SaveCreatesOnlyTheUserFolderAndKeepsALongLearningTime)
+{
+    QTemporaryDir dir;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    {
+        Session s({userDataFolder() + QStringLiteral("/zovax-ether.ini")});
+        s.setLearningTimeText(QStringLiteral("9999999")); // beyond the box: the most the board takes
+        EXPECT_TRUE(s.saveSettings());
+        EXPECT_EQ(s.settings().learn.learnTimeUs, int64_t(99999) * 1000);
+        EXPECT_TRUE(QFileInfo::exists(s.settingsPath()));
+    }
+    Session other({dir.filePath(QStringLiteral("missing/zovax-ether.ini"))});
+    EXPECT_FALSE(other.saveSettings());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST(Session, FlowsThatNeedALinkAskToConnectFirst)
