@@ -3,6 +3,7 @@
 // own process on loopback; beside the same exchanges done by a minimal
 // blocking client without any user interface, which is what the link and the
 // simulator allow at best. Prints its figures; no pass/fail.
+#include "ExchangeRig.h"
 #include "app/FakePorts.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
@@ -11,14 +12,13 @@
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TwRecords.h"
-#include "ExchangeRig.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -109,8 +109,7 @@ struct ToolRun {
         // The receive log and the window are brought up to date over the next
         // turns of the event loop; timed until a turn finds nothing to do.
         QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-        for (int turn = 0; turn < 20 && dispatcher->processEvents(QEventLoop::AllEvents); ++turn) {
-        }
+        for (int turn = 0; turn < 20 && dispatcher->processEvents(QEventLoop::AllEvents); ++turn) {}
         *redrawMs = t.nsecsElapsed() / 1e6;
         return ok && prompts.texts().contains(QStringLiteral("読込み完了しました。  ")) ? ms : -1;
     }
@@ -118,8 +117,9 @@ struct ToolRun {
 
 void line(const char* what, int rows, double toolMs, double minMs)
 {
-    std::printf("board_exchange: %-9s %4d rows  tool %8.1f ms (%7.1f rows/s)   minimal client %8.1f ms (%7.1f rows/s)\n",
-                what, rows, toolMs, rows * 1000.0 / toolMs, minMs, rows * 1000.0 / minMs);
+    std::printf(
+        "board_exchange: %-9s %4d rows  tool %8.1f ms (%7.1f rows/s)   minimal client %8.1f ms (%7.1f rows/s)\n", what,
+        rows, toolMs, rows * 1000.0 / toolMs, minMs, rows * 1000.0 / minMs);
 }
 
 } // namespace

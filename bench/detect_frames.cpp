@@ -12,13 +12,13 @@
 // Times are the CPU time of the thread that handles the lines (the user-interface
 // thread in the tool), so that other work on a shared machine does not count;
 // the fast search is run three times and its best run reported.
+#include "core/irsig/Signals.h"
 #include "core/learning/LearnView.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
-#include "core/irsig/Signals.h"
 
 #include <QCoreApplication>
 

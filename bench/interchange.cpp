@@ -89,7 +89,8 @@ int main(int argc, char** argv)
             bytes = f.write(picked).size();
             ns.push_back(t.nsecsElapsed());
         }
-        std::printf("export %-8s %.1f ms (median), %lld bytes\n", f.id, median(ns) / 1e6, static_cast<long long>(bytes));
+        std::printf("export %-8s %.1f ms (median), %lld bytes\n", f.id, median(ns) / 1e6,
+                    static_cast<long long>(bytes));
         slowestNs = std::max(slowestNs, median(ns));
     }
     std::printf("import 1000 Pronto Hex codes: %.1f ms (median)\n", median(importNs) / 1e6);

@@ -1,9 +1,9 @@
 // Reply latency of the board simulator on loopback, so that the tool's own
 // benchmarks can rely on it: command round trips, a long learned train and
 // the encoder's speed. Prints its figures; no pass/fail.
+#include "core/irsig/Signals.h"
 #include "sim/board/BoardSim.h"
 #include "sim/board/SimProcess.h"
-#include "core/irsig/Signals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -54,8 +54,8 @@ void print(const char* what, const std::vector<double>& us)
         std::printf("%-40s no connection\n", what);
         return;
     }
-    std::printf("%-40s median %7.1f us   p99 %7.1f us   max %7.1f us  (%zu round trips)\n", what,
-                us[us.size() / 2], us[us.size() * 99 / 100], us.back(), us.size());
+    std::printf("%-40s median %7.1f us   p99 %7.1f us   max %7.1f us  (%zu round trips)\n", what, us[us.size() / 2],
+                us[us.size() * 99 / 100], us.back(), us.size());
 }
 
 } // namespace

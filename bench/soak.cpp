@@ -60,8 +60,8 @@ int main(int argc, char** argv)
     const int wanted = argc > 1 ? std::max(1, atoi(argv[1])) : 5000;
 
     sim::BoardOptions options;
-    options.autoplay = {QStringLiteral("NEC=20DF10EF"), QStringLiteral("SONY12=1501"),
-                        QStringLiteral("NECF=00FF10EF"), QStringLiteral("MITSUBISHI=2347")};
+    options.autoplay = {QStringLiteral("NEC=20DF10EF"), QStringLiteral("SONY12=1501"), QStringLiteral("NECF=00FF10EF"),
+                        QStringLiteral("MITSUBISHI=2347")};
     options.autoplayDelayMs = 1;
     sim::BoardSim board(options);
     if (!board.listen(QHostAddress::LocalHost, 0)) {
@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         maxLearnNs = std::max(maxLearnNs, sinceLast.nsecsElapsed());
         sinceLast.start();
         if (learns == 50)
-            rssStart = rssMb(); // after the first learns have warmed the caches up
+            rssStart = rssMb();           // after the first learns have warmed the caches up
         if (view.row >= kTableRows - 1) { // a full table: start a new one, as a user would
             rig.table.clearAll();
             view.row = 1;

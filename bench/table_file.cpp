@@ -98,8 +98,8 @@ int main(int argc, char** argv)
     const qint64 saveMs = median(saveNs) / 1000000;
     const qint64 loadMs = median(loadNs) / 1000000;
     std::printf("rows: %d, symbols per row: %d, runs: %d\n", kTableRows, kDataSymbols, kRuns);
-    std::printf("save: %.2f ms (median), load: %.2f ms (median), file: %lld bytes\n",
-                median(saveNs) / 1e6, median(loadNs) / 1e6, static_cast<long long>(bytes));
+    std::printf("save: %.2f ms (median), load: %.2f ms (median), file: %lld bytes\n", median(saveNs) / 1e6,
+                median(loadNs) / 1e6, static_cast<long long>(bytes));
     std::printf("table_file: save_ms=%lld load_ms=%lld bytes=%lld\n", static_cast<long long>(saveMs),
                 static_cast<long long>(loadMs), static_cast<long long>(bytes));
     return 0;

@@ -4,17 +4,17 @@
 // channels. Prints its figures; the last line is
 //   wave_display: learn_ms=<n> zoom_ms=<n>
 #include "app/FakePorts.h"
-#include "app/main/LearningBinding.h"
-#include "app/main/WaveBinding.h"
+#include "app/learning/WaveListWindow.h"
 #include "app/learning/WaveView.h"
 #include "app/main/AppAssembly.h"
+#include "app/main/LearningBinding.h"
 #include "app/main/MainWindow.h"
-#include "app/learning/WaveListWindow.h"
+#include "app/main/WaveBinding.h"
+#include "core/irsig/Signals.h"
 #include "core/learning/Learner.h"
 #include "core/learning/LearningCore.h"
 #include "core/learning/WaveStore.h"
 #include "core/table/CodeTable.h"
-#include "core/irsig/Signals.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -152,14 +152,14 @@ int main(int argc, char** argv)
         QApplication::processEvents(); // and the repaint itself
         const double ms = msSince(t);
         zoomMs = std::max(zoomMs, ms);
-        std::printf("zoom %-7s redraw of 4 x %d pairs with labels: %7.2f ms\n",
-                    qPrintable(w->cmbZoom->currentText()), learned.lastIndex, ms);
+        std::printf("zoom %-7s redraw of 4 x %d pairs with labels: %7.2f ms\n", qPrintable(w->cmbZoom->currentText()),
+                    learned.lastIndex, ms);
     }
 
-    std::printf("learn of %d lines on channel %d (%d pairs stored, drawn and listed)\n", int(lines.size()),
-                channel, stored);
-    std::printf("  events after every line : %8.2f ms total, %6.3f ms per line, worst line %6.3f ms\n",
-                learnMs, learnMs / lines.size(), worstLineMs);
+    std::printf("learn of %d lines on channel %d (%d pairs stored, drawn and listed)\n", int(lines.size()), channel,
+                stored);
+    std::printf("  events after every line : %8.2f ms total, %6.3f ms per line, worst line %6.3f ms\n", learnMs,
+                learnMs / lines.size(), worstLineMs);
     std::printf("  events every 32 lines   : %8.2f ms total\n", batchedMs);
     std::printf("  of which in OnWaveLine  : %8.2f ms (events after every line)\n", inLine);
     std::printf("list focus following a train: %.2f ms per scroll and repaint, at most %d per second\n",

@@ -27,26 +27,26 @@ void err(const QString& text)
     std::fflush(stderr);
 }
 
-const char kDescription[] =
-    "A stand-in ZOVAX-Ether board: it speaks the board's command interface over TCP (one client at a\n"
-    "time) and, with --serial, over a pseudo-terminal; it keeps a flash table and a network\n"
-    "configuration, runs the firmware loader with restart and reconnection, and while the tool learns\n"
-    "it plays remote-control signals made from commonly published protocol timings.\n"
-    "\n"
-    "Board commands understood: Ver, Version, Mode?, T, A, Lend:NNNN, KRV:on, KRV:off, Fe:7,\n"
-    "Twf: Twc: Twb: Twr: Twp: Twd: (entry records), Tws:NNN, Twl:NNN, Tp:NNNN, Tf:N, Ncnf, Nmac: Nmip:\n"
-    "Npno: Nmsk: Ngip: Ndns: Nlnk: Nrcv:, Nmac:?, Nsav, C (configuration dialogue: M:/I:/N:/G:/P:/D:/L:/R:\n"
-    "lines, Save, Q, Quit), EtherDownload:ADDR/PORT, Reset; in the loader: Ver, N:Last Sector to\n"
-    "Erase, Download Ready ?, Intel HEX records, Reset. Replies end with CR LF; commands may carry an\n"
-    "STX header and end with CR, LF, CR LF or ETX.\n"
-    "\n"
-    "Simulator restrictions: it only ever listens on and reports loopback addresses (127.x.x.x); an\n"
-    "Nmip:/I: value or a download address outside 127.x.x.x is refused and the address stays as it was.\n"
-    "The link-down and receive time-outs are stored and reported but not enforced.\n"
-    "\n"
-    "Printed on standard output at start: \"listening on 127.0.0.1:<port>\", with --serial \"serial on\n"
-    "<device>\", with --control-port \"control on 127.0.0.1:<port>\". Notices go to standard error.\n"
-    "\n";
+const char kDescription[]
+    = "A stand-in ZOVAX-Ether board: it speaks the board's command interface over TCP (one client at a\n"
+      "time) and, with --serial, over a pseudo-terminal; it keeps a flash table and a network\n"
+      "configuration, runs the firmware loader with restart and reconnection, and while the tool learns\n"
+      "it plays remote-control signals made from commonly published protocol timings.\n"
+      "\n"
+      "Board commands understood: Ver, Version, Mode?, T, A, Lend:NNNN, KRV:on, KRV:off, Fe:7,\n"
+      "Twf: Twc: Twb: Twr: Twp: Twd: (entry records), Tws:NNN, Twl:NNN, Tp:NNNN, Tf:N, Ncnf, Nmac: Nmip:\n"
+      "Npno: Nmsk: Ngip: Ndns: Nlnk: Nrcv:, Nmac:?, Nsav, C (configuration dialogue: M:/I:/N:/G:/P:/D:/L:/R:\n"
+      "lines, Save, Q, Quit), EtherDownload:ADDR/PORT, Reset; in the loader: Ver, N:Last Sector to\n"
+      "Erase, Download Ready ?, Intel HEX records, Reset. Replies end with CR LF; commands may carry an\n"
+      "STX header and end with CR, LF, CR LF or ETX.\n"
+      "\n"
+      "Simulator restrictions: it only ever listens on and reports loopback addresses (127.x.x.x); an\n"
+      "Nmip:/I: value or a download address outside 127.x.x.x is refused and the address stays as it was.\n"
+      "The link-down and receive time-outs are stored and reported but not enforced.\n"
+      "\n"
+      "Printed on standard output at start: \"listening on 127.0.0.1:<port>\", with --serial \"serial on\n"
+      "<device>\", with --control-port \"control on 127.0.0.1:<port>\". Notices go to standard error.\n"
+      "\n";
 
 bool intOption(const QCommandLineParser& p, const QString& name, int lo, int hi, int& value)
 {
@@ -55,7 +55,11 @@ bool intOption(const QCommandLineParser& p, const QString& name, int lo, int hi,
     bool ok = false;
     const int v = p.value(name).toInt(&ok);
     if (!ok || v < lo || v > hi) {
-        err(QStringLiteral("--%1 needs a number from %2 to %3, not \"%4\"").arg(name).arg(lo).arg(hi).arg(p.value(name)));
+        err(QStringLiteral("--%1 needs a number from %2 to %3, not \"%4\"")
+                .arg(name)
+                .arg(lo)
+                .arg(hi)
+                .arg(p.value(name)));
         return false;
     }
     value = v;
@@ -80,9 +84,11 @@ int main(int argc, char** argv)
         {"serial", "Also serve a pseudo-terminal and print its device path."},
         {"flash", "Keep the flash (code table, network configuration) in this file across restarts.", "file"},
         {"log", "Append every command received, time-stamped, to this file.", "file"},
-        {"autoplay", "After each \"Analyze Mode\" press the next item of this comma-separated playlist "
-                     "(PROTOCOL[=HEXCODE][*REPEATS], e.g. NEC=20DF10EF*9,SONY12=1501,AIRCON; REPEATS = "
-                     "frames after the first, default the protocol's own).", "list"},
+        {"autoplay",
+         "After each \"Analyze Mode\" press the next item of this comma-separated playlist "
+         "(PROTOCOL[=HEXCODE][*REPEATS], e.g. NEC=20DF10EF*9,SONY12=1501,AIRCON; REPEATS = "
+         "frames after the first, default the protocol's own).",
+         "list"},
         {"autoplay-delay-ms", "Pause between \"Analyze Mode\" and the automatic press (default 300).", "ms"},
         {"realtime", "Pace the wave lines like a real receiver instead of sending them at once."},
         {"four-digit", "Always use the 4-digit wave line layout \"[0000]:HHHHH,WWWWWWW\"."},
@@ -91,15 +97,19 @@ int main(int argc, char** argv)
         {"mark-bias", "Receiver mark stretching in microseconds (default 40).", "us"},
         {"control-port", "Also accept control commands on this loopback port (0 = ephemeral).", "port"},
         {"no-stdin", "Do not read control commands from standard input."},
-        {"restart-ms", "Restart time after Reset, Nsav and Save: link closed, connections refused "
-                       "(default 1500).", "ms"},
+        {"restart-ms",
+         "Restart time after Reset, Nsav and Save: link closed, connections refused "
+         "(default 1500).",
+         "ms"},
         {"erase-ms", "Time to erase one flash sector (default 20).", "ms"},
         {"serial-idle-ms", "A serial command without delimiter ends after this silence (default 50).", "ms"},
         {"no-ack", "Fault: never answer anything."},
         {"delay-ms", "Fault: delay every reply by this much.", "ms"},
         {"split-segments", "Fault: write replies in small TCP segments cut at random byte positions."},
-        {"noise-bytes", "Fault: before every Nth reply line send a stray byte line (firmware) or an ESC "
-                        "sequence (loader).", "n"},
+        {"noise-bytes",
+         "Fault: before every Nth reply line send a stray byte line (firmware) or an ESC "
+         "sequence (loader).",
+         "n"},
         {"drop-after", "Fault: close the link after N commands on each connection.", "n"},
         {"erase-never", "Fault: flash erases (Fe:7, the loader's erase) never complete."},
         {"download-error-at", "Fault: answer the Nth HEX record of a download with an error.", "n"},
@@ -130,18 +140,15 @@ int main(int argc, char** argv)
     o.splitSegments = p.isSet("split-segments");
     o.eraseNever = p.isSet("erase-never");
     int seed = 1, faultSeed = 7, port = -1, controlPort = -1;
-    const bool good = intOption(p, "autoplay-delay-ms", 0, 600000, o.autoplayDelayMs) &&
-                      intOption(p, "seed", 0, 1 << 30, seed) && intOption(p, "jitter", 0, 50, o.jitterPercent) &&
-                      intOption(p, "mark-bias", -500, 500, o.markBiasUs) &&
-                      intOption(p, "restart-ms", 0, 600000, o.restartMs) &&
-                      intOption(p, "erase-ms", 0, 600000, o.eraseMs) &&
-                      intOption(p, "serial-idle-ms", 1, 60000, o.serialIdleMs) &&
-                      intOption(p, "delay-ms", 0, 600000, o.delayMs) &&
-                      intOption(p, "noise-bytes", 0, 1 << 30, o.noiseEvery) &&
-                      intOption(p, "drop-after", 0, 1 << 30, o.dropAfter) &&
-                      intOption(p, "download-error-at", 0, 1 << 30, o.downloadErrorAt) &&
-                      intOption(p, "fault-seed", 0, 1 << 30, faultSeed) && intOption(p, "port", 0, 65535, port) &&
-                      intOption(p, "control-port", 0, 65535, controlPort);
+    const bool good = intOption(p, "autoplay-delay-ms", 0, 600000, o.autoplayDelayMs)
+        && intOption(p, "seed", 0, 1 << 30, seed) && intOption(p, "jitter", 0, 50, o.jitterPercent)
+        && intOption(p, "mark-bias", -500, 500, o.markBiasUs) && intOption(p, "restart-ms", 0, 600000, o.restartMs)
+        && intOption(p, "erase-ms", 0, 600000, o.eraseMs) && intOption(p, "serial-idle-ms", 1, 60000, o.serialIdleMs)
+        && intOption(p, "delay-ms", 0, 600000, o.delayMs) && intOption(p, "noise-bytes", 0, 1 << 30, o.noiseEvery)
+        && intOption(p, "drop-after", 0, 1 << 30, o.dropAfter)
+        && intOption(p, "download-error-at", 0, 1 << 30, o.downloadErrorAt)
+        && intOption(p, "fault-seed", 0, 1 << 30, faultSeed) && intOption(p, "port", 0, 65535, port)
+        && intOption(p, "control-port", 0, 65535, controlPort);
     if (!good)
         return 2;
     o.noiseSeed = static_cast<uint32_t>(seed);
@@ -159,7 +166,8 @@ int main(int argc, char** argv)
         const auto ip = zovax::sim::parseIp(p.value("host"));
         if (!ip || !zovax::sim::isLoopback(*ip)) {
             err(QStringLiteral("--host must be a loopback address 127.x.x.x (the simulator never listens "
-                               "elsewhere), not \"%1\"").arg(p.value("host")));
+                               "elsewhere), not \"%1\"")
+                    .arg(p.value("host")));
             return 2;
         }
         host = zovax::sim::toHostAddress(*ip);

@@ -26,7 +26,10 @@ std::vector<Effect> lines(const QStringList& texts)
     return out;
 }
 
-std::vector<Effect> one(const QString& text) { return {lineEffect(text)}; }
+std::vector<Effect> one(const QString& text)
+{
+    return {lineEffect(text)};
+}
 
 // Last address of each flash sector the loader may erase (sectors 0 and 1 hold the loader).
 quint32 sectorEnd(int sector)
@@ -53,8 +56,8 @@ int hexValue(QChar c)
     return -1;
 }
 
-const QString kLoopbackOnly =
-    QStringLiteral("Refused: the simulator only uses loopback addresses (127.x.x.x); address unchanged");
+const QString kLoopbackOnly
+    = QStringLiteral("Refused: the simulator only uses loopback addresses (127.x.x.x); address unchanged");
 
 } // namespace
 
@@ -73,7 +76,10 @@ QHostAddress BoardEngine::listenAddress() const
     return toHostAddress(phase_ == Phase::Loader ? loaderIp_ : config_.ip);
 }
 
-int BoardEngine::listenPort() const { return phase_ == Phase::Loader ? loaderPort_ : config_.port; }
+int BoardEngine::listenPort() const
+{
+    return phase_ == Phase::Loader ? loaderPort_ : config_.port;
+}
 
 void BoardEngine::setListening(const Ipv4& ip, int port)
 {
@@ -371,8 +377,8 @@ std::vector<Effect> BoardEngine::handleRecord(const QString& c)
         pending_.started = true;
         return {};
     }
-    if (tag != QLatin1String("Twc:") && tag != QLatin1String("Twb:") && tag != QLatin1String("Twr:") &&
-        tag != QLatin1String("Twp:") && tag != QLatin1String("Twd:"))
+    if (tag != QLatin1String("Twc:") && tag != QLatin1String("Twb:") && tag != QLatin1String("Twr:")
+        && tag != QLatin1String("Twp:") && tag != QLatin1String("Twd:"))
         return one(QStringLiteral("Unknown command: ") + c.left(40));
     if (!pending_.started)
         return reject(QStringLiteral("no entry started (send the flag record first)"));
@@ -437,9 +443,8 @@ std::vector<Effect> BoardEngine::storeEntry(const QString& arg)
                       .arg(pending_.e.digits.size())
                       .arg(pending_.e.dataCount);
     if (!missing.isEmpty())
-        return one(QStringLiteral("Error Tws record: entry %1 not stored, %2")
-                       .arg(*n, 3, 10, QLatin1Char('0'))
-                       .arg(missing));
+        return one(
+            QStringLiteral("Error Tws record: entry %1 not stored, %2").arg(*n, 3, 10, QLatin1Char('0')).arg(missing));
     StoredEntry e = pending_.e;
     e.used = true;
     *flash_.entry(*n) = e;
@@ -481,9 +486,8 @@ QString BoardEngine::guessFormat() const
         return irsig::Pair{e.high[static_cast<std::size_t>(i)], e.width[static_cast<std::size_t>(i)]};
     };
     auto near = [](int v, int nominal) { return nominal > 0 && v * 10 >= nominal * 8 && v * 10 <= nominal * 12; };
-    auto fits = [&](const irsig::Pair& p, const irsig::Symbol& s) {
-        return near(p.high, s.high) && near(p.width, s.width);
-    };
+    auto fits
+        = [&](const irsig::Pair& p, const irsig::Symbol& s) { return near(p.high, s.high) && near(p.width, s.width); };
     const irsig::Pair first = pairOf(0);
     for (const irsig::Protocol& p : irsig::catalogue()) {
         if (p.leader.present()) {
@@ -514,12 +518,12 @@ std::vector<Effect> BoardEngine::fire(const QString& arg)
     const int symbols = std::min<int>(pending_.e.dataCount, static_cast<int>(pending_.e.digits.size()));
     for (int k = 0; k < symbols; ++k)
         us += pending_.e.width[static_cast<std::size_t>(hexValue(QLatin1Char(pending_.e.digits.at(k))))];
-    return one(QStringLiteral("Fire %1 format %2, %3 symbols, %4 frames of %5 ms")
-                   .arg(outs.isEmpty() ? QStringLiteral("(no output selected)") : outs.join(QLatin1Char('+')),
-                        guessFormat())
-                   .arg(pending_.e.dataCount)
-                   .arg(*frames)
-                   .arg(us / 1000));
+    return one(
+        QStringLiteral("Fire %1 format %2, %3 symbols, %4 frames of %5 ms")
+            .arg(outs.isEmpty() ? QStringLiteral("(no output selected)") : outs.join(QLatin1Char('+')), guessFormat())
+            .arg(pending_.e.dataCount)
+            .arg(*frames)
+            .arg(us / 1000));
 }
 
 // ---------------------------------------------------------------- loader
@@ -604,8 +608,9 @@ std::vector<Effect> BoardEngine::handleHexRecord(const QString& c)
         return bad(QStringLiteral("record after the end-of-file record"));
     const quint32 offset = (static_cast<unsigned char>(bytes[1]) << 8) | static_cast<unsigned char>(bytes[2]);
     const int type = static_cast<unsigned char>(bytes[3]);
-    auto word = [&]() { return static_cast<quint32>((static_cast<unsigned char>(bytes[4]) << 8) |
-                                                    static_cast<unsigned char>(bytes[5])); };
+    auto word = [&]() {
+        return static_cast<quint32>((static_cast<unsigned char>(bytes[4]) << 8) | static_cast<unsigned char>(bytes[5]));
+    };
     switch (type) {
     case 0x00: {
         const quint32 address = loader_.base + offset;
@@ -636,10 +641,8 @@ std::vector<Effect> BoardEngine::handleHexRecord(const QString& c)
         loader_.base = word() << 16;
         break;
     case 0x03:
-    case 0x05:
-        break; // start address: nothing to program
-    default:
-        return bad(QStringLiteral("unknown record type %1").arg(type));
+    case 0x05: break; // start address: nothing to program
+    default: return bad(QStringLiteral("unknown record type %1").arg(type));
     }
     return one(QStringLiteral("."));
 }

@@ -6,10 +6,10 @@
 // Replies never begin with a "Tw" tag or contain a configuration marker
 // ("M:", "I:", ...) unless they are that record or that configuration line,
 // because the tool acknowledges and parses lines by those texts.
+#include "core/irsig/Signals.h"
+#include "sim/board/BoardNetConfig.h"
 #include "sim/board/BoardOptions.h"
 #include "sim/board/Flash.h"
-#include "sim/board/BoardNetConfig.h"
-#include "core/irsig/Signals.h"
 
 #include <QHostAddress>
 #include <QString>
@@ -111,7 +111,7 @@ private:
         bool started = false; // "Twf:" seen
         bool bad = false;     // a record was rejected since
         bool carrier = false, count = false, repeat = false, data = false;
-        int pairs = 0;        // "Twp:" records seen
+        int pairs = 0; // "Twp:" records seen
         StoredEntry e;
     } pending_;
 
@@ -127,7 +127,7 @@ private:
         int records = 0;       // records received
         int dataRecords = 0;
         qint64 bytes = 0;
-        quint32 base = 0;      // upper address from type 02/04 records
+        quint32 base = 0; // upper address from type 02/04 records
     } loader_;
 };
 

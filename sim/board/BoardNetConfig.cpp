@@ -6,18 +6,42 @@ namespace zovax::sim {
 
 bool NetConfig::operator==(const NetConfig& o) const
 {
-    return mac == o.mac && ip == o.ip && mask == o.mask && gateway == o.gateway && dns == o.dns &&
-           port == o.port && linkDownS == o.linkDownS && recvToutS == o.recvToutS;
+    return mac == o.mac && ip == o.ip && mask == o.mask && gateway == o.gateway && dns == o.dns && port == o.port
+        && linkDownS == o.linkDownS && recvToutS == o.recvToutS;
 }
 
-QString NetConfig::macLine() const { return QStringLiteral("M:") + mac; }
-QString NetConfig::ipLine() const { return QStringLiteral("I:") + formatIp(ip); }
-QString NetConfig::maskLine() const { return QStringLiteral("N:") + formatIp(mask); }
-QString NetConfig::gatewayLine() const { return QStringLiteral("G:") + formatIp(gateway); }
-QString NetConfig::portLine() const { return QStringLiteral("P:%1").arg(port, 5, 10, QLatin1Char('0')); }
-QString NetConfig::dnsLine() const { return QStringLiteral("D:") + formatIp(dns); }
-QString NetConfig::linkDownLine() const { return QStringLiteral("L:%1").arg(linkDownS, 3, 10, QLatin1Char('0')); }
-QString NetConfig::recvToutLine() const { return QStringLiteral("R:%1").arg(recvToutS, 3, 10, QLatin1Char('0')); }
+QString NetConfig::macLine() const
+{
+    return QStringLiteral("M:") + mac;
+}
+QString NetConfig::ipLine() const
+{
+    return QStringLiteral("I:") + formatIp(ip);
+}
+QString NetConfig::maskLine() const
+{
+    return QStringLiteral("N:") + formatIp(mask);
+}
+QString NetConfig::gatewayLine() const
+{
+    return QStringLiteral("G:") + formatIp(gateway);
+}
+QString NetConfig::portLine() const
+{
+    return QStringLiteral("P:%1").arg(port, 5, 10, QLatin1Char('0'));
+}
+QString NetConfig::dnsLine() const
+{
+    return QStringLiteral("D:") + formatIp(dns);
+}
+QString NetConfig::linkDownLine() const
+{
+    return QStringLiteral("L:%1").arg(linkDownS, 3, 10, QLatin1Char('0'));
+}
+QString NetConfig::recvToutLine() const
+{
+    return QStringLiteral("R:%1").arg(recvToutS, 3, 10, QLatin1Char('0'));
+}
 
 QStringList NetConfig::lines() const
 {
@@ -72,8 +96,8 @@ std::optional<QString> parseMac(const QString& text)
         if (p.size() != 2)
             return std::nullopt;
         for (QChar c : p) {
-            const bool hex = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-                             (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+            const bool hex
+                = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
             if (!hex)
                 return std::nullopt;
         }

@@ -18,9 +18,9 @@ struct NetConfig {
     Ipv4 mask{255, 0, 0, 0};
     Ipv4 gateway{127, 0, 0, 1};
     Ipv4 dns{127, 0, 0, 1};
-    int port = 60000;     // TCP port the board listens on
-    int linkDownS = 10;   // link-down time-out, s (reported only)
-    int recvToutS = 180;  // receive time-out, s (reported only)
+    int port = 60000;    // TCP port the board listens on
+    int linkDownS = 10;  // link-down time-out, s (reported only)
+    int recvToutS = 180; // receive time-out, s (reported only)
 
     bool operator==(const NetConfig& o) const;
     bool operator!=(const NetConfig& o) const { return !(*this == o); }
@@ -45,7 +45,10 @@ QString formatIp(const Ipv4& ip);
 std::optional<Ipv4> parseIp(const QString& text);
 QHostAddress toHostAddress(const Ipv4& ip);
 // The simulator only ever listens on and reports 127.x.x.x.
-inline bool isLoopback(const Ipv4& ip) { return ip[0] == 127; }
+inline bool isLoopback(const Ipv4& ip)
+{
+    return ip[0] == 127;
+}
 
 // Six pairs of hex digits separated by "-" or ":"; returned upper case with "-".
 std::optional<QString> parseMac(const QString& text);

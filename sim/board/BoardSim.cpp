@@ -25,18 +25,18 @@ struct BoardSim::OutItem {
 
 // One client link: the TCP client or the pseudo-terminal.
 struct BoardSim::Link {
-    QString name;                  // "tcp" or "serial"
-    QTcpSocket* socket = nullptr;  // TCP only
+    QString name;                 // "tcp" or "serial"
+    QTcpSocket* socket = nullptr; // TCP only
     CommandFramer framer;
-    std::deque<OutItem> queue;     // replies waiting for their time
-    QByteArray splitBuffer;        // split-segments fault: bytes not yet written
-    qint64 lastDueMs = 0;          // replies keep their order
-    int commands = 0;              // commands received on this link
+    std::deque<OutItem> queue; // replies waiting for their time
+    QByteArray splitBuffer;    // split-segments fault: bytes not yet written
+    qint64 lastDueMs = 0;      // replies keep their order
+    int commands = 0;          // commands received on this link
     int overlongSeen = 0;
     bool closed = false;
     QTimer* pumpTimer = nullptr;
     QTimer* splitTimer = nullptr;
-    QTimer* idleTimer = nullptr;   // serial: a command without delimiter ends after silence
+    QTimer* idleTimer = nullptr; // serial: a command without delimiter ends after silence
 
     ~Link()
     {
@@ -90,9 +90,15 @@ BoardSim::~BoardSim()
         tcp_->socket->abort();
 }
 
-QString BoardSim::errorString() const { return error_; }
+QString BoardSim::errorString() const
+{
+    return error_;
+}
 
-QHostAddress BoardSim::serverAddress() const { return QHostAddress(address_.load()); }
+QHostAddress BoardSim::serverAddress() const
+{
+    return QHostAddress(address_.load());
+}
 
 std::unique_ptr<BoardSim::Link> BoardSim::makeLink(const QString& name)
 {
@@ -153,7 +159,8 @@ bool BoardSim::listenOn(const QHostAddress& host, quint16 port)
     if (server_->isListening())
         server_->close();
     if (!server_->listen(host, port)) {
-        error_ = QStringLiteral("cannot listen on %1:%2 (%3)").arg(host.toString()).arg(port).arg(server_->errorString());
+        error_
+            = QStringLiteral("cannot listen on %1:%2 (%3)").arg(host.toString()).arg(port).arg(server_->errorString());
         port_ = 0;
         return false;
     }
@@ -308,10 +315,11 @@ void BoardSim::onBytes(Link& link, const QByteArray& bytes)
     const QList<QByteArray> commands = link.framer.feed(bytes);
     if (link.framer.overlong() != link.overlongSeen) {
         link.overlongSeen = link.framer.overlong();
-        applyEffects(link, {Effect{Effect::Kind::Line,
-                                   QStringLiteral("Error: a command longer than %1 characters was discarded")
-                                       .arg(CommandFramer::kMaxCommand),
-                                   0}});
+        applyEffects(link,
+                     {Effect{Effect::Kind::Line,
+                             QStringLiteral("Error: a command longer than %1 characters was discarded")
+                                 .arg(CommandFramer::kMaxCommand),
+                             0}});
     }
     for (const QByteArray& c : commands) {
         if (link.closed)
@@ -352,12 +360,8 @@ void BoardSim::applyEffects(Link& link, const std::vector<Effect>& effects)
             due += e.delayMs;
             enqueueLine(link, e.text, due);
             break;
-        case Effect::Kind::Restart:
-            enqueueMarker(link, OutItem::Restart, e.delayMs, due);
-            break;
-        case Effect::Kind::LearnArmed:
-            armed = true;
-            break;
+        case Effect::Kind::Restart: enqueueMarker(link, OutItem::Restart, e.delayMs, due); break;
+        case Effect::Kind::LearnArmed: armed = true; break;
         }
     }
     link.lastDueMs = due;
@@ -591,8 +595,7 @@ QString BoardSim::press(const QString& protocol, const QString& code, int repeat
         }
         if (repeats > 1000)
             return QStringLiteral("error: at most 1000 repeats");
-        const irsig::Noise noise{opt_.noiseSeed + static_cast<uint32_t>(presses_), opt_.jitterPercent,
-                                 opt_.markBiasUs};
+        const irsig::Noise noise{opt_.noiseSeed + static_cast<uint32_t>(presses_), opt_.jitterPercent, opt_.markBiasUs};
         const auto pairs = irsig::encode(*p, bytes, repeats, noise, engine_.closingSilenceUs());
         QString hex;
         for (uint8_t b : bytes)
@@ -655,7 +658,8 @@ QString BoardSim::playFile(const QString& path)
         ++lineNo;
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
-        auto bad = [&](const QString& why) { return QStringLiteral("error: %1:%2: %3").arg(path).arg(lineNo).arg(why); };
+        auto bad
+            = [&](const QString& why) { return QStringLiteral("error: %1:%2: %3").arg(path).arg(lineNo).arg(why); };
         if (line.startsWith(QLatin1String("Ave."))) {
             const int khz = line.indexOf(QLatin1String("kHz"));
             bool ok = false;
@@ -750,8 +754,8 @@ QString BoardSim::control(const QString& line)
             QStringList code;
             for (int i = 2; i < t.size(); ++i) {
                 const QString& a = t[i];
-                if (a.startsWith(QLatin1String("r="), Qt::CaseInsensitive) ||
-                    a.startsWith(QLatin1String("repeats="), Qt::CaseInsensitive)) {
+                if (a.startsWith(QLatin1String("r="), Qt::CaseInsensitive)
+                    || a.startsWith(QLatin1String("repeats="), Qt::CaseInsensitive)) {
                     const auto n = parseDecimal(a.mid(a.indexOf(QLatin1Char('=')) + 1));
                     if (!n)
                         return QStringLiteral("error: r= needs a number");

@@ -13,11 +13,11 @@
 //   connect the tool to 127.0.0.1:sim.serverPort() ...
 //   sim.press("NEC", "20DF10EF");          // while the tool learns
 //   sim.commandTexts();                    // what the tool sent
+#include "core/irsig/Signals.h"
 #include "sim/board/BoardEngine.h"
 #include "sim/board/BoardOptions.h"
 #include "sim/board/CommandLog.h"
 #include "sim/board/Flash.h"
-#include "core/irsig/Signals.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -149,7 +149,7 @@ private:
     std::unique_ptr<Link> tcp_;
     std::unique_ptr<Link> serial_;
     std::vector<std::unique_ptr<Link>> graveyard_; // closed links, deleted from the event loop
-    QList<QTcpSocket*> waitingClients_; // arrived while another client was still connected
+    QList<QTcpSocket*> waitingClients_;            // arrived while another client was still connected
     int busy_ = 0; // > 0 while a link is in use on the stack (signals emitted there may spin an event loop)
     PtyPort* pty_ = nullptr;
     QTimer* restartTimer_ = nullptr;
@@ -161,10 +161,10 @@ private:
     std::atomic<quint16> controlPort_{0};
     std::atomic<bool> restarting_{false};
     std::atomic<bool> clientConnected_{false};
-    int lineCounter_ = 0;     // reply lines written, for the stray-byte fault
-    int presses_ = 0;         // seeds successive presses differently
-    int autoplayNext_ = 0;    // next playlist item
-    int armGeneration_ = 0;   // only the latest "A" triggers an autoplay press
+    int lineCounter_ = 0;         // reply lines written, for the stray-byte fault
+    int presses_ = 0;             // seeds successive presses differently
+    int autoplayNext_ = 0;        // next playlist item
+    int armGeneration_ = 0;       // only the latest "A" triggers an autoplay press
     qint64 trainBusyUntilMs_ = 0; // realtime: the current press is still being reported
 };
 

@@ -100,8 +100,8 @@ bool Flash::load(const QString& path, QStringList* problems)
             const auto mac = parseMac(t[1]);
             const auto ip = parseIp(t[2]), mask = parseIp(t[3]), gw = parseIp(t[4]), dns = parseIp(t[5]);
             const auto port = parseDecimal(t[6]), link = parseDecimal(t[7]), recv = parseDecimal(t[8]);
-            if (!mac || !ip || !mask || !gw || !dns || !port || !link || !recv || *port < 1 || *port > 65535 ||
-                *link > 999 || *recv > 999) {
+            if (!mac || !ip || !mask || !gw || !dns || !port || !link || !recv || *port < 1 || *port > 65535
+                || *link > 999 || *recv > 999) {
                 problem(lineNo, QStringLiteral("bad NET value"));
                 continue;
             }
@@ -136,8 +136,8 @@ bool Flash::load(const QString& path, QStringList* problems)
             }
             const auto no = parseDecimal(t[1]), carrier = parseDecimal(t[2]), count = parseDecimal(t[3]),
                        repeat = parseDecimal(t[4]);
-            if (!no || *no < 1 || *no > kEntries || !carrier || *carrier > 999 || !count ||
-                *count > StoredEntry::kMaxData || !repeat || *repeat > 999) {
+            if (!no || *no < 1 || *no > kEntries || !carrier || *carrier > 999 || !count
+                || *count > StoredEntry::kMaxData || !repeat || *repeat > 999) {
                 problem(lineNo, QStringLiteral("bad ENTRY number or field"));
                 continue;
             }
@@ -204,12 +204,12 @@ bool Flash::save(const QString& path, QString* error) const
         for (int i = 0; i < e.reportedPairs(); ++i) {
             if (i)
                 pairs += ';';
-            pairs += QByteArray::number(e.high[static_cast<std::size_t>(i)]) + ',' +
-                     QByteArray::number(e.width[static_cast<std::size_t>(i)]);
+            pairs += QByteArray::number(e.high[static_cast<std::size_t>(i)]) + ','
+                + QByteArray::number(e.width[static_cast<std::size_t>(i)]);
         }
-        out += "ENTRY " + QByteArray::number(n).rightJustified(3, '0') + ' ' + QByteArray::number(e.carrier) + ' ' +
-               QByteArray::number(e.dataCount) + ' ' + QByteArray::number(e.repeat) + ' ' + pairs + ' ' +
-               (e.digits.isEmpty() ? QByteArray("-") : e.digits) + '\n';
+        out += "ENTRY " + QByteArray::number(n).rightJustified(3, '0') + ' ' + QByteArray::number(e.carrier) + ' '
+            + QByteArray::number(e.dataCount) + ' ' + QByteArray::number(e.repeat) + ' ' + pairs + ' '
+            + (e.digits.isEmpty() ? QByteArray("-") : e.digits) + '\n';
     }
     if (f.write(out) != out.size() || !f.commit()) {
         if (error)

@@ -23,7 +23,7 @@ struct StoredEntry {
     int repeat = 0;
     std::array<int, kPairs> high{};  // us
     std::array<int, kPairs> width{}; // us
-    QByteArray digits; // upper-case hex digits, one per symbol, padded to an even count
+    QByteArray digits;               // upper-case hex digits, one per symbol, padded to an even count
 
     // Pattern pairs as the board reports them: 0 up to and including the
     // first all-zero pair, at most 16.

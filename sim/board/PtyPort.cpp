@@ -11,9 +11,13 @@
 
 namespace zovax::sim {
 
-PtyPort::PtyPort(QObject* parent) : QObject(parent) {}
+PtyPort::PtyPort(QObject* parent) : QObject(parent)
+{}
 
-PtyPort::~PtyPort() { close(); }
+PtyPort::~PtyPort()
+{
+    close();
+}
 
 bool PtyPort::open()
 {

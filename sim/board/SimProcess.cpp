@@ -21,9 +21,15 @@ SimProcess::SimProcess(const QString& executable) : exe_(executable)
     }
 }
 
-SimProcess::~SimProcess() { stop(); }
+SimProcess::~SimProcess()
+{
+    stop();
+}
 
-bool SimProcess::isRunning() const { return proc_.state() != QProcess::NotRunning; }
+bool SimProcess::isRunning() const
+{
+    return proc_.state() != QProcess::NotRunning;
+}
 
 bool SimProcess::start(const QStringList& args, int timeoutMs)
 {
@@ -104,8 +110,9 @@ QString SimProcess::control(const QString& line, int timeoutMs)
         // After the first line, a pause of 200 ms ends a multi-line listing.
         if (!readLine(l, lines.isEmpty() ? static_cast<int>(deadline.remainingTime()) : 200))
             break;
-        if (lines.isEmpty() && (l.startsWith(QLatin1String("ok:")) || l.startsWith(QLatin1String("ignored:")) ||
-                                l.startsWith(QLatin1String("error:"))))
+        if (lines.isEmpty()
+            && (l.startsWith(QLatin1String("ok:")) || l.startsWith(QLatin1String("ignored:"))
+                || l.startsWith(QLatin1String("error:"))))
             return l;
         lines << l;
     }

@@ -1,7 +1,7 @@
 // The serial settings dialog frmCom: its controls and first values, taking the
 // fields over, refusing non-numeric numbers, and the hidden menu item that runs it.
-#include "FakePorts.h"
 #include "app/link/ComDialog.h"
+#include "FakePorts.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "core/link/DeviceLink.h"
@@ -13,9 +13,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QSerialPortInfo>
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -48,8 +48,9 @@ TEST_F(ComDialogTest, ShowsTheRecordInNamedControls)
         captions << dlg.findChild<QLabel*>(n)->text();
     for (const char* n : {"btnOn", "btnOff", "btnCancel"})
         captions << dlg.findChild<QPushButton*>(n)->text();
-    EXPECT_EQ(captions.join('|'), "通信ﾊﾟﾗﾒｰﾀ|送信条件|受信条件|接続ﾎﾟｰﾄ|ﾎﾞｰﾚｰﾄ|ﾃﾞｰﾀﾋﾞｯﾄ|ﾊﾟﾘﾃｨﾁｪｯｸ|ｽﾄｯﾌﾟﾋﾞｯﾄ|"
-                                  "ﾍｯﾀﾞｰ|ﾃﾞﾘﾐﾀ|ﾃﾞﾘﾐﾀ|ﾀｲﾑｱｳﾄ|接続|切断|ｷｬﾝｾﾙ");
+    EXPECT_EQ(captions.join('|'),
+              "通信ﾊﾟﾗﾒｰﾀ|送信条件|受信条件|接続ﾎﾟｰﾄ|ﾎﾞｰﾚｰﾄ|ﾃﾞｰﾀﾋﾞｯﾄ|ﾊﾟﾘﾃｨﾁｪｯｸ|ｽﾄｯﾌﾟﾋﾞｯﾄ|"
+              "ﾍｯﾀﾞｰ|ﾃﾞﾘﾐﾀ|ﾃﾞﾘﾐﾀ|ﾀｲﾑｱｳﾄ|接続|切断|ｷｬﾝｾﾙ");
     // The devices that exist here are offered; the stored name stays as it is.
     QStringList offered;
     for (int i = 0; i < dlg.cmbPort->count(); ++i)

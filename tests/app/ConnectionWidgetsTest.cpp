@@ -3,16 +3,16 @@
 // connect buttons on both windows, the command line's Enter rules and the
 // PC address shown.
 #include "FakePorts.h"
-#include "support/ToolFixture.h"
-#include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/main/AppAssembly.h"
+#include "app/main/ConnectionBinding.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
+#include "support/ToolFixture.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -62,15 +62,24 @@ TEST_F(ConnectionWidgets, DialogControlsCarryTheirNamesTextsAndMasks)
         const char* name;
         const char* text;
     };
-    const Row texts[] = {{"lblHostIP", "IP Address"},   {"edtHost", "192.168.000.100"},
-                         {"lblHostPort", "Port Number"}, {"edtPort", "60000"},
-                         {"lblSendHead", "Send Header"}, {"lblSendDlmt", "Send Delimit"},
-                         {"lblMyIP", "PC IP:"},          {"btnConnect", "接続"},
-                         {"btnClose", "閉じる"},          {"edtSvIP", "192.168.000.100"},
-                         {"edtSvPort", "60000"},         {"edtNetMask", "255.255.255.000"},
-                         {"edtGateway", "192.168.000.001"}, {"edtDNS", "192.168.000.001"},
-                         {"lblSvMacAddress", "Mac Address"}, {"edtMacAdrs", "0A-3C-51-E0-00-00"},
-                         {"edtLinkDown", "10"},          {"edtRecvTout", "180"},
+    const Row texts[] = {{"lblHostIP", "IP Address"},
+                         {"edtHost", "192.168.000.100"},
+                         {"lblHostPort", "Port Number"},
+                         {"edtPort", "60000"},
+                         {"lblSendHead", "Send Header"},
+                         {"lblSendDlmt", "Send Delimit"},
+                         {"lblMyIP", "PC IP:"},
+                         {"btnConnect", "接続"},
+                         {"btnClose", "閉じる"},
+                         {"edtSvIP", "192.168.000.100"},
+                         {"edtSvPort", "60000"},
+                         {"edtNetMask", "255.255.255.000"},
+                         {"edtGateway", "192.168.000.001"},
+                         {"edtDNS", "192.168.000.001"},
+                         {"lblSvMacAddress", "Mac Address"},
+                         {"edtMacAdrs", "0A-3C-51-E0-00-00"},
+                         {"edtLinkDown", "10"},
+                         {"edtRecvTout", "180"},
                          {"btnSetup", "Update"}};
     for (const Row& r : texts) {
         QWidget* c = dlg->findChild<QWidget*>(r.name);

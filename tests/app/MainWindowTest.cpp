@@ -1,30 +1,30 @@
 // The main window: controls and captions, start-up values, resizing, the
 // window-level toggles and the shutdown order.
-#include "FakePorts.h"
-#include "support/ToolFixture.h"
-#include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
+#include "FakePorts.h"
+#include "app/main/AppAssembly.h"
 #include "app/widgets/Panels.h"
 #include "app/widgets/QtPorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
+#include "support/ToolFixture.h"
 
-#include <QPushButton>
 #include <QAbstractButton>
-#include <QCoreApplication>
-#include <QToolButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -32,10 +32,7 @@ using namespace zovax;
 namespace {
 
 struct Fixture : ::testing::Test, test::ToolFixture {
-    void create()
-    {
-        createTool();
-    }
+    void create() { createTool(); }
 };
 
 struct Caption {
@@ -44,15 +41,24 @@ struct Caption {
 };
 
 const Caption kCaptions[] = {
-    {"btnTest", "発射テスト"},          {"ckTp1", "IR1"},
-    {"ckTp2", "IR2"},                   {"ckTp3", "IR3"},
-    {"ckTp4", "IR4"},                   {"ckCursor", "Cursor Auto"},
-    {"btnTableWrite", "ZOVAX-Ether 登録"}, {"btnConnect", "接続"},
-    {"btnTableLoad", "ZOVAX-Ether 読込み"}, {"ckLearningMsg", "学習確認"},
-    {"lblZoom", "Zoom"},                {"btnWaveData", "Data"},
-    {"btnWaveClear", "Clear"},          {"btnSend", "ZOVAX-Ether に送信"},
-    {"ckPcode", "PCode"},               {"ckFullCode", "Full Code"},
-    {"btnRecvClear", "Clear"},          {"pnlAnalyze", "学習 Off"},
+    {"btnTest", "発射テスト"},
+    {"ckTp1", "IR1"},
+    {"ckTp2", "IR2"},
+    {"ckTp3", "IR3"},
+    {"ckTp4", "IR4"},
+    {"ckCursor", "Cursor Auto"},
+    {"btnTableWrite", "ZOVAX-Ether 登録"},
+    {"btnConnect", "接続"},
+    {"btnTableLoad", "ZOVAX-Ether 読込み"},
+    {"ckLearningMsg", "学習確認"},
+    {"lblZoom", "Zoom"},
+    {"btnWaveData", "Data"},
+    {"btnWaveClear", "Clear"},
+    {"btnSend", "ZOVAX-Ether に送信"},
+    {"ckPcode", "PCode"},
+    {"ckFullCode", "Full Code"},
+    {"btnRecvClear", "Clear"},
+    {"pnlAnalyze", "学習 Off"},
 };
 
 // What the window system delivers for a double-click: press, release, the
@@ -109,9 +115,9 @@ TEST_F(Fixture, ControlsCarryTheirNamesAndCaptions)
         ASSERT_NE(child, nullptr) << c.name;
         EXPECT_EQ(textOf(child), QString::fromUtf8(c.text)) << c.name;
     }
-    for (const char* n : {"pnlTop", "pnlHost", "sGrid", "pnlWave", "pnlCont", "cmbZoom", "pgBar",
-                          "pnlWaveData", "edtLearningTime", "edtHrange", "edtWrange", "imgWave",
-                          "scrBar", "pnlRecv", "cmbSendText", "memoRecv", "sBar"})
+    for (const char* n :
+         {"pnlTop", "pnlHost", "sGrid", "pnlWave", "pnlCont", "cmbZoom", "pgBar", "pnlWaveData", "edtLearningTime",
+          "edtHrange", "edtWrange", "imgWave", "scrBar", "pnlRecv", "cmbSendText", "memoRecv", "sBar"})
         EXPECT_NE(w->findChild<QWidget*>(QString::fromLatin1(n)), nullptr) << n;
 
     const std::pair<const char*, const char*> menu[] = {
@@ -142,9 +148,12 @@ TEST_F(Fixture, WindowsAreCreatedWithTheirCaptions)
 {
     create();
     const std::pair<const char*, const char*> dialogs[] = {
-        {"frmDownload", "Firmware Download"},   {"frmTcp", "Network Settings"},
-        {"frmTws", "ZOVAX Learning Table Write"}, {"frmWave", "Wave Data"},
-        {"frmWaveEdit", "Wave Info."},          {"frmMsgBox", ""},
+        {"frmDownload", "Firmware Download"},
+        {"frmTcp", "Network Settings"},
+        {"frmTws", "ZOVAX Learning Table Write"},
+        {"frmWave", "Wave Data"},
+        {"frmWaveEdit", "Wave Info."},
+        {"frmMsgBox", ""},
     };
     for (const auto& [name, title] : dialogs) {
         auto* d = w->findChild<QDialog*>(QString::fromLatin1(name));
@@ -177,7 +186,10 @@ TEST_F(Fixture, FirstShowEndsWithTraceOffAndForgetsAnUnreadableTable)
     ASSERT_TRUE(SaveSettings(s, iniPath()));
     create();
     int calls = 0;
-    w->reopenLastTable = [&](const QString&) { ++calls; return false; };
+    w->reopenLastTable = [&](const QString&) {
+        ++calls;
+        return false;
+    };
     w->link().state().tcpConnected = true;
     w->show();
     EXPECT_TRUE(w->firstShowDone());
@@ -194,7 +206,10 @@ TEST_F(Fixture, EmptyTableNameLoadsNothingAndKeepsTheDatFolder)
 {
     create();
     int calls = 0;
-    w->reopenLastTable = [&](const QString&) { ++calls; return true; };
+    w->reopenLastTable = [&](const QString&) {
+        ++calls;
+        return true;
+    };
     w->show();
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(w->statusText(2).endsWith("/Dat/"));

@@ -1,9 +1,9 @@
 // The analysis window in the assembled windows: opened from the grid's pop-up
 // menu, read-only with a copy button, following the grid's current row.
 #include "app/learning/AnalysisWindow.h"
-#include "support/ToolFixture.h"
 #include "app/table/TableController.h"
 #include "core/table/CodeTable.h"
+#include "support/ToolFixture.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -76,9 +76,10 @@ TEST_F(AnalysisWindowTest, OpensFromThePopupMenuAndFollowsTheCurrentRow)
     EXPECT_FALSE(a->isModal());
     EXPECT_EQ(a->windowTitle(), "解析の詳細 - No.3");
     const QString text = a->txtExplain->toPlainText();
-    EXPECT_TRUE(text.startsWith("Row 3: decoded from its stored wave information with the stored-entry rules\n"
-                                "Result: Tm:NEC-32A    d:20DF 10EF\n"
-                                "Decided by candidate 3: timing passed and the stored-entry rule \"data count 34 (found 34)\" held"))
+    EXPECT_TRUE(text.startsWith(
+        "Row 3: decoded from its stored wave information with the stored-entry rules\n"
+        "Result: Tm:NEC-32A    d:20DF 10EF\n"
+        "Decided by candidate 3: timing passed and the stored-entry rule \"data count 34 (found 34)\" held"))
         << text.toStdString();
 
     // Read-only, selectable, copied whole.

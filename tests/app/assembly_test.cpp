@@ -4,13 +4,13 @@
 // the one reaction that needs no board); and the whole tool is torn down
 // cleanly after a flow ran.
 #include "FakePorts.h"
-#include "support/ToolFixture.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "app/table/TableController.h"
 #include "app/widgets/Panels.h"
 #include "core/learning/LearnView.h"
 #include "core/session/Session.h"
+#include "support/ToolFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,7 +32,6 @@ using namespace zovax;
 namespace {
 
 struct Assembly : ::testing::Test, test::ToolFixture {
-
     void SetUp() override
     {
         createTool();

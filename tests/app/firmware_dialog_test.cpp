@@ -2,8 +2,8 @@
 // the file, and download mode while it is visible.
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
-#include "app/main/FirmwareBinding.h"
 #include "app/main/AppAssembly.h"
+#include "app/main/FirmwareBinding.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
@@ -55,7 +55,8 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
 
     // The file: cancelled, chosen (stored, shown, scanned), then offered again.
     const QString path = dir.filePath("Dat/fw.Hex");
-    ASSERT_TRUE(test::writeFileBytes(path, ":020000040801F1\r\n:10F00000000102030405060708090A0B0C0D0E0F88\r\n:00000001FF\r\n"));
+    ASSERT_TRUE(test::writeFileBytes(
+        path, ":020000040801F1\r\n:10F00000000102030405060708090A0B0C0D0E0F88\r\n:00000001FF\r\n"));
     dlg->btnFile->click();
     EXPECT_TRUE(w->settings.hexFileName.isEmpty());
     answer = path;

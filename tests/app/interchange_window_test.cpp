@@ -11,9 +11,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -30,11 +30,11 @@ using namespace zovax::tabletest;
 
 namespace {
 
-const char kNecPronto[] =
-    "0000 006D 0022 0002 0156 00AB 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 "
-    "0015 0015 0015 0040 0015 0040 0015 0040 0015 0040 0015 0040 0015 0015 0015 0040 0015 0040 0015 0015 "
-    "0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 0015 0015 0015 0015 0015 0040 0015 0040 0015 0040 "
-    "0015 0040 0015 0015 0015 0040 0015 0040 0015 0040 0015 0622 0156 0055 0015 0E47";
+const char kNecPronto[]
+    = "0000 006D 0022 0002 0156 00AB 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 "
+      "0015 0015 0015 0040 0015 0040 0015 0040 0015 0040 0015 0040 0015 0015 0015 0040 0015 0040 0015 0015 "
+      "0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 0015 0015 0015 0015 0015 0040 0015 0040 0015 0040 "
+      "0015 0040 0015 0015 0015 0040 0015 0040 0015 0040 0015 0622 0156 0055 0015 0E47";
 
 struct InterchangeWindow : ::testing::Test, test::ToolFixture {
     void SetUp() override
@@ -73,8 +73,9 @@ TEST_F(InterchangeWindow, FileMenuItemsFollowTheExistingOnes)
     QStringList names;
     for (QAction* a : w->mmFile->actions())
         names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    EXPECT_EQ(names, (QStringList{"mmCleate", "mmFileOpen", "mmFileSave", "-", "mmFileCom", "mmFileTcp", "-",
-                                  "mmZVAXupdate", "-", "mmFileQuit", "-", "mmFileImport", "mmFileExport"}));
+    EXPECT_EQ(names,
+              (QStringList{"mmCleate", "mmFileOpen", "mmFileSave", "-", "mmFileCom", "mmFileTcp", "-", "mmZVAXupdate",
+                           "-", "mmFileQuit", "-", "mmFileImport", "mmFileExport"}));
     EXPECT_EQ(w->interchange->mmFileImport->text(), QStringLiteral("インポート (&Import)..."));
     EXPECT_EQ(w->interchange->mmFileExport->text(), QStringLiteral("エクスポート (&Export)..."));
 }
@@ -83,8 +84,8 @@ TEST_F(InterchangeWindow, FileMenuItemsFollowTheExistingOnes)
 // the codes go to rows 2, 4 and 5.
 TEST_F(InterchangeWindow, ImportFillsEmptyRowsFromTheCurrentRow)
 {
-    const QString path = writeFile("codes.txt", QByteArray("# Power\n") + kNecPronto + "\n" + kNecPronto + "\n"
-                                                    + kNecPronto + "\n");
+    const QString path
+        = writeFile("codes.txt", QByteArray("# Power\n") + kNecPronto + "\n" + kNecPronto + "\n" + kNecPronto + "\n");
     w->table().setCell(kColComments, 3, QStringLiteral("使用中"));
     TableController::moveCursor(w->sGrid, kColCarry, 2);
     prompts.answers = {MsgAnswer::No};
@@ -92,7 +93,8 @@ TEST_F(InterchangeWindow, ImportFillsEmptyRowsFromTheCurrentRow)
     w->interchange->mmFileImport->trigger();
 
     ASSERT_EQ(prompts.asked.size(), 1u);
-    EXPECT_TRUE(prompts.asked[0].text.startsWith(QStringLiteral("行 3 は空いていません。"))) << prompts.asked[0].text.toStdString();
+    EXPECT_TRUE(prompts.asked[0].text.startsWith(QStringLiteral("行 3 は空いていません。")))
+        << prompts.asked[0].text.toStdString();
     for (int r : {2, 4, 5})
         EXPECT_EQ(w->table().cell(kColResult, r), QStringLiteral("Tm:NEC-32R    d:20DF 10EF")) << r;
     EXPECT_EQ(w->table().cell(kColComments, 2), QStringLiteral("Power"));
@@ -106,7 +108,7 @@ TEST_F(InterchangeWindow, BadFileChangesNothing)
 {
     const QString path = writeFile("bad.txt", QByteArray(kNecPronto) + "\n0000 006D 0001\n");
     prompts.answers = {MsgAnswer::No}; // do not import the good one alone
-    workDialog(path, 1); // Pronto Hex
+    workDialog(path, 1);               // Pronto Hex
     w->interchange->mmFileImport->trigger();
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(prompts.asked[0].text.contains(QStringLiteral("2 個の信号のうち 1 個は読めません")))

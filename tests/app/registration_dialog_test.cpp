@@ -2,16 +2,16 @@
 // its buttons while idle and while a registration runs; the read-back
 // progress window's stop paths; the two buttons without a link.
 #include "FakePorts.h"
-#include "support/ToolFixture.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
-#include "app/widgets/Panels.h"
-#include "app/table/ReadBackDialog.h"
 #include "app/main/RegistrationBinding.h"
+#include "app/table/ReadBackDialog.h"
 #include "app/table/TwsDialog.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
 #include "support/TestSupport.h"
+#include "support/ToolFixture.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -44,8 +44,8 @@ TEST(TwsDialogDesign, ControlsCarryTheirNamesTextsAndLook)
     for (const Row& r : rows) {
         EXPECT_EQ(r.w->objectName(), r.name);
         EXPECT_EQ(d.findChild<QWidget*>(r.name), r.w);
-        const QString text = qobject_cast<QLabel*>(r.w) ? qobject_cast<QLabel*>(r.w)->text()
-                                                        : qobject_cast<QPushButton*>(r.w)->text();
+        const QString text
+            = qobject_cast<QLabel*>(r.w) ? qobject_cast<QLabel*>(r.w)->text() : qobject_cast<QPushButton*>(r.w)->text();
         EXPECT_EQ(text, QString::fromUtf8(r.text)) << r.name;
     }
     EXPECT_TRUE(d.Label1->font().bold());
@@ -104,9 +104,8 @@ TEST(TwsDialogButtons, StopEscAndCloseDuringARunAskTheRunToStop)
         EXPECT_FALSE(d.btnExecute->isEnabled());
         EXPECT_FALSE(d.Lable2->isVisible());
         EXPECT_FALSE(d.cancelRequested());
-        const std::function<void()> ways[] = {[&] { d.btnCancel->click(); },
-                                              [&] { QTest::keyClick(&d, Qt::Key_Escape); },
-                                              [&] { d.close(); }};
+        const std::function<void()> ways[]
+            = {[&] { d.btnCancel->click(); }, [&] { QTest::keyClick(&d, Qt::Key_Escape); }, [&] { d.close(); }};
         for (const auto& way : ways) {
             d.btnExecute->setEnabled(false);
             way();
@@ -158,10 +157,7 @@ TEST(ReadBackProgress, ShowsTheEntryAndTheUnansweredRequests)
 }
 
 struct MainWindowButtons : ::testing::Test, test::ToolFixture {
-    void SetUp() override
-    {
-        createTool();
-    }
+    void SetUp() override { createTool(); }
 };
 
 TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)

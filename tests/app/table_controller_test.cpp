@@ -10,8 +10,8 @@
 #include "tests/core/table/TableFakes.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTableView>
@@ -153,8 +153,9 @@ TEST_F(TableGrid, PopupMenuItemsAndTheirRule)
         names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
         texts << a->text();
     }
-    EXPECT_EQ(names, (QStringList{"ppCopy", "ppPaste", "ppInsertPaste", "ppNewline", "ppDelete", "-",
-                                  "ppWaveEdit", "ppAnalysis"}));
+    EXPECT_EQ(
+        names,
+        (QStringList{"ppCopy", "ppPaste", "ppInsertPaste", "ppNewline", "ppDelete", "-", "ppWaveEdit", "ppAnalysis"}));
     EXPECT_EQ(texts[0], QStringLiteral("コピー (&Copy)"));
     EXPECT_EQ(texts[1], QStringLiteral("貼付け・上書き (&Paste)"));
     EXPECT_EQ(texts[2], QStringLiteral("貼付け・挿入 (&Insert Paste)"));
@@ -305,7 +306,7 @@ TEST_F(TableGrid, HeldCursorAndNoticesCatchUpWhenReleased)
     EXPECT_EQ(changed.at(0).at(1).value<QModelIndex>().row(), 200 - 1);
     EXPECT_EQ(view.currentIndex(), cellIndex(kColComments, 7));
     EXPECT_TRUE(view.visualRect(view.currentIndex()).intersects(view.viewport()->rect())); // scrolled to
-    TableController::moveCursor(&view, kColCarry, 3); // no longer held
+    TableController::moveCursor(&view, kColCarry, 3);                                      // no longer held
     EXPECT_EQ(view.currentIndex(), cellIndex(kColCarry, 3));
 }
 

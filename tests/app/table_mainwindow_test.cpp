@@ -11,8 +11,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>

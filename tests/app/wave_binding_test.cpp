@@ -1,17 +1,17 @@
 // The wave display inside the main window: zoom, scrolling, the Clear and
 // Data buttons, measuring with the mouse and the receive log's double-click.
 #include "FakePorts.h"
-#include "support/ToolFixture.h"
-#include "app/main/WaveBinding.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "app/learning/WaveView.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
-#include "app/learning/WaveListModel.h"
-#include "app/learning/WaveListWindow.h"
+#include "app/main/WaveBinding.h"
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
 #include "support/TestSupport.h"
+#include "support/ToolFixture.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -100,14 +100,14 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
 
     w->cmbZoom->setCurrentText(QStringLiteral("1/100"));
     EXPECT_EQ(view().zoomDivisor(), 100);
-    const std::vector<std::pair<int, QString>> expected = {
-        {0, QStringLiteral("Tm:NEC-32R    d:20DF 10EF")}, {2, QStringLiteral("Tm:SAMSUNG-D  d:0707")}};
+    const std::vector<std::pair<int, QString>> expected
+        = {{0, QStringLiteral("Tm:NEC-32R    d:20DF 10EF")}, {2, QStringLiteral("Tm:SAMSUNG-D  d:0707")}};
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(carriers, std::vector<int>({380, 400})); // each row's own carrier where it has one
     EXPECT_EQ(store->carrierTenths, 400);
-    EXPECT_EQ(px(100, 30), kGreen);  // channel 0's leader falls at 9000 / 100 + 10
-    EXPECT_EQ(px(55, 30), kWhite);   // not where it fell at 1/200
-    EXPECT_EQ(px(55, 130), kGreen);  // channel 2's leader: 4500 / 100 + 10
+    EXPECT_EQ(px(100, 30), kGreen); // channel 0's leader falls at 9000 / 100 + 10
+    EXPECT_EQ(px(55, 30), kWhite);  // not where it fell at 1/200
+    EXPECT_EQ(px(55, 130), kGreen); // channel 2's leader: 4500 / 100 + 10
     // Channel 0's last pair (the closing silence) is not redrawn: the wave ends
     // after pair 1, at (13500 + 1120) / 100 + 10.
     EXPECT_EQ(px(156, 40), kGreen);
@@ -248,15 +248,15 @@ TEST_P(LogDoubleClick, MakesATransmitCommandFromAnMLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LogDoubleClick,
-    ::testing::Values(
-        LogCase{"with the last comma", "m:NEC-32R,d:20DF10EF,f:3,", 0, "Tm:NEC-32R,d:20DF10EF,f:3", 0, 10},
-        LogCase{"without the last comma", "m:NEC-32R,d:20DF10EF,f:3\nm:SONY12,d:0115,f:3,", 0,
-                "Tm:NEC-32R,d:20DF10EF,f:", 0, 10},
-        LogCase{"clicked inside the line", "Analyze Mode\nm:NEC-32R,d:20DF10EF,f:3,", 20,
-                "Tm:NEC-32R,d:20DF10EF,f:3", 13, 10},
-        LogCase{"after a blank", "xx m:SONY12,d:0115,f:5,", 9, "Tm:SONY12,d:0115,f:5", 3, 10},
-        LogCase{"other lines stay", "Trans Mode\nLend:0500", 3, "unchanged", 0, 10},
-        LogCase{"past the end of the log", "m:A,", 99, "unchanged", -1, -1}));
+    ::testing::Values(LogCase{"with the last comma", "m:NEC-32R,d:20DF10EF,f:3,", 0, "Tm:NEC-32R,d:20DF10EF,f:3", 0,
+                              10},
+                      LogCase{"without the last comma", "m:NEC-32R,d:20DF10EF,f:3\nm:SONY12,d:0115,f:3,", 0,
+                              "Tm:NEC-32R,d:20DF10EF,f:", 0, 10},
+                      LogCase{"clicked inside the line", "Analyze Mode\nm:NEC-32R,d:20DF10EF,f:3,", 20,
+                              "Tm:NEC-32R,d:20DF10EF,f:3", 13, 10},
+                      LogCase{"after a blank", "xx m:SONY12,d:0115,f:5,", 9, "Tm:SONY12,d:0115,f:5", 3, 10},
+                      LogCase{"other lines stay", "Trans Mode\nLend:0500", 3, "unchanged", 0, 10},
+                      LogCase{"past the end of the log", "m:A,", 99, "unchanged", -1, -1}));
 
 TEST_F(WaveBindingFixture, DoubleClickInTheLogReachesTheRule)
 {

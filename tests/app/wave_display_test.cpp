@@ -83,7 +83,7 @@ TEST_P(LeaderDrawing, RisesAtTenFallsAfterTheMarkAndRunsLowToTheWidth)
     for (int x = c.fallX; x <= c.endX; ++x)
         EXPECT_EQ(px(x, low), kGreen) << "space x " << x;
     EXPECT_EQ(px(c.endX + 1, low), kWhite);
-    EXPECT_EQ(px(11, low), kWhite);          // below the mark
+    EXPECT_EQ(px(11, low), kWhite);           // below the mark
     EXPECT_EQ(px(c.fallX + 1, high), kWhite); // after the mark
     EXPECT_EQ(px(c.endX, high), kWhite);
 }
@@ -165,8 +165,8 @@ TEST_P(NewTrainClears, OnlyTheExpectedBands)
 }
 
 INSTANTIATE_TEST_SUITE_P(Channels, NewTrainClears,
-                         ::testing::Values(ClearCase{0, {0, 1, 2, 3}}, ClearCase{1, {1}},
-                                           ClearCase{2, {2}}, ClearCase{3, {3}}));
+                         ::testing::Values(ClearCase{0, {0, 1, 2, 3}}, ClearCase{1, {1}}, ClearCase{2, {2}},
+                                           ClearCase{3, {3}}));
 
 TEST_F(WaveViewFixture, ClearWaveAreaWhitensBandsAndRunsTheHook)
 {
@@ -258,8 +258,8 @@ TEST_F(WaveViewFixture, CursorSequencesAlwaysRestoreTheImage)
     const struct {
         WaveView::Cursor which;
         int x;
-    } steps[] = {{WaveView::Cursor::B, 40}, {WaveView::Cursor::B, 60}, {WaveView::Cursor::A, 77},
-                 {WaveView::Cursor::A, 77}, {WaveView::Cursor::B, 77}, {WaveView::Cursor::B, 0},
+    } steps[] = {{WaveView::Cursor::B, 40},    {WaveView::Cursor::B, 60},    {WaveView::Cursor::A, 77},
+                 {WaveView::Cursor::A, 77},    {WaveView::Cursor::B, 77},    {WaveView::Cursor::B, 0},
                  {WaveView::Cursor::A, 19999}, {WaveView::Cursor::B, 30000}, {WaveView::Cursor::A, -5}};
     for (const auto& s : steps) {
         view.PlaceCursor(s.which, s.x);
@@ -279,8 +279,8 @@ TEST(WaveRules, ZoomItemsGiveTheirDivisor)
     const struct {
         const char* item;
         int divisor;
-    } cases[] = {{"1/20", 20},   {"1/200", 200}, {"1/5000", 5000}, {"1/1200", 1200},
-                 {"1/abc", 1},   {"", 1},        {"1/0", 1},       {"1/-50", 1}};
+    } cases[] = {{"1/20", 20}, {"1/200", 200}, {"1/5000", 5000}, {"1/1200", 1200},
+                 {"1/abc", 1}, {"", 1},        {"1/0", 1},       {"1/-50", 1}};
     for (const auto& c : cases)
         EXPECT_EQ(zoomDivisorOf(QString::fromLatin1(c.item)), c.divisor) << c.item;
 }
@@ -310,29 +310,27 @@ TEST_P(Measure, SumsWidthsFromCursorAToThePointer)
     const MeasureCase c = GetParam();
     // Pairs (High, Width): listed rows 1..4, then an empty row.
     const std::vector<ListPair> rows = {{500, 1050}, {300, 600}, {560, 1120}, {9000, 40000}};
-    const auto rowAt = [&](int row) {
-        return row >= 1 && row <= int(rows.size()) ? rows[size_t(row - 1)] : ListPair{};
-    };
+    const auto rowAt
+        = [&](int row) { return row >= 1 && row <= int(rows.size()) ? rows[size_t(row - 1)] : ListPair{}; };
     const Interval iv = measureInterval(c.cursorA, c.x, c.zoom, 4096, rowAt);
     EXPECT_EQ(iv.us, c.us) << c.what;
     EXPECT_EQ(iv.row, c.row) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Measure,
-    ::testing::Values(
-        // limit (16 - 10) * 200 = 1200: row 1 (1050) fits, row 2's mark (300) passes it.
-        MeasureCase{"A at 5 starts at 0", 5, 16, 200, 1050, 2},
-        MeasureCase{"A at 10 starts at 0", 10, 16, 200, 1050, 2},
-        MeasureCase{"A hidden starts at 0", -1, 16, 200, 1050, 2},
-        // limit 1400: row 2's mark ends at 1350, inside the limit: its end counts.
-        MeasureCase{"pointer past a mark", 5, 17, 200, 1350, 2},
-        // A at 11: 200 µs, inside row 1, whose end (1050) starts the interval.
-        MeasureCase{"A inside the first pair", 11, 17, 200, 300, 2},
-        MeasureCase{"B before A gives 0", 20, 12, 200, 0, 1},
-        // Pointer beyond every pair: all Widths, stopping at the empty row 5.
-        MeasureCase{"past the end", 5, 19000, 200, 42770, 5},
-        MeasureCase{"other zoom", 5, 12, 1000, 1650, 3}));
+INSTANTIATE_TEST_SUITE_P(Cases, Measure,
+                         ::testing::Values(
+                             // limit (16 - 10) * 200 = 1200: row 1 (1050) fits, row 2's mark (300) passes it.
+                             MeasureCase{"A at 5 starts at 0", 5, 16, 200, 1050, 2},
+                             MeasureCase{"A at 10 starts at 0", 10, 16, 200, 1050, 2},
+                             MeasureCase{"A hidden starts at 0", -1, 16, 200, 1050, 2},
+                             // limit 1400: row 2's mark ends at 1350, inside the limit: its end counts.
+                             MeasureCase{"pointer past a mark", 5, 17, 200, 1350, 2},
+                             // A at 11: 200 µs, inside row 1, whose end (1050) starts the interval.
+                             MeasureCase{"A inside the first pair", 11, 17, 200, 300, 2},
+                             MeasureCase{"B before A gives 0", 20, 12, 200, 0, 1},
+                             // Pointer beyond every pair: all Widths, stopping at the empty row 5.
+                             MeasureCase{"past the end", 5, 19000, 200, 42770, 5},
+                             MeasureCase{"other zoom", 5, 12, 1000, 1650, 3}));
 
 TEST(WaveRules, IntervalTextHasThreeDecimals)
 {

@@ -2,11 +2,12 @@
 // table's Wave Info item, edited, converted with Enter and filed with OK.
 #include "app/FakePorts.h"
 #include "app/main/AppAssembly.h"
-#include "app/table/TableController.h"
 #include "app/main/WaveEditBinding.h"
+#include "app/table/TableController.h"
 #include "app/wavetools/WaveEditDialog.h"
 #include "core/table/CodeTable.h"
 
+#include "support/TestSupport.h"
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -145,7 +145,8 @@ TEST_F(WaveEditWindow, LongRulerWidensTheDialogAndAnEmptyEntryShowsNothing)
     w->table().setRow(2, {"38.0kHz", "1", "", "Tm:Unknown"}, longOne);
     openOn(2);
     EXPECT_EQ(dlg->lblPcode->text().size(), 90);
-    EXPECT_EQ(dlg->width(), dlg->lblPcode->indent() + dlg->lblPcode->fontMetrics().horizontalAdvance(dlg->lblPcode->text()) + 32);
+    EXPECT_EQ(dlg->width(),
+              dlg->lblPcode->indent() + dlg->lblPcode->fontMetrics().horizontalAdvance(dlg->lblPcode->text()) + 32);
     EXPECT_EQ(dlg->edtByteCode->width(), 0);
 
     openOn(5); // all zero

@@ -2,10 +2,11 @@
 // either button, hang-up and loss of the link, failed dials, reading and
 // changing the board's network configuration, the console's configuration
 // dialogue and the fire test.
+#include "ToolAndBoard.h"
 #include "app/FakePorts.h"
-#include "app/main/ConnectionBinding.h"
 #include "app/link/TcpDialog.h"
 #include "app/main/AppAssembly.h"
+#include "app/main/ConnectionBinding.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
@@ -14,7 +15,6 @@
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
-#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,7 +58,10 @@ struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
         return waitUntil([&] { return commands().size() >= n; }, ms);
     }
     QStringList memoLines() const { return w->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts); }
-    void pause(int ms) { test::waitUntil([] { return false; }, ms); }
+    void pause(int ms)
+    {
+        test::waitUntil([] { return false; }, ms);
+    }
     void sendFromConsole(const QString& text)
     {
         w->cmbSendText->setCurrentText(text);
@@ -201,9 +204,9 @@ TEST_F(ConfigE2E, UpdateChangesTheBoardAndTheToolFollowsIt)
     dlg->btnSetup->click();
     const QString p = QString::number(newPort);
     ASSERT_TRUE(waitCommands(9));
-    EXPECT_EQ(commands(), QStringList({"Nmac:0A-3C-51-E0-01-00", "Nmip:127.000.000.001", "Npno:" + p,
-                                       "Nmsk:255.000.000.000", "Ngip:127.000.000.254", "Ndns:127.000.000.001",
-                                       "Nlnk:20", "Nrcv:240", "Nsav"}));
+    EXPECT_EQ(commands(),
+              QStringList({"Nmac:0A-3C-51-E0-01-00", "Nmip:127.000.000.001", "Npno:" + p, "Nmsk:255.000.000.000",
+                           "Ngip:127.000.000.254", "Ndns:127.000.000.001", "Nlnk:20", "Nrcv:240", "Nsav"}));
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
     EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled()) << "the group hides with the link";
     EXPECT_EQ(w->settings.tcpip.Port, newPort) << "the board's \"P:\" answer moved the target";
@@ -322,9 +325,9 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
 
     w->btnTest->click();
     ASSERT_TRUE(waitCommands(10));
-    EXPECT_EQ(commands(), QStringList({"Tp:0000", "Twf:000", "Twc:380", "Twb:003", "Twr:001",
-                                       "Twp:0:09000,013500", "Twp:1:00560,001120", "Twp:2:00000,000000",
-                                       "Twd:0111", "Tf:003"}));
+    EXPECT_EQ(commands(),
+              QStringList({"Tp:0000", "Twf:000", "Twc:380", "Twb:003", "Twr:001", "Twp:0:09000,013500",
+                           "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:0111", "Tf:003"}));
     EXPECT_EQ(w->sGrid->currentIndex().row(), 1) << "Cursor Auto moved to row 2";
 
     board->clearCommandLog();
@@ -332,9 +335,9 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     w->btnTest->click();
     ASSERT_TRUE(waitCommands(9));
     pause(50);
-    EXPECT_EQ(commands(), QStringList({"Tp:0100", "Twf:000", "Twc:380", "Twb:002", "Twr:001",
-                                       "Twp:0:09000,013500", "Twp:1:00560,001120", "Twp:2:00000,000000",
-                                       "Twd:01"}));
+    EXPECT_EQ(commands(),
+              QStringList({"Tp:0100", "Twf:000", "Twc:380", "Twb:002", "Twr:001", "Twp:0:09000,013500",
+                           "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:01"}));
     EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
 
     board->clearCommandLog();

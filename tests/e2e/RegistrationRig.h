@@ -2,22 +2,22 @@
 // The tool's windows connected to an in-process board simulator on loopback,
 // with the steps the registration and read-back tests share: connecting,
 // learning a press into a row, registering through frmTws and reading back.
+#include "ToolAndBoard.h"
 #include "app/FakePorts.h"
-#include "app/main/LearningBinding.h"
 #include "app/main/AppAssembly.h"
+#include "app/main/LearningBinding.h"
 #include "app/main/MainWindow.h"
-#include "app/widgets/Panels.h"
-#include "app/table/ReadBackDialog.h"
 #include "app/main/RegistrationBinding.h"
+#include "app/table/ReadBackDialog.h"
 #include "app/table/TableController.h"
 #include "app/table/TwsDialog.h"
+#include "app/widgets/Panels.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
-#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QLabel>

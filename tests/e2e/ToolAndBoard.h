@@ -2,10 +2,10 @@
 // The tool's windows, with recorded message boxes and sounds, aimed at an
 // in-process board simulator listening on an ephemeral loopback port.
 #include "app/FakePorts.h"
-#include "support/ToolFixture.h"
 #include "app/main/AppAssembly.h"
 #include "app/main/MainWindow.h"
 #include "sim/board/BoardSim.h"
+#include "support/ToolFixture.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,14 +1,14 @@
 // Why a learn decoded as it did, end to end: the simulator's no-match signal
 // and a jittered NEC press are learned from the board simulator, and the
 // analysis window opened from the pop-up menu explains each.
+#include "ToolAndBoard.h"
 #include "app/learning/AnalysisWindow.h"
-#include "app/widgets/Panels.h"
 #include "app/table/TableController.h"
+#include "app/widgets/Panels.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "support/TestSupport.h"
-#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -69,20 +69,23 @@ TEST_F(AnalysisE2E, NoMatchAndJitteredLearnsAreExplained)
     emit w->pnlAnalyze->clicked(); // learning on; Cursor Auto moves to the next row after each learn
     learn(1, "NOMATCH");
     learn(2, "NEC");
-    ASSERT_TRUE(w->table().cell(kColResult, 1).startsWith("Tm:Unknown")) << w->table().cell(kColResult, 1).toStdString();
+    ASSERT_TRUE(w->table().cell(kColResult, 1).startsWith("Tm:Unknown"))
+        << w->table().cell(kColResult, 1).toStdString();
 
     openFromMenu(1);
     AnalysisWindow* a = w.tool().windows().frmAnalysis;
     ASSERT_TRUE(a && a->isVisible());
     const QString unknown = a->txtExplain->toPlainText();
-    EXPECT_TRUE(unknown.startsWith("Row 1: learned in this run (wave channel 1)\nResult: Tm:Unknown")) << unknown.toStdString();
+    EXPECT_TRUE(unknown.startsWith("Row 1: learned in this run (wave channel 1)\nResult: Tm:Unknown"))
+        << unknown.toStdString();
     EXPECT_TRUE(unknown.contains("\nNo candidate accepted the signal: Unknown")) << unknown.toStdString();
     EXPECT_TRUE(unknown.contains("\nClosest: candidate ")) << unknown.toStdString();
     EXPECT_TRUE(unknown.contains("\nWould have had to differ: ")) << unknown.toStdString();
     EXPECT_TRUE(unknown.contains("Carrier 56.0 kHz"));
 
     QTest::keyClick(w->sGrid, Qt::Key_Down);
-    ASSERT_TRUE(waitUntil([&] { return a->txtExplain->toPlainText().startsWith("Row 2: learned in this run (wave channel 2)"); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return a->txtExplain->toPlainText().startsWith("Row 2: learned in this run (wave channel 2)"); }));
     const QString nec = a->txtExplain->toPlainText();
     EXPECT_TRUE(nec.contains("Result: " + w->table().cell(kColResult, 2) + "\n")) << nec.toStdString();
     EXPECT_TRUE(nec.contains("\nDecided by candidate 3: timing passed")) << nec.toStdString();

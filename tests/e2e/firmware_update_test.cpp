@@ -2,17 +2,17 @@
 // whole course from the download request through the board's restart into
 // its loader, the erase and the transfer, to the final "Reset"; a record the
 // board rejects; a cancel during the transfer.
+#include "ToolAndBoard.h"
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
-#include "app/main/FirmwareBinding.h"
 #include "app/main/AppAssembly.h"
+#include "app/main/FirmwareBinding.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
-#include "ToolAndBoard.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -167,7 +167,8 @@ TEST_F(FirmwareE2E, EraseThatNeverEndsStopsWithTheStepNamed)
     o.eraseNever = true;
     start(o, 4);
     w.tool().firmware().update().limits.eraseMs = 1500;
-    EXPECT_EQ(runUpdate(), "Timeout: the board did not complete the erase (\"FLASH Sector:4 ... Erased\") within 1.5 s");
+    EXPECT_EQ(runUpdate(),
+              "Timeout: the board did not complete the erase (\"FLASH Sector:4 ... Erased\") within 1.5 s");
     EXPECT_EQ(commands().last(), "4:Last Sector to Erase");
     EXPECT_FALSE(dlg->btnDownload->isChecked());
     EXPECT_TRUE(dlg->btnFile->isEnabled());

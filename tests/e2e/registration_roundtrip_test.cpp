@@ -39,8 +39,8 @@ void expectStoredAs(const TableEntry& got, const TableEntry& sent, int row)
 
 struct Learned {
     QString protocol;
-    int repeats;           // -1: the protocol's default
-    bool sameResult;       // the stored-entry rules give the learned result back
+    int repeats;     // -1: the protocol's default
+    bool sameResult; // the stored-entry rules give the learned result back
 };
 
 class RegistrationRoundtrip : public RegistrationRig {
@@ -66,14 +66,14 @@ protected:
 
 TEST_F(RegistrationRoundtrip, LearnedSignalsComeBackWithTheirResultsRebuilt)
 {
-    const std::vector<Learned> learned = {
-        {"NEC", 1, true},    // a stored NEC-32R entry of 36 symbols reads back as NEC-32R
-        {"NEC", -1, false},  // with more repeat codes the stored count names another format
-        {"NEC40", -1, false}, {"NECF", -1, true},    {"NEC40F", -1, true}, {"NEC42F", -1, true},
-        {"NEC48F", -1, true}, {"NEC64F", -1, true},  {"NEC80F", -1, true}, {"SONY12", -1, false},
-        {"SONY15", -1, false}, {"SONY20", -1, false}, {"KASEIKYO", -1, false}, {"JVC", -1, false},
-        {"SHARP", -1, false}, {"MITSUBISHI", -1, true}, {"SAMSUNG", -1, true}, {"TOSHIBA", -1, true},
-        {"AIRCON", -1, false}, {"NOMATCH", -1, true}};
+    const std::vector<Learned> learned
+        = {{"NEC", 1, true},   // a stored NEC-32R entry of 36 symbols reads back as NEC-32R
+           {"NEC", -1, false}, // with more repeat codes the stored count names another format
+           {"NEC40", -1, false},  {"NECF", -1, true},       {"NEC40F", -1, true},    {"NEC42F", -1, true},
+           {"NEC48F", -1, true},  {"NEC64F", -1, true},     {"NEC80F", -1, true},    {"SONY12", -1, false},
+           {"SONY15", -1, false}, {"SONY20", -1, false},    {"KASEIKYO", -1, false}, {"JVC", -1, false},
+           {"SHARP", -1, false},  {"MITSUBISHI", -1, true}, {"SAMSUNG", -1, true},   {"TOSHIBA", -1, true},
+           {"AIRCON", -1, false}, {"NOMATCH", -1, true}};
     const int used = int(learned.size());
     for (int i = 0; i < used; ++i)
         ASSERT_TRUE(learnInto(i + 1, learned[size_t(i)].protocol, {}, learned[size_t(i)].repeats))

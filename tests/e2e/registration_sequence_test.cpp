@@ -88,9 +88,10 @@ TEST_P(RegistrationEdgeEntries, SendExactlyTheseRecordsAndTheBoardStoresThem)
     e.flag = c.flag;
     putEntry(12, e);
     registerTable();
-    QStringList expected{"KRV:on", "Fe:7", "Twf:000", "Twc:380",
-                         QString::asprintf("Twb:%03d", int(c.data.size())), "Twr:001"};
-    expected << c.twp << c.twd << "Tws:012" << "KRV:off";
+    QStringList expected{"KRV:on", "Fe:7", "Twf:000", "Twc:380", QString::asprintf("Twb:%03d", int(c.data.size())),
+                         "Twr:001"};
+    expected << c.twp << c.twd << "Tws:012"
+             << "KRV:off";
     EXPECT_EQ(sentSinceClear(), expected);
     EXPECT_EQ(messages(), QStringList({"登録完了しました。  "}));
     EXPECT_EQ(table().entry(12).flag, 0);
@@ -102,11 +103,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EdgeEntry{"firstPairZero", {}, {0, 0}, 0, {"Twp:0:00000,000000"}, "Twd:00"},
         EdgeEntry{"sixteenPairs", sixteenPairs(), {0, 15, 7, 1}, 0, sixteenLines(), "Twd:0F71"},
-        EdgeEntry{"oddCount", {{560, 1120}}, {0, 1, 1, 0, 2}, 0, {"Twp:0:00560,001120", "Twp:1:00000,000000"},
-                  "Twd:011022"},
+        EdgeEntry{
+            "oddCount", {{560, 1120}}, {0, 1, 1, 0, 2}, 0, {"Twp:0:00560,001120", "Twp:1:00000,000000"}, "Twd:011022"},
         EdgeEntry{"noData", {{560, 1120}}, {}, 0, {"Twp:0:00560,001120", "Twp:1:00000,000000"}, "Twd:"},
-        EdgeEntry{"flagFromReadBack", {{560, 1120}}, {1, 0}, 999,
-                  {"Twp:0:00560,001120", "Twp:1:00000,000000"}, "Twd:10"}),
+        EdgeEntry{
+            "flagFromReadBack", {{560, 1120}}, {1, 0}, 999, {"Twp:0:00560,001120", "Twp:1:00000,000000"}, "Twd:10"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RegistrationSequence, CancelWhileIdleClosesAndSendsNothing)
@@ -255,7 +256,8 @@ TEST_F(DroppedLink, RegistrationStopsAtOnceAndNamesTheRow)
     registerTable();
     EXPECT_LT(t.elapsed(), 1500); // no time-out per remaining row
     ASSERT_FALSE(messages().isEmpty());
-    EXPECT_TRUE(messages().contains("ZOVAX-Etherとの接続が切れたため、4 行目で登録を中断しました。\n3 行を登録しました。"))
+    EXPECT_TRUE(
+        messages().contains("ZOVAX-Etherとの接続が切れたため、4 行目で登録を中断しました。\n3 行を登録しました。"))
         << messages().join(" | ").toStdString();
     EXPECT_EQ(board->flash().usedEntries(), 3);
     EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);

@@ -3,22 +3,22 @@
 // pulse pair with its pattern and logic value, zoom and measuring on real
 // trains. Screenshots of the main window and the list are written when
 // ZOVAX_SCREENSHOTS names a folder.
+#include "ToolAndBoard.h"
 #include "app/FakePorts.h"
-#include "app/main/LearningBinding.h"
-#include "app/main/WaveBinding.h"
-#include "app/learning/WaveView.h"
-#include "app/main/AppAssembly.h"
-#include "app/main/MainWindow.h"
-#include "app/widgets/Panels.h"
 #include "app/learning/WaveListModel.h"
 #include "app/learning/WaveListWindow.h"
+#include "app/learning/WaveView.h"
+#include "app/main/AppAssembly.h"
+#include "app/main/LearningBinding.h"
+#include "app/main/MainWindow.h"
+#include "app/main/WaveBinding.h"
+#include "app/widgets/Panels.h"
 #include "core/learning/LearningCore.h"
 #include "core/learning/WaveStore.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
 #include "support/TestSupport.h"
-#include "ToolAndBoard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -71,11 +71,10 @@ struct WaveDisplayE2E : ::testing::Test, e2e::ToolAndBoard {
         ASSERT_TRUE(waitUntil([&] { return board->analyzing(); }));
         for (int i = 0; i < 4; ++i) {
             const int row = i + 1;
-            const QString answer = board->press(QString::fromLatin1(kPresses[i].protocol),
-                                                QString::fromLatin1(kPresses[i].code));
+            const QString answer
+                = board->press(QString::fromLatin1(kPresses[i].protocol), QString::fromLatin1(kPresses[i].code));
             ASSERT_TRUE(answer.startsWith("ok:")) << answer.toStdString();
-            ASSERT_TRUE(waitUntil([&] { return !w->table().cell(kColResult, row).isEmpty(); }, 10000))
-                << "row " << row;
+            ASSERT_TRUE(waitUntil([&] { return !w->table().cell(kColResult, row).isEmpty(); }, 10000)) << "row " << row;
             ASSERT_TRUE(waitUntil([&] { return board->analyzing(); })); // re-armed for the next one
         }
     }

@@ -2,10 +2,10 @@
 // exact command lines, the pair list ending at a silent pair, the listing in
 // the receive log, the board's emission, and a table left untouched.
 #include "app/FakePorts.h"
-#include "app/widgets/Panels.h"
 #include "app/main/AppAssembly.h"
 #include "app/table/TableController.h"
 #include "app/wavetools/WaveEditDialog.h"
+#include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
@@ -78,8 +78,16 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     QTest::keyClick(dlg->edtByteCode, Qt::Key_Return);
     dlg->btnIrOut->click();
 
-    const QStringList expected = {"Tp:1011", "Twf:000", "Twc:380", "Twb:010", "Twr:001", "Twp:0:09000,013500",
-                                  "Twp:1:00560,001120", "Twp:2:00560,000000", "Twd:0211111113", "Tf:3"};
+    const QStringList expected = {"Tp:1011",
+                                  "Twf:000",
+                                  "Twc:380",
+                                  "Twb:010",
+                                  "Twr:001",
+                                  "Twp:0:09000,013500",
+                                  "Twp:1:00560,001120",
+                                  "Twp:2:00560,000000",
+                                  "Twd:0211111113",
+                                  "Tf:3"};
     ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= expected.size(); }));
     EXPECT_EQ(board.commandTexts(), expected);
     ASSERT_TRUE(waitUntil([&] { return w->memoRecv->toPlainText().contains("Fire IR1+IR3+IR4"); }))

@@ -3,11 +3,11 @@
 // the table need, a reader that takes control bytes off the front of the
 // fuzzer's input, and a rig that runs the learning subsystem against a link
 // whose every command is acknowledged at once (no wait ever blocks).
+#include "LearnTestRig.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
-#include "LearnTestRig.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -10,8 +10,7 @@ using namespace zovax;
 
 namespace {
 
-template <class Assembler>
-QStringList feedChunked(Assembler& a, const QByteArray& bytes, int chunk)
+template <class Assembler> QStringList feedChunked(Assembler& a, const QByteArray& bytes, int chunk)
 {
     QStringList out;
     for (qsizetype i = 0; i < bytes.size(); i += chunk)

@@ -51,8 +51,15 @@ protected:
     }
     static QStringList necEntry()
     {
-        return {"Twf:000", "Twc:380", "Twb:005", "Twr:000", "Twp:0:09000,013500", "Twp:1:00560,001120",
-                "Twp:2:00560,002250", "Twp:3:00000,000000", "Twd:011022"};
+        return {"Twf:000",
+                "Twc:380",
+                "Twb:005",
+                "Twr:000",
+                "Twp:0:09000,013500",
+                "Twp:1:00560,001120",
+                "Twp:2:00560,002250",
+                "Twp:3:00000,000000",
+                "Twd:011022"};
     }
 };
 
@@ -122,16 +129,19 @@ TEST_F(Engine, RegisterAndReadBackAnEntry)
     EXPECT_EQ(run("Fe:7"), QStringList{"FLASH Sector:7 ... Erased"});
     sendEntry(necEntry());
     EXPECT_EQ(run("Tws:003"), QStringList{"Tws:003 OK"});
-    EXPECT_EQ(run("Twl:3"), (QStringList{"Twl:003", "Twc:380", "Twb:005", "Twr:000", "Twp:0:09000,013500",
-                                         "Twp:1:00560,001120", "Twp:2:00560,002250", "Twp:3:00000,000000",
-                                         "Twd:011022"}));
+    EXPECT_EQ(run("Twl:3"),
+              (QStringList{"Twl:003", "Twc:380", "Twb:005", "Twr:000", "Twp:0:09000,013500", "Twp:1:00560,001120",
+                           "Twp:2:00560,002250", "Twp:3:00000,000000", "Twd:011022"}));
     EXPECT_EQ(run("Twl:017"), QStringList{"Twl:017 Error"});
     EXPECT_EQ(flash.usedEntries(), 1);
 
     // Sixteen pairs without a terminating zero pair come back as sixteen.
     QStringList full{"Twf:000", "Twc:400", "Twb:016", "Twr:016"};
     for (int i = 0; i < 16; ++i)
-        full << QStringLiteral("Twp:%1:%2,%3").arg(QString::number(i, 16).toUpper()).arg(100 + i, 5, 10, QChar('0')).arg(900, 6, 10, QChar('0'));
+        full << QStringLiteral("Twp:%1:%2,%3")
+                    .arg(QString::number(i, 16).toUpper())
+                    .arg(100 + i, 5, 10, QChar('0'))
+                    .arg(900, 6, 10, QChar('0'));
     full << "Twd:0123456789ABCDEF";
     sendEntry(full);
     EXPECT_EQ(run("Tws:999"), QStringList{"Tws:999 OK"});
@@ -151,10 +161,11 @@ TEST_F(Engine, MalformedRecordsAreRejectedAndNothingHalfStored)
         const char* why;
     };
     const Case cases[] = {
-        {"Twc:abc", "carrier"},          {"Twc:1000", "carrier"},       {"Twb:4097", "data count"},
-        {"Twb:-1", "data count"},        {"Twr:1x", "repeat"},          {"Twp:G:00560,001120", "index"},
-        {"Twp:1:560", "index"},          {"Twp:1:123456,001120", "index"}, {"Twd:01X2", "hex"},
-        {"Twf:x", "flag"},
+        {"Twc:abc", "carrier"},     {"Twc:1000", "carrier"},
+        {"Twb:4097", "data count"}, {"Twb:-1", "data count"},
+        {"Twr:1x", "repeat"},       {"Twp:G:00560,001120", "index"},
+        {"Twp:1:560", "index"},     {"Twp:1:123456,001120", "index"},
+        {"Twd:01X2", "hex"},        {"Twf:x", "flag"},
     };
     for (const Case& c : cases) {
         sendEntry({"Twf:000"});
@@ -207,8 +218,9 @@ TEST_F(Engine, FireTestReportsOutputsFormatAndFrames)
 
 TEST_F(Engine, NetworkConfigurationLinesAndSetters)
 {
-    EXPECT_EQ(run("Ncnf"), (QStringList{"M:0A-3C-51-E0-01-00", "I:127.000.000.001", "N:255.000.000.000",
-                                        "G:127.000.000.001", "P:60000", "D:127.000.000.001", "L:010", "R:180"}));
+    EXPECT_EQ(run("Ncnf"),
+              (QStringList{"M:0A-3C-51-E0-01-00", "I:127.000.000.001", "N:255.000.000.000", "G:127.000.000.001",
+                           "P:60000", "D:127.000.000.001", "L:010", "R:180"}));
     const std::pair<const char*, QStringList> rows[] = {
         {"Nmac:?", {"M:0A-3C-51-E0-01-00"}},
         {"Nmac:0a-3c-51-e0-01-07", {"M:0A-3C-51-E0-01-07"}},
@@ -225,10 +237,14 @@ TEST_F(Engine, NetworkConfigurationLinesAndSetters)
         EXPECT_EQ(run(cmd), reply) << cmd;
     // Refusals explain and repeat the value that stays.
     const std::pair<const char*, const char*> refused[] = {
-        {"Nmip:192.168.000.100", "I:127.000.000.002"}, {"Nmip:127.0.0", "I:127.000.000.002"},
-        {"Nmip:127.000.000.256", "I:127.000.000.002"}, {"Npno:0", "P:60001"},
-        {"Npno:65536", "P:60001"},                     {"Nmac:ZZ-00-00-00-00-00", "M:0A-3C-51-E0-01-07"},
-        {"Nlnk:1000", "L:005"},                        {"Nrcv:-1", "R:999"},
+        {"Nmip:192.168.000.100", "I:127.000.000.002"},
+        {"Nmip:127.0.0", "I:127.000.000.002"},
+        {"Nmip:127.000.000.256", "I:127.000.000.002"},
+        {"Npno:0", "P:60001"},
+        {"Npno:65536", "P:60001"},
+        {"Nmac:ZZ-00-00-00-00-00", "M:0A-3C-51-E0-01-07"},
+        {"Nlnk:1000", "L:005"},
+        {"Nrcv:-1", "R:999"},
     };
     for (const auto& [cmd, stays] : refused) {
         const QStringList r = run(cmd);

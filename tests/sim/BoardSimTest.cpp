@@ -1,7 +1,7 @@
 // The simulator over loopback: each operation's exchange with a plain TCP
 // client, framing, restarts, persistence, serial, control and fault options.
-#include "SimClient.h"
 #include "sim/board/BoardSim.h"
+#include "SimClient.h"
 #include "sim/board/SimProcess.h"
 #include "support/TestSupport.h"
 
@@ -49,8 +49,9 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-const QList<QByteArray> kEntry{"Twf:000", "Twc:380", "Twb:005", "Twr:000", "Twp:0:09000,013500",
-                               "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:011022"};
+const QList<QByteArray> kEntry{
+    "Twf:000",   "Twc:380", "Twb:005", "Twr:000", "Twp:0:09000,013500", "Twp:1:00560,001120", "Twp:2:00000,000000",
+    "Twd:011022"};
 
 void sendEntry(SimClient& c)
 {
@@ -117,9 +118,9 @@ TEST(BoardSim, RegisterReadBackAndFire)
     EXPECT_EQ(c.exchange("Fe:7", 1), QStringList{"FLASH Sector:7 ... Erased"});
     sendEntry(c);
     EXPECT_EQ(c.exchange("Tws:003", 1), QStringList{"Tws:003 OK"});
-    EXPECT_EQ(c.exchange("Twl:003", 8), (QStringList{"Twl:003", "Twc:380", "Twb:005", "Twr:000",
-                                                     "Twp:0:09000,013500", "Twp:1:00560,001120",
-                                                     "Twp:2:00000,000000", "Twd:011022"}));
+    EXPECT_EQ(c.exchange("Twl:003", 8),
+              (QStringList{"Twl:003", "Twc:380", "Twb:005", "Twr:000", "Twp:0:09000,013500", "Twp:1:00560,001120",
+                           "Twp:2:00000,000000", "Twd:011022"}));
     EXPECT_EQ(c.exchange("Twl:004", 1), QStringList{"Twl:004 Error"});
     EXPECT_EQ(c.exchange("KRV:off", 1), QStringList{"KRV:off"});
     c.send("Tp:1000\r\n");
@@ -131,8 +132,7 @@ TEST(BoardSim, RegisterReadBackAndFire)
 TEST(BoardSim, EveryFramingIsAccepted)
 {
     auto s = startSim();
-    const QByteArray framings[] = {"Ver\r\n", "Ver\r", "Ver\n", "Ver\x03", "\x02Ver\r\n", "\x02Ver\x03",
-                                   "\x02Ver\r"};
+    const QByteArray framings[] = {"Ver\r\n", "Ver\r", "Ver\n", "Ver\x03", "\x02Ver\r\n", "\x02Ver\x03", "\x02Ver\r"};
     for (const QByteArray& f : framings) {
         s.client->send(f);
         EXPECT_EQ(s.client->take(1), QStringList{"ZOVAX-Ether Ver.2.10 (board simulator)"}) << f.toHex().constData();
@@ -455,17 +455,30 @@ TEST(BoardSim, SerialPseudoTerminal)
     };
     auto write = [&](const QByteArray& b) { ASSERT_EQ(::write(fd, b.constData(), b.size()), b.size()); };
     write("Version\r");
-    EXPECT_TRUE(waitUntil([&] { readAll(); return got.endsWith("\r\n"); }));
+    EXPECT_TRUE(waitUntil([&] {
+        readAll();
+        return got.endsWith("\r\n");
+    }));
     EXPECT_EQ(got, "ZOVAX-Ether Ver.2.10 (board simulator)\r\n");
     got.clear();
     write("Mode?"); // no delimiter: the idle time ends the command
-    EXPECT_TRUE(waitUntil([&] { readAll(); return got.endsWith("\r\n"); }));
+    EXPECT_TRUE(waitUntil([&] {
+        readAll();
+        return got.endsWith("\r\n");
+    }));
     EXPECT_EQ(got, "Trans Mode\r\n");
     got.clear();
-    write("\x02" "A\x03");
-    EXPECT_TRUE(waitUntil([&] { readAll(); return got.endsWith("\r\n"); }));
+    write("\x02"
+          "A\x03");
+    EXPECT_TRUE(waitUntil([&] {
+        readAll();
+        return got.endsWith("\r\n");
+    }));
     EXPECT_TRUE(sim.press("MITSUBISHI", "23 47", 0).startsWith("ok:"));
-    EXPECT_TRUE(waitUntil([&] { readAll(); return got.contains("Ave."); }));
+    EXPECT_TRUE(waitUntil([&] {
+        readAll();
+        return got.contains("Ave.");
+    }));
     EXPECT_EQ(got.count("\r\n"), 1 + 17 + 1);
     ::close(fd);
     EXPECT_EQ(sim.commandLog().first().transport, "serial");
@@ -492,8 +505,8 @@ TEST(BoardSim, ControlChannel)
     ASSERT_TRUE(c.connectTo(sim.serverPort()));
     c.exchange("A", 1);
     EXPECT_TRUE(sim.control("play " + file).startsWith("ok:"));
-    EXPECT_EQ(c.take(4), (QStringList{"[000]:03456,005184", "[001]:00432,000864", "[002]:00432,550432",
-                                      "Ave.Carrier36.7kHz"}));
+    EXPECT_EQ(c.take(4),
+              (QStringList{"[000]:03456,005184", "[001]:00432,000864", "[002]:00432,550432", "Ave.Carrier36.7kHz"}));
     zovax::test::writeFileBytes(file, "3456 5184\n500 400\n");
     EXPECT_TRUE(sim.control("play " + file).contains(":2:"));
     EXPECT_TRUE(sim.control("play /nonexistent/file").startsWith("error:"));
@@ -542,10 +555,28 @@ TEST(BoardSim, ExecutableStartsOnAnEphemeralPortAndDocumentsItsOptions)
     help.start(qEnvironmentVariable("ZOVAX_SIM_BIN"), {"--help"});
     ASSERT_TRUE(help.waitForFinished(5000));
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
-    for (const char* word : {"--host", "--port", "--serial", "--flash", "--autoplay", "--realtime", "--log",
-                             "--control-port", "--restart-ms", "--erase-ms", "--no-ack", "--delay-ms",
-                             "--split-segments", "--noise-bytes", "--drop-after", "--erase-never",
-                             "--download-error-at", "press PROTOCOL", "play FILE", "status", "quit", "loopback"})
+    for (const char* word : {"--host",
+                             "--port",
+                             "--serial",
+                             "--flash",
+                             "--autoplay",
+                             "--realtime",
+                             "--log",
+                             "--control-port",
+                             "--restart-ms",
+                             "--erase-ms",
+                             "--no-ack",
+                             "--delay-ms",
+                             "--split-segments",
+                             "--noise-bytes",
+                             "--drop-after",
+                             "--erase-never",
+                             "--download-error-at",
+                             "press PROTOCOL",
+                             "play FILE",
+                             "status",
+                             "quit",
+                             "loopback"})
         EXPECT_TRUE(text.contains(word)) << word;
 
     QProcess bad;

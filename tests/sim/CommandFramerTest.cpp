@@ -21,7 +21,11 @@ TEST(CommandFramer, AcceptsEveryHeaderAndDelimiter)
         {"STX + ETX", "\x02Ver\x03\x02T\x03", {"Ver", "T"}},
         {"STX + CR", "\x02Ver\r\x02Twd:0110\r", {"Ver", "Twd:0110"}},
         {"empty lines", "\r\n\r\n\nVer\r\n\x03", {"Ver"}},
-        {"stray control bytes", QByteArray("V\x00" "e\x07r\r\n", 7), {"Ver"}},
+        {"stray control bytes",
+         QByteArray("V\x00"
+                    "e\x07r\r\n",
+                    7),
+         {"Ver"}},
         {"STX restarts a command", "garbage\x02Ver\r\n", {"Ver"}},
         {"no delimiter yet", "Ver", {}},
     };

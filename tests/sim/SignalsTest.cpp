@@ -29,7 +29,12 @@ TEST(Signals, NecFrameAndRepeatCodeMatchHandComputedTrain)
 {
     // Address 0x20, command 0x10: bytes 20 DF 10 EF sent least significant bit first.
     std::vector<Pair> want{{9000, 13500}};
-    appendBits(want, "00000100" "11111011" "00001000" "11110111", {560, 1120}, {560, 2250});
+    appendBits(want,
+               "00000100"
+               "11111011"
+               "00001000"
+               "11110111",
+               {560, 1120}, {560, 2250});
     // 16 ones and 16 zeros: 13500 + 16*2250 + 16*1120 = 67420 us; the stop mark fills to 108 ms.
     want.push_back({560, 108000 - 67420});
     want.push_back({9000, 11250}); // repeat code
@@ -41,7 +46,10 @@ TEST(Signals, SonyTwelveBitsRepeatEvery45ms)
 {
     // Command 0x15 (7 bits) then address 0x01 (5 bits), least significant bit first.
     std::vector<Pair> frame{{2400, 3000}};
-    appendBits(frame, "1010100" "10000", {600, 1200}, {1200, 1800});
+    appendBits(frame,
+               "1010100"
+               "10000",
+               {600, 1200}, {1200, 1800});
     // 3000 + 4*1800 + 8*1200 = 19800 us; the last bit's space fills the 45 ms period.
     frame.back().width += 45000 - 19800;
     std::vector<Pair> want;
@@ -59,9 +67,21 @@ TEST(Signals, FieldWidthsOrderAndInversionRules)
         std::string bits;
     };
     const Case cases[] = {
-        {"SONY15", {0x15, 0xA4}, "1010100" "00100101"},
-        {"SONY20", {0x7F, 0x1F, 0x01}, "1111111" "11111" "10000000"},
-        {"SHARP", {0x01, 0x4A, 0x01, 0x00}, "10000" "01010010" "1" "0"},
+        {"SONY15",
+         {0x15, 0xA4},
+         "1010100"
+         "00100101"},
+        {"SONY20",
+         {0x7F, 0x1F, 0x01},
+         "1111111"
+         "11111"
+         "10000000"},
+        {"SHARP",
+         {0x01, 0x4A, 0x01, 0x00},
+         "10000"
+         "01010010"
+         "1"
+         "0"},
         {"NEC42", {0xFF, 0x00, 0x00, 0x00, 0x00, 0x03}, std::string(8, '1') + std::string(32, '0') + "11"},
         {"JVC", {}, std::string(16, '0')}, // missing bytes count as 0
     };
@@ -111,8 +131,8 @@ TEST(Signals, EveryCatalogueEntryEncodesToAPlausibleTrain)
         EXPECT_GE(pairs.back().width - pairs.back().high, kClosingSilenceUs) << p.name;
         EXPECT_EQ(findProtocol(p.name), &p);
     }
-    for (const char* name : {"nec", "NEC32", "Sony-12", "sony_20", "kaseikyo", "mitsubishi", "samsung", "TOSHIBA",
-                             "nec80", "NOMATCH"})
+    for (const char* name :
+         {"nec", "NEC32", "Sony-12", "sony_20", "kaseikyo", "mitsubishi", "samsung", "TOSHIBA", "nec80", "NOMATCH"})
         EXPECT_NE(findProtocol(name), nullptr) << name;
     EXPECT_EQ(findProtocol("RC5X"), nullptr);
     EXPECT_EQ(findProtocol(""), nullptr);
@@ -149,10 +169,8 @@ TEST(Signals, WaveLinesMeetTheParsedPositions)
         const char* line;
     };
     const Case cases[] = {
-        {0, {9000, 13500}, false, "[000]:09000,013500"},
-        {999, {560, 1120}, false, "[999]:00560,001120"},
-        {1000, {560, 1120}, false, "[1000]:00560,0001120"},
-        {5, {560, 1120}, true, "[0005]:00560,0001120"},
+        {0, {9000, 13500}, false, "[000]:09000,013500"},          {999, {560, 1120}, false, "[999]:00560,001120"},
+        {1000, {560, 1120}, false, "[1000]:00560,0001120"},       {5, {560, 1120}, true, "[0005]:00560,0001120"},
         {3, {560, 1200000}, false, "[0003]:00560,1200000"}, // too wide for 6 digits
         {7, {123456, 9999999 + 5}, true, "[0007]:99999,9999999"},
     };

@@ -28,10 +28,13 @@ public:
     bool connectTo(quint16 port, const QHostAddress& host = QHostAddress::LocalHost)
     {
         sock.connectToHost(host, port);
-        return waitUntil([&] { return sock.state() == QAbstractSocket::ConnectedState ||
-                                      sock.state() == QAbstractSocket::UnconnectedState; },
-                         3000) &&
-               sock.state() == QAbstractSocket::ConnectedState;
+        return waitUntil(
+                   [&] {
+                       return sock.state() == QAbstractSocket::ConnectedState
+                           || sock.state() == QAbstractSocket::UnconnectedState;
+                   },
+                   3000)
+            && sock.state() == QAbstractSocket::ConnectedState;
     }
     void send(const QByteArray& bytes)
     {
@@ -64,10 +67,10 @@ public:
     }
 
     QTcpSocket sock;
-    QStringList lines;         // complete lines not yet taken
-    QByteArray pending;        // bytes of an unfinished line
-    QByteArray raw;            // everything received
-    QList<QByteArray> chunks;  // as the reads delivered them
+    QStringList lines;        // complete lines not yet taken
+    QByteArray pending;       // bytes of an unfinished line
+    QByteArray raw;           // everything received
+    QList<QByteArray> chunks; // as the reads delivered them
 };
 
 } // namespace zovax::test

@@ -16,8 +16,7 @@
 
 namespace zovax {
 
-const QString DownloadDialog::kFileFilter =
-    QStringLiteral("Hexファイル (*.Hex)|*.Hex|全てのファイル (*.*)|*.*");
+const QString DownloadDialog::kFileFilter = QStringLiteral("Hexファイル (*.Hex)|*.Hex|全てのファイル (*.*)|*.*");
 
 namespace {
 

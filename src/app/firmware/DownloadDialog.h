@@ -30,10 +30,10 @@ class DownloadDialog : public QDialog, public DownloadView {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 480;
-    static constexpr int kTopHeight = 60;     // top panel
-    static constexpr int kSendHeight = 30;    // log tool row
+    static constexpr int kTopHeight = 60;       // top panel
+    static constexpr int kSendHeight = 30;      // log tool row
     static constexpr int kLogShownHeight = 400; // client height with the log shown
-    static constexpr int kEdgeGap = 4;        // btnFile and btnClear from the right edge
+    static constexpr int kEdgeGap = 4;          // btnFile and btnClear from the right edge
     // The file dialog's filter: pairs of description and pattern, "|"-separated.
     static const QString kFileFilter;
 

@@ -21,8 +21,7 @@ int scrollLeft(int position, int scrollExtent, int maximum)
     return int(int64_t(position) * scrollExtent / maximum);
 }
 
-Interval measureInterval(int cursorA, int x, int zoomDivisor, int rows,
-                         const std::function<ListPair(int row)>& rowAt)
+Interval measureInterval(int cursorA, int x, int zoomDivisor, int rows, const std::function<ListPair(int row)>& rowAt)
 {
     if (zoomDivisor < 1)
         zoomDivisor = 1;
@@ -80,8 +79,7 @@ std::optional<QString> commandFromLogText(QStringView text)
         field = text.mid(pos, comma - pos).toString();
         pos = comma + 3; // past the comma and the next field's two-letter tag
     }
-    return QStringLiteral("Tm:") + fields[0] + QStringLiteral(",d:") + fields[1]
-           + QStringLiteral(",f:") + fields[2];
+    return QStringLiteral("Tm:") + fields[0] + QStringLiteral(",d:") + fields[1] + QStringLiteral(",f:") + fields[2];
 }
 
 } // namespace zovax

@@ -39,8 +39,7 @@ struct Interval {
 // - end: the start of the pair under the pointer, or the end of its mark when
 //   the pointer lies past the mark.
 // Both walks stop at the first Width of 0 (the end of the listed pairs).
-Interval measureInterval(int cursorA, int x, int zoomDivisor, int rows,
-                         const std::function<ListPair(int row)>& rowAt);
+Interval measureInterval(int cursorA, int x, int zoomDivisor, int rows, const std::function<ListPair(int row)>& rowAt);
 
 // "tw:%d.%03dmS" with the interval in milliseconds.
 QString intervalText(int64_t us);

@@ -30,16 +30,11 @@ QString WaveListModel::cellText(int column, int row) const
     const int channel = channelOfColumn(column);
     const Row& r = at(channel, row);
     switch (partOfColumn(column)) {
-    case kLabel:
-        return QString::asprintf("[%5d ] ", row - 1);
-    case kHigh:
-        return r.filled ? QString::asprintf("%7d ", r.high) : QString();
-    case kWidth:
-        return r.filled ? QString::asprintf("%7d ", r.width) : QString();
-    case kPno:
-        return r.filled ? QString::asprintf("%4d ", r.pno) : QString();
-    case kLogic:
-        return logic_[size_t(channel)][size_t(row - 1)];
+    case kLabel: return QString::asprintf("[%5d ] ", row - 1);
+    case kHigh: return r.filled ? QString::asprintf("%7d ", r.high) : QString();
+    case kWidth: return r.filled ? QString::asprintf("%7d ", r.width) : QString();
+    case kPno: return r.filled ? QString::asprintf("%4d ", r.pno) : QString();
+    case kLogic: return logic_[size_t(channel)][size_t(row - 1)];
     }
     return {};
 }
@@ -49,10 +44,8 @@ QVariant WaveListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return cellText(index.column(), index.row() + 1);
-    case Qt::TextAlignmentRole:
-        return int(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::DisplayRole: return cellText(index.column(), index.row() + 1);
+    case Qt::TextAlignmentRole: return int(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::BackgroundRole:
         // The first column is the list's fixed column, drawn like a header.
         if (index.column() == 0)
@@ -62,8 +55,7 @@ QVariant WaveListModel::data(const QModelIndex& index, int role) const
         if (index.column() == 0)
             return QApplication::palette().brush(QPalette::ButtonText);
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -76,16 +68,11 @@ QVariant WaveListModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole)
         return {};
     switch (partOfColumn(section)) {
-    case kLabel:
-        return QString::asprintf("Wno:%d ", channelOfColumn(section) + 1);
-    case kHigh:
-        return QStringLiteral("High ");
-    case kWidth:
-        return QStringLiteral("Width ");
-    case kPno:
-        return QStringLiteral("Pno ");
-    case kLogic:
-        return QStringLiteral("Logic");
+    case kLabel: return QString::asprintf("Wno:%d ", channelOfColumn(section) + 1);
+    case kHigh: return QStringLiteral("High ");
+    case kWidth: return QStringLiteral("Width ");
+    case kPno: return QStringLiteral("Pno ");
+    case kLogic: return QStringLiteral("Logic");
     }
     return {};
 }
@@ -147,8 +134,7 @@ void WaveListModel::clearChannel(int channel)
             logic[size_t(row - 1)].clear();
         }
         usedRows_[size_t(c)] = 0;
-        emit dataChanged(index(0, columnOf(c, kHigh)), index(used - 1, columnOf(c, kLogic)),
-                         {Qt::DisplayRole});
+        emit dataChanged(index(0, columnOf(c, kHigh)), index(used - 1, columnOf(c, kLogic)), {Qt::DisplayRole});
     }
 }
 

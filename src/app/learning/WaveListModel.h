@@ -32,8 +32,7 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // Writes High, Width and pattern number of list row `row` (1..4096) of
@@ -60,10 +59,7 @@ private:
         int32_t pno = 0;
         bool filled = false;
     };
-    static bool valid(int channel, int row)
-    {
-        return channel >= 0 && channel < kChannels && row >= 1 && row <= kRows;
-    }
+    static bool valid(int channel, int row) { return channel >= 0 && channel < kChannels && row >= 1 && row <= kRows; }
     Row& at(int channel, int row) { return rows_[size_t(channel)][size_t(row - 1)]; }
     const Row& at(int channel, int row) const { return rows_[size_t(channel)][size_t(row - 1)]; }
     void touched(int channel, int row);

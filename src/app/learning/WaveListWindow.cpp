@@ -191,8 +191,7 @@ int WaveListWindow::currentRow() const
 
 void WaveListWindow::ShowPulseInList(int channel, int index)
 {
-    if (!store_ || channel < 0 || channel >= WaveListModel::kChannels || index < 0
-        || index >= WaveListModel::kRows)
+    if (!store_ || channel < 0 || channel >= WaveListModel::kChannels || index < 0 || index >= WaveListModel::kRows)
         return;
     const WaveChannel& ch = store_->channels[size_t(channel)];
     const PulsePair& p = ch.pulses[size_t(index)];
@@ -226,8 +225,7 @@ void WaveListWindow::clearSummary(int channel)
 
 void WaveListWindow::sGridWaveSelectCell(int column, int row)
 {
-    if (column < 0 || column >= WaveListModel::kColumns
-        || WaveListModel::partOfColumn(column) != WaveListModel::kPno)
+    if (column < 0 || column >= WaveListModel::kColumns || WaveListModel::partOfColumn(column) != WaveListModel::kPno)
         return;
     const QString text = model_->cellText(column, row).trimmed();
     if (text.isEmpty())

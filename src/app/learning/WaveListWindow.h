@@ -21,10 +21,10 @@ class WaveListModel;
 class WaveListWindow : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kClientHeight = 600;  // px, set on every showing
-    static constexpr int kSummaryHeight = 71;  // px of the bottom panel
-    static constexpr int kSummaryWidth = 230;  // px of one summary group box
-    static constexpr int kRowHeight = 16;      // px
+    static constexpr int kClientHeight = 600; // px, set on every showing
+    static constexpr int kSummaryHeight = 71; // px of the bottom panel
+    static constexpr int kSummaryWidth = 230; // px of one summary group box
+    static constexpr int kRowHeight = 16;     // px
     // While the window is shown, the focus follows newly listed pulses at most
     // this often (ms): scrolling the list for every pulse of a fast train
     // would repaint it thousands of times.

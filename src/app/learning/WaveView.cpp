@@ -52,8 +52,7 @@ const QColor& WaveView::cursorColour(bool cursorA)
     return cursorA ? yellow : green;
 }
 
-WaveView::WaveView(QWidget* parent)
-    : QWidget(parent), image_(kImageWidth, kImageHeight, QImage::Format_RGB32)
+WaveView::WaveView(QWidget* parent) : QWidget(parent), image_(kImageWidth, kImageHeight, QImage::Format_RGB32)
 {
     setObjectName(QStringLiteral("imgWave"));
     image_.fill(Qt::white);
@@ -208,8 +207,7 @@ void WaveView::drawLabel(int channel, const QString& label)
     const QFontMetrics fm(f);
     // The label stays inside its band, above the waveform's high level.
     const int height = std::min(fm.height(), kHighRise - 3);
-    const QRect r(kLeadIn, bandTop(channel), std::min(fm.horizontalAdvance(label) + 2, kImageWidth - kLeadIn),
-                  height);
+    const QRect r(kLeadIn, bandTop(channel), std::min(fm.horizontalAdvance(label) + 2, kImageWidth - kLeadIn), height);
     QPainter p(&image_);
     p.setClipRect(r);
     p.fillRect(r, Qt::white);

@@ -9,9 +9,9 @@
 // by exclusive-or, so drawing one again restores the pixels beneath it.
 #include <QImage>
 
-#include <array>
 #include <QRect>
 #include <QWidget>
+#include <array>
 
 #include <cstdint>
 #include <functional>
@@ -26,14 +26,14 @@ public:
     static constexpr int kImageWidth = 20000; // px
     static constexpr int kBandHeight = 50;    // px per channel
     static constexpr int kChannels = 4;
-    static constexpr int kLeadIn = 10;        // px of baseline before the first mark
-    static constexpr int kHighRise = 20;      // px from the low to the high level
-    static constexpr int kCursorTop = 2;      // cursor lines cover y 2..195
+    static constexpr int kLeadIn = 10;                                // px of baseline before the first mark
+    static constexpr int kHighRise = 20;                              // px from the low to the high level
+    static constexpr int kCursorTop = 2;                              // cursor lines cover y 2..195
     static constexpr int kCursorBottom = kChannels * kBandHeight - 4; // exclusive
-    static constexpr int kHidden = -1;        // cursor position of a hidden cursor
+    static constexpr int kHidden = -1;                                // cursor position of a hidden cursor
 
-    static const QColor& waveColour();   // green
-    static const QColor& labelColour();  // blue
+    static const QColor& waveColour();               // green
+    static const QColor& labelColour();              // blue
     static const QColor& cursorColour(bool cursorA); // A yellow, B green
 
     enum class Cursor { A, B };
@@ -86,7 +86,7 @@ private:
     void xorCursorLine(int x, bool cursorA);
     void removeCursorLine(bool cursorA);
     void drawCursorLine(bool cursorA, int x);
-    void liftCursors();   // takes drawn cursor lines off before other drawing
+    void liftCursors();    // takes drawn cursor lines off before other drawing
     void restoreCursors(); // and puts them back
     void markDirty(const QRect& r);
     void flushDirty();
@@ -97,10 +97,10 @@ private:
     int zoomDivisor_ = 200;
 
     // Pen of the train being drawn.
-    int penX_ = 0;          // x of the pen's position
-    int penY_ = 0;          // y of the pen's position
+    int penX_ = 0;                 // x of the pen's position
+    int penY_ = 0;                 // y of the pen's position
     int baseY_ = kBandHeight - 10; // low level of the channel being drawn
-    int64_t timeUs_ = 0;    // time since the train began, at the pen's x
+    int64_t timeUs_ = 0;           // time since the train began, at the pen's x
 
     int cursorA_ = 0;
     int cursorB_ = 0;
@@ -111,7 +111,7 @@ private:
     // Per band: x (exclusive) up to which anything was drawn since the band was
     // last cleared; the rest of the band is known to be white.
     std::array<int, kChannels> inkRight_{};
-    QRect dirty_;           // image area changed since the last repaint request
+    QRect dirty_; // image area changed since the last repaint request
     bool flushQueued_ = false;
 };
 

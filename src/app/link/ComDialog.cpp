@@ -77,9 +77,9 @@ void ComDialog::buildUi()
     addRow(g, lblPort, cmbPort);
     lblBps = caption(QStringLiteral("lblBps"), QStringLiteral("ﾎﾞｰﾚｰﾄ"), gbComPara);
     cmbBps = combo(QStringLiteral("cmbBps"), gbComPara,
-                   {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),
-                    QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
-                    QStringLiteral("57600"), QStringLiteral("76800"), QStringLiteral("115200")},
+                   {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
+                    QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("76800"),
+                    QStringLiteral("115200")},
                    true);
     addRow(g, lblBps, cmbBps);
     lblDataBit = caption(QStringLiteral("lblDataBit"), QStringLiteral("ﾃﾞｰﾀﾋﾞｯﾄ"), gbComPara);
@@ -93,8 +93,8 @@ void ComDialog::buildUi()
     cmbStopBit = combo(QStringLiteral("cmbStopBit"), gbComPara, {QStringLiteral("1"), QStringLiteral("2")}, true);
     addRow(g, lblStopBit, cmbStopBit);
 
-    const QStringList delimiters = {kNone, QStringLiteral("ETX"), QStringLiteral("CR"), QStringLiteral("LF"),
-                                    QStringLiteral("CRLF")};
+    const QStringList delimiters
+        = {kNone, QStringLiteral("ETX"), QStringLiteral("CR"), QStringLiteral("LF"), QStringLiteral("CRLF")};
     gbSend = named<QGroupBox>(QStringLiteral("gbSend"), this);
     gbSend->setTitle(QStringLiteral("送信条件"));
     g = new QGridLayout(gbSend);

@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkInterface>
-#include <QShowEvent>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QToolButton>
 
 namespace zovax {
@@ -43,8 +43,7 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent, int x, 
     return l;
 }
 
-QLineEdit* edit(const QString& name, QWidget* parent, const QString& mask, const QString& text,
-                int x, int y, int w)
+QLineEdit* edit(const QString& name, QWidget* parent, const QString& mask, const QString& text, int x, int y, int w)
 {
     auto* e = named<QLineEdit>(name, parent);
     if (!mask.isEmpty())
@@ -111,8 +110,7 @@ void TcpDialog::buildUi()
     pnlHost->setGeometry(8, kHostGroupTop, 224, 76);
     pnlHost->installEventFilter(this);
     lblHostIP = label(QStringLiteral("lblHostIP"), QStringLiteral("IP Address"), pnlHost, 12, 18, 120);
-    edtHost = edit(QStringLiteral("edtHost"), pnlHost, kAddressMask, QStringLiteral("192.168.000.100"),
-                   12, 34, 120);
+    edtHost = edit(QStringLiteral("edtHost"), pnlHost, kAddressMask, QStringLiteral("192.168.000.100"), 12, 34, 120);
     lblHostPort = label(QStringLiteral("lblHostPort"), QStringLiteral("Port Number"), pnlHost, 140, 18, 80);
     edtPort = edit(QStringLiteral("edtPort"), pnlHost, QString(), QStringLiteral("60000"), 140, 34, 72);
     lblSendHead = label(QStringLiteral("lblSendHead"), QStringLiteral("Send Header"), pnlHost, 12, 84, 96);
@@ -198,8 +196,7 @@ void TcpDialog::FormCreate()
     ShowConfigGroup(false);
 }
 
-void TcpDialog::bind(Settings& settings, LinkState& state, TcpConnection& connection,
-                     NetConfig& netConfig)
+void TcpDialog::bind(Settings& settings, LinkState& state, TcpConnection& connection, NetConfig& netConfig)
 {
     settings_ = &settings;
     state_ = &state;
@@ -275,8 +272,8 @@ void TcpDialog::pnlHostDblClick()
 {
     const bool expand = hostMarker_ != 1;
     hostMarker_ = expand ? 1 : 0;
-    const int h = expand ? pnlMyPcName->y() + pnlMyPcName->height() - pnlHost->y()
-                         : edtHost->y() + edtHost->height() + 20;
+    const int h
+        = expand ? pnlMyPcName->y() + pnlMyPcName->height() - pnlHost->y() : edtHost->y() + edtHost->height() + 20;
     pnlHost->resize(pnlHost->width(), h);
     for (QWidget* w : {static_cast<QWidget*>(lblSendHead), static_cast<QWidget*>(cmbSendHead),
                        static_cast<QWidget*>(lblSendDlmt), static_cast<QWidget*>(cmbSendDlmt)})
@@ -390,8 +387,7 @@ void TcpDialog::ShowConfigGroup(bool enabled)
     edtMacAdrs->setEnabled(false);
     setEditTextColour(edtMacAdrs, kSilver);
 
-    const int clientWidth = enabled ? pnlZVAXEconf->x() + pnlZVAXEconf->width() + 8
-                                    : pnlZVAXEconf->x() - 2;
+    const int clientWidth = enabled ? pnlZVAXEconf->x() + pnlZVAXEconf->width() + 8 : pnlZVAXEconf->x() - 2;
     if (enabled)
         btnSetup->setText(QStringLiteral("Update"));
     const int barHeight = sBar->sizeHint().height();

@@ -54,8 +54,8 @@ Tool::Tool(const MainWindowOptions& options)
     windows_.frmMsgBox = new MsgBox(&m);
     Session& s = *session_;
     // Why a row decoded as it did: opened from the grid's pop-up menu.
-    windows_.frmAnalysis =
-        new AnalysisWindow(s.table(), [&s](int row) { return s.learning().explainRow(row); }, &m);
+    windows_.frmAnalysis = new AnalysisWindow(
+        s.table(), [&s](int row) { return s.learning().explainRow(row); }, &m);
     QObject::connect(m.tableController, &TableController::analysisRequested, windows_.frmAnalysis,
                      &AnalysisWindow::open);
     QObject::connect(&s, &Session::cursorMoved, windows_.frmAnalysis,

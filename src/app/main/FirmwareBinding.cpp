@@ -27,9 +27,7 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpCo
 
     DownloadHooks& hooks = connection.download;
     hooks.downloadStage = [this] { return update_->downloadStage(); };
-    hooks.showConnect = [this](const QString& host) {
-        dialog_.showStatus(0, QStringLiteral("Connect: ") + host);
-    };
+    hooks.showConnect = [this](const QString& host) { dialog_.showStatus(0, QStringLiteral("Connect: ") + host); };
     hooks.SendDownloadRequest = [this] {
         // A link that comes up after the button was released again announces nothing.
         if (dialog_.downloadButtonDown())

@@ -3,15 +3,15 @@
 #include "app/firmware/DownloadDialog.h"
 #include "app/learning/WaveView.h"
 #include "app/link/TcpDialog.h"
-#include "app/widgets/Panels.h"
-#include "app/widgets/QtPorts.h"
 #include "app/table/InterchangeDialog.h"
 #include "app/table/TableController.h"
+#include "app/widgets/Panels.h"
+#include "app/widgets/QtPorts.h"
 #include "core/learning/LearnLines.h"
-#include "core/session/Session.h"
-#include "core/shell/DataLocations.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
+#include "core/session/Session.h"
+#include "core/shell/DataLocations.h"
 #include "core/table/CodeTable.h"
 
 #include <algorithm>
@@ -60,8 +60,8 @@ void setTextColour(QWidget* w, const QColor& c)
 QString settingsPathOf(const MainWindowOptions& options)
 {
     return options.settingsPath.isEmpty()
-               ? dataLocationsForExecutable(QCoreApplication::applicationFilePath()).settingsPath
-               : options.settingsPath;
+        ? dataLocationsForExecutable(QCoreApplication::applicationFilePath()).settingsPath
+        : options.settingsPath;
 }
 
 MainWindow::MainWindow(Session& session) : settings(session.settings()), session_(session)
@@ -137,15 +137,13 @@ void MainWindow::connectHandlers()
             [this](bool on) { sBar->setTextColour(on ? kConnectedBlue : QColor()); });
     connect(&session_, &Session::linkConnected, this, [this] { showConnected(true); });
     connect(&session_, &Session::linkDisconnected, this, [this] { showConnected(false); });
-    connect(mmFileCom, &QAction::changed, this,
-            [this] { session_.setSerialMenuShown(mmFileCom->isVisible()); });
+    connect(mmFileCom, &QAction::changed, this, [this] { session_.setSerialMenuShown(mmFileCom->isVisible()); });
 }
 
 void MainWindow::FormCreate()
 {
     // 1. Caption.
-    setWindowTitle(kTitle + QStringLiteral(" Pro Tool") + QStringLiteral("  [ ") + kVersion
-                   + QStringLiteral(" ]"));
+    setWindowTitle(kTitle + QStringLiteral(" Pro Tool") + QStringLiteral("  [ ") + kVersion + QStringLiteral(" ]"));
     // 3. Size: screen height − 50, width 1000, within the screen's available area.
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
@@ -330,9 +328,9 @@ bool MainWindow::confirmCloseWithModifiedTable()
     // keeps the window.
     if (!table().modified())
         return true;
-    const MsgAnswer a = prompts().ask(QStringLiteral("警告"),
-                                      QStringLiteral("現在の学習情報を保存していません\n保存しますか？"),
-                                      MsgIcon::Question, MsgButtons::YesNoCancel);
+    const MsgAnswer a
+        = prompts().ask(QStringLiteral("警告"), QStringLiteral("現在の学習情報を保存していません\n保存しますか？"),
+                        MsgIcon::Question, MsgButtons::YesNoCancel);
     if (a == MsgAnswer::Cancel)
         return false;
     if (a == MsgAnswer::Yes && tableController)

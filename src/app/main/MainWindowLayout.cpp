@@ -141,9 +141,9 @@ void MainWindow::buildUi()
     lblZoom = named<QLabel>(QStringLiteral("lblZoom"), QStringLiteral("Zoom"), pnlCont);
     cont->addWidget(lblZoom);
     cmbZoom = named<QComboBox>(QStringLiteral("cmbZoom"), pnlCont);
-    for (const char* z : {"1/20", "1/25", "1/50", "1/100", "1/150", "1/200", "1/250", "1/300",
-                          "1/350", "1/400", "1/450", "1/500", "1/600", "1/700", "1/800", "1/900",
-                          "1/1000", "1/1200", "1/1500", "1/2000", "1/3000", "1/5000"})
+    for (const char* z :
+         {"1/20",  "1/25",  "1/50",  "1/100", "1/150", "1/200",  "1/250",  "1/300",  "1/350",  "1/400",  "1/450",
+          "1/500", "1/600", "1/700", "1/800", "1/900", "1/1000", "1/1200", "1/1500", "1/2000", "1/3000", "1/5000"})
         cmbZoom->addItem(QString::fromLatin1(z));
     cont->addWidget(cmbZoom);
     // The progress bar's place is kept while the bar is hidden.
@@ -164,8 +164,8 @@ void MainWindow::buildUi()
     edtLearningTime->setAlignment(Qt::AlignRight);
     // Digits only, at most what the board takes; values below 100 are raised
     // when learning is switched on.
-    edtLearningTime->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("\\d{0,5}")), edtLearningTime));
+    edtLearningTime->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,5}")), edtLearningTime));
     wd->addWidget(edtLearningTime);
     wd->addWidget(unitLabel(QStringLiteral("mS"), pnlWaveData));
     wd->addSpacing(6);

@@ -2,12 +2,12 @@
 
 #include "app/widgets/QtPorts.h"
 
-#include "app/widgets/Panels.h"
 #include "app/main/MainWindow.h"
 #include "app/table/ReadBackDialog.h"
 #include "app/table/TableController.h"
 #include "app/table/TableModel.h"
 #include "app/table/TwsDialog.h"
+#include "app/widgets/Panels.h"
 #include "core/session/Session.h"
 #include "core/table/TableCommands.h"
 

@@ -1,11 +1,11 @@
 #include "app/main/WaveBinding.h"
 
 #include "app/learning/WaveDisplayRules.h"
+#include "app/learning/WaveListModel.h"
+#include "app/learning/WaveListWindow.h"
 #include "app/learning/WaveView.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
-#include "app/learning/WaveListModel.h"
-#include "app/learning/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
@@ -29,8 +29,7 @@ WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list) : main_(main), 
     // Clearing the image empties status panel 1 (short results of other
     // commands), but the table's modified mark stays while it is set: hiding
     // it would make an unsaved table look saved.
-    v.setAreaClearedHook(
-        [this] { main_.setStatusText(1, TableCommands::modifiedText(main_.table().modified())); });
+    v.setAreaClearedHook([this] { main_.setStatusText(1, TableCommands::modifiedText(main_.table().modified())); });
     v.setZoomDivisor(zoomDivisorOf(main_.cmbZoom->currentText()));
     v.ClearWaveArea(WaveView::kChannels);
 
@@ -139,10 +138,9 @@ void WaveBinding::MeasureInterval(int x, int y)
         return;
     const int channel = std::clamp(y / WaveView::kBandHeight, 0, WaveView::kChannels - 1);
     const WaveListModel& m = list_.model();
-    const Interval iv = measureInterval(v.cursorA(), x, v.zoomDivisor(), WaveListModel::kRows,
-                                        [&m, channel](int row) {
-                                            return ListPair{m.high(channel, row), m.width(channel, row)};
-                                        });
+    const Interval iv = measureInterval(v.cursorA(), x, v.zoomDivisor(), WaveListModel::kRows, [&m, channel](int row) {
+        return ListPair{m.high(channel, row), m.width(channel, row)};
+    });
     main_.receiveLog().append(intervalText(iv.us));
     int column = list_.currentColumn();
     if (column == 0)

@@ -19,7 +19,7 @@ struct WaveStore;
 class WaveBinding : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kLogSelection = 200;  // characters a log double-click looks at
+    static constexpr int kLogSelection = 200;    // characters a log double-click looks at
     static constexpr int kLogSelectionKept = 10; // characters left selected after a command was made
 
     // What the learning subsystem provides. Both may be empty.
@@ -44,8 +44,8 @@ public:
     WaveListWindow& list() const { return list_; }
 
     // Handlers.
-    void cmbZoomChange();  // new divisor, every channel redrawn with its label
-    void scrBarChange();   // image left = position × scrollExtent / maximum
+    void cmbZoomChange(); // new divisor, every channel redrawn with its label
+    void scrBarChange();  // image left = position × scrollExtent / maximum
     void btnWaveClearClick();
     void btnWaveDataClick();
     // A double-click in the receive log at document position `caret`.

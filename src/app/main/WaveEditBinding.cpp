@@ -3,8 +3,8 @@
 #include "app/main/MainWindow.h"
 #include "app/table/TableController.h"
 #include "app/wavetools/WaveEditDialog.h"
-#include "core/session/Session.h"
 #include "core/learning/Learner.h"
+#include "core/session/Session.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
 #include "core/table/WaveEdit.h"
@@ -19,8 +19,7 @@
 namespace zovax {
 
 WaveEditBinding::WaveEditBinding(MainWindow& main, WaveEditDialog& dialog)
-    : main_(main), dialog_(dialog),
-      irOut_(std::make_unique<IrOut>(main.link(), main.prompts()))
+    : main_(main), dialog_(dialog), irOut_(std::make_unique<IrOut>(main.link(), main.prompts()))
 {
     if (main.tableController)
         connect(main.tableController, &TableController::waveInfoRequested, this, &WaveEditBinding::open);

@@ -26,8 +26,8 @@ public:
     int openedRow() const { return openedRow_; }
 
     // Handlers.
-    void open(int row);      // Wave Info on a data row
-    void byteCodeEnter();    // Enter in edtByteCode
+    void open(int row);   // Wave Info on a data row
+    void byteCodeEnter(); // Enter in edtByteCode
     void btnIrOutClick();
     void btnOkClick();
 

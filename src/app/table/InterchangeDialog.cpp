@@ -114,9 +114,8 @@ void InterchangeDialog::browse()
         filter = f->displayName + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QStringLiteral(");;");
     }
     filter += QStringLiteral("すべてのファイル (*)");
-    const QString p = mode_ == Mode::Import
-        ? QFileDialog::getOpenFileName(this, windowTitle(), path(), filter)
-        : QFileDialog::getSaveFileName(this, windowTitle(), path(), filter);
+    const QString p = mode_ == Mode::Import ? QFileDialog::getOpenFileName(this, windowTitle(), path(), filter)
+                                            : QFileDialog::getSaveFileName(this, windowTitle(), path(), filter);
     if (!p.isEmpty())
         edtPath->setText(p);
 }
@@ -160,7 +159,8 @@ void InterchangeBinding::importClick()
     QFile f(d.path());
     if (!f.open(QIODevice::ReadOnly) || f.size() > kImportFileMaxBytes) {
         prompts_.inform(QStringLiteral("警告"),
-                        QStringLiteral("インポート出来ません。\n%1\n%2").arg(d.path(), f.isOpen() ? QStringLiteral("ファイルが大き過ぎます。") : f.errorString()),
+                        QStringLiteral("インポート出来ません。\n%1\n%2")
+                            .arg(d.path(), f.isOpen() ? QStringLiteral("ファイルが大き過ぎます。") : f.errorString()),
                         MsgIcon::Warning);
         return;
     }

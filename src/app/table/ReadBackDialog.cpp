@@ -13,8 +13,7 @@ ReadBackDialog::ReadBackDialog(int entries, QWidget* parent) : QDialog(parent), 
 {
     setObjectName(QStringLiteral("frmReadBack"));
     setWindowTitle(QStringLiteral("ZOVAX-Ether 読込み"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::WindowModal);
 
     auto* outer = new QVBoxLayout(this);
@@ -45,8 +44,7 @@ void ReadBackDialog::showProgress(int entry, int unanswered)
 {
     // Entries follow each other within a fraction of a millisecond; drawing
     // every one would cost more than the exchange itself.
-    if (entry > 1 && unanswered == shownUnanswered_ && lastDraw_.isValid()
-        && lastDraw_.elapsed() < kRefreshMs)
+    if (entry > 1 && unanswered == shownUnanswered_ && lastDraw_.isValid() && lastDraw_.elapsed() < kRefreshMs)
         return;
     draw(entry, unanswered);
 }

@@ -26,7 +26,7 @@ namespace {
 constexpr int kLabelWidth = 40;
 constexpr int kCarryWidth = 64;
 constexpr int kFramesWidth = 48;
-constexpr int kGridMargin = 27;  // scroll bar and frame
+constexpr int kGridMargin = 27;   // scroll bar and frame
 constexpr int kMinFreeWidth = 24; // keeps Comments and Result visible in a tiny grid
 
 // Grids whose cursor moves are held back, with the latest move asked for.
@@ -58,32 +58,29 @@ void makeCursorMove(QTableView* grid, const QModelIndex& i)
 }
 } // namespace
 
-TableController::TableController(QTableView* grid, CodeTable& table, Settings& settings,
-                                 Prompts& prompts, ReceiveLog& log, TableHost& host,
-                                 QWidget* parent)
-    : QObject(parent), grid_(grid), table_(table), settings_(settings), prompts_(prompts),
-      host_(host),
+TableController::TableController(QTableView* grid, CodeTable& table, Settings& settings, Prompts& prompts,
+                                 ReceiveLog& log, TableHost& host, QWidget* parent)
+    : QObject(parent), grid_(grid), table_(table), settings_(settings), prompts_(prompts), host_(host),
       dataFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Dat")))
 {
     commands_ = new TableCommands(table, settings, prompts, log, host, this);
     init(parent);
 }
 
-TableController::TableController(QTableView* grid, TableCommands& commands, CodeTable& table,
-                                 Settings& settings, Prompts& prompts, TableHost& host, QWidget* parent)
-    : QObject(parent), grid_(grid), table_(table), settings_(settings), prompts_(prompts),
-      host_(host), commands_(&commands),
-      dataFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Dat")))
+TableController::TableController(QTableView* grid, TableCommands& commands, CodeTable& table, Settings& settings,
+                                 Prompts& prompts, TableHost& host, QWidget* parent)
+    : QObject(parent), grid_(grid), table_(table), settings_(settings), prompts_(prompts), host_(host),
+      commands_(&commands), dataFolder_(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Dat")))
 {
     init(parent);
 }
 
 void TableController::init(QWidget* parent)
 {
-    model_ = new TableModel(table_, [this] { return host_.traceMode(); }, this);
-    model_->refused = [this](const QString& message) {
-        prompts_.inform(QStringLiteral("確認"), message, MsgIcon::Warning);
-    };
+    model_ = new TableModel(
+        table_, [this] { return host_.traceMode(); }, this);
+    model_->refused
+        = [this](const QString& message) { prompts_.inform(QStringLiteral("確認"), message, MsgIcon::Warning); };
     platformDialogs_ = std::make_unique<QtTableFileDialogs>(parent);
 
     grid_->setModel(model_);
@@ -106,10 +103,8 @@ void TableController::init(QWidget* parent)
     ppNewline = addItem("ppNewline", QStringLiteral("行挿入 (&New Line)"), &TableController::ppNewlineClick);
     ppDelete = addItem("ppDelete", QStringLiteral("行削除 (&Delete Line)"), &TableController::ppDeleteClick);
     ppMenu->addSeparator();
-    ppWaveEdit = addItem("ppWaveEdit", QStringLiteral("波形情報 (&Wave Info)"),
-                         &TableController::ppWaveEditClick);
-    ppAnalysis = addItem("ppAnalysis", QStringLiteral("解析の詳細 (&Analysis)..."),
-                         &TableController::ppAnalysisClick);
+    ppWaveEdit = addItem("ppWaveEdit", QStringLiteral("波形情報 (&Wave Info)"), &TableController::ppWaveEditClick);
+    ppAnalysis = addItem("ppAnalysis", QStringLiteral("解析の詳細 (&Analysis)..."), &TableController::ppAnalysisClick);
     connect(ppMenu, &QMenu::aboutToShow, this, &TableController::ppMenuPopup);
 
     connect(commands_, &TableCommands::copyMarkChanged, this, [this](int row) {
@@ -219,8 +214,8 @@ void TableController::InitTableGrid()
 void TableController::resizeFreeColumns()
 {
     QHeaderView* h = grid_->horizontalHeader();
-    const int w = grid_->width() - kGridMargin - h->sectionSize(kColLabel)
-        - h->sectionSize(kColCarry) - h->sectionSize(kColFrames);
+    const int w = grid_->width() - kGridMargin - h->sectionSize(kColLabel) - h->sectionSize(kColCarry)
+        - h->sectionSize(kColFrames);
     h->resizeSection(kColComments, std::max(w / 3, kMinFreeWidth));
     h->resizeSection(kColResult, std::max(w - w / 3, kMinFreeWidth));
 }
@@ -328,9 +323,8 @@ void TableController::ppAnalysisClick()
 
 bool TableController::applySelectionRule(int column)
 {
-    const auto behaviour = (column >= kColFrames || host_.traceMode())
-        ? QAbstractItemView::SelectItems
-        : QAbstractItemView::SelectRows;
+    const auto behaviour
+        = (column >= kColFrames || host_.traceMode()) ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows;
     if (grid_->selectionBehavior() == behaviour)
         return false;
     grid_->setSelectionBehavior(behaviour);

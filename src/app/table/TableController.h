@@ -30,11 +30,11 @@ class TableController : public QObject {
 public:
     // Installs everything on `grid` and runs InitTableGrid(). The grid, table,
     // settings, prompts, log and host must outlive the controller.
-    TableController(QTableView* grid, CodeTable& table, Settings& settings, Prompts& prompts,
-                    ReceiveLog& log, TableHost& host, QWidget* parent);
+    TableController(QTableView* grid, CodeTable& table, Settings& settings, Prompts& prompts, ReceiveLog& log,
+                    TableHost& host, QWidget* parent);
     // The same on commands that live elsewhere (the session's), not owned.
-    TableController(QTableView* grid, TableCommands& commands, CodeTable& table, Settings& settings,
-                    Prompts& prompts, TableHost& host, QWidget* parent);
+    TableController(QTableView* grid, TableCommands& commands, CodeTable& table, Settings& settings, Prompts& prompts,
+                    TableHost& host, QWidget* parent);
     ~TableController() override;
 
     // Grid cursor helpers for the window's TableHost: the current data row

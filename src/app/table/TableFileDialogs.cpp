@@ -21,8 +21,8 @@ std::optional<TableFileDialogs::Choice> QtTableFileDialogs::runSave(const QStrin
     return run(true, startDir, savePath_, saveDir_);
 }
 
-std::optional<TableFileDialogs::Choice> QtTableFileDialogs::run(bool save, const QString& startDir,
-                                                                QString& lastPath, QString& lastDir)
+std::optional<TableFileDialogs::Choice> QtTableFileDialogs::run(bool save, const QString& startDir, QString& lastPath,
+                                                                QString& lastDir)
 {
     QFileDialog dlg(parent_);
     dlg.setObjectName(save ? QStringLiteral("dlgSave") : QStringLiteral("dlgOpen"));

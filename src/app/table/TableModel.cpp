@@ -75,16 +75,11 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     const int column = index.column();
     if (column == kColLabel) {
         switch (role) {
-        case Qt::DisplayRole:
-            return QString::asprintf("%04d", row);
-        case Qt::BackgroundRole:
-            return QApplication::palette().brush(QPalette::Button);
-        case Qt::ForegroundRole:
-            return QApplication::palette().brush(QPalette::ButtonText);
-        case Qt::TextAlignmentRole:
-            return int(Qt::AlignCenter);
-        default:
-            return {};
+        case Qt::DisplayRole: return QString::asprintf("%04d", row);
+        case Qt::BackgroundRole: return QApplication::palette().brush(QPalette::Button);
+        case Qt::ForegroundRole: return QApplication::palette().brush(QPalette::ButtonText);
+        case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
+        default: return {};
         }
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole)
@@ -123,7 +118,8 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
         if (!why.isEmpty()) {
             // The old value stays; the message comes once the editor has closed.
             if (refused)
-                QMetaObject::invokeMethod(this, [this, why] { refused(why); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, why] { refused(why); }, Qt::QueuedConnection);
             return false;
         }
     }

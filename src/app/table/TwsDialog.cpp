@@ -15,8 +15,7 @@ TwsDialog::TwsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmTws"));
     setWindowTitle(QStringLiteral("ZOVAX Learning Table Write"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
 
     auto* outer = new QVBoxLayout(this);

@@ -173,8 +173,8 @@ void WaveEditDialog::layoutControls()
     const int rulerW = indent + mono.horizontalAdvance(lblPcode->text());
     const QScreen* scr = parentWidget() ? parentWidget()->screen() : screen();
     const int screenW = scr ? scr->availableGeometry().width() : kFallbackScreenWidth;
-    const int clientW = std::min(std::max(kClientWidth, rulerW + kRulerMargin),
-                                 std::max(kClientWidth, screenW - 2 * kMargin));
+    const int clientW
+        = std::min(std::max(kClientWidth, rulerW + kRulerMargin), std::max(kClientWidth, screenW - 2 * kMargin));
     const int areaW = clientW - 2 * kMargin;
     const int stripW = std::max(areaW, rulerW + kRulerMargin - 2 * kMargin);
     const int pcodeEditH = edtPcode->sizeHint().height();
@@ -190,8 +190,9 @@ void WaveEditDialog::layoutControls()
     const int byteLabelW = fontMetrics().horizontalAdvance(lblByteCode->text()) + 4;
     lblByteCode->setGeometry(kMargin, byteY + (editH - labelH) / 2, byteLabelW, labelH);
     const int byteX = kMargin + byteLabelW + kGap;
-    const int byteW = std::clamp(std::max(byteCodeWidth_, waveedit::kByteCodePxPerChar * int(edtByteCode->text().size())),
-                                 0, std::max(0, clientW - kMargin - byteX));
+    const int byteW
+        = std::clamp(std::max(byteCodeWidth_, waveedit::kByteCodePxPerChar * int(edtByteCode->text().size())), 0,
+                     std::max(0, clientW - kMargin - byteX));
     edtByteCode->setGeometry(byteX, byteY, byteW, editH);
 
     setFixedSize(clientW, byteY + editH + kMargin);
@@ -235,7 +236,8 @@ bool WaveEditDialog::takeTypedCarry()
     }
     edtCarry->setText(carryKept_); // also clears the modified mark
     // Shown once the box's own event has returned.
-    QMetaObject::invokeMethod(this, [this, why] { emit inputRefused(why); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, why] { emit inputRefused(why); }, Qt::QueuedConnection);
     return false;
 }
 

@@ -39,7 +39,7 @@ public:
     QLineEdit* edtDataBits;
     QLabel* lblRepeatBit;
     QLineEdit* edtRepeatBit;
-    QTableWidget* sGrid; // 16 pattern pairs: column 0 " Pcode:%01X", 1 High, 2 Width
+    QTableWidget* sGrid;    // 16 pattern pairs: column 0 " Pcode:%01X", 1 High, 2 Width
     QScrollArea* pcodeArea; // ruler and pattern code, scrolled together when wider than the screen
     QLabel* lblPcode;
     QLineEdit* edtPcode;
@@ -50,9 +50,9 @@ public:
     QPushButton* btnCancel;
 
 signals:
-    void irOutRequested();    // btnIrOut
-    void okRequested();       // btnOk
-    void byteCodeEntered();   // Enter in edtByteCode
+    void irOutRequested();                     // btnIrOut
+    void okRequested();                        // btnOk
+    void byteCodeEntered();                    // Enter in edtByteCode
     void inputRefused(const QString& message); // a typed value was refused and put back
 
 private:

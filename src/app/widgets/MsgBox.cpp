@@ -9,8 +9,7 @@ namespace zovax {
 MsgBox::MsgBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmMsgBox"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
 
     lblMsg = new QLabel(this);

@@ -100,8 +100,7 @@ class WrapFilter : public QObject {
 public:
     WrapFilter(QFrame* bar, QWidget* head, QWidget* tail, QBoxLayout* row1, QBoxLayout* row2)
         : QObject(bar), bar_(bar), head_(head), tail_(tail), row1_(row1), row2_(row2)
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override
@@ -170,8 +169,7 @@ void clipToBar(QFrame* bar, QWidget* content)
     f->fitHeight();
 }
 
-PanelStatusBar::PanelStatusBar(const std::vector<int>& widths, QWidget* parent)
-    : QStatusBar(parent)
+PanelStatusBar::PanelStatusBar(const std::vector<int>& widths, QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
     for (size_t i = 0; i < widths.size(); ++i) {

@@ -14,8 +14,7 @@ namespace zovax {
 
 // Creates a widget (or action, layout, ...) and gives it its design name as
 // objectName, so that other windows and tests find it by that name.
-template <typename W, typename... Args>
-W* named(const QString& name, Args&&... args)
+template <typename W, typename... Args> W* named(const QString& name, Args&&... args)
 {
     auto* w = new W(std::forward<Args>(args)...);
     w->setObjectName(name);

@@ -14,8 +14,7 @@
 
 namespace zovax {
 
-MsgAnswer QtPrompts::ask(const QString& caption, const QString& text, MsgIcon icon,
-                         MsgButtons buttons)
+MsgAnswer QtPrompts::ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons)
 {
     QMessageBox box(parent_);
     box.setWindowTitle(caption);
@@ -41,9 +40,9 @@ MsgAnswer QtPrompts::ask(const QString& caption, const QString& text, MsgIcon ic
     case QMessageBox::No: return MsgAnswer::No;
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
     default: // the box closed by Escape or its frame
-        return buttons == MsgButtons::YesNo         ? MsgAnswer::No
+        return buttons == MsgButtons::YesNo      ? MsgAnswer::No
             : buttons == MsgButtons::YesNoCancel ? MsgAnswer::Cancel
-                                                  : MsgAnswer::Ok;
+                                                 : MsgAnswer::Ok;
     }
 }
 
@@ -73,8 +72,7 @@ QByteArray makeWav(const QList<QList<double>>& notes, double noteSeconds)
     h.writeRawData("RIFF", 4);
     h << quint32(36 + pcm.size());
     h.writeRawData("WAVEfmt ", 8);
-    h << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
-      << quint16(2) << quint16(16);
+    h << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2) << quint16(2) << quint16(16);
     h.writeRawData("data", 4);
     h << quint32(pcm.size());
     wav += pcm;
@@ -85,15 +83,12 @@ QByteArray makeWav(const QList<QList<double>>& notes, double noteSeconds)
 
 QString SystemSounds::fileFor(Sound s)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
-        + QStringLiteral("/sounds");
-    const QString path = dir + (s == Sound::Chime ? QStringLiteral("/chimes.wav")
-                                                  : QStringLiteral("/chord.wav"));
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/sounds");
+    const QString path = dir + (s == Sound::Chime ? QStringLiteral("/chimes.wav") : QStringLiteral("/chord.wav"));
     if (!QFile::exists(path)) {
         QDir().mkpath(dir);
-        const QByteArray wav = s == Sound::Chime
-            ? makeWav({{784.0}, {1047.0}}, 0.18)
-            : makeWav({{523.25, 659.25, 783.99}}, 0.45);
+        const QByteArray wav
+            = s == Sound::Chime ? makeWav({{784.0}, {1047.0}}, 0.18) : makeWav({{523.25, 659.25, 783.99}}, 0.45);
         QFile f(path);
         if (f.open(QIODevice::WriteOnly))
             f.write(wav);

@@ -16,8 +16,7 @@ class QtPrompts : public Prompts {
 public:
     explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* p) { parent_ = p; }
-    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon,
-                  MsgButtons buttons) override;
+    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override;
 
 private:
     QWidget* parent_;

@@ -24,8 +24,8 @@ public:
     qsizetype pendingBytes() const { return raw_.size() + text_.size(); }
 
 private:
-    QByteArray raw_;  // an escape sequence still incomplete at the end of a block
-    QByteArray text_; // text without escape sequences, not yet ended by a CR
+    QByteArray raw_;           // an escape sequence still incomplete at the end of a block
+    QByteArray text_;          // text without escape sequences, not yet ended by a CR
     bool lfMayFollow_ = false; // the last line ended with a CR at the end of the text
 };
 

@@ -48,12 +48,9 @@ bool contains(const QString& line, const char* text)
 QString FirmwareUpdate::resultText(Result r)
 {
     switch (r) {
-    case Result::Completed:
-        return QStringLiteral("Completed");
-    case Result::Failure:
-        return QStringLiteral("Failure");
-    case Result::Cancel:
-        break;
+    case Result::Completed: return QStringLiteral("Completed");
+    case Result::Failure: return QStringLiteral("Failure");
+    case Result::Cancel: break;
     }
     return QStringLiteral("Cancel");
 }
@@ -477,25 +474,13 @@ void FirmwareUpdate::startStep(Step step)
     step_ = step;
     int ms = 0;
     switch (step) {
-    case Step::None:
-        tmStep_->stop();
-        return;
-    case Step::VerAnswer:
-        ms = limits.verMs;
-        break;
-    case Step::Prepare:
-        ms = limits.prepareMs;
-        break;
+    case Step::None: tmStep_->stop(); return;
+    case Step::VerAnswer: ms = limits.verMs; break;
+    case Step::Prepare: ms = limits.prepareMs; break;
     case Step::Connect:
-    case Step::Restart:
-        ms = limits.restartMs;
-        break;
-    case Step::Erase:
-        ms = limits.eraseMs;
-        break;
-    case Step::Ready:
-        ms = limits.readyMs;
-        break;
+    case Step::Restart: ms = limits.restartMs; break;
+    case Step::Erase: ms = limits.eraseMs; break;
+    case Step::Ready: ms = limits.readyMs; break;
     }
     tmStep_->start(ms);
 }
@@ -509,20 +494,13 @@ void FirmwareUpdate::stopStep()
 QString FirmwareUpdate::stepName() const
 {
     switch (step_) {
-    case Step::Connect:
-        return QStringLiteral("the connection");
-    case Step::VerAnswer:
-        return QStringLiteral("the answer to \"Ver\"");
-    case Step::Prepare:
-        return QStringLiteral("the preparation (\"IP Config Saved\")");
-    case Step::Restart:
-        return QStringLiteral("the restart into its loader");
-    case Step::Erase:
-        return QStringLiteral("the erase (\"%1\")").arg(expectedErase_);
-    case Step::Ready:
-        return QStringLiteral("the download ready answer (\"Please send [.hex] file\")");
-    case Step::None:
-        break;
+    case Step::Connect: return QStringLiteral("the connection");
+    case Step::VerAnswer: return QStringLiteral("the answer to \"Ver\"");
+    case Step::Prepare: return QStringLiteral("the preparation (\"IP Config Saved\")");
+    case Step::Restart: return QStringLiteral("the restart into its loader");
+    case Step::Erase: return QStringLiteral("the erase (\"%1\")").arg(expectedErase_);
+    case Step::Ready: return QStringLiteral("the download ready answer (\"Please send [.hex] file\")");
+    case Step::None: break;
     }
     return QString();
 }

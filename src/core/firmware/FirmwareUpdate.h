@@ -69,11 +69,11 @@ public:
 
 // Limits of the waits for the board during an update, in milliseconds.
 struct StepLimits {
-    int verMs = 5000;       // the answer to "Ver"
-    int prepareMs = 15000;  // "IP Config Saved" after the download request
-    int restartMs = 60000;  // reconnecting and the loader's answer while the board restarts
-    int eraseMs = 60000;    // each sector's erase report
-    int readyMs = 15000;    // "Please send [.hex] file" after "Download Ready ?"
+    int verMs = 5000;      // the answer to "Ver"
+    int prepareMs = 15000; // "IP Config Saved" after the download request
+    int restartMs = 60000; // reconnecting and the loader's answer while the board restarts
+    int eraseMs = 60000;   // each sector's erase report
+    int readyMs = 15000;   // "Please send [.hex] file" after "Download Ready ?"
 };
 
 class FirmwareUpdate : public QObject {
@@ -163,11 +163,11 @@ private:
     QTimer* tmAutoStart_;
     QTimer* tmStep_;
     Step step_ = Step::None;
-    bool probing_ = false;   // "Ver" sent, its answer not yet in
-    HexCheck check_;         // of the stored file, as last read
-    QString errorLine_;      // the board line that set the error mark
-    int errorRecord_ = 0;    // the record it refers to (1-based)
-    int recordsSent_ = 0;    // records of the running transfer sent so far
+    bool probing_ = false; // "Ver" sent, its answer not yet in
+    HexCheck check_;       // of the stored file, as last read
+    QString errorLine_;    // the board line that set the error mark
+    int errorRecord_ = 0;  // the record it refers to (1-based)
+    int recordsSent_ = 0;  // records of the running transfer sent so far
     DownloadReceiver receiver_;
     int stage_ = 0;
     int autoStep_ = 0;
@@ -178,7 +178,7 @@ private:
     bool transferRunning_ = false;
     bool finishing_ = false;
     bool resetAnswered_ = false; // the board answered the final "Reset"
-    QElapsedTimer lastData_; // time since the board last sent something
+    QElapsedTimer lastData_;     // time since the board last sent something
 };
 
 } // namespace zovax

@@ -80,8 +80,8 @@ bool checkRecord(const QByteArray& line, uint32_t& base, bool& end, int& dataRec
         const uint64_t last = first + uint64_t(count) - 1;
         if (first < kFlashFirst || last > kFlashLast) {
             why = QString::asprintf("address 0x%08llX lies outside the board's flash (0x%08X to 0x%08X)",
-                                    static_cast<unsigned long long>(first < kFlashFirst ? first : last),
-                                    kFlashFirst, kFlashLast);
+                                    static_cast<unsigned long long>(first < kFlashFirst ? first : last), kFlashFirst,
+                                    kFlashLast);
             return false;
         }
         ++dataRecords;
@@ -102,8 +102,7 @@ bool checkRecord(const QByteArray& line, uint32_t& base, bool& end, int& dataRec
             return false;
         base = ((uint32_t(bytes[4]) << 8) | bytes[5]) << 16;
         return true;
-    case 0x05:
-        return needs(4);
+    case 0x05: return needs(4);
     default:
         why = QString::asprintf("record type %02X is not taken (00, 01, 02, 04, 05)", unsigned(type));
         return false;

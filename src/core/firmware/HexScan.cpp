@@ -76,8 +76,8 @@ HexExtent scanHexExtent(const QByteArray& content)
 
 QString extentText(const HexExtent& e)
 {
-    return QString::asprintf("LastAdrs[0x%04X:%04X] EraseSector:%d", unsigned(e.upper),
-                             unsigned(e.lower), e.lastSector);
+    return QString::asprintf("LastAdrs[0x%04X:%04X] EraseSector:%d", unsigned(e.upper), unsigned(e.lower),
+                             e.lastSector);
 }
 
 bool readHexFile(const QString& path, QByteArray& content, QString& message)

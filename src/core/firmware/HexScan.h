@@ -13,9 +13,9 @@
 namespace zovax {
 
 struct HexExtent {
-    uint16_t upper = 0;     // upper 16 address bits of the last type 04 record seen
-    uint16_t lower = 0;     // address field of the last data record seen
-    int lastSector = 0;     // 2..7 for a file that was read; 0 when it could not be read
+    uint16_t upper = 0; // upper 16 address bits of the last type 04 record seen
+    uint16_t lower = 0; // address field of the last data record seen
+    int lastSector = 0; // 2..7 for a file that was read; 0 when it could not be read
 
     // Start address of the last data record.
     uint32_t lastAddress() const { return (uint32_t(upper) << 16) | lower; }

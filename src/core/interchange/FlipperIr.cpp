@@ -65,7 +65,8 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
         }
         const int colon = l.indexOf(QLatin1Char(':'));
         if (colon <= 0) {
-            r.error = lineMessage(fileName, lineNo, QString(), QStringLiteral("「キー: 値」の行ではありません: %1").arg(l));
+            r.error
+                = lineMessage(fileName, lineNo, QString(), QStringLiteral("「キー: 値」の行ではありません: %1").arg(l));
             return r;
         }
         const QString key = l.left(colon).trimmed().toLower();
@@ -97,7 +98,8 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
         return r;
     }
     if (version != QLatin1String("1")) {
-        r.error = lineMessage(fileName, 2, QStringLiteral("Version"), QStringLiteral("1 ではありません: 「%1」").arg(version));
+        r.error = lineMessage(fileName, 2, QStringLiteral("Version"),
+                              QStringLiteral("1 ではありません: 「%1」").arg(version));
         return r;
     }
 
@@ -127,7 +129,9 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
             const auto address = value("address");
             const auto command = value("command");
             if (!protocol || !address || !command) {
-                fail(!protocol ? QStringLiteral("protocol") : !address ? QStringLiteral("address") : QStringLiteral("command"),
+                fail(!protocol      ? QStringLiteral("protocol")
+                         : !address ? QStringLiteral("address")
+                                    : QStringLiteral("command"),
                      QStringLiteral("ありません"));
                 continue;
             }
@@ -135,7 +139,8 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
             const auto c = fourBytes(*command);
             if (!a || !c) {
                 fail(!a ? QStringLiteral("address") : QStringLiteral("command"),
-                     QStringLiteral("4 バイトの 16 進数 (例 04 00 00 00) ではありません: 「%1」").arg(!a ? *address : *command));
+                     QStringLiteral("4 バイトの 16 進数 (例 04 00 00 00) ではありません: 「%1」")
+                         .arg(!a ? *address : *command));
                 continue;
             }
             QString error;
@@ -175,7 +180,8 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
             for (int k = 0; k < words.size(); ++k) {
                 const auto us = toInt(words[k]);
                 if (!us || *us <= 0) {
-                    fail(QStringLiteral("data"), QStringLiteral("%1 番目「%2」は正の整数ではありません").arg(k + 1).arg(words[k]));
+                    fail(QStringLiteral("data"),
+                         QStringLiteral("%1 番目「%2」は正の整数ではありません").arg(k + 1).arg(words[k]));
                     bad = true;
                     break;
                 }
@@ -210,8 +216,8 @@ QByteArray writeFlipper(const std::vector<ExportRow>& rows)
         out += "#\nname: " + names[int(i)].toUtf8() + "\n";
         const auto code = parsedCodeOfRow(row.entry, row.cells[1], row.cells[3], learner);
         if (code) {
-            out += "type: parsed\nprotocol: " + code->protocol.toLatin1() + "\naddress: " + bytesText(code->address).toLatin1()
-                + "\ncommand: " + bytesText(code->command).toLatin1() + "\n";
+            out += "type: parsed\nprotocol: " + code->protocol.toLatin1() + "\naddress: "
+                + bytesText(code->address).toLatin1() + "\ncommand: " + bytesText(code->command).toLatin1() + "\n";
             continue;
         }
         const IrTiming t = timingOfRow(row.entry, row.cells[1]);

@@ -40,6 +40,9 @@ std::vector<int> closedDurations(std::vector<int> d);
 std::vector<int> heldDurations(const IrTiming& t);
 
 // Carrier in Hz of a row's entry (0.1 kHz units).
-inline int carrierHzOf(const TableEntry& e) { return e.carrier * 100; }
+inline int carrierHzOf(const TableEntry& e)
+{
+    return e.carrier * 100;
+}
 
 } // namespace zovax::fmt

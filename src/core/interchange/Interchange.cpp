@@ -19,15 +19,20 @@ const std::vector<FormatInfo>& formats()
 {
     using namespace fmt;
     static const std::vector<FormatInfo> all{
-        {"pronto", QStringLiteral("Pronto Hex"), {QStringLiteral("txt"), QStringLiteral("hex")}, readPronto,
+        {"pronto",
+         QStringLiteral("Pronto Hex"),
+         {QStringLiteral("txt"), QStringLiteral("hex")},
+         readPronto,
          writePronto},
         {"sendir", QStringLiteral("sendir"), {QStringLiteral("txt")}, readSendir, writeSendir},
         {"flipper", QStringLiteral("Flipper (.ir)"), {QStringLiteral("ir")}, readFlipper, writeFlipper},
-        {"lirc", QStringLiteral("LIRC (lircd.conf)"), {QStringLiteral("conf"), QStringLiteral("lircd.conf")},
-         readLirc, writeLirc},
+        {"lirc",
+         QStringLiteral("LIRC (lircd.conf)"),
+         {QStringLiteral("conf"), QStringLiteral("lircd.conf")},
+         readLirc,
+         writeLirc},
         {"mode2", QStringLiteral("mode2"), {QStringLiteral("txt"), QStringLiteral("mode2")}, readMode2, nullptr},
-        {"timing", QStringLiteral("タイミング列 (+9000 -4500 ...)"), {QStringLiteral("txt")}, readTimingList,
-         nullptr},
+        {"timing", QStringLiteral("タイミング列 (+9000 -4500 ...)"), {QStringLiteral("txt")}, readTimingList, nullptr},
         {"json", QStringLiteral("JSON"), {QStringLiteral("json")}, readJson, writeJson},
     };
     return all;
@@ -150,8 +155,9 @@ QStringList uniqueNames(const std::vector<ExportRow>& rows)
     for (const ExportRow& r : rows) {
         QString base;
         for (QChar c : r.cells[2].trimmed()) {
-            const bool ok = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-                || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') || c == QLatin1Char('-');
+            const bool ok = (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                || c == QLatin1Char('_') || c == QLatin1Char('-');
             base += ok ? c : QLatin1Char('_');
         }
         if (base.count(QLatin1Char('_')) == base.size())

@@ -25,13 +25,13 @@ class CodeTable;
 
 // One signal read from a file.
 struct ReadItem {
-    QString name;       // the signal's name in the file (goes into Comments); may be empty
-    int line = 0;       // 1-based line where the signal begins (0 when the format has no lines)
-    QString error;      // set when the signal is bad: names the file, the line or signal and the field
-    IrTiming timing;    // the signal as durations (unless hasRow)
+    QString name;    // the signal's name in the file (goes into Comments); may be empty
+    int line = 0;    // 1-based line where the signal begins (0 when the format has no lines)
+    QString error;   // set when the signal is bad: names the file, the line or signal and the field
+    IrTiming timing; // the signal as durations (unless hasRow)
     // The table's own form carries the row as stored: taken as it is, not learned again.
     bool hasRow = false;
-    int rowNumber = 0;  // the row it came from (1..999), 0 when not known
+    int rowNumber = 0;            // the row it came from (1..999), 0 when not known
     std::array<QString, 4> cells; // Carry, Frames, Comments, Result
     TableEntry entry;
 };
@@ -54,11 +54,11 @@ using ReadFn = ReadResult (*)(const QString& fileName, const QByteArray& bytes);
 using WriteFn = QByteArray (*)(const std::vector<ExportRow>& rows);
 
 struct FormatInfo {
-    const char* id;          // command-line name: "pronto", "sendir", "flipper", "lirc", "mode2", "timing", "json"
-    QString displayName;     // shown in the windows' format choice
-    QStringList extensions;  // file name endings without the dot, the usual one first
-    ReadFn read;             // every format can be read
-    WriteFn write;           // nullptr: read only
+    const char* id;         // command-line name: "pronto", "sendir", "flipper", "lirc", "mode2", "timing", "json"
+    QString displayName;    // shown in the windows' format choice
+    QStringList extensions; // file name endings without the dot, the usual one first
+    ReadFn read;            // every format can be read
+    WriteFn write;          // nullptr: read only
 };
 
 // Every format, in the order the windows offer them.

@@ -29,8 +29,7 @@ struct Code {
 // comments among the codes): the first 68 durations of that raw code are sent
 // once, the rest repeats while the button is held, and the code is followed
 // by 96190 us of silence.
-const QRegularExpression kStructureComment(
-    QStringLiteral("^\\s*#\\s*(\\S+):\\s+once\\s+(\\d+)\\s+gap\\s+(\\d+)\\s*$"));
+const QRegularExpression kStructureComment(QStringLiteral("^\\s*#\\s*(\\S+):\\s+once\\s+(\\d+)\\s+gap\\s+(\\d+)\\s*$"));
 
 struct Remote {
     QString name;
@@ -44,7 +43,7 @@ std::optional<quint64> lircNumber(const QString& s)
 {
     bool ok = false;
     const quint64 v = s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? s.mid(2).toULongLong(&ok, 16)
-                                                                              : s.toULongLong(&ok, 10);
+                                                                             : s.toULongLong(&ok, 10);
     return ok ? std::optional<quint64>(v) : std::nullopt;
 }
 
@@ -258,7 +257,10 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
                 v = toInt(p->second[index]);
             if (!v || *v < minimum || *v > maximum)
                 remoteError = lineMessage(fileName, p->first, QLatin1String(key),
-                                          QStringLiteral("「%1」(%2〜%3 の整数)").arg(p->second.join(QLatin1Char(' '))).arg(minimum).arg(maximum));
+                                          QStringLiteral("「%1」(%2〜%3 の整数)")
+                                              .arg(p->second.join(QLatin1Char(' ')))
+                                              .arg(minimum)
+                                              .arg(maximum));
             return v.value_or(fallback);
         };
         auto code64 = [&](const char* key) -> quint64 {
@@ -272,18 +274,21 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
         };
         const int hz = number("frequency", 0, 38000, 0, kMaxCarrierHz);
         if (remoteError.isEmpty() && hz != 0 && hz < kMinCarrierHz)
-            remoteError = lineMessage(fileName, param("frequency")->first, QStringLiteral("frequency"),
-                                      QStringLiteral("%1 Hz (%2〜%3 Hz、無変調は 0)").arg(hz).arg(kMinCarrierHz).arg(kMaxCarrierHz));
-        const QStringList flags = param("flags") ? param("flags")->second.join(QString()).toUpper().split(QLatin1Char('|'), Qt::SkipEmptyParts)
-                                                 : QStringList();
+            remoteError = lineMessage(
+                fileName, param("frequency")->first, QStringLiteral("frequency"),
+                QStringLiteral("%1 Hz (%2〜%3 Hz、無変調は 0)").arg(hz).arg(kMinCarrierHz).arg(kMaxCarrierHz));
+        const QStringList flags = param("flags")
+            ? param("flags")->second.join(QString()).toUpper().split(QLatin1Char('|'), Qt::SkipEmptyParts)
+            : QStringList();
         SpaceEnc s;
         if (!rem.raw) {
             for (const QString& f : flags) {
                 static const QStringList ok{QStringLiteral("SPACE_ENC"), QStringLiteral("CONST_LENGTH"),
                                             QStringLiteral("NO_HEAD_REP"), QStringLiteral("REPEAT_HEADER")};
                 if (!ok.contains(f) && remoteError.isEmpty())
-                    remoteError = lineMessage(fileName, param("flags")->first, QStringLiteral("flags"),
-                                              QStringLiteral("%1 には対応していません (SPACE_ENC, CONST_LENGTH のみ)").arg(f));
+                    remoteError
+                        = lineMessage(fileName, param("flags")->first, QStringLiteral("flags"),
+                                      QStringLiteral("%1 には対応していません (SPACE_ENC, CONST_LENGTH のみ)").arg(f));
             }
             s.constLength = flags.contains(QStringLiteral("CONST_LENGTH"));
             s.noHeadRep = flags.contains(QStringLiteral("NO_HEAD_REP"));
@@ -300,7 +305,10 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
             s.pre = code64("pre_data");
             s.post = code64("post_data");
             if (remoteError.isEmpty() && (!param("one") || !param("zero") || !param("bits")))
-                remoteError = lineMessage(fileName, rem.line, !param("one") ? QStringLiteral("one") : !param("zero") ? QStringLiteral("zero") : QStringLiteral("bits"),
+                remoteError = lineMessage(fileName, rem.line,
+                                          !param("one")        ? QStringLiteral("one")
+                                              : !param("zero") ? QStringLiteral("zero")
+                                                               : QStringLiteral("bits"),
                                           QStringLiteral("space-encoded のリモコンに必要です"));
         }
         s.gap = number("gap", 0, 100000, 1, kMaxWidthUs);
@@ -362,8 +370,8 @@ QByteArray writeLirc(const std::vector<ExportRow>& rows)
             const int closing = d.empty() ? 0 : d.back();
             if (!d.empty())
                 d.pop_back();
-            structure += "# " + names[int(i)].toLatin1() + ": once " + QByteArray::number(int(t.once.size()))
-                + " gap " + QByteArray::number(closing) + "\n";
+            structure += "# " + names[int(i)].toLatin1() + ": once " + QByteArray::number(int(t.once.size())) + " gap "
+                + QByteArray::number(closing) + "\n";
             out += "    name " + names[int(i)].toLatin1() + "\n";
             for (std::size_t j = 0; j < d.size(); j += 6) {
                 out += "     ";

@@ -38,9 +38,15 @@ const std::vector<Layout>& layouts()
         {"SIRC", "SONY12", {{Src::Cmd, 7}, {Src::Addr, 5}}},
         {"SIRC15", "SONY15", {{Src::Cmd, 7}, {Src::Addr, 8}}},
         {"SIRC20", "SONY20", {{Src::Cmd, 7}, {Src::Addr, 13}}},
-        {"Kaseikyo", "KASEIKYO",
-         {{Src::Addr, 16, 8}, {Src::Parity, 4}, {Src::Addr, 4, 4}, {Src::Addr, 4, 0}, {Src::Cmd, 10},
-          {Src::Addr, 2, 24}, {Src::Check, 8}}},
+        {"Kaseikyo",
+         "KASEIKYO",
+         {{Src::Addr, 16, 8},
+          {Src::Parity, 4},
+          {Src::Addr, 4, 4},
+          {Src::Addr, 4, 0},
+          {Src::Cmd, 10},
+          {Src::Addr, 2, 24},
+          {Src::Check, 8}}},
     };
     return all;
 }
@@ -54,7 +60,10 @@ const Layout* layoutOf(const QString& name)
     return nullptr;
 }
 
-uint32_t mask(int width) { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1u; }
+uint32_t mask(int width)
+{
+    return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1u;
+}
 
 uint32_t fieldMask(const Layout& l, Src s)
 {
@@ -176,9 +185,7 @@ std::optional<ParsedCode> parsedCodeOf(const QString& protocol, const std::vecto
     for (const Field& f : l->fields) {
         const uint32_t v = readBits(bits, at, f.width);
         switch (f.src) {
-        case Src::Addr:
-            c.address |= v << f.shift;
-            break;
+        case Src::Addr: c.address |= v << f.shift; break;
         case Src::NotAddr:
             if (v != (~(c.address >> f.shift) & mask(f.width)))
                 return std::nullopt;
@@ -210,9 +217,8 @@ std::optional<ParsedCode> parsedCodeOf(const QString& protocol, const std::vecto
 
 std::optional<std::vector<uint8_t>> codeBytesOfEntry(const irsig::Protocol& p, const TableEntry& e)
 {
-    auto near = [](int value, int nominal, int percent) {
-        return std::abs(value - nominal) * 100 <= nominal * percent;
-    };
+    auto near
+        = [](int value, int nominal, int percent) { return std::abs(value - nominal) * 100 <= nominal * percent; };
     // Without a stop mark the frame's last bit carries the gap: only its mark counts.
     auto is = [&](int symbol, const irsig::Symbol& s) {
         const int k = e.data[std::size_t(symbol)] & 0x0F;
@@ -248,9 +254,9 @@ std::optional<ParsedCode> parsedCodeOfRow(const TableEntry& e, const QString& fr
         const LearnedRow again = learner.learn(timingOfCode(*p, *bytes));
         const TableEntry& a = again.entry;
         const bool same = again.ok && again.cells[3] == result && again.cells[1] == framesCell
-            && a.dataCount == e.dataCount && a.repeat == e.repeat
-            && std::abs(a.carrier - e.carrier) * 100 <= e.carrier
-            && std::equal(a.data.begin(), a.data.begin() + std::clamp(int(a.dataCount), 0, kDataSymbols), e.data.begin());
+            && a.dataCount == e.dataCount && a.repeat == e.repeat && std::abs(a.carrier - e.carrier) * 100 <= e.carrier
+            && std::equal(a.data.begin(), a.data.begin() + std::clamp(int(a.dataCount), 0, kDataSymbols),
+                          e.data.begin());
         if (same)
             return code;
     }

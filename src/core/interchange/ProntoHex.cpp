@@ -35,7 +35,9 @@ QStringList periodWords(const std::vector<int>& us, double periodUs)
 {
     QStringList w;
     for (int d : us)
-        w << QStringLiteral("%1").arg(std::clamp(int(std::lround(d / periodUs)), 1, 0xFFFF), 4, 16, QLatin1Char('0')).toUpper();
+        w << QStringLiteral("%1")
+                 .arg(std::clamp(int(std::lround(d / periodUs)), 1, 0xFFFF), 4, 16, QLatin1Char('0'))
+                 .toUpper();
     return w;
 }
 
@@ -70,7 +72,8 @@ ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
             bool ok = false;
             const int x = words[k].toInt(&ok, 16);
             if (!ok || words[k].size() != 4) {
-                fail(QStringLiteral("%1 語目").arg(k + 1), QStringLiteral("「%1」は 4 桁の 16 進数ではありません").arg(words[k]));
+                fail(QStringLiteral("%1 語目").arg(k + 1),
+                     QStringLiteral("「%1」は 4 桁の 16 進数ではありません").arg(words[k]));
                 bad = true;
             }
             v.push_back(x);
@@ -82,7 +85,8 @@ ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
             continue;
         }
         if (v[0] != 0x0000 && v[0] != 0x0100) {
-            fail(QStringLiteral("1 語目"), QStringLiteral("%1 形式には対応していません (0000 と 0100 のみ)").arg(words[0]));
+            fail(QStringLiteral("1 語目"),
+                 QStringLiteral("%1 形式には対応していません (0000 と 0100 のみ)").arg(words[0]));
             continue;
         }
         const bool modulated = v[0] == 0x0000;
@@ -90,7 +94,11 @@ ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
         const int carrierHz = v[1] ? int(std::lround(1e6 / periodUs)) : 0;
         if (v[1] == 0 || (modulated && (carrierHz < kMinCarrierHz || carrierHz > kMaxCarrierHz))) {
             fail(QStringLiteral("2 語目 (周波数)"),
-                 QStringLiteral("%1 は搬送波 %2 Hz になります (%3〜%4 Hz)").arg(words[1]).arg(carrierHz).arg(kMinCarrierHz).arg(kMaxCarrierHz));
+                 QStringLiteral("%1 は搬送波 %2 Hz になります (%3〜%4 Hz)")
+                     .arg(words[1])
+                     .arg(carrierHz)
+                     .arg(kMinCarrierHz)
+                     .arg(kMaxCarrierHz));
             continue;
         }
         const int once = v[2], repeat = v[3];
@@ -99,8 +107,12 @@ ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
             continue;
         }
         if (int(v.size()) != 4 + 2 * (once + repeat)) {
-            fail(QStringLiteral("語数"), QStringLiteral("%1 語ですが、組数 %2 + %3 なら %4 語です")
-                                             .arg(v.size()).arg(once).arg(repeat).arg(4 + 2 * (once + repeat)));
+            fail(QStringLiteral("語数"),
+                 QStringLiteral("%1 語ですが、組数 %2 + %3 なら %4 語です")
+                     .arg(v.size())
+                     .arg(once)
+                     .arg(repeat)
+                     .arg(4 + 2 * (once + repeat)));
             continue;
         }
         item.timing.carrierHz = modulated ? carrierHz : 0;
@@ -187,7 +199,8 @@ ReadResult readSendir(const QString& fileName, const QByteArray& bytes)
         const int freq = *num[3], repeat = *num[4], offset = *num[5];
         const int count = int(f.size()) - 6;
         if (freq < kMinCarrierHz || freq > kMaxCarrierHz) {
-            fail(QStringLiteral("frequency"), QStringLiteral("%1 Hz (%2〜%3 Hz)").arg(freq).arg(kMinCarrierHz).arg(kMaxCarrierHz));
+            fail(QStringLiteral("frequency"),
+                 QStringLiteral("%1 Hz (%2〜%3 Hz)").arg(freq).arg(kMinCarrierHz).arg(kMaxCarrierHz));
             continue;
         }
         if (repeat < 1) {
@@ -238,7 +251,8 @@ QByteArray writeSendir(const std::vector<ExportRow>& rows)
         const int freq = t.carrierHz > 0 ? t.carrierHz : 38000;
         const double periodUs = 1e6 / freq;
         const bool repeats = !t.repeat.empty();
-        QStringList f{QStringLiteral("sendir"), QStringLiteral("1:1"), QString::number(row.row), QString::number(freq),
+        QStringList f{QStringLiteral("sendir"),         QStringLiteral("1:1"),
+                      QString::number(row.row),         QString::number(freq),
                       QString::number(repeats ? 3 : 1), QString::number(repeats ? int(t.once.size()) + 1 : 1)};
         for (const std::vector<int>* part : {&t.once, &t.repeat}) {
             for (int d : *part)

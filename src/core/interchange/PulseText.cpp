@@ -9,7 +9,7 @@ namespace zovax::fmt {
 
 namespace {
 
-constexpr int kPressEndUs = 500000; // a silence this long ends a press (the default learning time)
+constexpr int kPressEndUs = 500000;    // a silence this long ends a press (the default learning time)
 constexpr int kPlainCarrierHz = 38000; // a timing list has no carrier of its own
 
 // Adds a mark (even index) or space (odd index) to a list, joining a duration
@@ -59,7 +59,9 @@ ReadResult readMode2(const QString& fileName, const QByteArray& bytes)
         const auto v = w.size() == 2 ? toInt(w[1]) : std::nullopt;
         if (!v || *v < 0) {
             if (cur.error.isEmpty())
-                cur.error = lineMessage(fileName, i + 1, k, QStringLiteral("「%1」は数値ではありません").arg(w.mid(1).join(QLatin1Char(' '))));
+                cur.error
+                    = lineMessage(fileName, i + 1, k,
+                                  QStringLiteral("「%1」は数値ではありません").arg(w.mid(1).join(QLatin1Char(' '))));
             if (!cur.line)
                 cur.line = i + 1;
             continue;
@@ -91,7 +93,8 @@ ReadResult readTimingList(const QString& fileName, const QByteArray& bytes)
     ReadResult r;
     const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
-        const QStringList w = lines[i].simplified().split(QRegularExpression(QStringLiteral("[ ,]+")), Qt::SkipEmptyParts);
+        const QStringList w
+            = lines[i].simplified().split(QRegularExpression(QStringLiteral("[ ,]+")), Qt::SkipEmptyParts);
         if (w.isEmpty() || w[0].startsWith(QLatin1Char('#')))
             continue;
         ReadItem item;
@@ -104,12 +107,14 @@ ReadResult readTimingList(const QString& fileName, const QByteArray& bytes)
             const bool mark = signedWord ? s.startsWith(QLatin1Char('+')) : item.timing.once.size() % 2 == 0;
             const auto v = toInt(signedWord ? QStringView(s).mid(1) : QStringView(s));
             if (!v || *v <= 0) {
-                item.error = lineMessage(fileName, i + 1, QStringLiteral("%1 番目").arg(k + 1),
-                                         QStringLiteral("「%1」は時間 (+マーク / -スペース, us) ではありません").arg(s));
+                item.error
+                    = lineMessage(fileName, i + 1, QStringLiteral("%1 番目").arg(k + 1),
+                                  QStringLiteral("「%1」は時間 (+マーク / -スペース, us) ではありません").arg(s));
                 break;
             }
             if (item.timing.once.empty() && !mark) {
-                item.error = lineMessage(fileName, i + 1, QStringLiteral("1 番目"), QStringLiteral("マーク (+) で始まっていません"));
+                item.error = lineMessage(fileName, i + 1, QStringLiteral("1 番目"),
+                                         QStringLiteral("マーク (+) で始まっていません"));
                 break;
             }
             if ((item.timing.once.size() % 2 == 0) != mark) {

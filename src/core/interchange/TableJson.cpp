@@ -66,14 +66,16 @@ ReadResult readJson(const QString& fileName, const QByteArray& bytes)
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &pe);
     if (pe.error != QJsonParseError::NoError) {
         const int line = int(bytes.left(pe.offset).count('\n')) + 1;
-        r.error = lineMessage(fileName, line, QString(), QStringLiteral("JSON として読めません: %1").arg(pe.errorString()));
+        r.error
+            = lineMessage(fileName, line, QString(), QStringLiteral("JSON として読めません: %1").arg(pe.errorString()));
         return r;
     }
     const QJsonObject top = doc.object();
     if (!doc.isObject() || top.value(QLatin1String("format")).toString() != QLatin1String(kFormatName)
         || !top.value(QLatin1String("rows")).isArray()) {
-        r.error = lineMessage(fileName, 0, QStringLiteral("format"),
-                              QStringLiteral("「%1」の JSON (\"format\" と \"rows\") ではありません").arg(QLatin1String(kFormatName)));
+        r.error = lineMessage(
+            fileName, 0, QStringLiteral("format"),
+            QStringLiteral("「%1」の JSON (\"format\" と \"rows\") ではありません").arg(QLatin1String(kFormatName)));
         return r;
     }
     if (top.value(QLatin1String("version")).toInt() != 1) {
@@ -114,14 +116,18 @@ ReadResult readJson(const QString& fileName, const QByteArray& bytes)
             for (int k = 0; k < pats.size() && error.isEmpty(); ++k) {
                 const QJsonArray hw = pats[k].toArray();
                 const double h = hw.at(0).toDouble(-1), w = hw.at(1).toDouble(-1);
-                if (hw.size() != 2 || h < 0 || h > kMaxMarkUs || w < 0 || w > kMaxWidthUs || h != double(int(h)) || w != double(int(w)))
+                if (hw.size() != 2 || h < 0 || h > kMaxMarkUs || w < 0 || w > kMaxWidthUs || h != double(int(h))
+                    || w != double(int(w)))
                     error = QStringLiteral("%1.patterns[%2]: [マーク, 幅] (us) ではありません").arg(ep).arg(k);
                 item.entry.high[std::size_t(k)] = int(h);
                 item.entry.width[std::size_t(k)] = int(w);
             }
             const QString data = e.value(QLatin1String("data")).toString();
             if (error.isEmpty() && data.size() != item.entry.dataCount)
-                error = ep + QStringLiteral(".data: %1 桁ですが dataCount は %2 です").arg(data.size()).arg(item.entry.dataCount);
+                error = ep
+                    + QStringLiteral(".data: %1 桁ですが dataCount は %2 です")
+                          .arg(data.size())
+                          .arg(item.entry.dataCount);
             for (int k = 0; k < data.size() && error.isEmpty(); ++k) {
                 bool ok = false;
                 const int d = QString(data[k]).toInt(&ok, 16);
@@ -180,12 +186,14 @@ QByteArray writeJson(const std::vector<ExportRow>& rows)
         entry.insert(QStringLiteral("data"), data);
         o.insert(QStringLiteral("entry"), entry);
         const IrTiming t = timingOfRow(e, row.cells[1]);
-        o.insert(QStringLiteral("timing"), QJsonObject{{QStringLiteral("carrierHz"), t.carrierHz},
-                                                      {QStringLiteral("once"), numbers(t.once)},
-                                                      {QStringLiteral("repeat"), numbers(t.repeat)}});
+        o.insert(QStringLiteral("timing"),
+                 QJsonObject{{QStringLiteral("carrierHz"), t.carrierHz},
+                             {QStringLiteral("once"), numbers(t.once)},
+                             {QStringLiteral("repeat"), numbers(t.repeat)}});
         out.append(o);
     }
-    QJsonObject top{{QStringLiteral("format"), QLatin1String(kFormatName)}, {QStringLiteral("version"), 1},
+    QJsonObject top{{QStringLiteral("format"), QLatin1String(kFormatName)},
+                    {QStringLiteral("version"), 1},
                     {QStringLiteral("rows"), out}};
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }

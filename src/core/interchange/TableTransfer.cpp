@@ -76,12 +76,15 @@ TransferOutcome importIntoTable(CodeTable& table, int fromRow, const QString& fi
         if (r.row.ok)
             good.push_back(&r);
         else
-            problems << QStringLiteral("%1 「%2」: %3").arg(fileName, item.name.isEmpty() ? QString::number(item.line) : item.name, r.row.error);
+            problems << QStringLiteral("%1 「%2」: %3")
+                            .arg(fileName, item.name.isEmpty() ? QString::number(item.line) : item.name, r.row.error);
     }
     const int total = int(read.items.size());
     if (good.empty())
-        return failed(prompts, QStringLiteral("インポート出来ません。%1 個の信号がすべて読めません。\n%2%3")
-                                   .arg(total).arg(problems.mid(0, kListedProblems).join(QLatin1Char('\n')), unchanged));
+        return failed(prompts,
+                      QStringLiteral("インポート出来ません。%1 個の信号がすべて読めません。\n%2%3")
+                          .arg(total)
+                          .arg(problems.mid(0, kListedProblems).join(QLatin1Char('\n')), unchanged));
     if (!problems.isEmpty()) {
         QString list = problems.mid(0, kListedProblems).join(QLatin1Char('\n'));
         if (problems.size() > kListedProblems)
@@ -89,7 +92,10 @@ TransferOutcome importIntoTable(CodeTable& table, int fromRow, const QString& fi
         const MsgAnswer a = prompts.ask(kCaptionConfirm,
                                         QStringLiteral("%1 個の信号のうち %2 個は読めません。\n%3\n\n"
                                                        "読める %4 個だけをインポートしますか？")
-                                            .arg(total).arg(problems.size()).arg(list).arg(good.size()),
+                                            .arg(total)
+                                            .arg(problems.size())
+                                            .arg(list)
+                                            .arg(good.size()),
                                         MsgIcon::Question, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes)
             return {};
@@ -115,8 +121,11 @@ TransferOutcome importIntoTable(CodeTable& table, int fromRow, const QString& fi
         if (!overwrite)
             rows = targetRows(table, fromRow, count, false);
         if (rows.empty())
-            return failed(prompts, QStringLiteral("行 %1 から下に %2 行を入れる場所がありません。%3")
-                                       .arg(fromRow).arg(count).arg(unchanged));
+            return failed(prompts,
+                          QStringLiteral("行 %1 から下に %2 行を入れる場所がありません。%3")
+                              .arg(fromRow)
+                              .arg(count)
+                              .arg(unchanged));
     }
     for (int k = 0; k < count; ++k)
         table.setRow(rows[std::size_t(k)], good[std::size_t(k)]->row.cells, good[std::size_t(k)]->row.entry);

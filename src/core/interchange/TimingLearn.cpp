@@ -23,8 +23,7 @@ public:
     explicit HeadlessView(const LearnParams& p)
         : hRange_(QString::number(p.hRangePercent)), wRange_(QString::number(p.wRangePercent)),
           learnTime_(QString::number(p.learnTimeUs / 1000))
-    {
-    }
+    {}
     bool cursorAuto() const override { return false; }
     bool learningMsg() const override { return false; }
     void setLearningMsg(bool) override {}
@@ -100,10 +99,16 @@ QString checkPart(const QString& part, const std::vector<int>& v)
         const int space = v[i + 1];
         if (mark <= 0 || mark > kMaxMarkUs)
             return QStringLiteral("%1の %2 番目の時間 (マーク): %3 us (1〜%4)")
-                .arg(part).arg(i + 1).arg(mark).arg(kMaxMarkUs);
+                .arg(part)
+                .arg(i + 1)
+                .arg(mark)
+                .arg(kMaxMarkUs);
         if (space <= 0 || space > kMaxWidthUs - mark)
             return QStringLiteral("%1の %2 番目の時間 (スペース): %3 us (1〜%4)")
-                .arg(part).arg(i + 2).arg(space).arg(kMaxWidthUs - mark);
+                .arg(part)
+                .arg(i + 2)
+                .arg(space)
+                .arg(kMaxWidthUs - mark);
     }
     return {};
 }
@@ -114,7 +119,9 @@ QString checkTiming(const IrTiming& t)
 {
     if (t.carrierHz != 0 && (t.carrierHz < kMinCarrierHz || t.carrierHz > kMaxCarrierHz))
         return QStringLiteral("搬送波周波数: %1 Hz (%2〜%3 Hz、無変調は 0)")
-            .arg(t.carrierHz).arg(kMinCarrierHz).arg(kMaxCarrierHz);
+            .arg(t.carrierHz)
+            .arg(kMinCarrierHz)
+            .arg(kMaxCarrierHz);
     if (t.once.empty() && t.repeat.empty())
         return QStringLiteral("時間: ありません");
     QString e = checkPart(QStringLiteral("先頭部"), t.once);
@@ -184,7 +191,8 @@ struct TimingLearner::Pipeline {
     LearningCore core{link, table, view, prompts, sounds, log};
 };
 
-TimingLearner::TimingLearner(const LearnParams& params) : p_(std::make_unique<Pipeline>(params)) {}
+TimingLearner::TimingLearner(const LearnParams& params) : p_(std::make_unique<Pipeline>(params))
+{}
 
 TimingLearner::~TimingLearner() = default;
 

@@ -30,9 +30,9 @@ struct IrTiming {
 };
 
 // Limits of what a row and the board's wave lines can hold.
-constexpr int kMaxMarkUs = 99999;     // the High field of a wave line
-constexpr int kMaxWidthUs = 9999999;  // the Width field (mark + space) of the long layout
-constexpr int kMinCarrierHz = 10000;  // below: not a carrier (0 = unmodulated is allowed)
+constexpr int kMaxMarkUs = 99999;    // the High field of a wave line
+constexpr int kMaxWidthUs = 9999999; // the Width field (mark + space) of the long layout
+constexpr int kMinCarrierHz = 10000; // below: not a carrier (0 = unmodulated is allowed)
 constexpr int kMaxCarrierHz = 500000;
 
 // What is wrong with a timing ("" when it is fine): odd counts, durations of 0
@@ -56,8 +56,8 @@ int carrierTenthsOf(int carrierHz);
 // A row as learning fills it.
 struct LearnedRow {
     bool ok = false;
-    QString error;                 // why there is no row (checkTiming's text)
-    std::array<QString, 4> cells;  // Carry, Frames, Comments (empty), Result
+    QString error;                // why there is no row (checkTiming's text)
+    std::array<QString, 4> cells; // Carry, Frames, Comments (empty), Result
     TableEntry entry;
 };
 

@@ -22,8 +22,8 @@ Protocol necVariant(int bits, bool repeatCode, std::vector<uint8_t> example)
 {
     Protocol p;
     p.name = (bits == 32 ? std::string("NEC") : "NEC" + std::to_string(bits)) + (repeatCode ? "" : "F");
-    p.description = "NEC " + std::to_string(bits) + " bits, 38 kHz, " +
-                    (repeatCode ? "repeat codes every 108 ms" : "whole frame repeated every 108 ms");
+    p.description = "NEC " + std::to_string(bits) + " bits, 38 kHz, "
+        + (repeatCode ? "repeat codes every 108 ms" : "whole frame repeated every 108 ms");
     p.carrierTenths = 380;
     p.leader = kNecLeader;
     p.zero = kNecZero;

@@ -42,8 +42,14 @@ struct Pair {
     int width = 0; // mark + following space, us (last pair: closing silence)
 };
 
-inline bool operator==(const Pair& a, const Pair& b) { return a.high == b.high && a.width == b.width; }
-inline bool operator!=(const Pair& a, const Pair& b) { return !(a == b); }
+inline bool operator==(const Pair& a, const Pair& b)
+{
+    return a.high == b.high && a.width == b.width;
+}
+inline bool operator!=(const Pair& a, const Pair& b)
+{
+    return !(a == b);
+}
 
 struct Symbol {
     int high = 0;  // mark, us
@@ -57,22 +63,22 @@ struct Protocol {
     std::string description; // one line for help texts
     int carrierTenths = 380; // 380 = 38.0 kHz
 
-    Symbol leader;           // absent = no leader
-    Symbol zero, one;        // data symbols
-    bool msbFirst = false;   // bit order inside each field
-    int bits = 0;            // data bits per frame
+    Symbol leader;              // absent = no leader
+    Symbol zero, one;           // data symbols
+    bool msbFirst = false;      // bit order inside each field
+    int bits = 0;               // data bits per frame
     std::vector<int> fieldBits; // bits taken from each code byte; empty = 8 per byte
 
     // Stop mark after the data bits: high = mark, width = mark + minimum
     // silence before the next frame. Absent: the frame ends with its last data
     // bit, whose space is stretched to at least gapUs.
     Symbol trailer;
-    int gapUs = 0;           // minimum silence after a frame when there is no stop mark
-    int framePeriodUs = 0;   // start-to-start repeat period; 0 = frames follow after the gap
-                             // (a frame's last pair is stretched to the period, never shortened)
+    int gapUs = 0;         // minimum silence after a frame when there is no stop mark
+    int framePeriodUs = 0; // start-to-start repeat period; 0 = frames follow after the gap
+                           // (a frame's last pair is stretched to the period, never shortened)
 
-    std::vector<Symbol> repeatFrame; // e.g. the NEC repeat code; empty = repeat the whole frame
-    int defaultRepeats = 0;          // frames after the first while a button is held
+    std::vector<Symbol> repeatFrame;   // e.g. the NEC repeat code; empty = repeat the whole frame
+    int defaultRepeats = 0;            // frames after the first while a button is held
     bool leaderFirstFrameOnly = false; // JVC: repeated frames come without leader
 
     // Long frames in sections (air conditioners): bits per section, each
@@ -115,8 +121,8 @@ std::vector<bool> frameBits(const Protocol& p, const std::vector<uint8_t>& codeB
 // Pulse pairs of a press: the first frame, then `repeats` repeated frames
 // (repeat codes when the protocol has them, else the whole frame). repeats < 0
 // uses p.defaultRepeats. The last pair's width is its mark + closingSilenceUs.
-std::vector<Pair> encode(const Protocol& p, const std::vector<uint8_t>& codeBytes, int repeats,
-                         const Noise& n, int closingSilenceUs = kClosingSilenceUs);
+std::vector<Pair> encode(const Protocol& p, const std::vector<uint8_t>& codeBytes, int repeats, const Noise& n,
+                         int closingSilenceUs = kClosingSilenceUs);
 std::vector<Pair> encodeNominal(const Protocol& p, const std::vector<uint8_t>& codeBytes, int repeats,
                                 int closingSilenceUs = kClosingSilenceUs);
 

@@ -40,8 +40,7 @@ QString resultText(int format, const QString& codeText)
 
 Analyser::Analyser(WaveStore& store, CodeTable& table, LearnView& view, ReceiveLog& log)
     : store_(store), table_(table), view_(view), log_(log)
-{
-}
+{}
 
 void Analyser::ClassifyLearn()
 {
@@ -216,8 +215,8 @@ void Analyser::ShowResult(int channel, const QString& text)
         return;
     table_.setCell(kColResult, row, text);
     const int c = store_.carrierTenths;
-    const QString label = QString::asprintf("No.%d: %2d.%dkHz", row, c / 10, c % 10) + QLatin1Char(' ')
-        + table_.cell(kColResult, row);
+    const QString label
+        = QString::asprintf("No.%d: %2d.%dkHz", row, c / 10, c % 10) + QLatin1Char(' ') + table_.cell(kColResult, row);
     view_.drawLabel(channel, label);
 }
 

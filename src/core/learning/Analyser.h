@@ -31,7 +31,7 @@ ZeroOne chooseZeroOne(const PulsePair* patterns, int count);
 QString resultText(int format, const QString& codeText);
 
 struct ExtractedCode {
-    QString text; // code text, trimmed
+    QString text;   // code text, trimmed
     int format = 0; // final format number (refined by custom code for candidate 3)
 };
 

@@ -84,7 +84,7 @@ struct AnalysisVerdict {
     int groupSize = 8;     // first group size G
     int zero = 0, one = 0; // zero and one symbols (pattern numbers)
     QString codeText;
-    QString resultText;    // exactly the Result text written
+    QString resultText; // exactly the Result text written
 };
 
 class AnalysisObserver {

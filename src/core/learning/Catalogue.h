@@ -16,11 +16,32 @@ constexpr int kCandidateCount = 32; // timing candidates 0..31; 32 = the "Unknow
 
 // Format numbers the rules refer to by name.
 enum FormatNumber : int {
-    kFmtSony12 = 0, kFmtSony15 = 1, kFmtSony20 = 2, kFmtKaseikyo = 3, kFmtMatu22 = 4, kFmtMatu24 = 5,
-    kFmtMitu16 = 6, kFmtJvcH16 = 7, kFmtJvcM16 = 8, kFmtSharp = 9, kFmtNec32R = 10, kFmtNec32A = 15,
-    kFmtKorven = 16, kFmtTsb32 = 19, kFmtDaikin = 29, kFmtTsb12 = 31, kFmtRoboK1 = 38,
-    kFmtKanonAll = 39, kFmtKanonRep = 40, kFmtSamsungD = 43, kFmtSharp12 = 49, kFmtDaewoo16 = 50,
-    kFmtCv6000 = 51, kFmtMsw7430 = 52, kFmtSvct1 = 53, kFmtMitaniId = 55,
+    kFmtSony12 = 0,
+    kFmtSony15 = 1,
+    kFmtSony20 = 2,
+    kFmtKaseikyo = 3,
+    kFmtMatu22 = 4,
+    kFmtMatu24 = 5,
+    kFmtMitu16 = 6,
+    kFmtJvcH16 = 7,
+    kFmtJvcM16 = 8,
+    kFmtSharp = 9,
+    kFmtNec32R = 10,
+    kFmtNec32A = 15,
+    kFmtKorven = 16,
+    kFmtTsb32 = 19,
+    kFmtDaikin = 29,
+    kFmtTsb12 = 31,
+    kFmtRoboK1 = 38,
+    kFmtKanonAll = 39,
+    kFmtKanonRep = 40,
+    kFmtSamsungD = 43,
+    kFmtSharp12 = 49,
+    kFmtDaewoo16 = 50,
+    kFmtCv6000 = 51,
+    kFmtMsw7430 = 52,
+    kFmtSvct1 = 53,
+    kFmtMitaniId = 55,
 };
 
 // Name of format 0..61 as shown in the Result and Comments cells; "" outside.
@@ -88,9 +109,9 @@ struct LearnRule {
     int candidate;
     LearnCond cond;
     int a, x, b, y;
-    int format;        // format number when the rule holds
-    int pulses;        // frame pulse count K, or kCountFromData
-    int groupSize;     // G, bits in the first code byte
+    int format;             // format number when the rule holds
+    int pulses;             // frame pulse count K, or kCountFromData
+    int groupSize;          // G, bits in the first code byte
     int setFrameStart = -1; // >= 0: the rule also overwrites the learn state
     int setDataCount = -1;
 };

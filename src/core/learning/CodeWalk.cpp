@@ -56,8 +56,8 @@ int refineByCodeText(const QString& codeText, int format)
     return ok ? refineNecFormat(uint16_t(v), format) : format;
 }
 
-QString walkCode(const CodeWalkParams& w, const int32_t* p, int count,
-                 const std::array<int32_t, 16>& highs, const CodeWalkSinks& sinks)
+QString walkCode(const CodeWalkParams& w, const int32_t* p, int count, const std::array<int32_t, 16>& highs,
+                 const CodeWalkSinks& sinks)
 {
     const int t = w.candidate;
     const int f = w.format;
@@ -176,21 +176,11 @@ QString walkCode(const CodeWalkParams& w, const int32_t* p, int count,
 
         // Group-size rule, on the size this byte was collected with.
         switch (G) {
-        case 2:
-            G = f == kFmtRoboK1 ? 5 : (f == kFmtSvct1 || f == kFmtMitaniId) ? 8 : 2;
-            break;
-        case 3:
-            G = f == kFmtSharp12 ? 8 : (i < 3 ? 3 : 6);
-            break;
-        case 5:
-            G = t == kSonyCandidate ? 7 : f == kFmtRoboK1 ? 5 : f == kFmtMatu22 ? 6 : 8;
-            break;
-        case 6:
-            G = f == kFmtMatu22 ? 5 : 6;
-            break;
-        case 7:
-            G = f == kFmtSony12 ? 5 : 8;
-            break;
+        case 2: G = f == kFmtRoboK1 ? 5 : (f == kFmtSvct1 || f == kFmtMitaniId) ? 8 : 2; break;
+        case 3: G = f == kFmtSharp12 ? 8 : (i < 3 ? 3 : 6); break;
+        case 5: G = t == kSonyCandidate ? 7 : f == kFmtRoboK1 ? 5 : f == kFmtMatu22 ? 6 : 8; break;
+        case 6: G = f == kFmtMatu22 ? 5 : 6; break;
+        case 7: G = f == kFmtSony12 ? 5 : 8; break;
         case 8:
             G = 8;
             if (f >= kFmtSony12 && f <= kFmtSony20) {
@@ -211,8 +201,7 @@ QString walkCode(const CodeWalkParams& w, const int32_t* p, int count,
                     ++i;
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
 

@@ -257,11 +257,21 @@ AnalysisExplanation explainStoredEntry(const TableEntry& e)
     return x;
 }
 
-LearnedExplanations::LearnedExplanations(const WaveStore& store) : store_(store) {}
+LearnedExplanations::LearnedExplanations(const WaveStore& store) : store_(store)
+{}
 
-void LearnedExplanations::analysisStarted() { recorder_.analysisStarted(); }
-void LearnedExplanations::timingTested(int t, const TimingTest& test) { recorder_.timingTested(t, test); }
-void LearnedExplanations::ruleTested(int t, const RuleCheck& check) { recorder_.ruleTested(t, check); }
+void LearnedExplanations::analysisStarted()
+{
+    recorder_.analysisStarted();
+}
+void LearnedExplanations::timingTested(int t, const TimingTest& test)
+{
+    recorder_.timingTested(t, test);
+}
+void LearnedExplanations::ruleTested(int t, const RuleCheck& check)
+{
+    recorder_.ruleTested(t, check);
+}
 
 void LearnedExplanations::decided(const AnalysisVerdict& verdict)
 {
@@ -364,15 +374,16 @@ QString ruleText(const RuleCheck& r)
     if (r.stored) {
         const StoredRule& s = kStoredRules[r.rule];
         switch (s.cond) {
-        case StoredCond::CountEq:
-            return QStringLiteral("data count %1 (found %2)").arg(s.x).arg(r.dataCount);
+        case StoredCond::CountEq: return QStringLiteral("data count %1 (found %2)").arg(s.x).arg(r.dataCount);
         case StoredCond::CountMinus2By8:
             return QStringLiteral("data count 2 + a multiple of 8 (found %1)").arg(r.dataCount);
         case StoredCond::CountEqRepeatEq:
             return QStringLiteral("data count %1 and repeat %2 (found %3 and %4)")
-                .arg(s.x).arg(s.y).arg(r.dataCount).arg(r.repeat);
-        case StoredCond::CountAbove:
-            return QStringLiteral("data count above %1 (found %2)").arg(s.x).arg(r.dataCount);
+                .arg(s.x)
+                .arg(s.y)
+                .arg(r.dataCount)
+                .arg(r.repeat);
+        case StoredCond::CountAbove: return QStringLiteral("data count above %1 (found %2)").arg(s.x).arg(r.dataCount);
         case StoredCond::HalfCountEq:
             return QStringLiteral("half the data count %1 (found %2)").arg(s.x).arg(r.dataCount / 2);
         }
@@ -381,17 +392,31 @@ QString ruleText(const RuleCheck& r)
     const LearnRule& l = kLearnRules[r.rule];
     switch (l.cond) {
     case LearnCond::Always: return QStringLiteral("always");
-    case LearnCond::PosEq:
-        return QStringLiteral("pair %1 is P%2 (found P%3)").arg(l.a).arg(l.x).arg(r.foundA);
+    case LearnCond::PosEq: return QStringLiteral("pair %1 is P%2 (found P%3)").arg(l.a).arg(l.x).arg(r.foundA);
     case LearnCond::PosEqAndPosEq:
         return QStringLiteral("pair %1 is P%2 and pair %3 is P%4 (found P%5 and P%6)")
-            .arg(l.a).arg(l.x).arg(l.b).arg(l.y).arg(r.foundA).arg(r.foundB);
+            .arg(l.a)
+            .arg(l.x)
+            .arg(l.b)
+            .arg(l.y)
+            .arg(r.foundA)
+            .arg(r.foundB);
     case LearnCond::PosAboveAndPosEq:
         return QStringLiteral("pair %1 is above P%2 and pair %3 is P%4 (found P%5 and P%6)")
-            .arg(l.a).arg(l.x).arg(l.b).arg(l.y).arg(r.foundA).arg(r.foundB);
+            .arg(l.a)
+            .arg(l.x)
+            .arg(l.b)
+            .arg(l.y)
+            .arg(r.foundA)
+            .arg(r.foundB);
     case LearnCond::PosEqOrLastIndex:
         return QStringLiteral("pair %1 is P%2, or the last pair index is %3 or %4 (found P%5, last index %6)")
-            .arg(l.a).arg(l.x).arg(l.b).arg(l.y).arg(r.foundA).arg(r.lastIndex);
+            .arg(l.a)
+            .arg(l.x)
+            .arg(l.b)
+            .arg(l.y)
+            .arg(r.foundA)
+            .arg(r.lastIndex);
     case LearnCond::DataCountBelow:
         return QStringLiteral("a frame of at least %1 pulse pairs (found %2)").arg(l.x).arg(r.dataCount);
     }
@@ -445,7 +470,10 @@ QString verdictLines(const AnalysisExplanation& x)
     const bool stored = x.source == ExplanationSource::Stored;
     QString s;
     const QString shape = QStringLiteral("frame %1 pulse pairs, first group %2 bits; zero symbol P%3, one symbol P%4")
-                              .arg(v.pulses).arg(v.groupSize).arg(v.zero).arg(v.one);
+                              .arg(v.pulses)
+                              .arg(v.groupSize)
+                              .arg(v.zero)
+                              .arg(v.one);
     if (v.candidate < kCandidateCount) {
         const RuleCheck* held = nullptr;
         for (const RuleCheck& r : x.candidates[size_t(v.candidate)].rules)
@@ -479,7 +507,8 @@ QString verdictLines(const AnalysisExplanation& x)
                 needs << ruleText(r);
         }
         if (guard)
-            s += QStringLiteral("Would have had to differ: the frame has %1 pulse pairs, the candidate needs at least %2.\n")
+            s += QStringLiteral(
+                     "Would have had to differ: the frame has %1 pulse pairs, the candidate needs at least %2.\n")
                      .arg(guard->dataCount)
                      .arg(kLearnRules[guard->rule].x);
         else if (!needs.isEmpty())
@@ -531,13 +560,20 @@ QString explanationText(const AnalysisExplanation& x)
     s += verdictLines(x);
 
     s += QStringLiteral("\nLearn quality\n");
-    s += QStringLiteral("  Carrier %1 (the carrier takes no part in choosing the format)\n").arg(carrierText(x.carrierTenths));
+    s += QStringLiteral("  Carrier %1 (the carrier takes no part in choosing the format)\n")
+             .arg(carrierText(x.carrierTenths));
     if (x.source == ExplanationSource::Learned)
-        s += QStringLiteral("  Frames found %1; frame %2 pulse pairs, repeating from pair %3; %4 pulse pairs received\n")
-                 .arg(x.frameCount).arg(x.dataCount).arg(x.frameStart).arg(x.pairsReceived);
+        s += QStringLiteral(
+                 "  Frames found %1; frame %2 pulse pairs, repeating from pair %3; %4 pulse pairs received\n")
+                 .arg(x.frameCount)
+                 .arg(x.dataCount)
+                 .arg(x.frameStart)
+                 .arg(x.pairsReceived);
     else
-        s += QStringLiteral("  Frame %1 pulse pairs, repeating from pair %2; no wave data (counts from the stored symbols, no spread)\n")
-                 .arg(x.dataCount).arg(x.frameStart);
+        s += QStringLiteral("  Frame %1 pulse pairs, repeating from pair %2; no wave data (counts from the stored "
+                            "symbols, no spread)\n")
+                 .arg(x.dataCount)
+                 .arg(x.frameStart);
     for (const PatternQuality& q : x.quality) {
         s += QString::asprintf("  P%-2d %4d pairs  mean %5d/%6d us", q.pattern, q.count, q.meanHigh, q.meanWidth);
         if (q.hasSpread)
@@ -546,7 +582,10 @@ QString explanationText(const AnalysisExplanation& x)
         for (const WindowCheck& w : q.exceeded)
             s += QStringLiteral("      ! spread leaves the %1 window %2-%3 us of candidate %4 (%5 us)\n")
                      .arg(QLatin1String(timingWindowName(w.window)))
-                     .arg(w.min).arg(w.max).arg(x.reference).arg(w.measured);
+                     .arg(w.min)
+                     .arg(w.max)
+                     .arg(x.reference)
+                     .arg(w.measured);
     }
 
     s += QStringLiteral("\nTiming candidates (windows in us, bounds included)\n");

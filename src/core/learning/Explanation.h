@@ -38,7 +38,7 @@ struct CandidateTrace {
 // One pattern of the learn-quality summary.
 struct PatternQuality {
     int pattern = 0;
-    int count = 0; // pulse pairs of the received train (stored: data symbols of the frame)
+    int count = 0;                   // pulse pairs of the received train (stored: data symbols of the frame)
     int meanHigh = 0, meanWidth = 0; // the pattern means the analyser worked on, us
     bool hasSpread = false;          // wave data available
     int minHigh = 0, maxHigh = 0, minWidth = 0, maxWidth = 0;
@@ -50,12 +50,12 @@ struct PatternQuality {
 struct AnalysisExplanation {
     ExplanationSource source = ExplanationSource::NoWave;
     int row = 0;
-    int channel = -1;    // learned: the wave channel
-    QString resultCell;  // the row's Result cell when the explanation was asked for
+    int channel = -1;   // learned: the wave channel
+    QString resultCell; // the row's Result cell when the explanation was asked for
     int carrierTenths = 0;
-    int frameCount = -1; // learned: frames found by the learn; -1 unknown
-    int dataCount = 0;   // pulse pairs of the frame
-    int frameStart = 0;  // where the repeating part begins (stored: the entry's repeat)
+    int frameCount = -1;   // learned: frames found by the learn; -1 unknown
+    int dataCount = 0;     // pulse pairs of the frame
+    int frameStart = 0;    // where the repeating part begins (stored: the entry's repeat)
     int pairsReceived = 0; // learned: pulse pairs received
     int patternCount = 0;  // patterns in use
     std::array<PulsePair, 16> patterns{};

@@ -68,9 +68,10 @@ struct FrameDecision {
     LearnState state;      // the learn state to store when complete
     bool operator==(const FrameDecision& o) const
     {
-        return complete == o.complete && (!complete
-            || (state.frameStart == o.state.frameStart && state.dataCount == o.state.dataCount
-                && state.frameCount == o.state.frameCount));
+        return complete == o.complete
+            && (!complete
+                || (state.frameStart == o.state.frameStart && state.dataCount == o.state.dataCount
+                    && state.frameCount == o.state.frameCount));
     }
 };
 
@@ -86,7 +87,11 @@ FrameDecision decideFrames(const FrameSearchOutcome& o, const WaveChannel& ch, i
 class FrameDetector {
 public:
     enum class Engine { Fast, Literal };
-    void setEngine(Engine e) { engine_ = e; valid_ = false; }
+    void setEngine(Engine e)
+    {
+        engine_ = e;
+        valid_ = false;
+    }
     Engine engine() const { return engine_; }
 
     // A pair was stored at `index` of `channel` (ch.lastIndex == index).

@@ -11,13 +11,13 @@ public:
     virtual ~LearnView() = default;
 
     // Main-window check boxes and switches.
-    virtual bool cursorAuto() const = 0;       // ckCursor "Cursor Auto"
-    virtual bool learningMsg() const = 0;      // ckLearningMsg "学習確認"
+    virtual bool cursorAuto() const = 0;  // ckCursor "Cursor Auto"
+    virtual bool learningMsg() const = 0; // ckLearningMsg "学習確認"
     virtual void setLearningMsg(bool on) = 0;
-    virtual bool pcode() const = 0;            // ckPcode "PCode"
-    virtual bool fullCode() const = 0;         // ckFullCode "Full Code"
-    virtual bool traceMode() const = 0;        // status-bar diagnostic switch
-    virtual bool serialMenuVisible() const = 0; // mmFileCom shown (serial link in use)
+    virtual bool pcode() const = 0;                // ckPcode "PCode"
+    virtual bool fullCode() const = 0;             // ckFullCode "Full Code"
+    virtual bool traceMode() const = 0;            // status-bar diagnostic switch
+    virtual bool serialMenuVisible() const = 0;    // mmFileCom shown (serial link in use)
     virtual bool waveDataPanelVisible() const = 0; // pnlWaveData shown
 
     // The learning parameter edits (texts as typed).
@@ -28,8 +28,8 @@ public:
 
     // Learning indicator pnlAnalyze: lime with "学習 On" / button face with "学習 Off".
     virtual bool learnIndicatorLit() const = 0;
-    virtual void setLearnIndicatorLook(bool on) = 0;   // colour and caption
-    virtual void setLearnIndicatorColourOff() = 0;     // colour only (caption follows the board)
+    virtual void setLearnIndicatorLook(bool on) = 0; // colour and caption
+    virtual void setLearnIndicatorColourOff() = 0;   // colour only (caption follows the board)
     virtual void processEventsOnce() = 0;
 
     // Progress bar pgBar (maximum 512).
@@ -46,8 +46,8 @@ public:
     // Wave display (imgWave) and wave data list (frmWave).
     virtual void DrawPulse(int channel, int index) = 0;
     virtual void ShowPulseInList(int channel, int index) = 0;
-    virtual void ClearWaveArea(int channel) = 0;      // channel >= 4: all bands
-    virtual void clearWaveListView(int channel) = 0;  // the list's cells; channel >= 4: all
+    virtual void ClearWaveArea(int channel) = 0;                                // channel >= 4: all bands
+    virtual void clearWaveListView(int channel) = 0;                            // the list's cells; channel >= 4: all
     virtual void setLogicCell(int channel, int index, const QString& text) = 0; // "0 " / "1 "
     virtual void drawLabel(int channel, const QString& label) = 0;
 

@@ -50,8 +50,8 @@ void SelectFirstEmptyRow(const CodeTable& table, LearnView& view)
 
 Learner::Learner(WaveStore& store, Analyser& analyser, DeviceLink& link, CodeTable& table, LearnView& view,
                  Prompts& prompts, Sounds& sounds, ReceiveLog& log)
-    : store_(store), analyser_(analyser), link_(link), table_(table), view_(view), prompts_(prompts),
-      sounds_(sounds), log_(log)
+    : store_(store), analyser_(analyser), link_(link), table_(table), view_(view), prompts_(prompts), sounds_(sounds),
+      log_(log)
 {
     resultWait_.setSingleShot(true);
     resultWait_.callOnTimeout([this] { ResultWaitExpired(); });
@@ -109,8 +109,8 @@ void Learner::ToggleLearning()
     log_.clear();
     store_.hRangePercent = parseIntOr(view_.hRangeText(), kDefaultHRangePercent);
     store_.wRangePercent = parseIntOr(view_.wRangeText(), kDefaultWRangePercent);
-    const int ms =
-        std::clamp(parseIntOr(view_.learningTimeText(), kDefaultLearningTimeMs), kMinLearningTimeMs, kMaxLearningTimeMs);
+    const int ms = std::clamp(parseIntOr(view_.learningTimeText(), kDefaultLearningTimeMs), kMinLearningTimeMs,
+                              kMaxLearningTimeMs);
     view_.setLearningTimeText(QString::number(ms));
     store_.learnTimeUs = int64_t(ms) * 1000;
     const QString lend = QString::asprintf("Lend:%04d", ms);
@@ -328,8 +328,8 @@ void Learner::OnAverageLine(const QString& line)
     const QString carrierText = carrierTextOf(line);
     const std::optional<int> tenths = parseCarrierTenths(carrierText);
     if (!tenths) {
-        log_.append(QStringLiteral("Result line ignored, the carrier \"%1\" is not a number: %2")
-                        .arg(carrierText, line));
+        log_.append(
+            QStringLiteral("Result line ignored, the carrier \"%1\" is not a number: %2").arg(carrierText, line));
         finishAbandonedResult();
         return;
     }
@@ -402,8 +402,8 @@ void Learner::traceListing(int row)
     const WaveChannel& ch = store_.current();
     const TableEntry& e = table_.entry(row);
     const LearnState& ls = store_.learn;
-    log_.append(QString::asprintf("Carry:%2d.%dkHz, DataSize:%d, Repeat:%d, Frames:%d", e.carrier / 10,
-                                  e.carrier % 10, e.dataCount, e.repeat, ls.frameCount));
+    log_.append(QString::asprintf("Carry:%2d.%dkHz, DataSize:%d, Repeat:%d, Frames:%d", e.carrier / 10, e.carrier % 10,
+                                  e.dataCount, e.repeat, ls.frameCount));
     for (int i = 0; i < kPatternPairs; ++i)
         log_.append(QString::asprintf("W%01X:%5d %6d", i, e.high[size_t(i)], e.width[size_t(i)]));
     QString t;

@@ -23,10 +23,10 @@ class Sounds;
 namespace learnmsg {
 inline const QString kCaptionWarning = QStringLiteral("警告");
 inline const QString kCaptionConfirm = QStringLiteral("確認");
-inline const QString kLowReliability =
-    QStringLiteral("学習の信頼性が低いです。リモコンのボタンを１秒以上押して下さい。");
-inline const QString kSingleFrame =
-    QStringLiteral("学習完了しました。\n但し繰返しフレームが1回なので、信頼性は低いです。");
+inline const QString kLowReliability
+    = QStringLiteral("学習の信頼性が低いです。リモコンのボタンを１秒以上押して下さい。");
+inline const QString kSingleFrame
+    = QStringLiteral("学習完了しました。\n但し繰返しフレームが1回なので、信頼性は低いです。");
 inline const QString kReleaseButton = QStringLiteral("学習完了しました。\nリモコンのボタンを離して下さい。");
 } // namespace learnmsg
 
@@ -39,12 +39,12 @@ void SelectFirstEmptyRow(const CodeTable& table, LearnView& view);
 
 class Learner {
 public:
-    Learner(WaveStore& store, Analyser& analyser, DeviceLink& link, CodeTable& table, LearnView& view,
-            Prompts& prompts, Sounds& sounds, ReceiveLog& log);
+    Learner(WaveStore& store, Analyser& analyser, DeviceLink& link, CodeTable& table, LearnView& view, Prompts& prompts,
+            Sounds& sounds, ReceiveLog& log);
 
-    void ToggleLearning();          // click on pnlAnalyze
+    void ToggleLearning(); // click on pnlAnalyze
     void SetLearnIndicator(bool on);
-    void RearmLearning();           // learn again, on the next row
+    void RearmLearning(); // learn again, on the next row
     void OnWaveLine(const QString& line);
     void OnAverageLine(const QString& line);
     // Frame detection and completion test on the current channel. Returns true

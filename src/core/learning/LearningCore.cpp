@@ -7,13 +7,9 @@ namespace zovax {
 
 LearningCore::LearningCore(DeviceLink& link, CodeTable& table, LearnView& view, Prompts& prompts, Sounds& sounds,
                            ReceiveLog& log)
-    : store_(std::make_unique<WaveStore>()),
-      analyser_(*store_, table, view, log),
+    : store_(std::make_unique<WaveStore>()), analyser_(*store_, table, view, log),
       learner_(*store_, analyser_, link, table, view, prompts, sounds, log),
-      readBack_(*store_, analyser_, table, link, view, prompts, log),
-      explanations_(*store_),
-      table_(table),
-      view_(view)
+      readBack_(*store_, analyser_, table, link, view, prompts, log), explanations_(*store_), table_(table), view_(view)
 {
     analyser_.setObserver(&explanations_);
 }

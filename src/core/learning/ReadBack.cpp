@@ -50,8 +50,7 @@ int roundUpEven(int n)
 ReadBackDecoder::ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link,
                                  LearnView& view, Prompts& prompts, ReceiveLog& log)
     : store_(store), analyser_(analyser), table_(table), link_(link), view_(view), prompts_(prompts), log_(log)
-{
-}
+{}
 
 void ReadBackDecoder::badLine(const QString& line, const QString& why)
 {

@@ -26,11 +26,11 @@ struct WaveStore;
 
 // The decoding of one stored entry, written nowhere.
 struct StoredDecoding {
-    int candidate = 32;  // the candidate that ended the search; 32 = fallback
-    int format = 61;     // final format number
+    int candidate = 32; // the candidate that ended the search; 32 = fallback
+    int format = 61;    // final format number
     QString codeText;
-    QString resultText;  // "Tm:%-10s d:%s"
-    int lastTried = 31;  // the last candidate whose windows were built
+    QString resultText; // "Tm:%-10s d:%s"
+    int lastTried = 31; // the last candidate whose windows were built
 };
 // Candidate t's stored-entry rules and code extraction for entry `e`, with the
 // windows of the last candidate tried (w.zeroHighMax takes part in the bit
@@ -46,8 +46,8 @@ class ReadBackDecoder {
 public:
     static constexpr int kLastRequestedRow = Registration::kReadBackEntries; // the read-back covers entries 1..
 
-    ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link,
-                    LearnView& view, Prompts& prompts, ReceiveLog& log);
+    ReadBackDecoder(WaveStore& store, Analyser& analyser, CodeTable& table, DeviceLink& link, LearnView& view,
+                    Prompts& prompts, ReceiveLog& log);
     ~ReadBackDecoder();
     ReadBackDecoder(const ReadBackDecoder&) = delete;
     ReadBackDecoder& operator=(const ReadBackDecoder&) = delete;

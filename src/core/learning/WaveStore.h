@@ -58,12 +58,12 @@ struct WaveStore {
 
     // Shared by all channels for the learn in progress.
     std::array<PatternWindow, kMaxPatterns> patternWindow{};
-    int64_t totalWidth = 0;         // sum of Widths since the current train began
-    int64_t learnTimeUs = 500000;   // learning time
-    int hRangePercent = 20;         // High tolerance of a new pattern's window
-    int wRangePercent = 15;         // Width tolerance
+    int64_t totalWidth = 0;       // sum of Widths since the current train began
+    int64_t learnTimeUs = 500000; // learning time
+    int hRangePercent = 20;       // High tolerance of a new pattern's window
+    int wRangePercent = 15;       // Width tolerance
     LearnState learn;
-    int carrierTenths = 0;          // carrier of the last learn, 0.1 kHz (380 = 38.0 kHz)
+    int carrierTenths = 0; // carrier of the last learn, 0.1 kHz (380 = 38.0 kHz)
 
     bool hasCurrentChannel() const { return currentChannel >= 0 && currentChannel < kWaveChannels; }
     WaveChannel& current() { return channels[std::size_t(currentChannel)]; }

@@ -214,16 +214,14 @@ void DeviceLink::DispatchLine(const QString& line)
 {
     LinkState& s = state_;
     if (s.tableWriteMode == TableWriteMode::Erase) {
-        if (line.contains(QLatin1String("KRV:on"))
-            || line.contains(QLatin1String("FLASH Sector:7 ... Erased"))
+        if (line.contains(QLatin1String("KRV:on")) || line.contains(QLatin1String("FLASH Sector:7 ... Erased"))
             || line.contains(QLatin1String("Flash Erase Complete")))
             SetReplyAck();
         appendLog(line, 0);
         return;
     }
     if (s.tableWriteMode == TableWriteMode::Store) {
-        static const char* const kTags[] = {"Twf:", "Twc:", "Twb:", "Twr:",
-                                            "Twp:", "Twd:", "Twl:", "Tws:"};
+        static const char* const kTags[] = {"Twf:", "Twc:", "Twb:", "Twr:", "Twp:", "Twd:", "Twl:", "Tws:"};
         const QString head = line.left(4);
         for (const char* t : kTags) {
             if (head == QLatin1String(t)) {

@@ -142,7 +142,7 @@ private:
     std::deque<std::pair<QString, bool>> pending_;
     quint64 ackCount_ = 0;       // acknowledgements so far
     quint64 interruptCount_ = 0; // interruptWait() calls so far
-    int dispatchDepth_ = 0; // lines being dispatched (nested while a handler waits)
+    int dispatchDepth_ = 0;      // lines being dispatched (nested while a handler waits)
 };
 
 } // namespace zovax

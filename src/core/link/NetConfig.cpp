@@ -141,7 +141,8 @@ QString FitMacText(const QString& text)
     return out;
 }
 
-NetConfig::NetConfig(DeviceLink& link) : link_(link) {}
+NetConfig::NetConfig(DeviceLink& link) : link_(link)
+{}
 
 bool NetConfig::FormShow()
 {

@@ -53,7 +53,7 @@ public:
     // The Host IP group: filled from the TCPIP record and collapsed.
     virtual void fillHostGroup() = 0;
     virtual void setTargetHost(const QString& host) = 0; // edtHost
-    virtual void setTargetPort(int port) = 0;           // edtPort
+    virtual void setTargetPort(int port) = 0;            // edtPort
 };
 
 class NetConfig {
@@ -68,7 +68,7 @@ public:
     // Main-window effects; unset hooks are skipped.
     std::function<void(const QString&)> showHostPanel; // pnlHost: "host/port"
     std::function<QString()> commandLineText;          // cmbSendText
-    std::function<void(bool)> ConnectTcp;               // hang up on "System Reset"
+    std::function<void(bool)> ConnectTcp;              // hang up on "System Reset"
 
     // The dialog is being shown. Only when it is not open already: marks it
     // open, fills the Host IP group, then asks the board ("Ncnf") when

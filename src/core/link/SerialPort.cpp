@@ -15,8 +15,8 @@ namespace zovax {
 SerialLineSettings lineSettingsFor(const RS232C& r)
 {
     SerialLineSettings s;
-    const bool known = std::find(kSerialBaudRates.begin(), kSerialBaudRates.end(), r.BaudRate)
-                       != kSerialBaudRates.end();
+    const bool known
+        = std::find(kSerialBaudRates.begin(), kSerialBaudRates.end(), r.BaudRate) != kSerialBaudRates.end();
     s.baudRate = known ? r.BaudRate : kFallbackBaudRate;
     s.dataBits = r.ByteSize == 8 ? QSerialPort::Data8 : QSerialPort::Data7;
     s.stopBits = r.StopBits == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop;
@@ -50,12 +50,9 @@ QString openFailureReason(const QSerialPort& p)
             .arg(here.isEmpty() ? QStringLiteral("no serial ports found here")
                                 : QStringLiteral("serial ports here: ") + here.join(QStringLiteral(", ")));
     }
-    case QSerialPort::PermissionError:
-        return QStringLiteral("permission denied, or the port is in use");
-    case QSerialPort::OpenError:
-        return QStringLiteral("the port is already open");
-    default:
-        return p.errorString();
+    case QSerialPort::PermissionError: return QStringLiteral("permission denied, or the port is in use");
+    case QSerialPort::OpenError: return QStringLiteral("the port is already open");
+    default: return p.errorString();
     }
 }
 
@@ -204,8 +201,7 @@ void SerialPort::DeviceRemoved()
     ClosePort();
     portLost_ = true;
     setLearnIndicatorOff();
-    prompts_.inform(QStringLiteral("確認"),
-                    name + QStringLiteral(" が閉じられました。\n通信設定をやり直して下さい。"),
+    prompts_.inform(QStringLiteral("確認"), name + QStringLiteral(" が閉じられました。\n通信設定をやり直して下さい。"),
                     MsgIcon::Warning);
 }
 
@@ -253,10 +249,13 @@ void SerialPort::scheduleRead()
     if (readScheduled_)
         return;
     readScheduled_ = true;
-    QMetaObject::invokeMethod(this, [this] {
-        readScheduled_ = false;
-        readStep();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            readScheduled_ = false;
+            readStep();
+        },
+        Qt::QueuedConnection);
 }
 
 void SerialPort::readStep()

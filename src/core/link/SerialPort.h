@@ -39,8 +39,8 @@ struct SerialLineSettings {
 };
 
 // Baud rates taken as they are; any other rate opens the port at 57600.
-inline constexpr std::array<qint32, 10> kSerialBaudRates = {1200,  2400,  4800,  9600,  19200,
-                                                            38400, 56000, 57600, 76800, 115200};
+inline constexpr std::array<qint32, 10> kSerialBaudRates
+    = {1200, 2400, 4800, 9600, 19200, 38400, 56000, 57600, 76800, 115200};
 inline constexpr qint32 kFallbackBaudRate = 57600;
 
 // BaudRate from the table above (else 57600); 8 data bits when ByteSize is 8,
@@ -100,10 +100,10 @@ private:
     DeviceLink& link_;
     QPointer<DeviceLink> linkGuard_; // null once the link is being destroyed
     Prompts& prompts_;
-    QSerialPort* port_ = nullptr;    // the open port, or null
+    QSerialPort* port_ = nullptr; // the open port, or null
     QTimer* idleTimer_;
     bool portLost_ = false;
-    bool portTextShown_ = false;     // status panel 0 shows this port's text
+    bool portTextShown_ = false; // status panel 0 shows this port's text
     bool readScheduled_ = false;
     bool removalQueued_ = false;
     QString lastOpenError_;

@@ -20,8 +20,7 @@ TcpConnection::TcpConnection(DeviceLink& link, Prompts& prompts, Sounds& sounds,
 {
     setObjectName(QStringLiteral("tcpConnection"));
     dialTimer_->setSingleShot(true);
-    connect(dialTimer_, &QTimer::timeout, this,
-            [this] { onErrorEvent(QAbstractSocket::SocketTimeoutError); });
+    connect(dialTimer_, &QTimer::timeout, this, [this] { onErrorEvent(QAbstractSocket::SocketTimeoutError); });
     QTcpSocket* s = socket_;
     connect(s, &QTcpSocket::connected, this, &TcpConnection::onConnectEvent);
     connect(s, &QTcpSocket::disconnected, this, &TcpConnection::onDisconnectEvent);
@@ -155,8 +154,7 @@ void TcpConnection::onDisconnectEvent()
     ++generation_;
     dialTimer_->stop();
     LinkState& st = link_.state();
-    if (failure_.isEmpty() && st.tcpConnected && upSince_.isValid() && !answered_
-        && upSince_.elapsed() < kBusyCloseMs)
+    if (failure_.isEmpty() && st.tcpConnected && upSince_.isValid() && !answered_ && upSince_.elapsed() < kBusyCloseMs)
         failure_ = QStringLiteral("board busy with another client");
     for (ConnectionView* v : views_)
         v->onDisconnected();
@@ -202,10 +200,7 @@ void TcpConnection::onErrorEvent(QAbstractSocket::SocketError error)
         // Shown once the socket's own event has returned.
         QMetaObject::invokeMethod(
             this,
-            [this] {
-                prompts_.inform(QStringLiteral("Warning"), QStringLiteral("Socket Error!"),
-                                MsgIcon::Warning);
-            },
+            [this] { prompts_.inform(QStringLiteral("Warning"), QStringLiteral("Socket Error!"), MsgIcon::Warning); },
             Qt::QueuedConnection);
     }
     inError_ = false;
@@ -214,17 +209,12 @@ void TcpConnection::onErrorEvent(QAbstractSocket::SocketError error)
 QString TcpConnection::reasonFor(QAbstractSocket::SocketError error)
 {
     switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return QStringLiteral("refused");
-    case QAbstractSocket::SocketTimeoutError:
-        return QStringLiteral("timed out");
+    case QAbstractSocket::ConnectionRefusedError: return QStringLiteral("refused");
+    case QAbstractSocket::SocketTimeoutError: return QStringLiteral("timed out");
     case QAbstractSocket::HostNotFoundError:
-    case QAbstractSocket::NetworkError:
-        return QStringLiteral("unreachable");
-    case QAbstractSocket::RemoteHostClosedError:
-        return QStringLiteral("closed by the board");
-    default:
-        break;
+    case QAbstractSocket::NetworkError: return QStringLiteral("unreachable");
+    case QAbstractSocket::RemoteHostClosedError: return QStringLiteral("closed by the board");
+    default: break;
     }
     return QStringLiteral("socket error %1").arg(int(error));
 }

@@ -42,8 +42,8 @@ struct DownloadHooks {
     std::function<int()> downloadStage;                   // 0: nothing announced yet
     std::function<void(const QString& host)> showConnect; // its status panel 0
     std::function<void()> SendDownloadRequest;
-    std::function<bool()> downloadButtonDown;             // its btnDownload pressed
-    std::function<void(int)> ArmAutoStart;                // reconnect step
+    std::function<bool()> downloadButtonDown; // its btnDownload pressed
+    std::function<void(int)> ArmAutoStart;    // reconnect step
 };
 
 class TcpConnection : public QObject {
@@ -102,11 +102,11 @@ private:
     int dialTimeoutMs_ = kDefaultDialTimeoutMs;
     QString dialAddress_;
     QString failure_;
-    QElapsedTimer upSince_;  // since the link came up
-    bool answered_ = false;  // the board has sent something on this link
-    bool linkActive_ = false;  // a dial or a link whose disconnect event is still due
-    bool inError_ = false;     // error handling running (no second one from its own close)
-    unsigned generation_ = 0;  // bumped by every dial and hang-up; ends stale connect sequences
+    QElapsedTimer upSince_;   // since the link came up
+    bool answered_ = false;   // the board has sent something on this link
+    bool linkActive_ = false; // a dial or a link whose disconnect event is still due
+    bool inError_ = false;    // error handling running (no second one from its own close)
+    unsigned generation_ = 0; // bumped by every dial and hang-up; ends stale connect sequences
 };
 
 } // namespace zovax

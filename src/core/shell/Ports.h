@@ -13,12 +13,8 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    virtual MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon,
-                          MsgButtons buttons) = 0;
-    void inform(const QString& caption, const QString& text, MsgIcon icon)
-    {
-        ask(caption, text, icon, MsgButtons::Ok);
-    }
+    virtual MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) = 0;
+    void inform(const QString& caption, const QString& text, MsgIcon icon) { ask(caption, text, icon, MsgButtons::Ok); }
 };
 
 // The two system sounds. play() never blocks and never fails loudly.

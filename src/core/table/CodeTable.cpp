@@ -4,10 +4,8 @@
 
 namespace zovax {
 
-CodeTable::CodeTable(QObject* parent)
-    : QObject(parent), cells_(kTableRows), entries_(kTableRows)
-{
-}
+CodeTable::CodeTable(QObject* parent) : QObject(parent), cells_(kTableRows), entries_(kTableRows)
+{}
 
 QString CodeTable::cell(int column, int row) const
 {
@@ -109,8 +107,7 @@ void CodeTable::setRow(int row, const std::array<QString, 4>& cells, const Table
     emit rowsChanged(row, row);
 }
 
-void CodeTable::assignRows(const std::vector<std::array<QString, 4>>& cells,
-                           const std::vector<TableEntry>& entries)
+void CodeTable::assignRows(const std::vector<std::array<QString, 4>>& cells, const std::vector<TableEntry>& entries)
 {
     const int n = int(std::min({cells.size(), entries.size(), size_t(kTableRows)}));
     for (int i = 0; i < n; ++i) {

@@ -47,8 +47,7 @@ public:
     // The whole table replaced at once: row r takes cells[r-1] and entries[r-1]
     // for r up to the shorter list's size (at most 999); the remaining rows are
     // emptied. Copies into the table's own arrays (references to entries stay valid).
-    void assignRows(const std::vector<std::array<QString, 4>>& cells,
-                    const std::vector<TableEntry>& entries);
+    void assignRows(const std::vector<std::array<QString, 4>>& cells, const std::vector<TableEntry>& entries);
 
     // Modified marker ("変更" in the status bar while set).
     bool modified() const { return modified_; }

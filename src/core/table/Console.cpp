@@ -6,7 +6,8 @@
 
 namespace zovax {
 
-Console::Console(DeviceLink& link, Prompts& prompts) : link_(link), prompts_(prompts) {}
+Console::Console(DeviceLink& link, Prompts& prompts) : link_(link), prompts_(prompts)
+{}
 
 bool Console::AddHistory(const QString& text)
 {

@@ -12,8 +12,8 @@ namespace zovax {
 QStringList FireTestCommands(const TableEntry& e, const IrOutputs& outputs, const QString& framesCell)
 {
     QStringList out;
-    out << QString::asprintf("Tp:%d%d%d%d", outputs[0] ? 1 : 0, outputs[1] ? 1 : 0,
-                             outputs[2] ? 1 : 0, outputs[3] ? 1 : 0);
+    out << QString::asprintf("Tp:%d%d%d%d", outputs[0] ? 1 : 0, outputs[1] ? 1 : 0, outputs[2] ? 1 : 0,
+                             outputs[3] ? 1 : 0);
     out << entryHeadRecords(e); // flag always sent as 0
     // Pattern pairs up to the first two silent high times in a row; pair 15 is
     // the last there is, so it ends the list before high[16] would be read.
@@ -33,10 +33,8 @@ QStringList FireTestCommands(const TableEntry& e, const IrOutputs& outputs, cons
     return out;
 }
 
-FireTest::FireTest(DeviceLink& link, CodeTable& table, Prompts& prompts)
-    : link_(link), table_(table), prompts_(prompts)
-{
-}
+FireTest::FireTest(DeviceLink& link, CodeTable& table, Prompts& prompts) : link_(link), table_(table), prompts_(prompts)
+{}
 
 bool FireTest::run(FireTestView& view)
 {

@@ -34,7 +34,7 @@ public:
     virtual IrOutputs outputs() const = 0; // ckTp1..ckTp4
     virtual bool cursorAuto() const = 0;   // ckCursor
     virtual bool traceMode() const = 0;
-    virtual int currentRow() const = 0;    // grid row 1..999
+    virtual int currentRow() const = 0; // grid row 1..999
     virtual void selectCell(int column, int row) = 0;
 };
 

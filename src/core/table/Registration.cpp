@@ -23,10 +23,22 @@ bool rowUsed(const CodeTable& table, int row)
 
 } // namespace
 
-QString Registration::connectFirstText() { return zovax::connectFirstText(); }
-QString Registration::writeCompleteText() { return QStringLiteral("登録完了しました。  "); }
-QString Registration::writeCancelledText() { return QStringLiteral("登録を中止しました。  "); }
-QString Registration::readCancelledText() { return QStringLiteral("読込みを中止しました。  "); }
+QString Registration::connectFirstText()
+{
+    return zovax::connectFirstText();
+}
+QString Registration::writeCompleteText()
+{
+    return QStringLiteral("登録完了しました。  ");
+}
+QString Registration::writeCancelledText()
+{
+    return QStringLiteral("登録を中止しました。  ");
+}
+QString Registration::readCancelledText()
+{
+    return QStringLiteral("読込みを中止しました。  ");
+}
 
 QString Registration::readQuestionText()
 {
@@ -62,7 +74,8 @@ void Registration::logReadBackSummary()
     if (readSummaryLogged_ || readBackRow_ < 1)
         return;
     readSummaryLogged_ = true;
-    QString text = QStringLiteral("Read-back: entries 1 to %1 requested, %2 answered").arg(readBackRow_).arg(readAnswered_);
+    QString text
+        = QStringLiteral("Read-back: entries 1 to %1 requested, %2 answered").arg(readBackRow_).arg(readAnswered_);
     if (const int late = lateReadBackReplies())
         text += QStringLiteral(", %1 late replies dropped").arg(late);
     link_.receiveLog().append(text);
@@ -260,10 +273,9 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
         break;
     case WriteOutcome::NoAnswer:
         leaveTableMode();
-        prompts_.inform(kWarning,
-                        QStringLiteral("ZOVAX-Etherから応答がありません（%1）。\n登録できませんでした。")
-                            .arg(unanswered),
-                        MsgIcon::Warning);
+        prompts_.inform(
+            kWarning, QStringLiteral("ZOVAX-Etherから応答がありません（%1）。\n登録できませんでした。").arg(unanswered),
+            MsgIcon::Warning);
         break;
     case WriteOutcome::RowUnanswered:
         leaveTableMode();
@@ -288,8 +300,7 @@ Registration::WriteResult Registration::WriteTableToBoard(RegistrationView& view
                             + beyond,
                         MsgIcon::Warning);
         break;
-    case WriteOutcome::Busy:
-        break;
+    case WriteOutcome::Busy: break;
     }
     unwatchLink();
     writing_ = false;
@@ -355,24 +366,24 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     };
     // Ends the read-back here rather than by the decoder: the mode is left,
     // the row whose reply was cut short is emptied, and the user is told.
-    auto endEarly = [&](ReadBackOutcome outcome, bool rowComplete, const QString& caption,
-                        const QString& text, MsgIcon icon) {
-        collectLines(false);
-        st.tableReadMode = false;
-        if (!rowComplete && CodeTable::validRow(readBackRow_))
-            table_.setRow(readBackRow_, {}, TableEntry{});
-        logReadBackSummary();
-        leaveBoardTableMode();
-        for (int r = 1; r <= kReadBackEntries; ++r) {
-            if (rowUsed(table_, r)) {
-                table_.SetModified(true); // some entries were read
-                break;
-            }
-        }
-        end(outcome);
-        prompts_.inform(caption, text, icon);
-        return outcome;
-    };
+    auto endEarly
+        = [&](ReadBackOutcome outcome, bool rowComplete, const QString& caption, const QString& text, MsgIcon icon) {
+              collectLines(false);
+              st.tableReadMode = false;
+              if (!rowComplete && CodeTable::validRow(readBackRow_))
+                  table_.setRow(readBackRow_, {}, TableEntry{});
+              logReadBackSummary();
+              leaveBoardTableMode();
+              for (int r = 1; r <= kReadBackEntries; ++r) {
+                  if (rowUsed(table_, r)) {
+                      table_.SetModified(true); // some entries were read
+                      break;
+                  }
+              }
+              end(outcome);
+              prompts_.inform(caption, text, icon);
+              return outcome;
+          };
     const QString lostText = QStringLiteral("ZOVAX-Etherとの接続が切れたため、読込みを中断しました。");
 
     link_.SendLine(QStringLiteral("KRV:on"));
@@ -400,8 +411,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
         if (linkLost())
             return endEarly(ReadBackOutcome::LinkLost, answered, kWarning, lostText, MsgIcon::Warning);
         if (stopReading_)
-            return endEarly(ReadBackOutcome::Cancelled, answered, kConfirm, readCancelledText(),
-                            MsgIcon::Exclamation);
+            return endEarly(ReadBackOutcome::Cancelled, answered, kConfirm, readCancelledText(), MsgIcon::Exclamation);
         if (!answered) {
             ++unanswered;
             // Whatever part of the entry arrived is not a usable entry: the

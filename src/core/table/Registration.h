@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QString>
 
-
 namespace zovax {
 
 class CodeTable;
@@ -83,8 +82,8 @@ public:
     };
     struct WriteResult {
         WriteOutcome outcome = WriteOutcome::Completed;
-        int rowsStored = 0;   // stores the board acknowledged
-        int stoppedAtRow = 0; // the row being stored when the loop stopped early (0: none)
+        int rowsStored = 0;         // stores the board acknowledged
+        int stoppedAtRow = 0;       // the row being stored when the loop stopped early (0: none)
         int rowsBeyondReadBack = 0; // stored rows above kReadBackEntries, which a read-back does not reach
     };
 
@@ -128,11 +127,11 @@ public:
     void stopReadBack();
 
     // Message texts.
-    static QString connectFirstText();     // "ZOVAX-Etherに接続して下さい"
-    static QString writeCompleteText();    // "登録完了しました。  "
-    static QString writeCancelledText();   // "登録を中止しました。  "
-    static QString readQuestionText();     // "ZOVAX-Etherのテーブル情報を読込みます。\nよろしいですか？"
-    static QString readCancelledText();    // "読込みを中止しました。  "
+    static QString connectFirstText();   // "ZOVAX-Etherに接続して下さい"
+    static QString writeCompleteText();  // "登録完了しました。  "
+    static QString writeCancelledText(); // "登録を中止しました。  "
+    static QString readQuestionText(); // "ZOVAX-Etherのテーブル情報を読込みます。\nよろしいですか？"
+    static QString readCancelledText(); // "読込みを中止しました。  "
 
 private:
     bool waitAck(int ms);

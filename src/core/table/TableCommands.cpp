@@ -12,13 +12,12 @@ namespace {
 const QString kCaptionWarning = QStringLiteral("警告");
 } // namespace
 
-TableCommands::TableCommands(CodeTable& table, Settings& settings, Prompts& prompts,
-                             ReceiveLog& log, TableHost& host, QObject* parent)
+TableCommands::TableCommands(CodeTable& table, Settings& settings, Prompts& prompts, ReceiveLog& log, TableHost& host,
+                             QObject* parent)
     : QObject(parent), table_(table), settings_(settings), prompts_(prompts), log_(log), host_(host)
 {
     // The marker and its status panel always change together.
-    connect(&table_, &CodeTable::modifiedChanged, this,
-            [this](bool on) { host_.setStatusPanel(1, modifiedText(on)); });
+    connect(&table_, &CodeTable::modifiedChanged, this, [this](bool on) { host_.setStatusPanel(1, modifiedText(on)); });
 }
 
 QString TableCommands::modifiedText(bool on)
@@ -49,8 +48,7 @@ bool TableCommands::mmCleateClick()
 {
     if (table_.modified()) {
         const MsgAnswer a = prompts_.ask(
-            kCaptionWarning,
-            QStringLiteral("学習情報を新規作成します。現在の学習情報を破棄してもよろしいですか？"),
+            kCaptionWarning, QStringLiteral("学習情報を新規作成します。現在の学習情報を破棄してもよろしいですか？"),
             MsgIcon::Question, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes)
             return false;
@@ -80,10 +78,9 @@ void TableCommands::ppPasteClick()
     if (copyMark_ == 0 || !CodeTable::validRow(row) || row == copyMark_)
         return;
     if (!table_.cell(kColCarry, row).isEmpty()) {
-        const MsgAnswer a = prompts_.ask(
-            QStringLiteral("張付確認"),
-            QStringLiteral("コピーした内容を現在の行に張付けます。\nよろしいですか？"),
-            MsgIcon::Question, MsgButtons::YesNo);
+        const MsgAnswer a = prompts_.ask(QStringLiteral("張付確認"),
+                                         QStringLiteral("コピーした内容を現在の行に張付けます。\nよろしいですか？"),
+                                         MsgIcon::Question, MsgButtons::YesNo);
         if (a != MsgAnswer::Yes)
             return;
     }
@@ -98,8 +95,8 @@ void TableCommands::ppInsertPasteClick()
         return;
     // Keep what the marked row holds now: the insertion may move it one row
     // down, or drop it when it is row 999.
-    const std::array<QString, 4> cells{table_.cell(1, copyMark_), table_.cell(2, copyMark_),
-                                       table_.cell(3, copyMark_), table_.cell(4, copyMark_)};
+    const std::array<QString, 4> cells{table_.cell(1, copyMark_), table_.cell(2, copyMark_), table_.cell(3, copyMark_),
+                                       table_.cell(4, copyMark_)};
     const TableEntry entry = table_.entry(copyMark_);
     table_.InsertLine(row);
     table_.setRow(row, cells, entry);
@@ -120,10 +117,9 @@ void TableCommands::ppDeleteClick()
     const int row = host_.currentRow();
     if (!CodeTable::validRow(row))
         return;
-    const MsgAnswer a = prompts_.ask(
-        QStringLiteral("削除確認"),
-        QStringLiteral("現在の行を削除して前詰めにします。\nよろしいですか？"),
-        MsgIcon::Question, MsgButtons::YesNo);
+    const MsgAnswer a = prompts_.ask(QStringLiteral("削除確認"),
+                                     QStringLiteral("現在の行を削除して前詰めにします。\nよろしいですか？"),
+                                     MsgIcon::Question, MsgButtons::YesNo);
     if (a != MsgAnswer::Yes)
         return;
     table_.DeleteLine(row);
@@ -134,8 +130,7 @@ bool TableCommands::confirmDiscardBeforeOpen()
 {
     if (!table_.modified())
         return true;
-    return prompts_.ask(kCaptionWarning,
-                        QStringLiteral("現在の学習情報を保存していません\n破棄してよろしいですか？"),
+    return prompts_.ask(kCaptionWarning, QStringLiteral("現在の学習情報を保存していません\n破棄してよろしいですか？"),
                         MsgIcon::Question, MsgButtons::YesNo)
         == MsgAnswer::Yes;
 }
@@ -153,8 +148,7 @@ bool TableCommands::openTableFile(const QString& path)
 {
     const TableLoadResult r = LoadTableFile(table_, path, prompts_, log_, host_.traceMode());
     if (r.status == TableLoadStatus::NotOpened) {
-        prompts_.inform(kCaptionWarning,
-                        QStringLiteral("テーブルファイルを開けません。\n%1\n%2").arg(path, r.message),
+        prompts_.inform(kCaptionWarning, QStringLiteral("テーブルファイルを開けません。\n%1\n%2").arg(path, r.message),
                         MsgIcon::Warning);
     }
     if (!r.ok())

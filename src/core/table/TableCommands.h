@@ -17,8 +17,8 @@ struct Settings;
 class TableCommands : public QObject {
     Q_OBJECT
 public:
-    TableCommands(CodeTable& table, Settings& settings, Prompts& prompts, ReceiveLog& log,
-                  TableHost& host, QObject* parent = nullptr);
+    TableCommands(CodeTable& table, Settings& settings, Prompts& prompts, ReceiveLog& log, TableHost& host,
+                  QObject* parent = nullptr);
 
     // Status-panel text of the modified marker.
     static QString modifiedText(bool on);

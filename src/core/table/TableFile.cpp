@@ -154,15 +154,9 @@ QString parseRowLine(Span line, std::array<QString, 4>& cells, TableEntry& e)
         value = field.mid(4);
 
         switch (place) {
-        case kPlaceTwc:
-            e.carrier = parseLenientInt(value);
-            break;
-        case kPlaceTwb:
-            e.dataCount = std::clamp(parseLenientInt(value), 0, kDataSymbols);
-            break;
-        case kPlaceTwr:
-            e.repeat = parseLenientInt(value);
-            break;
+        case kPlaceTwc: e.carrier = parseLenientInt(value); break;
+        case kPlaceTwb: e.dataCount = std::clamp(parseLenientInt(value), 0, kDataSymbols); break;
+        case kPlaceTwr: e.repeat = parseLenientInt(value); break;
         case kPlaceTwp: {
             // "i:high width": one hexadecimal pair index, the two times in
             // decimal. Times wider than their printed columns are read whole.
@@ -170,8 +164,7 @@ QString parseRowLine(Span line, std::array<QString, 4>& cells, TableEntry& e)
             if (index < 0)
                 return QStringLiteral("「Twp:」のパターン番号が正しくありません");
             const Span times = value.mid(2);
-            const char* blank = static_cast<const char*>(
-                std::memchr(times.b, ' ', size_t(times.size())));
+            const char* blank = static_cast<const char*>(std::memchr(times.b, ' ', size_t(times.size())));
             int32_t high = 0, width = 0;
             if (!blank || !parseStrictInt(Span{times.b, blank}, high)
                 || !parseStrictInt(Span{blank + 1, times.e}, width))
@@ -192,8 +185,7 @@ QString parseRowLine(Span line, std::array<QString, 4>& cells, TableEntry& e)
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         column = place + 1;
     }
@@ -242,14 +234,10 @@ bool readWholeFile(QFile& f, QByteArray& out, bool& tooLarge)
 QString reasonText(UnstorableCell::Reason r)
 {
     switch (r) {
-    case UnstorableCell::Comma:
-        return QStringLiteral("「,」(カンマ)を含んでいます");
-    case UnstorableCell::LineBreak:
-        return QStringLiteral("改行を含んでいます");
-    case UnstorableCell::TagPrefix:
-        return QStringLiteral("「Twc:」「Twb:」「Twr:」「Twp:」「Twd:」で始まっています");
-    case UnstorableCell::NotInCodePage:
-        break; // named with its character in reasonText(const UnstorableCell&)
+    case UnstorableCell::Comma: return QStringLiteral("「,」(カンマ)を含んでいます");
+    case UnstorableCell::LineBreak: return QStringLiteral("改行を含んでいます");
+    case UnstorableCell::TagPrefix: return QStringLiteral("「Twc:」「Twb:」「Twr:」「Twp:」「Twd:」で始まっています");
+    case UnstorableCell::NotInCodePage: break; // named with its character in reasonText(const UnstorableCell&)
     }
     return QString();
 }
@@ -271,8 +259,8 @@ QString unstorableMessage(const std::vector<UnstorableCell>& cells)
     const int n = int(cells.size());
     for (int i = 0; i < std::min(n, kListed); ++i) {
         const UnstorableCell& c = cells[size_t(i)];
-        text += QString::asprintf("[%03d] ", c.row) + QLatin1String(kColumnNames[c.column])
-            + QStringLiteral(": ") + reasonText(c) + QLatin1Char('\n');
+        text += QString::asprintf("[%03d] ", c.row) + QLatin1String(kColumnNames[c.column]) + QStringLiteral(": ")
+            + reasonText(c) + QLatin1Char('\n');
     }
     if (n > kListed)
         text += QStringLiteral("ほか %1 個のセル\n").arg(n - kListed);
@@ -305,9 +293,9 @@ std::vector<UnstorableCell> findUnstorableCells(const CodeTable& table)
                 found.push_back({row, column, UnstorableCell::Comma});
             else if (t.contains(QLatin1Char('\n')) || t.contains(QLatin1Char('\r')))
                 found.push_back({row, column, UnstorableCell::LineBreak});
-            else if (column == kColResult
-                     && std::any_of(std::begin(kTags), std::end(kTags),
-                                    [&t](const char* tag) { return t.startsWith(QLatin1String(tag)); }))
+            else if (column == kColResult && std::any_of(std::begin(kTags), std::end(kTags), [&t](const char* tag) {
+                         return t.startsWith(QLatin1String(tag));
+                     }))
                 found.push_back({row, column, UnstorableCell::TagPrefix});
             else if (const QString c = firstNonCp932(t); !c.isEmpty())
                 found.push_back({row, column, UnstorableCell::NotInCodePage, c});
@@ -368,8 +356,8 @@ QByteArray tableFileBytes(const CodeTable& table)
     out.append(kTableFileHeader);
     out.append("\r\n");
     for (int row = 1; row <= kTableRows; ++row) {
-        const std::array<QString, 4> cells{table.cell(1, row), table.cell(2, row),
-                                           table.cell(3, row), table.cell(4, row)};
+        const std::array<QString, 4> cells{table.cell(1, row), table.cell(2, row), table.cell(3, row),
+                                           table.cell(4, row)};
         out.append(tableRowLine(row, cells, table.entry(row)));
         out.append("\r\n");
     }
@@ -420,8 +408,7 @@ QString traceEntryLine(int row, const TableEntry& e)
     return QString::fromLatin1(line);
 }
 
-TableLoadResult LoadTableFile(CodeTable& table, const QString& path, Prompts& prompts,
-                              ReceiveLog& log, bool traceMode)
+TableLoadResult LoadTableFile(CodeTable& table, const QString& path, Prompts& prompts, ReceiveLog& log, bool traceMode)
 {
     TableLoadResult result;
     QFile file(path);
@@ -448,8 +435,7 @@ TableLoadResult LoadTableFile(CodeTable& table, const QString& path, Prompts& pr
 
     if (!hasTableFileHeader(bytes)) {
         const MsgAnswer a = prompts.ask(
-            kCaptionWarning,
-            QStringLiteral("ZOVAX-Etherのテーブルファイルでは有りません。\n強制的に開きますか？"),
+            kCaptionWarning, QStringLiteral("ZOVAX-Etherのテーブルファイルでは有りません。\n強制的に開きますか？"),
             MsgIcon::Warning, MsgButtons::OkCancel);
         if (a != MsgAnswer::Ok) {
             result.status = TableLoadStatus::Declined;
@@ -508,8 +494,7 @@ TableSaveResult SaveTableFile(CodeTable& table, const QString& path, Prompts& pr
         reason = file.errorString();
 
     if (!reason.isEmpty()) {
-        result.message = QStringLiteral("テーブルファイルを保存出来ませんでした。\n%1\n%2")
-                             .arg(path, reason);
+        result.message = QStringLiteral("テーブルファイルを保存出来ませんでした。\n%1\n%2").arg(path, reason);
         prompts.inform(kCaptionWarning, result.message, MsgIcon::Warning);
         return result;
     }

@@ -67,9 +67,9 @@ bool hasTableFileHeader(const QByteArray& bytes);
 // is never read as a row.
 struct ParsedTable {
     bool ok = false;
-    int errorLine = 0;  // 1-based line of the file that could not be read
-    QString errorText;  // what is wrong with that line
-    int rowCount = 0;   // row lines read (0..999); the rest of the table is empty
+    int errorLine = 0;                         // 1-based line of the file that could not be read
+    QString errorText;                         // what is wrong with that line
+    int rowCount = 0;                          // row lines read (0..999); the rest of the table is empty
     std::vector<std::array<QString, 4>> cells; // rowCount rows
     std::vector<TableEntry> entries;           // rowCount entries, flag 0
 };
@@ -102,8 +102,7 @@ struct TableLoadResult {
 // listed in it. A file without the header asks whether to open it anyway; an
 // unreadable field shows a message naming the file and the line and leaves the
 // table, the log and the modified marker as they were.
-TableLoadResult LoadTableFile(CodeTable& table, const QString& path, Prompts& prompts,
-                              ReceiveLog& log, bool traceMode);
+TableLoadResult LoadTableFile(CodeTable& table, const QString& path, Prompts& prompts, ReceiveLog& log, bool traceMode);
 
 struct TableSaveResult {
     bool ok = false;

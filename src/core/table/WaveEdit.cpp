@@ -29,9 +29,18 @@ QString carryText(int carrier)
 
 } // namespace
 
-int WaveEditFields::carrier() const { return intOr(carry, waveedit::kDefaultCarrier); }
-int WaveEditFields::dataCount() const { return intOr(dataBits, 0); }
-int WaveEditFields::repeat() const { return intOr(repeatBit, 0); }
+int WaveEditFields::carrier() const
+{
+    return intOr(carry, waveedit::kDefaultCarrier);
+}
+int WaveEditFields::dataCount() const
+{
+    return intOr(dataBits, 0);
+}
+int WaveEditFields::repeat() const
+{
+    return intOr(repeatBit, 0);
+}
 
 int WaveEditFields::highAt(int i) const
 {
@@ -158,9 +167,7 @@ QString WaveEditStoreError(const WaveEditFields& f)
 {
     for (qsizetype i = 0; i < f.pcode.size(); ++i) {
         if (hexDigitValue(f.pcode[i]) < 0)
-            return QStringLiteral("パターンコードの%1文字目「%2」は16進数ではありません。")
-                .arg(i + 1)
-                .arg(f.pcode[i]);
+            return QStringLiteral("パターンコードの%1文字目「%2」は16進数ではありません。").arg(i + 1).arg(f.pcode[i]);
     }
     if (f.pcode.size() > kDataSymbols)
         return QStringLiteral("パターンコードが長すぎます（%1文字、最大%2文字）。")
@@ -213,7 +220,8 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
     return {};
 }
 
-IrOut::IrOut(DeviceLink& link, Prompts& prompts) : link_(link), prompts_(prompts) {}
+IrOut::IrOut(DeviceLink& link, Prompts& prompts) : link_(link), prompts_(prompts)
+{}
 
 bool IrOut::run(const WaveEditFields& f, const IrOutputs& outputs)
 {
@@ -231,8 +239,8 @@ bool IrOut::run(const WaveEditFields& f, const IrOutputs& outputs)
     const QStringList records = IrOutRecords(f);
     if (link_.handlers.SetLearnIndicator)
         link_.handlers.SetLearnIndicator(false);
-    link_.SendLine(QString::asprintf("Tp:%d%d%d%d", outputs[0] ? 1 : 0, outputs[1] ? 1 : 0,
-                                     outputs[2] ? 1 : 0, outputs[3] ? 1 : 0));
+    link_.SendLine(QString::asprintf("Tp:%d%d%d%d", outputs[0] ? 1 : 0, outputs[1] ? 1 : 0, outputs[2] ? 1 : 0,
+                                     outputs[3] ? 1 : 0));
     link_.WaitAck(waveedit::kEmitWaitMs);
     for (const QString& r : records) {
         link_.SendLine(r);

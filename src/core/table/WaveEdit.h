@@ -22,13 +22,13 @@ class Prompts;
 // back with a default when a text is not a decimal integer: 380 for the
 // carrier, 0 for everything else.
 struct WaveEditFields {
-    QString carry;     // edtCarry: carrier, 0.1 kHz
-    QString dataBits;  // edtDataBits: number of data symbols
-    QString repeatBit; // edtRepeatBit: repeat value
+    QString carry;                            // edtCarry: carrier, 0.1 kHz
+    QString dataBits;                         // edtDataBits: number of data symbols
+    QString repeatBit;                        // edtRepeatBit: repeat value
     std::array<QString, kPatternPairs> high;  // sGrid column 1, pattern pair i, us
     std::array<QString, kPatternPairs> width; // sGrid column 2, pattern pair i, us
-    QString pcode;    // edtPcode: one hex digit (pattern pair index) per data symbol
-    QString byteCode; // edtByteCode: code bytes as in the Result text
+    QString pcode;                            // edtPcode: one hex digit (pattern pair index) per data symbol
+    QString byteCode;                         // edtByteCode: code bytes as in the Result text
 
     int carrier() const;
     int dataCount() const;
@@ -39,7 +39,7 @@ struct WaveEditFields {
 
 namespace waveedit {
 constexpr int kDefaultCarrier = 380;
-constexpr int kEmitWaitMs = 2;   // after each IR Out command
+constexpr int kEmitWaitMs = 2;        // after each IR Out command
 constexpr int kByteCodePxPerChar = 8; // width of the byte-code box per character
 inline const QString kByteCodeMarker = QStringLiteral("d:");
 inline const QString kCaptionConfirm = QStringLiteral("確認");

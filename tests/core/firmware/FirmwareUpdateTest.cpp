@@ -39,8 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReceiveCase{"SeveralLinesInOneBlock", {"abc\r\ndef\r\n"}, {"abc", "def"}},
                       ReceiveCase{"LineSplitAcrossBlocks", {"ab", "c\r", "\nd\r\n"}, {"abc", "d"}},
                       ReceiveCase{"CrAloneEndsALine", {"a\rb\r"}, {"a", "b"}},
-                      ReceiveCase{"TextWithoutCrWaits", {"abc"}, {}},
-                      ReceiveCase{"EmptyLine", {"\r\n"}, {""}},
+                      ReceiveCase{"TextWithoutCrWaits", {"abc"}, {}}, ReceiveCase{"EmptyLine", {"\r\n"}, {""}},
                       ReceiveCase{"EscSequencesRemoved", {"\x1b[0;32mLoader\x1b[0;00m\r\n"}, {"Loader"}},
                       ReceiveCase{"EscSequenceSplitAcrossBlocks", {"x\x1b[0;", "32my\r\n"}, {"xy"}},
                       ReceiveCase{"OverlongRunTakenAsLine", {QByteArray(4100, 'a')}, {QString(4096, 'a')}}),
@@ -160,8 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Reaction{"IP Config Saved", false, {}, {}, 0, false, true},
                       Reaction{"Loader", false, {}, {}, 0, false, true},
                       Reaction{"Record 3 error: checksum", false, {}, {}, 0, false, true},
-                      Reaction{".", true, {}, {}, 0, false, false},
-                      Reaction{". ", true, {}, {}, 0, false, true}));
+                      Reaction{".", true, {}, {}, 0, false, false}, Reaction{". ", true, {}, {}, 0, false, true}));
 
 TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
 {
@@ -248,7 +246,12 @@ TEST_F(UpdateRig, TransferStopsOnErrorCancelLostLinkOrMissingFile)
     } cases[] = {
         {"error", [&] { board("Record 2 error: flash write failed\r\n"); }, "Failure", kRecords.mid(0, 2) << "Reset"},
         {"error without record", [&] { board("write error\r\n"); }, "Failure", kRecords.mid(0, 2) << "Reset"},
-        {"cancel", [&] { view.down = false; fw.btnDownloadClick(); }, "Cancel", kRecords.mid(0, 2) << "Reset"},
+        {"cancel",
+         [&] {
+             view.down = false;
+             fw.btnDownloadClick();
+         },
+         "Cancel", kRecords.mid(0, 2) << "Reset"},
         {"link", [&] { link.state().tcpConnected = false; }, "Failure", kRecords.mid(0, 2)},
         {"file", nullptr, "Failure", {"Reset"}},
     };

@@ -65,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"EndWithData", file({kUpper, kData, ":01000001AA54"}), 3, "record type 01 needs 0"},
         CheckCase{"EmptyDataRecord", file({kUpper, ":0000000000", kEnd}), 2, "data record without data"},
         CheckCase{"BelowFlash", file({":020000040700F3", kData, kEnd}), 2, "address 0x0700F000"},
-        CheckCase{"PastFlashEnd", file({":020000040807EB", ":10FFF800000102030405060708090A0B0C0D0E0F81", kEnd}),
-                  2, "address 0x08080007"},
+        CheckCase{"PastFlashEnd", file({":020000040807EB", ":10FFF800000102030405060708090A0B0C0D0E0F81", kEnd}), 2,
+                  "address 0x08080007"},
         CheckCase{"OnlyEndRecord", file({kEnd}), 1, "no data records"},
         CheckCase{"Empty", QByteArray(), 1, "no end-of-file record"}),
     [](const ::testing::TestParamInfo<CheckCase>& i) { return std::string(i.param.name); });

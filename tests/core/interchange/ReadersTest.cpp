@@ -10,11 +10,11 @@
 namespace zovax::test {
 namespace {
 
-const char kNecPronto[] =
-    "0000 006D 0022 0002 0156 00AB 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 "
-    "0015 0015 0015 0040 0015 0040 0015 0040 0015 0040 0015 0040 0015 0015 0015 0040 0015 0040 0015 0015 "
-    "0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 0015 0015 0015 0015 0015 0040 0015 0040 0015 0040 "
-    "0015 0040 0015 0015 0015 0040 0015 0040 0015 0040 0015 0622 0156 0055 0015 0E47";
+const char kNecPronto[]
+    = "0000 006D 0022 0002 0156 00AB 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 "
+      "0015 0015 0015 0040 0015 0040 0015 0040 0015 0040 0015 0040 0015 0015 0015 0040 0015 0040 0015 0015 "
+      "0015 0015 0015 0015 0015 0015 0015 0040 0015 0015 0015 0015 0015 0015 0015 0040 0015 0040 0015 0040 "
+      "0015 0040 0015 0015 0015 0040 0015 0040 0015 0040 0015 0622 0156 0055 0015 0E47";
 
 std::vector<ImportedRow> importText(const char* format, const QByteArray& text, ReadResult* keep = nullptr)
 {
@@ -92,8 +92,9 @@ TEST(Readers, FlipperParsedSignalsMatchTheLearnedEncoding)
         {"Samsung32", "07 00 00 00", "02 00 00 00", "SAMSUNG", {0x07, 0x07, 0x02, 0xFD}},
     };
     for (const auto& c : cases) {
-        const QByteArray file = QByteArray("Filetype: IR signals file\nVersion: 1\n#\nname: K\ntype: parsed\nprotocol: ")
-            + c.protocol + "\naddress: " + c.address + "\ncommand: " + c.command + "\n";
+        const QByteArray file
+            = QByteArray("Filetype: IR signals file\nVersion: 1\n#\nname: K\ntype: parsed\nprotocol: ") + c.protocol
+            + "\naddress: " + c.address + "\ncommand: " + c.command + "\n";
         const auto rows = importText("flipper", file);
         ASSERT_EQ(rows.size(), 1u) << c.protocol;
         const irsig::Protocol* p = irsig::findProtocol(c.library);
@@ -108,8 +109,8 @@ TEST(Readers, FlipperParsedSignalsMatchTheLearnedEncoding)
         // And written back as the same parsed signal.
         ExportRow x{1, rows[0].row.cells, rows[0].row.entry};
         const QByteArray out = findFormat(QStringLiteral("flipper"))->write({x});
-        EXPECT_TRUE(out.contains(QByteArray("protocol: ") + c.protocol + "\naddress: " + c.address + "\ncommand: "
-                                 + c.command))
+        EXPECT_TRUE(
+            out.contains(QByteArray("protocol: ") + c.protocol + "\naddress: " + c.address + "\ncommand: " + c.command))
             << out.toStdString();
     }
 }
@@ -126,7 +127,8 @@ TEST(Readers, ProntoOfARow)
     const auto flat = importText("pronto", "0100 006D 0002 0000 0156 00AB 0015 0622");
     ASSERT_EQ(flat.size(), 1u);
     EXPECT_EQ(flat[0].row.cells[0], QStringLiteral("0.0kHz"));
-    EXPECT_TRUE(prontoOf({1, flat[0].row.cells, flat[0].row.entry}).startsWith(QStringLiteral("0100 006D 0002 0000 0156 00AB 0015 ")));
+    EXPECT_TRUE(prontoOf({1, flat[0].row.cells, flat[0].row.entry})
+                    .startsWith(QStringLiteral("0100 006D 0002 0000 0156 00AB 0015 ")));
 }
 
 // The message names the file, the line (or signal) and the field; a bad
@@ -167,29 +169,38 @@ TEST(Readers, MalformedFilesAreRefusedWithTheirPlace)
         {"flipper", fl + "type: raw\nfrequency: 0\ndata: 9000 4500\n", "(信号「A」 frequency)", false},
         {"flipper", fl + "type: raw\nfrequency: 38000\n", "(信号「A」 data): ありません", false},
         {"flipper", fl + "type: raw\nfrequency: 38000\ndata: 9000 0 560\n", "(信号「A」 data): 2 番目「0」", false},
-        {"lirc", "begin remote\n name x\n flags RAW_CODES\n begin raw_codes\n name K\n 9000 x\n end raw_codes\nend remote\n",
+        {"lirc",
+         "begin remote\n name x\n flags RAW_CODES\n begin raw_codes\n name K\n 9000 x\n end raw_codes\nend remote\n",
          "in 6 行目 (ボタン「K」): 「x」は正の整数ではありません", false},
-        {"lirc", "begin remote\n name x\n flags RC5\n bits 13\n one 889 889\n zero 889 889\n begin codes\n K 0x1\n end codes\nend remote\n",
+        {"lirc",
+         "begin remote\n name x\n flags RC5\n bits 13\n one 889 889\n zero 889 889\n begin codes\n K 0x1\n end "
+         "codes\nend remote\n",
          "in 3 行目 (flags): RC5 には対応していません", false},
         {"lirc", "begin remote\n bits 8\n one 560 1690\n begin codes\n K 0x1\n end codes\nend remote\n",
          "in 1 行目 (zero)", false},
-        {"lirc", "begin remote\n bits 8\n one 560 1690\n zero 560 560\n frequency 0x\n begin codes\n K 1\n end codes\nend remote\n",
+        {"lirc",
+         "begin remote\n bits 8\n one 560 1690\n zero 560 560\n frequency 0x\n begin codes\n K 1\n end codes\nend "
+         "remote\n",
          "in 5 行目 (frequency)", false},
-        {"lirc", "begin remote\n name x\n flags RAW_CODES\n begin raw_codes\n name K\n 9000 4500\n", "途中で終わっています", true},
+        {"lirc", "begin remote\n name x\n flags RAW_CODES\n begin raw_codes\n name K\n 9000 4500\n",
+         "途中で終わっています", true},
         {"mode2", "pulse 9000\nspace abc\npulse 560\n", "in 2 行目 (space)", false},
         {"mode2", "pulse 200000\nspace 4500\n", "先頭部の 1 番目の時間 (マーク): 200000 us", false},
         {"timing", "+9000 +4500", "in 1 行目 (2 番目): マークとスペースが交互", false},
         {"timing", "-9000 +4500", "(1 番目): マーク (+) で始まっていません", false},
         {"timing", "+9000 -4x00", "(2 番目): 「-4x00」", false},
-        {"json", "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [", "in 1 行目: JSON として読めません", true},
+        {"json", "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [", "in 1 行目: JSON として読めません",
+         true},
         {"json", "{\"format\": \"other\"}", "(format)", true},
-        {"json", "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [{\"row\": 1000}]}", "rows[0].row", false},
+        {"json", "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [{\"row\": 1000}]}", "rows[0].row",
+         false},
         {"json",
          "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [{\"row\": 1, \"entry\": {\"carrier\": 380, "
          "\"dataCount\": 2, \"repeat\": 0, \"patterns\": [], \"data\": \"01\"}}]}",
          "rows[0].entry.patterns: 16 組ではありません", false},
         {"json",
-         "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [{\"row\": 1, \"timing\": {\"carrierHz\": 38000, "
+         "{\"format\": \"ZOVAX-Ether table\", \"version\": 1, \"rows\": [{\"row\": 1, \"timing\": {\"carrierHz\": "
+         "38000, "
          "\"once\": [9000, -1]}}]}",
          "rows[0].timing.once[1]: 正の整数ではありません", false},
     };
@@ -197,8 +208,8 @@ TEST(Readers, MalformedFilesAreRefusedWithTheirPlace)
         const ReadResult r = findFormat(QLatin1String(c.format))->read(QStringLiteral("in"), c.text);
         const QString msg = c.wholeFile ? r.error : (r.items.empty() ? QString() : r.items[0].error);
         EXPECT_TRUE(msg.contains(QString::fromUtf8(c.message)))
-            << c.format << ": " << c.text.left(60).toStdString() << "\n  got: " << msg.toStdString()
-            << " / " << r.error.toStdString();
+            << c.format << ": " << c.text.left(60).toStdString() << "\n  got: " << msg.toStdString() << " / "
+            << r.error.toStdString();
         EXPECT_TRUE(importRows(r).empty()) << c.format;
     }
 }
@@ -219,8 +230,8 @@ TEST(Readers, BadSignalsAreKeptApartFromGoodOnes)
 
 TEST(Readers, ParsedCodesRefuseBytesThatAreNotTheirFrame)
 {
-    EXPECT_FALSE(parsedCodeOf(QStringLiteral("NEC"), {0x20, 0xDE, 0x10, 0xEF}));      // address complement
-    EXPECT_FALSE(parsedCodeOf(QStringLiteral("Samsung32"), {0x07, 0x08, 0x02, 0xFD})); // address twice
+    EXPECT_FALSE(parsedCodeOf(QStringLiteral("NEC"), {0x20, 0xDE, 0x10, 0xEF}));                  // address complement
+    EXPECT_FALSE(parsedCodeOf(QStringLiteral("Samsung32"), {0x07, 0x08, 0x02, 0xFD}));            // address twice
     EXPECT_FALSE(parsedCodeOf(QStringLiteral("Kaseikyo"), {0x02, 0x20, 0x80, 0x00, 0x3D, 0xBC})); // check byte
     const auto nec42 = codeBytesOf({QStringLiteral("NEC42"), 0x1ABC, 0x5A}, nullptr);
     ASSERT_TRUE(nec42);

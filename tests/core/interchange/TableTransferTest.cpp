@@ -27,7 +27,7 @@ TEST(TableTransfer, ImportedRowsPlacement)
         {5, {6}, {MsgAnswer::Yes}, {5, 6}},
         {5, {6}, {MsgAnswer::No}, {5, 7}},
         {998, {}, {}, {998, 999}},
-        {999, {}, {}, {}},                  // one row left for two codes
+        {999, {}, {}, {}},                 // one row left for two codes
         {998, {999}, {MsgAnswer::No}, {}}, // no second empty row below
     };
     for (const auto& c : cases) {
@@ -60,14 +60,16 @@ TEST(TableTransfer, ExportNeedsRowsAndAWritablePlace)
     EXPECT_FALSE(exportTable(table, {}, pronto, dir.filePath(QStringLiteral("a.txt")), prompts).ok);
     EXPECT_TRUE(prompts.asked.back().text.startsWith(QStringLiteral("エクスポートする行がありません")));
 
-    ASSERT_TRUE(importIntoTable(table, 3, QStringLiteral("t"), kTwoCodes, findFormat(QStringLiteral("timing")), prompts).ok);
+    ASSERT_TRUE(
+        importIntoTable(table, 3, QStringLiteral("t"), kTwoCodes, findFormat(QStringLiteral("timing")), prompts).ok);
     EXPECT_FALSE(exportTable(table, {}, pronto, dir.filePath(QStringLiteral("no/such/dir/a.txt")), prompts).ok);
     EXPECT_TRUE(prompts.asked.back().text.startsWith(QStringLiteral("エクスポート出来ませんでした。")));
 
     const TransferOutcome o = exportTable(table, {4, 5}, pronto, dir.filePath(QStringLiteral("b.txt")), prompts);
     EXPECT_TRUE(o.ok);
     EXPECT_EQ(o.rows, std::vector<int>{4}); // row 5 holds no code
-    EXPECT_FALSE(exportTable(table, {}, *findFormat(QStringLiteral("mode2")), dir.filePath(QStringLiteral("c")), prompts).ok);
+    EXPECT_FALSE(
+        exportTable(table, {}, *findFormat(QStringLiteral("mode2")), dir.filePath(QStringLiteral("c")), prompts).ok);
 }
 
 } // namespace

@@ -91,7 +91,10 @@ TEST(Classify, Nec32RWorkedExample)
 
 TEST(Classify, NecCustomCodeRefinements)
 {
-    struct Case { Channel ch; const char* result; };
+    struct Case {
+        Channel ch;
+        const char* result;
+    };
     const Case cases[] = {
         {necRepeat({0x00, 0xFF, 0x10, 0xEF}), "Tm:KANON-Rep  d:00FF 10EF"},
         {necFrames({0x00, 0xFF, 0x10, 0xEF}, 3), "Tm:KANON-ALL  d:00FF 10EF"},
@@ -152,7 +155,13 @@ TEST(Classify, PatternCodeListsTheRawSymbols)
     Channel c = necFrames({0x20, 0xDF, 0x10, 0xEF}, 2);
     load(rig, c);
     rig.analyser().ClassifyLearn();
-    EXPECT_EQ(rig.resultCell(1), "Code( 34bits): 0" "11111211" "22222122" "11112111" "22221222" "3");
+    EXPECT_EQ(rig.resultCell(1),
+              "Code( 34bits): 0"
+              "11111211"
+              "22222122"
+              "11112111"
+              "22221222"
+              "3");
     EXPECT_TRUE(rig.view.labels.empty());
 }
 
@@ -236,14 +245,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ZeroOne, Choice)
 {
-    struct Case { std::vector<PulsePair> p; int count; int z, o; };
+    struct Case {
+        std::vector<PulsePair> p;
+        int count;
+        int z, o;
+    };
     const Case cases[] = {
         {{{9000, 13500}, {560, 1120}, {560, 2250}, {560, 40000}}, 4, 1, 2}, // leader first: next longer is one
         {{{9000, 13500}, {560, 1120}, {560, 40000}}, 3, 1, 0},              // leader is the next longer
         {{{560, 1120}, {560, 2250}, {560, 0}, {560, 900}}, 4, 0, 1},        // stops at the first Width 0
-        {{{900, 1000}, {560, 1200}, {560, 2250}}, 3, 0, 1},                // pattern 0 does not qualify but is shortest
-        {{{560, 1120}, {560, 1120}, {560, 2250}, {560, 2250}}, 4, 0, 2},   // ties: the lowest number
-        {{{560, 1120}, {560, 2250}, {560, 1000}}, 2, 0, 1},                 // count limits the patterns examined
+        {{{900, 1000}, {560, 1200}, {560, 2250}}, 3, 0, 1},              // pattern 0 does not qualify but is shortest
+        {{{560, 1120}, {560, 1120}, {560, 2250}, {560, 2250}}, 4, 0, 2}, // ties: the lowest number
+        {{{560, 1120}, {560, 2250}, {560, 1000}}, 2, 0, 1},              // count limits the patterns examined
         {{}, 0, 0, 0},
     };
     for (const Case& c : cases) {

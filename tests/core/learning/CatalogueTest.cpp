@@ -60,16 +60,16 @@ TEST_P(NecRefinementTest, Refines)
 INSTANTIATE_TEST_SUITE_P(
     Table, NecRefinementTest,
     ::testing::Values(RefineCase{0x00FF, kFmtNec32R, kFmtKanonRep}, RefineCase{0x00FF, kFmtNec32A, kFmtKanonAll},
-                      RefineCase{0x00FF, 45 /* NEC-40A */, kFmtKanonAll},
-                      RefineCase{0x04FB, kFmtNec32R, 42}, RefineCase{0x38C7, kFmtNec32A, 41},
-                      RefineCase{0x8063, 57, 41}, RefineCase{0x16E9, kFmtNec32R, 18},
-                      RefineCase{0x2ED1, kFmtNec32A, 35}, RefineCase{0x31CE, kFmtNec32A, 13},
-                      RefineCase{0x45BC, kFmtNec32R, 12}, RefineCase{0x8221, kFmtNec32A, 11},
-                      RefineCase{0x7B80, kFmtNec32A, 27}, RefineCase{0x8066, kFmtNec32R, 54},
-                      RefineCase{0x8341, kFmtNec32A, kFmtKorven}, RefineCase{0x8341, kFmtNec32R, kFmtNec32R},
-                      RefineCase{0x8341, 45, 45}, RefineCase{0x9867, kFmtNec32A, 36},
-                      RefineCase{0xAF50, kFmtNec32R, 14}, RefineCase{0xB800, kFmtNec32A, 17},
-                      RefineCase{0x20DF, kFmtNec32R, kFmtNec32R}, RefineCase{0x0000, kFmtNec32A, kFmtNec32A}));
+                      RefineCase{0x00FF, 45 /* NEC-40A */, kFmtKanonAll}, RefineCase{0x04FB, kFmtNec32R, 42},
+                      RefineCase{0x38C7, kFmtNec32A, 41}, RefineCase{0x8063, 57, 41},
+                      RefineCase{0x16E9, kFmtNec32R, 18}, RefineCase{0x2ED1, kFmtNec32A, 35},
+                      RefineCase{0x31CE, kFmtNec32A, 13}, RefineCase{0x45BC, kFmtNec32R, 12},
+                      RefineCase{0x8221, kFmtNec32A, 11}, RefineCase{0x7B80, kFmtNec32A, 27},
+                      RefineCase{0x8066, kFmtNec32R, 54}, RefineCase{0x8341, kFmtNec32A, kFmtKorven},
+                      RefineCase{0x8341, kFmtNec32R, kFmtNec32R}, RefineCase{0x8341, 45, 45},
+                      RefineCase{0x9867, kFmtNec32A, 36}, RefineCase{0xAF50, kFmtNec32R, 14},
+                      RefineCase{0xB800, kFmtNec32A, 17}, RefineCase{0x20DF, kFmtNec32R, kFmtNec32R},
+                      RefineCase{0x0000, kFmtNec32A, kFmtNec32A}));
 
 TEST(Catalogue, RefinementReadsFourHexDigitsOfTheCodeText)
 {

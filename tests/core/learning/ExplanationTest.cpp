@@ -57,7 +57,8 @@ struct RandomSignal {
         const int dataCount = uniform(0, 3) == 0 ? uniform(0, 40) : uniform(10, 190);
         const int last = std::min(kPulseSlots - 2, dataCount + uniform(0, dataCount * 2 + 2));
         for (int i = 0; i <= last + 1; ++i)
-            ch.patternIndex[size_t(i)] = uniform(0, 5) == 0 ? uniform(0, n - 1) : uniform(n > 2 ? 1 : 0, std::min(2, n - 1));
+            ch.patternIndex[size_t(i)]
+                = uniform(0, 5) == 0 ? uniform(0, n - 1) : uniform(n > 2 ? 1 : 0, std::min(2, n - 1));
         // Structural marks of one of the candidate's rules, at their positions.
         for (const LearnRule& r : kLearnRules) {
             if (r.candidate != t || uniform(0, 2) == 0)
@@ -82,7 +83,8 @@ struct RandomSignal {
         // Stored data counts of the rules' forms turn up more often than at random.
         if (uniform(0, 3) == 0) {
             const StoredRule& r = kStoredRules[uniform(0, int(std::size(kStoredRules)) - 1)];
-            e.dataCount = r.cond == StoredCond::HalfCountEq ? r.x * 2 + uniform(0, 1) : r.x + (r.cond == StoredCond::CountAbove);
+            e.dataCount = r.cond == StoredCond::HalfCountEq ? r.x * 2 + uniform(0, 1)
+                                                            : r.x + (r.cond == StoredCond::CountAbove);
         }
         e.repeat = uniform(0, 3) == 0 ? 44 : learn.frameStart;
         for (int i = 0; i < kPatternPairs; ++i) {
@@ -209,7 +211,8 @@ TEST(AnalysisExplanation, NecLeaderTooLongIsUnknownClosestToTheNecCandidate)
     ASSERT_TRUE(l.x.unknown());
     EXPECT_EQ(l.x.closest, kNecCandidate);
     EXPECT_TRUE(l.text.contains("Closest: candidate 3 (NEC-32A, NEC-32R"));
-    EXPECT_TRUE(l.text.contains("leader High of P0 is 11700 us, above 10800 by 900 us (8.3 %)")) << l.text.toStdString();
+    EXPECT_TRUE(l.text.contains("leader High of P0 is 11700 us, above 10800 by 900 us (8.3 %)"))
+        << l.text.toStdString();
     EXPECT_TRUE(l.text.contains("Would have had to differ: leader High of P0 at most 10800 us (measured 11700 us)"));
     // Candidates without timings never count as close.
     EXPECT_TRUE(l.text.contains("  10  timing failed: this candidate has no timings"));
@@ -250,7 +253,8 @@ TEST(AnalysisExplanation, TooFewPulsesNamesThePulseCount)
     ASSERT_TRUE(l.x.unknown()) << l.rig.resultCell(1).toStdString();
     EXPECT_EQ(l.x.closest, kNecCandidate);
     EXPECT_TRUE(l.text.contains("a frame of at least 32 pulse pairs (found 20): no: too few pulse pairs"));
-    EXPECT_TRUE(l.text.contains("Would have had to differ: the frame has 20 pulse pairs, the candidate needs at least 32."))
+    EXPECT_TRUE(
+        l.text.contains("Would have had to differ: the frame has 20 pulse pairs, the candidate needs at least 32."))
         << l.text.toStdString();
 }
 
@@ -260,8 +264,9 @@ TEST(AnalysisExplanation, RowWithoutWaveInformationSaysSo)
     rig.table.setCell(kColResult, 7, "Tm:NEC-32R    d:20DF 10EF");
     const AnalysisExplanation x = rig.core->explainRow(7);
     EXPECT_EQ(x.source, ExplanationSource::NoWave);
-    EXPECT_EQ(explanationText(x), "Row 7: this row has no wave information; there is no analysis to explain.\n"
-                                  "Result cell: Tm:NEC-32R    d:20DF 10EF\n");
+    EXPECT_EQ(explanationText(x),
+              "Row 7: this row has no wave information; there is no analysis to explain.\n"
+              "Result cell: Tm:NEC-32R    d:20DF 10EF\n");
     EXPECT_EQ(explanationJson(x)["source"].toString(), "no_wave");
 }
 
@@ -303,8 +308,9 @@ TEST(AnalysisExplanation, WindowDistanceInMicrosecondsAndPerCent)
         int measured, min, max, us;
         double percent;
     };
-    for (const Case& c : {Case{11700, 8100, 10800, 900, 900 * 100.0 / 10800}, Case{800, 900, 1350, -100, 100 * 100.0 / 900},
-                          Case{900, 900, 1350, 0, 0}, Case{1350, 900, 1350, 0, 0}, Case{560, 0, 0, 560, -1}}) {
+    for (const Case& c :
+         {Case{11700, 8100, 10800, 900, 900 * 100.0 / 10800}, Case{800, 900, 1350, -100, 100 * 100.0 / 900},
+          Case{900, 900, 1350, 0, 0}, Case{1350, 900, 1350, 0, 0}, Case{560, 0, 0, 560, -1}}) {
         const WindowCheck w{TimingWindow::ZeroWidth, 1, c.measured, c.min, c.max};
         EXPECT_EQ(w.outsideUs(), c.us) << c.measured;
         EXPECT_DOUBLE_EQ(w.outsidePercent(), c.percent) << c.measured;

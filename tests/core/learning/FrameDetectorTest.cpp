@@ -25,7 +25,8 @@ int compareAtPrefixes(const std::vector<int32_t>& seq, bool everyPrefix)
         const FrameSearchOutcome lit = searchFramesLiteral(seq.data(), N);
         const FrameSearchOutcome got = fast.outcome();
         // When no start has repeats only the repeat count matters.
-        const bool same = lit.reps == got.reps && (lit.reps == 0 || (lit.start == got.start && lit.length == got.length));
+        const bool same
+            = lit.reps == got.reps && (lit.reps == 0 || (lit.start == got.start && lit.length == got.length));
         if (!same) {
             ++mismatches;
             ADD_FAILURE() << "N=" << N << " literal (" << lit.start << "," << lit.length << "," << lit.reps
@@ -114,8 +115,8 @@ TEST(FrameSearch, MatchesLiteralOnManyRandomAndPeriodicSequences)
     }
     // Longer ones, compared at the end only.
     for (int n = 0; n < 3000 && mismatches < 5; ++n, ++sequences) {
-        const std::vector<int32_t> s = n % 2 ? randomSequence(rng, 100 + int(rng() % 300), 2 + int(rng() % 4))
-                                             : periodicSequence(rng, 400);
+        const std::vector<int32_t> s
+            = n % 2 ? randomSequence(rng, 100 + int(rng() % 300), 2 + int(rng() % 4)) : periodicSequence(rng, 400);
         mismatches += compareAtPrefixes(s, false);
     }
     EXPECT_EQ(mismatches, 0);

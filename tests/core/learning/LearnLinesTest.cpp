@@ -24,14 +24,13 @@ TEST_P(WaveLineTest, Fields)
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, WaveLineTest,
-    ::testing::Values(WaveCase{"[000]:09040,013480", 0, 9040, 13480},       // ":" at 6: 3-digit index
+    ::testing::Values(WaveCase{"[000]:09040,013480", 0, 9040, 13480}, // ":" at 6: 3-digit index
                       WaveCase{"[123]:00562,001125", 123, 562, 1125},
-                      WaveCase{"[1234]:00562,0001125", 1234, 562, 1125},    // 4-digit index
-                      WaveCase{"[4096]:00562,0001125", 4096, 562, 1125},   // parsed; the learner drops it
-                      WaveCase{"[  7]:  562,  1125", 7, 562, 1125},         // leading blanks
-                      WaveCase{"[0x1]:00562,001125", 0, 562, 1125},         // not a number counts as 0
-                      WaveCase{"[001]:0056x,001125", 1, 0, 1125},
-                      WaveCase{"[002]:00562", 2, 562, 0},                    // short line
+                      WaveCase{"[1234]:00562,0001125", 1234, 562, 1125}, // 4-digit index
+                      WaveCase{"[4096]:00562,0001125", 4096, 562, 1125}, // parsed; the learner drops it
+                      WaveCase{"[  7]:  562,  1125", 7, 562, 1125},      // leading blanks
+                      WaveCase{"[0x1]:00562,001125", 0, 562, 1125},      // not a number counts as 0
+                      WaveCase{"[001]:0056x,001125", 1, 0, 1125}, WaveCase{"[002]:00562", 2, 562, 0}, // short line
                       WaveCase{"[", 0, 0, 0}, WaveCase{"[-01]:00562,001125", -1, 562, 1125}));
 
 TEST(ResultLine, CarrierTextIsCutAtKhz)
@@ -48,7 +47,7 @@ TEST(ResultLine, CarrierTextIsCutAtKhz)
 TEST(ResultLine, CarrierTenths)
 {
     const std::pair<const char*, int> good[] = {{"38.0", 380}, {"38", 380}, {"36.75", 367}, {" 40.0 ", 400},
-                                                {"0.9", 9},    {".5", 5},   {"-3.9", -39}, {"455.0", 4550}};
+                                                {"0.9", 9},    {".5", 5},   {"-3.9", -39},  {"455.0", 4550}};
     for (auto [text, tenths] : good) {
         const auto v = parseCarrierTenths(QString::fromLatin1(text));
         ASSERT_TRUE(v.has_value()) << text;
@@ -73,8 +72,8 @@ TEST(TypedNumbers, FallBackWhenNotANumber)
 TEST(TypedNumbers, LearningTimeForTheSettingsStaysWithinWhatTheBoardTakes)
 {
     const std::pair<const char*, int> cases[] = {
-        {"500", 500000},      {" 50 ", 50000},        {"abc", 500000},      {"", 500000},
-        {"99999", 99999000},  {"2147484", 99999000}, {"99999999999", 99999000}, {"0", 1000},
+        {"500", 500000},     {" 50 ", 50000},       {"abc", 500000},           {"", 500000},
+        {"99999", 99999000}, {"2147484", 99999000}, {"99999999999", 99999000}, {"0", 1000},
     };
     for (const auto& [text, us] : cases)
         EXPECT_EQ(learnTimeUsFromBox(QString::fromLatin1(text)), us) << text;

@@ -1,14 +1,14 @@
 #pragma once
 // Fakes of the windows, message boxes, sounds and receive log, and a rig that
 // wires them to a LearningCore with a device link connected to a local server.
+#include "core/irsig/Signals.h"
 #include "core/learning/LearnView.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
-#include "support/Fakes.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
-#include "core/irsig/Signals.h"
+#include "support/Fakes.h"
 
 #include <QHostAddress>
 #include <QStringList>
@@ -25,7 +25,10 @@
 
 QT_BEGIN_NAMESPACE
 // Readable QString values in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 namespace zovax::test {
@@ -49,14 +52,16 @@ public:
     int progress = 0;
     int row = 1, column = 1;
     int focusCalls = 0;
-    std::map<int, QString> labels;                 // channel -> label
-    std::map<std::pair<int, int>, QString> logic;  // (channel, index) -> "0 " / "1 "
-    std::vector<std::pair<int, int>> drawn;        // (channel, index)
+    std::map<int, QString> labels;                // channel -> label
+    std::map<std::pair<int, int>, QString> logic; // (channel, index) -> "0 " / "1 "
+    std::vector<std::pair<int, int>> drawn;       // (channel, index)
     std::vector<int> clearedAreas, clearedLists;
 
     // The message box: each showing is recorded; `dontShowAgain` is the state of
     // "次回から表示しない" when it closes; `whileShowing` runs inside it.
-    struct Shown { QString caption, text; };
+    struct Shown {
+        QString caption, text;
+    };
     std::vector<Shown> boxes;
     bool dontShowAgain = false;
     bool showing = false;
@@ -76,14 +81,26 @@ public:
     void setLearningTimeText(const QString& t) override { learningTime = t; }
     bool learnIndicatorLit() const override { return indicatorLit; }
     void setLearnIndicatorLook(bool on) override { indicatorLit = on; }
-    void setLearnIndicatorColourOff() override { indicatorLit = false; ++indicatorColourOffCalls; }
+    void setLearnIndicatorColourOff() override
+    {
+        indicatorLit = false;
+        ++indicatorColourOffCalls;
+    }
     void processEventsOnce() override {}
-    void showProgress() override { progressVisible = true; progress = 0; }
+    void showProgress() override
+    {
+        progressVisible = true;
+        progress = 0;
+    }
     void setProgress(int p) override { progress = p; }
     void hideProgress() override { progressVisible = false; }
     int currentRow() const override { return row; }
     int currentColumn() const override { return column; }
-    void selectCell(int c, int r) override { column = c; row = r; }
+    void selectCell(int c, int r) override
+    {
+        column = c;
+        row = r;
+    }
     void focusGrid() override { ++focusCalls; }
     void DrawPulse(int channel, int index) override { drawn.emplace_back(channel, index); }
     void ShowPulseInList(int, int) override {}

@@ -59,7 +59,12 @@ TEST(ToggleLearning, AsksToConnectFirst)
 
 TEST(ToggleLearning, SwitchesOnWithTheLearningTime)
 {
-    struct Case { QString typed; QString shown; QString lend; int64_t us; };
+    struct Case {
+        QString typed;
+        QString shown;
+        QString lend;
+        int64_t us;
+    };
     for (const Case& c : {Case{"50", "100", "Lend:0100", 100000}, Case{"abc", "500", "Lend:0500", 500000},
                           Case{"1500", "1500", "Lend:1500", 1500000}, Case{"100", "100", "Lend:0100", 100000},
                           Case{"250000", "99999", "Lend:99999", 99999000}}) {
@@ -402,7 +407,7 @@ TEST(CursorAuto, BoxClosedBeforeTheResultLineDefersTheRearm)
     rig.feed(pairs);
     EXPECT_EQ(rig.view.boxes.size(), 1u);
     EXPECT_TRUE(rig.learner().resultPending());
-    EXPECT_EQ(rig.view.row, 1);                // not re-armed yet
+    EXPECT_EQ(rig.view.row, 1);                 // not re-armed yet
     EXPECT_EQ(rig.store().learn.dataCount, 36); // the rest of the train was ignored
     rig.result(380);
     EXPECT_FALSE(rig.table.cell(kColCarry, 1).isEmpty());

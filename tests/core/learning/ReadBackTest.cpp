@@ -72,8 +72,8 @@ std::vector<int> cat(std::initializer_list<std::vector<int>> parts)
     return v;
 }
 
-const std::vector<PulsePair> kNecPairs{{9000, 13500}, {560, 1120}, {560, 2250}, {560, 40000}, {9000, 11250},
-                                       {560, 96000}};
+const std::vector<PulsePair> kNecPairs{{9000, 13500}, {560, 1120},   {560, 2250},
+                                       {560, 40000},  {9000, 11250}, {560, 96000}};
 
 TEST(ReadBack, Nec32REntryReadsBackAsLearned)
 {
@@ -130,8 +130,17 @@ TEST(ReadBack, FieldsThatAreNotNumbersAreNotApplied)
     LearnRig rig;
     rig.readBack().readBackRow = 3;
     const TableEntry before = rig.table.entry(3);
-    const QStringList bad{"Twc:3a0", "Twc:", "Twb:x36", "Twb:5000", "Twb:-01", "Twr:abc",
-                          "Twp:G:00560,001120", "Twp:1:005x0,001120", "Twp:1:00560", "Twl:0x1", "Twl:-12"};
+    const QStringList bad{"Twc:3a0",
+                          "Twc:",
+                          "Twb:x36",
+                          "Twb:5000",
+                          "Twb:-01",
+                          "Twr:abc",
+                          "Twp:G:00560,001120",
+                          "Twp:1:005x0,001120",
+                          "Twp:1:00560",
+                          "Twl:0x1",
+                          "Twl:-12"};
     for (const QString& line : bad)
         rig.readBack().OnReadBackLine(line);
     EXPECT_EQ(rig.table.entry(3), before);
@@ -310,35 +319,35 @@ const std::vector<PulsePair> kJvc{{8400, 12400}, {560, 1040}, {560, 2120}, {560,
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, StoredEntryTest,
-    ::testing::Values(
-        StoredCase{"sony12", kSony, 13, 0, "SONY12"}, StoredCase{"sony15", kSony, 16, 0, "SONY15"},
-        StoredCase{"sony20", kSony, 21, 0, "SONY20"}, StoredCase{"kaseikyo", kKase, 50, 0, "KASEIKYO"},
-        StoredCase{"matu22", kMatu, 24, 0, "MATU22"}, StoredCase{"matu24", kMatu, 26, 0, "MATU24"},
-        StoredCase{"nec32a", kNec, 34, 0, "NEC-32A"}, StoredCase{"nec32r", kNec, 36, 34, "NEC-32R"},
-        StoredCase{"nec40a", kNec, 42, 0, "NEC-40A"}, StoredCase{"nec40r", kNec, 44, 44, "NEC-40R"},
-        StoredCase{"nec42a", kNec, 44, 0, "NEC-42A"}, StoredCase{"nec42r", kNec, 46, 0, "NEC-42R"},
-        StoredCase{"nec48a", kNec, 50, 0, "NEC-48A"}, StoredCase{"nec48r", kNec, 52, 0, "NEC-48R"},
-        StoredCase{"nec64a", kNec, 66, 0, "NEC-64A"}, StoredCase{"nec64r", kNec, 68, 0, "NEC-64R"},
-        StoredCase{"nec80a", kNec, 82, 0, "NEC-80A"}, StoredCase{"tatsuno", kNec, 114, 0, "TATSUNO-ID"},
-        StoredCase{"benex", kNec, 146, 0, "BENEX144"}, StoredCase{"nec other", kNec, 40, 0, "NEC-32A"},
-        StoredCase{"nec short", kNec, 33, 0, "Unknown"}, StoredCase{"krv", kKrv, 51, 0, "krv-ID"},
-        StoredCase{"jvc-h16", kJvc, 18, 0, "JVC-H16"},
-        StoredCase{"mitu16", {{300, 1220}, {300, 2440}, {300, 30000}}, 17, 0, "MITU16"},
-        StoredCase{"jvc-m16", {{560, 1040}, {560, 2120}, {560, 30000}}, 16, 0, "JVC-M16"},
-        StoredCase{"sharp", {{200, 1060}, {450, 2000}, {450, 40000}}, 33, 0, "SHARP"},
-        StoredCase{"tsb12", {{450, 1600}, {1300, 1600}, {450, 30000}}, 27, 0, "TSB12"},
-        StoredCase{"tsb32", {{4300, 8600}, {440, 1100}, {440, 2200}, {440, 40000}}, 34, 0, "TSB32"},
-        StoredCase{"daikin", {{5100, 7200}, {450, 1050}, {450, 2100}, {450, 30000}}, 180, 0, "DAIKIN"},
-        StoredCase{"robo", {{6000, 9000}, {600, 2400}, {1800, 2400}, {600, 30000}}, 22, 0, "ROBO-K1"},
-        StoredCase{"samsung", {{4500, 9000}, {560, 1125}, {560, 2250}, {560, 40000}}, 34, 0, "SAMSUNG-D"},
-        StoredCase{"sharp12", {{300, 1060}, {300, 2000}, {300, 30000}}, 13, 0, "SHARP12"},
-        StoredCase{"daewoo", {{8000, 10900}, {560, 1000}, {560, 2000}, {560, 30000}}, 18, 0, "DAEWOO16"},
-        StoredCase{"cv6000", {{8400, 12700}, {527, 1100}, {527, 2100}, {527, 30000}}, 22, 0, "CV-6000"},
-        StoredCase{"msw", {{2000, 4000}, {520, 1000}, {520, 1500}, {520, 20000}}, 37, 0, "MSW7430"},
-        StoredCase{"svct", {{8000, 12000}, {500, 1000}, {500, 2000}, {500, 30000}}, 20, 0, "Unknown"},
-        StoredCase{"toppan", {{3000, 6000}, {600, 1200}, {600, 2400}, {600, 30000}}, 51, 0, "TOPPAN-ID"},
-        // One-symbol Width 1700: inside candidate 31's window, below NEC's.
-        StoredCase{"kitac", {{8900, 13600}, {600, 1200}, {600, 1700}, {600, 30000}}, 68, 0, "Kitac5-D64"}),
+    ::testing::Values(StoredCase{"sony12", kSony, 13, 0, "SONY12"}, StoredCase{"sony15", kSony, 16, 0, "SONY15"},
+                      StoredCase{"sony20", kSony, 21, 0, "SONY20"}, StoredCase{"kaseikyo", kKase, 50, 0, "KASEIKYO"},
+                      StoredCase{"matu22", kMatu, 24, 0, "MATU22"}, StoredCase{"matu24", kMatu, 26, 0, "MATU24"},
+                      StoredCase{"nec32a", kNec, 34, 0, "NEC-32A"}, StoredCase{"nec32r", kNec, 36, 34, "NEC-32R"},
+                      StoredCase{"nec40a", kNec, 42, 0, "NEC-40A"}, StoredCase{"nec40r", kNec, 44, 44, "NEC-40R"},
+                      StoredCase{"nec42a", kNec, 44, 0, "NEC-42A"}, StoredCase{"nec42r", kNec, 46, 0, "NEC-42R"},
+                      StoredCase{"nec48a", kNec, 50, 0, "NEC-48A"}, StoredCase{"nec48r", kNec, 52, 0, "NEC-48R"},
+                      StoredCase{"nec64a", kNec, 66, 0, "NEC-64A"}, StoredCase{"nec64r", kNec, 68, 0, "NEC-64R"},
+                      StoredCase{"nec80a", kNec, 82, 0, "NEC-80A"}, StoredCase{"tatsuno", kNec, 114, 0, "TATSUNO-ID"},
+                      StoredCase{"benex", kNec, 146, 0, "BENEX144"}, StoredCase{"nec other", kNec, 40, 0, "NEC-32A"},
+                      StoredCase{"nec short", kNec, 33, 0, "Unknown"}, StoredCase{"krv", kKrv, 51, 0, "krv-ID"},
+                      StoredCase{"jvc-h16", kJvc, 18, 0, "JVC-H16"},
+                      StoredCase{"mitu16", {{300, 1220}, {300, 2440}, {300, 30000}}, 17, 0, "MITU16"},
+                      StoredCase{"jvc-m16", {{560, 1040}, {560, 2120}, {560, 30000}}, 16, 0, "JVC-M16"},
+                      StoredCase{"sharp", {{200, 1060}, {450, 2000}, {450, 40000}}, 33, 0, "SHARP"},
+                      StoredCase{"tsb12", {{450, 1600}, {1300, 1600}, {450, 30000}}, 27, 0, "TSB12"},
+                      StoredCase{"tsb32", {{4300, 8600}, {440, 1100}, {440, 2200}, {440, 40000}}, 34, 0, "TSB32"},
+                      StoredCase{"daikin", {{5100, 7200}, {450, 1050}, {450, 2100}, {450, 30000}}, 180, 0, "DAIKIN"},
+                      StoredCase{"robo", {{6000, 9000}, {600, 2400}, {1800, 2400}, {600, 30000}}, 22, 0, "ROBO-K1"},
+                      StoredCase{"samsung", {{4500, 9000}, {560, 1125}, {560, 2250}, {560, 40000}}, 34, 0, "SAMSUNG-D"},
+                      StoredCase{"sharp12", {{300, 1060}, {300, 2000}, {300, 30000}}, 13, 0, "SHARP12"},
+                      StoredCase{"daewoo", {{8000, 10900}, {560, 1000}, {560, 2000}, {560, 30000}}, 18, 0, "DAEWOO16"},
+                      StoredCase{"cv6000", {{8400, 12700}, {527, 1100}, {527, 2100}, {527, 30000}}, 22, 0, "CV-6000"},
+                      StoredCase{"msw", {{2000, 4000}, {520, 1000}, {520, 1500}, {520, 20000}}, 37, 0, "MSW7430"},
+                      StoredCase{"svct", {{8000, 12000}, {500, 1000}, {500, 2000}, {500, 30000}}, 20, 0, "Unknown"},
+                      StoredCase{"toppan", {{3000, 6000}, {600, 1200}, {600, 2400}, {600, 30000}}, 51, 0, "TOPPAN-ID"},
+                      // One-symbol Width 1700: inside candidate 31's window, below NEC's.
+                      StoredCase{
+                          "kitac", {{8900, 13600}, {600, 1200}, {600, 1700}, {600, 30000}}, 68, 0, "Kitac5-D64"}),
     [](const ::testing::TestParamInfo<StoredCase>& i) {
         std::string n;
         for (const char* p = i.param.name; *p; ++p)
@@ -419,21 +428,27 @@ const TableEntry kCollectOdd = entryOf(kKase, cat({{0}, bitsOf({0x02, 0x20, 0x80
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, CollectedLines,
-    ::testing::Values(
-        collectCase("entries", false,
-                    {entryLines(1, kCollectNec), entryLines(2, kCollectSony), entryLines(3, kCollectOdd)}),
-        collectCase("traced", true, {entryLines(7, kCollectNec), entryLines(8, kCollectOdd)}),
-        collectCase("errorsAndBadLines", false,
-                    {entryLines(16, kCollectSony), {{17, "Twl:017 Error"}},
-                     {{18, "Twl:018"}, {18, "Twc:3a0"}, {18, "Twb:036"}, {18, "Twp:G:00560,001120"},
-                      {18, "Twp:0:09000,013500"}, {18, "Twd:01G2"}},
-                     {{0, "Twc:380"}, {0, "Twd:0123"}}, entryLines(19, kCollectNec)}),
-        collectCase("lastEntryAndTheEnd", false,
-                    {entryLines(249, kCollectSony), entryLines(250, kCollectNec), {{250, "KRV:off"}}}),
-        collectCase("lateReplyDropped", true,
-                    {entryLines(4, kCollectNec, 3), {{4, "Twl:003 Error"}}, entryLines(4, kCollectSony)}),
-        collectCase("lastEntryAnError", true,
-                    {entryLines(249, kCollectOdd), {{250, "Twl:250 Error"}}, {{250, "KRV:off"}}})),
+    ::testing::Values(collectCase("entries", false,
+                                  {entryLines(1, kCollectNec), entryLines(2, kCollectSony),
+                                   entryLines(3, kCollectOdd)}),
+                      collectCase("traced", true, {entryLines(7, kCollectNec), entryLines(8, kCollectOdd)}),
+                      collectCase("errorsAndBadLines", false,
+                                  {entryLines(16, kCollectSony),
+                                   {{17, "Twl:017 Error"}},
+                                   {{18, "Twl:018"},
+                                    {18, "Twc:3a0"},
+                                    {18, "Twb:036"},
+                                    {18, "Twp:G:00560,001120"},
+                                    {18, "Twp:0:09000,013500"},
+                                    {18, "Twd:01G2"}},
+                                   {{0, "Twc:380"}, {0, "Twd:0123"}},
+                                   entryLines(19, kCollectNec)}),
+                      collectCase("lastEntryAndTheEnd", false,
+                                  {entryLines(249, kCollectSony), entryLines(250, kCollectNec), {{250, "KRV:off"}}}),
+                      collectCase("lateReplyDropped", true,
+                                  {entryLines(4, kCollectNec, 3), {{4, "Twl:003 Error"}}, entryLines(4, kCollectSony)}),
+                      collectCase("lastEntryAnError", true,
+                                  {entryLines(249, kCollectOdd), {{250, "Twl:250 Error"}}, {{250, "KRV:off"}}})),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadBack, CollectedLinesAreTakenApartWhenTheLoopWaits)
@@ -444,7 +459,7 @@ TEST(ReadBack, CollectedLinesAreTakenApartWhenTheLoopWaits)
     rig.readBack().readBackRow = 9;
     for (const QString& line : recordLines(9, kCollectNec))
         rig.link.DispatchLine(line);
-    EXPECT_TRUE(rig.link.state().replyAck); // acknowledged at once
+    EXPECT_TRUE(rig.link.state().replyAck);   // acknowledged at once
     EXPECT_TRUE(rig.resultCell(9).isEmpty()); // not taken apart yet
     QEventLoop loop;
     QTimer::singleShot(5, &loop, &QEventLoop::quit);
@@ -495,8 +510,7 @@ TEST(ReadBack, SonyAndKaseikyoCodes)
     rig.table.entry(1) = entryOf(kSony, sony);
     rig.readBack().DecodeStoredEntry(1);
     EXPECT_EQ(rig.resultCell(1), "Tm:SONY12     d:0115");
-    rig.table.entry(2) =
-        entryOf(kKase, cat({{0}, bitsOf({0x02, 0x20, 0x80, 0x00, 0x3D, 0xBD}, 1, 2), {3}}));
+    rig.table.entry(2) = entryOf(kKase, cat({{0}, bitsOf({0x02, 0x20, 0x80, 0x00, 0x3D, 0xBD}, 1, 2), {3}}));
     rig.readBack().DecodeStoredEntry(2);
     EXPECT_EQ(rig.resultCell(2), "Tm:KASEIKYO   d:0220 8000 3DBD");
     // NEC refinement on read-back.

@@ -13,13 +13,16 @@ struct Synth {
     const char* protocol;
     std::vector<uint8_t> code;
     int repeats;
-    const char* result;     // expected Result cell
+    const char* result;      // expected Result cell
     bool dropLeader = false; // start the capture after the first frame's leader
     int markBiasUs = 40;
     bool readsBackTheSame = true; // the stored-entry rules give the same text
 };
 
-std::ostream& operator<<(std::ostream& os, const Synth& s) { return os << s.protocol << " " << s.result; }
+std::ostream& operator<<(std::ostream& os, const Synth& s)
+{
+    return os << s.protocol << " " << s.result;
+}
 
 class SynthesisedLearn : public ::testing::TestWithParam<Synth> {};
 
@@ -79,9 +82,27 @@ INSTANTIATE_TEST_SUITE_P(
         Synth{"NEC42F", {0x1C, 0x03, 0xE3, 0x0F, 0x15, 0x2A}, 5, "Tm:NEC-42A    d:1C03 E30F 1502", false, 40, false},
         Synth{"NEC48", {0x20, 0xDF, 0x10, 0xEF, 0x33, 0xCC}, 9, "Tm:NEC-48R    d:20DF 10EF 33CC", false, 40, false},
         Synth{"NEC48F", {0x20, 0xDF, 0x10, 0xEF, 0x33, 0xCC}, 5, "Tm:NEC-48A    d:20DF 10EF 33CC", false, 40, false},
-        Synth{"NEC64", {0x20, 0xDF, 0x10, 0xEF, 0x01, 0x23, 0x45, 0x67}, 9, "Tm:NEC-64R    d:20DF 10EF 0123 4567", false, 40, false},
-        Synth{"NEC64F", {0x20, 0xDF, 0x10, 0xEF, 0x01, 0x23, 0x45, 0x67}, 5, "Tm:NEC-64A    d:20DF 10EF 0123 4567", false, 40, false},
-        Synth{"NEC80", {0x20, 0xDF, 0x10, 0xEF, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB}, 9, "Tm:NEC-80A    d:20DF 10EF 0123 4567 89AB", false, 40, false},
+        Synth{"NEC64",
+              {0x20, 0xDF, 0x10, 0xEF, 0x01, 0x23, 0x45, 0x67},
+              9,
+              "Tm:NEC-64R    d:20DF 10EF 0123 4567",
+              false,
+              40,
+              false},
+        Synth{"NEC64F",
+              {0x20, 0xDF, 0x10, 0xEF, 0x01, 0x23, 0x45, 0x67},
+              5,
+              "Tm:NEC-64A    d:20DF 10EF 0123 4567",
+              false,
+              40,
+              false},
+        Synth{"NEC80",
+              {0x20, 0xDF, 0x10, 0xEF, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB},
+              9,
+              "Tm:NEC-80A    d:20DF 10EF 0123 4567 89AB",
+              false,
+              40,
+              false},
         Synth{"SONY12", {0x15, 0x01}, 11, "Tm:SONY12     d:0115"},
         Synth{"SONY15", {0x15, 0xA4}, 11, "Tm:SONY15     d:A415"},
         Synth{"SONY20", {0x15, 0x1A, 0x49}, 11, "Tm:SONY20     d:3A09 15", false, 40, false},
@@ -124,9 +145,11 @@ TEST(SynthesisedLearn, FourDigitIndexLines)
 
 TEST(SynthesisedLearn, CursorAutoFillsRowsAcrossChannels)
 {
-    const std::pair<const char*, std::vector<uint8_t>> presses[] = {
-        {"NEC", {0x20, 0xDF, 0x10, 0xEF}}, {"SONY12", {0x15, 0x01}}, {"NECF", {0x00, 0xFF, 0x10, 0xEF}},
-        {"MITSUBISHI", {0x23, 0x47}}, {"NEC", {0x20, 0xDF, 0x11, 0xEE}}};
+    const std::pair<const char*, std::vector<uint8_t>> presses[] = {{"NEC", {0x20, 0xDF, 0x10, 0xEF}},
+                                                                    {"SONY12", {0x15, 0x01}},
+                                                                    {"NECF", {0x00, 0xFF, 0x10, 0xEF}},
+                                                                    {"MITSUBISHI", {0x23, 0x47}},
+                                                                    {"NEC", {0x20, 0xDF, 0x11, 0xEE}}};
     const char* results[] = {"Tm:NEC-32R    d:20DF 10EF", "Tm:SONY12     d:0115", "Tm:KANON-ALL  d:00FF 10EF",
                              "Tm:MITU16     d:2347", "Tm:NEC-32R    d:20DF 11EE"};
     LearnRig rig;

@@ -1,8 +1,8 @@
 // Reply dispatch: every row of both dispatch tables, the order in which they
 // win, the receive-log clearing rules and the acknowledgement wait.
 #include "core/link/DeviceLink.h"
-#include "core/shell/Settings.h"
 #include "core/link/FakeLog.h"
+#include "core/shell/Settings.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -83,7 +83,9 @@ class TcpDispatch : public ::testing::TestWithParam<TcpRow> {};
 
 void setMode(LinkState& s, Mode m)
 {
-    s.tableWriteMode = m == Mode::Write1 ? TableWriteMode::Erase : m == Mode::Write2 ? TableWriteMode::Store : TableWriteMode::Off;
+    s.tableWriteMode = m == Mode::Write1 ? TableWriteMode::Erase
+        : m == Mode::Write2              ? TableWriteMode::Store
+                                         : TableWriteMode::Off;
     s.tableReadMode = m == Mode::Read;
     s.netConfigOpen = m == Mode::NetConfig;
     s.consoleConfigMode = m == Mode::Console;

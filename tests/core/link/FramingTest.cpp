@@ -1,8 +1,8 @@
 // Command framing on both transports, and SendLine over both links at once.
-#include "core/link/DeviceLink.h"
 #include "core/link/Framing.h"
-#include "core/shell/Settings.h"
+#include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
+#include "core/shell/Settings.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -19,14 +19,10 @@ struct FrameCase {
 };
 
 const FrameCase kFrames[] = {
-    {"NONE", "CRLF", "Ver\r\n", "Ver\r\n"},
-    {"STX", "CRLF", "\x02Ver\r\n", "\x02Ver\r\n"},
-    {"NONE", "CR", "Ver\r", "Ver\r"},
-    {"NONE", "LF", "Ver\r\n", "Ver\n"},
-    {"NONE", "ETX", "Ver\x03", "Ver\x03"},
-    {"STX", "ETX", "\x02Ver\x03", "\x02Ver\x03"},
-    {"無し", "無し", "Ver\r\n", "Ver"},
-    {"stx", "crlf", "Ver\r\n", "Ver"}, // values are case-sensitive
+    {"NONE", "CRLF", "Ver\r\n", "Ver\r\n"}, {"STX", "CRLF", "\x02Ver\r\n", "\x02Ver\r\n"},
+    {"NONE", "CR", "Ver\r", "Ver\r"},       {"NONE", "LF", "Ver\r\n", "Ver\n"},
+    {"NONE", "ETX", "Ver\x03", "Ver\x03"},  {"STX", "ETX", "\x02Ver\x03", "\x02Ver\x03"},
+    {"無し", "無し", "Ver\r\n", "Ver"},     {"stx", "crlf", "Ver\r\n", "Ver"}, // values are case-sensitive
 };
 
 class FramingTable : public ::testing::TestWithParam<FrameCase> {};

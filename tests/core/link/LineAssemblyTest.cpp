@@ -26,10 +26,19 @@ const TcpCase kTcp[] = {
     {"LfAloneIgnored", {"\n\n\nA\n"}, {"A"}, ""},
     {"CrInsideLineIgnored", {"AB\rCD\r\n"}, {"ABCD"}, ""},
     {"AckByteAlone", {QByteArray("\x06", 1)}, {" 06h"}, ""},
-    {"HighByteEndsLine", {"ab\xE3" "cd\r\n"}, {"ab E3h", "cd"}, ""},
+    {"HighByteEndsLine",
+     {"ab\xE3"
+      "cd\r\n"},
+     {"ab E3h", "cd"},
+     ""},
     {"StxAndEtx", {"\x02Ver 1.0\x03\x02Mode\x03"}, {"<STX>Ver 1.0<ETX>", "<STX>Mode<ETX>"}, ""},
     {"NulByte", {QByteArray("x\0y\n", 4)}, {"x 00h", "y"}, ""},
-    {"DelIsPrintable", {"a\x7F" "b\n"}, {"a\x7F" "b"}, ""},
+    {"DelIsPrintable",
+     {"a\x7F"
+      "b\n"},
+     {"a\x7F"
+      "b"},
+     ""},
     {"IncompleteKept", {"[000]:09000,"}, {}, "[000]:09000,"},
     {"ManyLinesOneRead", {"a\r\nb\r\n\r\nc"}, {"a", "b", " "}, "c"},
 };
@@ -120,10 +129,20 @@ const SerialCase kSerial[] = {
     {"EtxTransModeIsNotEqual", SerialLineAssembler::Etx, "Trans Mode\x03", {"Trans Mode 03h"}, {}},
     {"CrStays", SerialLineAssembler::Cr, "OK\r", {"OK 0Dh"}, {}},
     {"LfStays", SerialLineAssembler::Lf, "OK\n", {"OK 0Ah"}, {}},
-    {"StxRenderedWithBlank", SerialLineAssembler::Etx, "\x02" "AB\x03", {" 02h AB 03h"}, {}},
+    {"StxRenderedWithBlank",
+     SerialLineAssembler::Etx,
+     "\x02"
+     "AB\x03",
+     {" 02h AB 03h"},
+     {}},
     {"NoDelimiterWaitsForIdle", SerialLineAssembler::None, "ABC\r\nDEF", {}, {"ABC 0Dh 0Ah DEF"}},
     {"LeftoverFlushed", SerialLineAssembler::CrLf, "A\r\nB", {"A"}, {"B"}},
-    {"HighBytesCodedAsOnTcp", SerialLineAssembler::CrLf, "ab\x82\xA0" "cd\r\n", {"ab 82h A0h cd"}, {}},
+    {"HighBytesCodedAsOnTcp",
+     SerialLineAssembler::CrLf,
+     "ab\x82\xA0"
+     "cd\r\n",
+     {"ab 82h A0h cd"},
+     {}},
 };
 
 } // namespace

@@ -1,9 +1,9 @@
 // The board's network configuration: the reply markers with their order and
 // widths, the record and dialog updates, the adoption of the board's address,
 // the Update sequence and the text rules of the masked fields.
+#include "core/link/NetConfig.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
-#include "core/link/NetConfig.h"
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
 
@@ -42,7 +42,7 @@ struct NetConfigTest : ::testing::Test {
     DeviceLink link{settings, log};
     FakeConfigView view;
     NetConfig nc{link};
-    QStringList sent;      // command texts written to TCP
+    QStringList sent; // command texts written to TCP
     QString hostPanel;
     QString commandLine;
     QStringList hangUps;
@@ -119,11 +119,9 @@ TEST_F(NetConfigTest, NumberFieldsStoreTheirValueOrTheDefault)
         int expected;
     };
     const Row rows[] = {
-        {"P:60001", &SVCNF::SvPort, 60001}, {"P:abcde", &SVCNF::SvPort, 60000},
-        {"P:00000", &SVCNF::SvPort, 60000}, {"P:99999", &SVCNF::SvPort, 60000},
-        {"L:030", &SVCNF::LinkDown, 30},    {"L:x", &SVCNF::LinkDown, 10},
-        {"L:-5", &SVCNF::LinkDown, 10},     {"R:200", &SVCNF::RecvTout, 200},
-        {"R:", &SVCNF::RecvTout, 180},
+        {"P:60001", &SVCNF::SvPort, 60001}, {"P:abcde", &SVCNF::SvPort, 60000}, {"P:00000", &SVCNF::SvPort, 60000},
+        {"P:99999", &SVCNF::SvPort, 60000}, {"L:030", &SVCNF::LinkDown, 30},    {"L:x", &SVCNF::LinkDown, 10},
+        {"L:-5", &SVCNF::LinkDown, 10},     {"R:200", &SVCNF::RecvTout, 200},   {"R:", &SVCNF::RecvTout, 180},
     };
     for (const Row& r : rows) {
         settings.svcnf.*r.field = -7;
@@ -180,9 +178,8 @@ TEST_F(NetConfigTest, TheConsoleDialogueAloneDoesNotMoveTheTarget)
 // when the command line holds exactly "Q" or "Quit".
 TEST_F(NetConfigTest, RecvLineShowsTheGroupAndEndsTheDialogueOnExactQuit)
 {
-    const std::pair<const char*, bool> rows[] = {{"Q", true},   {"Quit", true}, {"q", false},
-                                                 {"quit", false}, {"Quit ", false}, {"", false},
-                                                 {"QUIT", false}};
+    const std::pair<const char*, bool> rows[]
+        = {{"Q", true}, {"Quit", true}, {"q", false}, {"quit", false}, {"Quit ", false}, {"", false}, {"QUIT", false}};
     for (const auto& [cmd, ends] : rows) {
         link.state().consoleConfigMode = true;
         commandLine = cmd;
@@ -255,9 +252,9 @@ TEST_F(UpdateTest, SendsTheEightSettingsInOrderThenNsavEvenWithoutReplies)
     t.start();
     nc.Update();
     EXPECT_GE(t.elapsed(), 8 * 100 - 10) << "each setting waits up to 100 ms";
-    EXPECT_EQ(sent, QStringList({"Nmac:0A-3C-51-E0-00-07", "Nmip:127.000.000.001", "Npno:60002",
-                                 "Nmsk:255.255.255.000", "Ngip:127.000.000.254", "Ndns:127.000.000.053",
-                                 "Nlnk:20", "Nrcv:300", "Nsav"}));
+    EXPECT_EQ(sent,
+              QStringList({"Nmac:0A-3C-51-E0-00-07", "Nmip:127.000.000.001", "Npno:60002", "Nmsk:255.255.255.000",
+                           "Ngip:127.000.000.254", "Ndns:127.000.000.053", "Nlnk:20", "Nrcv:300", "Nsav"}));
     EXPECT_EQ(settings.svcnf.SvIP, "127.000.000.001");
     EXPECT_EQ(view.fields[ConfigField::SvIP], "127.000.000.001");
     EXPECT_EQ(settings.svcnf.SvPort, 60002);
@@ -346,25 +343,27 @@ TEST_P(FitAddressTest, FitsTheAddressMask)
 {
     EXPECT_EQ(FitAddressText(QString::fromUtf8(GetParam().in)), QString::fromLatin1(GetParam().out));
 }
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FitAddressTest,
-    ::testing::Values(FitRow{"192.168.000.100", "192.168.000.100"}, FitRow{"192.168.1.5", "192.168.001.005"},
-                      FitRow{"", "000.000.000.000"}, FitRow{"...", "000.000.000.000"},
-                      FitRow{"10.1", "010.001.000.000"}, FitRow{"1.2.3.4.5", "001.002.003.004"},
-                      FitRow{"0001.02.3.4", "001.002.003.004"}, FitRow{"1234.1.1.1", "999.001.001.001"},
-                      FitRow{"192-168-0-1", "192.168.000.001"}));
+INSTANTIATE_TEST_SUITE_P(Texts, FitAddressTest,
+                         ::testing::Values(FitRow{"192.168.000.100", "192.168.000.100"},
+                                           FitRow{"192.168.1.5", "192.168.001.005"}, FitRow{"", "000.000.000.000"},
+                                           FitRow{"...", "000.000.000.000"}, FitRow{"10.1", "010.001.000.000"},
+                                           FitRow{"1.2.3.4.5", "001.002.003.004"},
+                                           FitRow{"0001.02.3.4", "001.002.003.004"},
+                                           FitRow{"1234.1.1.1", "999.001.001.001"},
+                                           FitRow{"192-168-0-1", "192.168.000.001"}));
 
 class FitMacTest : public ::testing::TestWithParam<FitRow> {};
 TEST_P(FitMacTest, FitsTheMacMask)
 {
     EXPECT_EQ(FitMacText(QString::fromUtf8(GetParam().in)), QString::fromLatin1(GetParam().out));
 }
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FitMacTest,
-    ::testing::Values(FitRow{"0A-3C-51-E0-00-00", "0A-3C-51-E0-00-00"}, FitRow{"0a:3c:51:e0:00:01", "0A-3C-51-E0-00-01"},
-                      FitRow{"0A3C51E00002", "0A-3C-51-E0-00-02"}, FitRow{"0A-3C", "0A-3C-00-00-00-00"},
-                      FitRow{"", "00-00-00-00-00-00"}, FitRow{"0A-3C-51-E0-00-01-FF", "0A-3C-51-E0-00-01"},
-                      FitRow{"0A-3C-51-E0-00-0\xC3\xA9", "0A-3C-51-E0-00-00"}));
+INSTANTIATE_TEST_SUITE_P(Texts, FitMacTest,
+                         ::testing::Values(FitRow{"0A-3C-51-E0-00-00", "0A-3C-51-E0-00-00"},
+                                           FitRow{"0a:3c:51:e0:00:01", "0A-3C-51-E0-00-01"},
+                                           FitRow{"0A3C51E00002", "0A-3C-51-E0-00-02"},
+                                           FitRow{"0A-3C", "0A-3C-00-00-00-00"}, FitRow{"", "00-00-00-00-00-00"},
+                                           FitRow{"0A-3C-51-E0-00-01-FF", "0A-3C-51-E0-00-01"},
+                                           FitRow{"0A-3C-51-E0-00-0\xC3\xA9", "0A-3C-51-E0-00-00"}));
 
 TEST(PortText, DecimalPortsInRangeElseTheDefault)
 {

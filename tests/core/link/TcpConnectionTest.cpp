@@ -1,12 +1,12 @@
 // The TCP connection against a loopback server: what is sent when the link
 // comes up, hang-up versus loss of the link, refused and unanswered dials, and
 // the firmware update's hooks.
+#include "core/link/TcpConnection.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/link/NetAddress.h"
-#include "core/link/TcpConnection.h"
 #include "core/shell/Settings.h"
 #include "support/TestSupport.h"
 
@@ -275,14 +275,14 @@ TEST_P(NormalizeIpTest, FourDecimalFields)
     EXPECT_EQ(NormalizeIp(QString::fromUtf8(GetParam().in)), QString::fromLatin1(GetParam().out));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, NormalizeIpTest,
-    ::testing::Values(IpRow{"192.168.000.100", "192.168.0.100"}, IpRow{"010.001.002.003", "10.1.2.3"},
-                      IpRow{"008.009.010.011", "8.9.10.11"}, IpRow{"1.2.3.4.5.6", "1.2.3.4"},
-                      IpRow{"1.2.3.4.", "1.2.3.4"}, IpRow{"1.2.3.4.999.999.999", "1.2.3.4"},
-                      IpRow{"", "0.0.0.0"}, IpRow{"...", "0.0.0.0"}, IpRow{"192.168..1", "192.168.0.1"},
-                      IpRow{"19 .168.0 .1", "19.0.168.0"}, IpRow{"99999999999.1.1.1", "0.1.1.1"},
-                      IpRow{"１２.1.1.1", "0.0.0.1"}, IpRow{"127.0.0.1", "127.0.0.1"}));
+INSTANTIATE_TEST_SUITE_P(Texts, NormalizeIpTest,
+                         ::testing::Values(IpRow{"192.168.000.100", "192.168.0.100"},
+                                           IpRow{"010.001.002.003", "10.1.2.3"}, IpRow{"008.009.010.011", "8.9.10.11"},
+                                           IpRow{"1.2.3.4.5.6", "1.2.3.4"}, IpRow{"1.2.3.4.", "1.2.3.4"},
+                                           IpRow{"1.2.3.4.999.999.999", "1.2.3.4"}, IpRow{"", "0.0.0.0"},
+                                           IpRow{"...", "0.0.0.0"}, IpRow{"192.168..1", "192.168.0.1"},
+                                           IpRow{"19 .168.0 .1", "19.0.168.0"}, IpRow{"99999999999.1.1.1", "0.1.1.1"},
+                                           IpRow{"１２.1.1.1", "0.0.0.1"}, IpRow{"127.0.0.1", "127.0.0.1"}));
 
 } // namespace
 

@@ -1,6 +1,6 @@
 // Settings file: exact layout, defaults, fallbacks, CP932 text, failures.
-#include "core/shell/Cp932.h"
 #include "core/shell/Settings.h"
+#include "core/shell/Cp932.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -11,42 +11,41 @@ using namespace zovax;
 
 namespace {
 
-const char kDefaultFile[] =
-    "[COMPORT]\r\n"
-    "PortName=COM3\r\n"
-    "BaudRate=115200\r\n"
-    "ByteSize=8\r\n"
-    "StopBits=1\r\n"
-    "Parity__=NONE\r\n"
-    "SendHead=\x96\xB3\x82\xB5\r\n" // "無し" in CP932
-    "SendDlmt=CRLF\r\n"
-    "RecvDlmt=CRLF\r\n"
-    "RecvTout=100\r\n"
-    "\r\n"
-    "[FILE]\r\n"
-    "HexFile_=\r\n"
-    "CsvFile_=\r\n"
-    "\r\n"
-    "[LEARN]\r\n"
-    "HRange__=20\r\n"
-    "WRange__=15\r\n"
-    "LTime___=500000\r\n"
-    "\r\n"
-    "[CLCNF]\r\n"
-    "Host____=192.168.000.100\r\n"
-    "Port____=60000\r\n"
-    "SendHead=NONE\r\n"
-    "SendDlmt=CRLF\r\n"
-    "\r\n"
-    "[SVCNF]\r\n"
-    "MacAdrs_=0A-3C-51-E0-01-00\r\n"
-    "SVIP____=192.168.000.100\r\n"
-    "SVPort__=60000\r\n"
-    "NetMask_=255.255.255.000\r\n"
-    "Gateway_=192.168.000.001\r\n"
-    "PrimDNS_=192.168.000.001\r\n"
-    "LinkDown=10\r\n"
-    "RecvTout=180\r\n";
+const char kDefaultFile[] = "[COMPORT]\r\n"
+                            "PortName=COM3\r\n"
+                            "BaudRate=115200\r\n"
+                            "ByteSize=8\r\n"
+                            "StopBits=1\r\n"
+                            "Parity__=NONE\r\n"
+                            "SendHead=\x96\xB3\x82\xB5\r\n" // "無し" in CP932
+                            "SendDlmt=CRLF\r\n"
+                            "RecvDlmt=CRLF\r\n"
+                            "RecvTout=100\r\n"
+                            "\r\n"
+                            "[FILE]\r\n"
+                            "HexFile_=\r\n"
+                            "CsvFile_=\r\n"
+                            "\r\n"
+                            "[LEARN]\r\n"
+                            "HRange__=20\r\n"
+                            "WRange__=15\r\n"
+                            "LTime___=500000\r\n"
+                            "\r\n"
+                            "[CLCNF]\r\n"
+                            "Host____=192.168.000.100\r\n"
+                            "Port____=60000\r\n"
+                            "SendHead=NONE\r\n"
+                            "SendDlmt=CRLF\r\n"
+                            "\r\n"
+                            "[SVCNF]\r\n"
+                            "MacAdrs_=0A-3C-51-E0-01-00\r\n"
+                            "SVIP____=192.168.000.100\r\n"
+                            "SVPort__=60000\r\n"
+                            "NetMask_=255.255.255.000\r\n"
+                            "Gateway_=192.168.000.001\r\n"
+                            "PrimDNS_=192.168.000.001\r\n"
+                            "LinkDown=10\r\n"
+                            "RecvTout=180\r\n";
 
 } // namespace
 
@@ -90,8 +89,14 @@ TEST(Settings, RoundTripKeepsEveryValue)
     s.tableFileName = QStringLiteral("/tmp/テーブル.Csv");
     s.learn = {25, 10, 300000};
     s.tcpip = {"010.001.002.003", 60001, "STX", "ETX"};
-    s.svcnf = {"0A-3C-51-E0-01-99", "127.000.000.001", "255.000.000.000", "127.000.000.254",
-               "127.000.000.253", 60002, 11, 120};
+    s.svcnf = {"0A-3C-51-E0-01-99",
+               "127.000.000.001",
+               "255.000.000.000",
+               "127.000.000.254",
+               "127.000.000.253",
+               60002,
+               11,
+               120};
     ASSERT_TRUE(SaveSettings(s, path));
     const Settings r = LoadSettings(path);
     EXPECT_EQ(settingsFileBytes(r), settingsFileBytes(s));
@@ -106,10 +111,10 @@ TEST(Settings, NonNumericIntegersFallBackTextsAreTakenAsTheyAre)
     QTemporaryDir dir;
     const QString path = dir.filePath("t.ini");
     ASSERT_TRUE(test::writeFileBytes(path,
-        "[COMPORT]\nBaudRate=fast\nParity__=MARK\nStopBits=2x\n"
-        "[CLCNF]\nPort____=\nHost____=10.0.0.1\n"
-        "[LEARN]\nLTime___=12.5\nHRange__= 30 \n"
-        "[SVCNF]\nLinkDown=-5\n"));
+                                     "[COMPORT]\nBaudRate=fast\nParity__=MARK\nStopBits=2x\n"
+                                     "[CLCNF]\nPort____=\nHost____=10.0.0.1\n"
+                                     "[LEARN]\nLTime___=12.5\nHRange__= 30 \n"
+                                     "[SVCNF]\nLinkDown=-5\n"));
     const Settings s = LoadSettings(path);
     EXPECT_EQ(s.rs232c.BaudRate, 115200);
     EXPECT_EQ(s.rs232c.StopBits, 1);

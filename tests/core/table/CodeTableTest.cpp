@@ -44,18 +44,15 @@ TEST_P(TableRowOperation, MovesCellsAndEntriesTogether)
 INSTANTIATE_TEST_SUITE_P(
     Edges, TableRowOperation,
     ::testing::Values(
-        RowOpCase{"insert at 1", [](CodeTable& t) { t.InsertLine(1); },
-                  [](int r) { return r == 1 ? 0 : r - 1; }},
-        RowOpCase{"insert at 999", [](CodeTable& t) { t.InsertLine(999); },
-                  [](int r) { return r == 999 ? 0 : r; }},
+        RowOpCase{"insert at 1", [](CodeTable& t) { t.InsertLine(1); }, [](int r) { return r == 1 ? 0 : r - 1; }},
+        RowOpCase{"insert at 999", [](CodeTable& t) { t.InsertLine(999); }, [](int r) { return r == 999 ? 0 : r; }},
         RowOpCase{"insert at 500", [](CodeTable& t) { t.InsertLine(500); },
-                  [](int r) { return r < 500 ? r : r == 500 ? 0 : r - 1; }},
-        RowOpCase{"delete 1", [](CodeTable& t) { t.DeleteLine(1); },
-                  [](int r) { return r == 999 ? 0 : r + 1; }},
-        RowOpCase{"delete 999", [](CodeTable& t) { t.DeleteLine(999); },
-                  [](int r) { return r == 999 ? 0 : r; }},
-        RowOpCase{"copy 7 onto 999", [](CodeTable& t) { t.CopyRow(7, 999); },
-                  [](int r) { return r == 999 ? 7 : r; }},
+                  [](int r) { return r < 500 ? r
+                                  : r == 500 ? 0
+                                             : r - 1; }},
+        RowOpCase{"delete 1", [](CodeTable& t) { t.DeleteLine(1); }, [](int r) { return r == 999 ? 0 : r + 1; }},
+        RowOpCase{"delete 999", [](CodeTable& t) { t.DeleteLine(999); }, [](int r) { return r == 999 ? 0 : r; }},
+        RowOpCase{"copy 7 onto 999", [](CodeTable& t) { t.CopyRow(7, 999); }, [](int r) { return r == 999 ? 7 : r; }},
         RowOpCase{"out of range is ignored",
                   [](CodeTable& t) {
                       t.InsertLine(0);

@@ -1,10 +1,10 @@
 // The command console: the history rules, the board's configuration dialogue
 // ("C" / "Save", TCP only, exact texts) and the not-connected message.
+#include "core/table/Console.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
-#include "core/table/Console.h"
 
 #include <gtest/gtest.h>
 
@@ -91,11 +91,11 @@ TEST_F(ConsoleTest, NotConnectedShowsTheMessageAndSendsNothing)
 // The configuration dialogue: which texts start and end it, on which link.
 struct ModeRow {
     const char* name;
-    bool tcp;           // else the serial port alone is open
-    bool modeBefore;    // consoleConfigMode when the text is sent
+    bool tcp;        // else the serial port alone is open
+    bool modeBefore; // consoleConfigMode when the text is sent
     const char* text;
     bool modeAfter;
-    bool adopts;        // the board's address becomes the target
+    bool adopts; // the board's address becomes the target
 };
 
 class ConfigDialogueTest : public ConsoleTest, public ::testing::WithParamInterface<ModeRow> {};
@@ -130,19 +130,18 @@ TEST_P(ConfigDialogueTest, ExactTextsOnTcpOnly)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ConfigDialogueTest,
-    ::testing::Values(ModeRow{"cStarts", true, false, "C", true, false},
-                      ModeRow{"lowerCDoesNot", true, false, "c", false, false},
-                      ModeRow{"cWithBlankDoesNot", true, false, "C ", false, false},
-                      ModeRow{"cOnSerialIsPlain", false, false, "C", false, false},
-                      ModeRow{"saveOutsideIsPlain", true, false, "Save", false, false},
-                      ModeRow{"saveEndsAndAdopts", true, true, "Save", false, true},
-                      ModeRow{"lowerSaveIsPlain", true, true, "save", true, false},
-                      ModeRow{"upperSaveIsPlain", true, true, "SAVE", true, false},
-                      ModeRow{"cInsideIsPlain", true, true, "C", true, false},
-                      ModeRow{"quitLeavesItToTheBoard", true, true, "Quit", true, false},
-                      ModeRow{"saveOnSerialIsPlain", false, true, "Save", true, false}),
-    [](const auto& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Texts, ConfigDialogueTest,
+                         ::testing::Values(ModeRow{"cStarts", true, false, "C", true, false},
+                                           ModeRow{"lowerCDoesNot", true, false, "c", false, false},
+                                           ModeRow{"cWithBlankDoesNot", true, false, "C ", false, false},
+                                           ModeRow{"cOnSerialIsPlain", false, false, "C", false, false},
+                                           ModeRow{"saveOutsideIsPlain", true, false, "Save", false, false},
+                                           ModeRow{"saveEndsAndAdopts", true, true, "Save", false, true},
+                                           ModeRow{"lowerSaveIsPlain", true, true, "save", true, false},
+                                           ModeRow{"upperSaveIsPlain", true, true, "SAVE", true, false},
+                                           ModeRow{"cInsideIsPlain", true, true, "C", true, false},
+                                           ModeRow{"quitLeavesItToTheBoard", true, true, "Quit", true, false},
+                                           ModeRow{"saveOnSerialIsPlain", false, true, "Save", true, false}),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 } // namespace

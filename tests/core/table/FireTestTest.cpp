@@ -1,11 +1,11 @@
 // The fire test: the exact command lines for the edge cases of an entry, and
 // the run around them (not connected, blank Carry, trace echo, Cursor Auto).
+#include "core/table/FireTest.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
-#include "core/table/FireTest.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -39,17 +39,17 @@ TEST(FireTestCommands, AFullEntryInOrder)
 {
     const TableEntry e = entryWith({{9000, 13500}, {560, 1120}, {560, 2250}}, {0, 1, 2, 1});
     EXPECT_EQ(FireTestCommands(e, {true, true, false, true}, "3"),
-              QStringList({"Tp:1101", "Twf:000", "Twc:380", "Twb:004", "Twr:002",
-                           "Twp:0:09000,013500", "Twp:1:00560,001120", "Twp:2:00560,002250",
-                           "Twp:3:00000,000000", "Twd:0121", "Tf:003"}));
+              QStringList({"Tp:1101", "Twf:000", "Twc:380", "Twb:004", "Twr:002", "Twp:0:09000,013500",
+                           "Twp:1:00560,001120", "Twp:2:00560,002250", "Twp:3:00000,000000", "Twd:0121", "Tf:003"}));
 }
 
 TEST(FireTestCommands, OutputSelections)
 {
     const TableEntry e;
-    const std::pair<IrOutputs, const char*> rows[] = {
-        {{false, false, false, false}, "Tp:0000"}, {{true, false, false, false}, "Tp:1000"},
-        {{false, false, false, true}, "Tp:0001"},  {kAll, "Tp:1111"}};
+    const std::pair<IrOutputs, const char*> rows[] = {{{false, false, false, false}, "Tp:0000"},
+                                                      {{true, false, false, false}, "Tp:1000"},
+                                                      {{false, false, false, true}, "Tp:0001"},
+                                                      {kAll, "Tp:1111"}};
     for (const auto& [outs, tp] : rows)
         EXPECT_EQ(FireTestCommands(e, outs, "").front(), tp);
 }
@@ -78,15 +78,20 @@ TEST_P(PairListTest, EndsWhereTheHighTimesStop)
         EXPECT_TRUE(twp[i].startsWith(QString::asprintf("Twp:%X:", i))) << twp[i].toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, PairListTest,
-    ::testing::Values(PairRow{"empty", {}, 1}, PairRow{"fourFilled", {900, 560, 560, 300}, 5},
-                      PairRow{"zeroThenNonZeroGoesOn", {900, 0, 560}, 4},
-                      PairRow{"zeroZeroInTheMiddle", {900, 560, 0, 0, 560}, 3},
-                      PairRow{"fifteenFilled", std::vector<int>(15, 500), 16},
-                      PairRow{"allSixteenFilled", std::vector<int>(16, 500), 16},
-                      PairRow{"lastButOneZero", [] { std::vector<int> v(16, 500); v[14] = 0; return v; }(), 16}),
-    [](const auto& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Pairs, PairListTest,
+                         ::testing::Values(PairRow{"empty", {}, 1}, PairRow{"fourFilled", {900, 560, 560, 300}, 5},
+                                           PairRow{"zeroThenNonZeroGoesOn", {900, 0, 560}, 4},
+                                           PairRow{"zeroZeroInTheMiddle", {900, 560, 0, 0, 560}, 3},
+                                           PairRow{"fifteenFilled", std::vector<int>(15, 500), 16},
+                                           PairRow{"allSixteenFilled", std::vector<int>(16, 500), 16},
+                                           PairRow{"lastButOneZero",
+                                                   [] {
+                                                       std::vector<int> v(16, 500);
+                                                       v[14] = 0;
+                                                       return v;
+                                                   }(),
+                                                   16}),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST(FireTestCommands, DataDigitsEvenInNumberAndBounded)
 {
@@ -124,9 +129,9 @@ TEST(FireTestCommands, DataDigitsEvenInNumberAndBounded)
 
 TEST(FireTestCommands, FramesCell)
 {
-    const std::pair<const char*, const char*> rows[] = {
-        {"1", "Tf:001"}, {"3", "Tf:003"}, {"12", "Tf:012"}, {"abc", "Tf:003"},
-        {" ", "Tf:003"}, {" 7 ", "Tf:007"}, {"2x", "Tf:003"}};
+    const std::pair<const char*, const char*> rows[]
+        = {{"1", "Tf:001"}, {"3", "Tf:003"},   {"12", "Tf:012"}, {"abc", "Tf:003"},
+           {" ", "Tf:003"}, {" 7 ", "Tf:007"}, {"2x", "Tf:003"}};
     for (const auto& [cell, tf] : rows)
         EXPECT_EQ(FireTestCommands(TableEntry{}, kAll, cell).last(), tf) << cell;
     EXPECT_TRUE(FireTestCommands(TableEntry{}, kAll, "").last().startsWith("Twd:"))
@@ -187,8 +192,9 @@ TEST_F(FireRunTest, SendsTheRowAndMovesToTheNextRow)
     fillRow(5, "38.0", "2");
     view.row = 5;
     EXPECT_TRUE(fire.run(view));
-    EXPECT_EQ(sent, QStringList({"Tp:1111", "Twf:000", "Twc:380", "Twb:002", "Twr:002",
-                                 "Twp:0:00600,001200", "Twp:1:00000,000000", "Twd:00", "Tf:002"}));
+    EXPECT_EQ(sent,
+              QStringList({"Tp:1111", "Twf:000", "Twc:380", "Twb:002", "Twr:002", "Twp:0:00600,001200",
+                           "Twp:1:00000,000000", "Twd:00", "Tf:002"}));
     EXPECT_EQ(table.entry(5).flag, 0) << "the record keeps the flag it was sent with";
     EXPECT_EQ(view.selections, QStringList({"1,5", "1,6"}));
     EXPECT_EQ(indicator, QStringList({"off"}));

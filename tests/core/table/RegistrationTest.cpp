@@ -2,12 +2,12 @@
 // device link: the command sequences, and how every way of ending (complete,
 // cancelled, unanswered preamble, unanswered row, stop, silent last entry,
 // unconfirmed end) leaves table mode and what the user is told.
+#include "core/table/Registration.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
-#include "core/table/Registration.h"
 #include "sim/QtPrinters.h"
 #include "support/TestSupport.h"
 
@@ -163,10 +163,14 @@ struct RegistrationFixture : ::testing::Test {
     }
     QStringList rowRecords(int r) const
     {
-        return {"Twf:000",          "Twc:" + QString::number(table.entry(r).carrier),
-                "Twb:002",          "Twr:000",
-                "Twp:0:00560,001120", "Twp:1:00000,000000",
-                "Twd:01",           QString::asprintf("Tws:%03d", r)};
+        return {"Twf:000",
+                "Twc:" + QString::number(table.entry(r).carrier),
+                "Twb:002",
+                "Twr:000",
+                "Twp:0:00560,001120",
+                "Twp:1:00000,000000",
+                "Twd:01",
+                QString::asprintf("Tws:%03d", r)};
     }
     QString lastMessage() const { return prompts.asked.empty() ? QString() : prompts.asked.back().text; }
 };
@@ -177,7 +181,7 @@ TEST_F(RegistrationFixture, OnlyUsedRowsAreSentAndStoredUnderTheirNumbers)
 {
     useRow(3, 380);
     useRow(7, 400);
-    table.entry(7).flag = 999; // from an earlier read-back
+    table.entry(7).flag = 999;          // from an earlier read-back
     table.setCell(kColCarry, 5, "   "); // blanks only: unused
     ASSERT_TRUE(reg.beginRegistration());
     EXPECT_EQ(link.state().tableWriteMode, TableWriteMode::Erase);
@@ -204,8 +208,8 @@ TEST_F(RegistrationFixture, RowsAboveTheReadBackRangeAreNamedInTheEndMessage)
         useRow(r);
     ASSERT_TRUE(reg.beginRegistration());
     EXPECT_EQ(reg.WriteTableToBoard(view).rowsBeyondReadBack, 2);
-    EXPECT_EQ(lastMessage(), Registration::writeCompleteText()
-                                 + "\n250 行目より後の 2 行は ZOVAX-Ether 読込みでは読み戻せません。");
+    EXPECT_EQ(lastMessage(),
+              Registration::writeCompleteText() + "\n250 行目より後の 2 行は ZOVAX-Ether 読込みでは読み戻せません。");
 }
 
 TEST_F(RegistrationFixture, NoLinkNoRegistration)
@@ -302,13 +306,12 @@ TEST_P(CancelDuringWrite, FinishesTheStepThenStops)
     EXPECT_EQ(lastMessage(), Registration::writeCancelledText());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CancelDuringWrite,
-    ::testing::Values(CancelCase{"tableMode", "KRV:on", {"KRV:off"}},
-                      CancelCase{"erase", "Fe:7", {"Fe:7", "KRV:off"}},
-                      CancelCase{"firstRow", "Tws:003", {"Fe:7", "row3", "KRV:off"}},
-                      CancelCase{"lastRow", "Tws:007", {"Fe:7", "row3", "row7", "KRV:off"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, CancelDuringWrite,
+                         ::testing::Values(CancelCase{"tableMode", "KRV:on", {"KRV:off"}},
+                                           CancelCase{"erase", "Fe:7", {"Fe:7", "KRV:off"}},
+                                           CancelCase{"firstRow", "Tws:003", {"Fe:7", "row3", "KRV:off"}},
+                                           CancelCase{"lastRow", "Tws:007", {"Fe:7", "row3", "row7", "KRV:off"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- read-back
 
@@ -441,8 +444,9 @@ TEST_F(RegistrationFixture, TheEndOfAReadBackListsRequestsAnswersAndDroppedLateR
     EXPECT_EQ(reg.RequestTableReadBack(rbView), Registration::ReadBackOutcome::Requested);
     EXPECT_EQ(log.lines.filter("Read-back:"),
               QStringList{"Read-back: entries 1 to 250 requested, 248 answered, 1 late replies dropped"});
-    EXPECT_EQ(lastMessage(), "読込みを終了しました。\nZOVAX-Etherから応答のなかったエントリが 2 件あります。\n"
-                             "待ち時間の後に届いたため破棄した応答が 1 件あります。");
+    EXPECT_EQ(lastMessage(),
+              "読込みを終了しました。\nZOVAX-Etherから応答のなかったエントリが 2 件あります。\n"
+              "待ち時間の後に届いたため破棄した応答が 1 件あります。");
 }
 
 TEST_F(RegistrationFixture, AnUnconfirmedEndOfTableModeIsEndedByTheTool)

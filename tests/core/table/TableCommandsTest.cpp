@@ -1,7 +1,7 @@
 // New, the pop-up menu's row operations with the copy mark, and the file
 // steps of Open, Save and the start-up reopening.
-#include "core/shell/Settings.h"
 #include "core/table/TableCommands.h"
+#include "core/shell/Settings.h"
 #include "core/table/TableFile.h"
 #include "support/TestSupport.h"
 #include "tests/core/table/TableFakes.h"
@@ -77,7 +77,7 @@ TEST_F(TableCmd, GuardsMakeCommandsDoNothing)
     cmd.ppPasteClick();       // nothing marked
     cmd.ppInsertPasteClick(); // nothing marked
     cmd.ppCopyClick();
-    cmd.ppPasteClick();       // onto the marked row itself
+    cmd.ppPasteClick(); // onto the marked row itself
     cmd.ppInsertPasteClick();
     at(0);
     cmd.ppPasteClick();
@@ -135,8 +135,8 @@ TEST_F(TableCmd, DeclinedDeleteChangesNothing)
 // Insert paste with the mark at `mark` and the cursor at `cursor`.
 struct InsertPasteCase {
     int mark, cursor;
-    int heldByCursor;         // original row the cursor row holds afterwards
-    int row, heldByRow;       // another row and what it holds
+    int heldByCursor;   // original row the cursor row holds afterwards
+    int row, heldByRow; // another row and what it holds
 };
 
 class TableInsertPaste : public TableCmd, public ::testing::WithParamInterface<InsertPasteCase> {};
@@ -159,8 +159,7 @@ TEST_P(TableInsertPaste, PutsWhatTheMarkedRowHeldBeforeTheInsertion)
 }
 
 INSTANTIATE_TEST_SUITE_P(MarkAboveAndBelow, TableInsertPaste,
-                         ::testing::Values(InsertPasteCase{10, 3, 10, 11, 10},
-                                           InsertPasteCase{3, 10, 3, 3, 3},
+                         ::testing::Values(InsertPasteCase{10, 3, 10, 11, 10}, InsertPasteCase{3, 10, 3, 3, 3},
                                            InsertPasteCase{999, 5, 999, 999, 998},
                                            InsertPasteCase{1, 998, 1, 999, 998}));
 

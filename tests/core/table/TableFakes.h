@@ -2,9 +2,9 @@
 // Scripted stand-ins for the message boxes, the receive log and the main
 // window, shared by the code-table tests.
 #include "core/shell/Ports.h"
-#include "support/Fakes.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableHost.h"
+#include "support/Fakes.h"
 
 #include <QString>
 #include <QStringList>
@@ -83,11 +83,11 @@ inline void fillRandomTable(CodeTable& t, unsigned seed)
 {
     std::mt19937 rng(seed);
     auto pick = [&](int n) { return int(rng() % unsigned(n)); };
-    const QStringList words = {QStringLiteral("テレビ"), QStringLiteral("電源"),
-                               QStringLiteral("ｴｱｺﾝ"), QStringLiteral("Vol+"),
-                               QStringLiteral("38.0kHz"), QStringLiteral("Tm:NEC-32 d:00 FF"),
-                               QStringLiteral("照明 全灯"), QStringLiteral("a b"),
-                               QStringLiteral("～①"), QStringLiteral("x")};
+    const QStringList words
+        = {QStringLiteral("テレビ"),    QStringLiteral("電源"),    QStringLiteral("ｴｱｺﾝ"),
+           QStringLiteral("Vol+"),      QStringLiteral("38.0kHz"), QStringLiteral("Tm:NEC-32 d:00 FF"),
+           QStringLiteral("照明 全灯"), QStringLiteral("a b"),     QStringLiteral("～①"),
+           QStringLiteral("x")};
     for (int r = 1; r <= kTableRows; ++r) {
         if (pick(5) == 0)
             continue; // some rows stay empty

@@ -1,7 +1,7 @@
 // Table files: the exact layout, round trips, the reader's rules and every
 // way a save or a load can fail without costing the table or the file.
-#include "core/shell/Cp932.h"
 #include "core/table/TableFile.h"
+#include "core/shell/Cp932.h"
 #include "support/TestSupport.h"
 #include "tests/core/table/TableFakes.h"
 
@@ -16,13 +16,12 @@ using namespace zovax::tabletest;
 
 namespace {
 
-const QByteArray kEmptyEntryFields =
-    "Twc:000,Twb:000,Twr:000,"
-    "Twp:0:00000 000000,Twp:1:00000 000000,Twp:2:00000 000000,Twp:3:00000 000000,"
-    "Twp:4:00000 000000,Twp:5:00000 000000,Twp:6:00000 000000,Twp:7:00000 000000,"
-    "Twp:8:00000 000000,Twp:9:00000 000000,Twp:A:00000 000000,Twp:B:00000 000000,"
-    "Twp:C:00000 000000,Twp:D:00000 000000,Twp:E:00000 000000,Twp:F:00000 000000,"
-    "Twd:,";
+const QByteArray kEmptyEntryFields = "Twc:000,Twb:000,Twr:000,"
+                                     "Twp:0:00000 000000,Twp:1:00000 000000,Twp:2:00000 000000,Twp:3:00000 000000,"
+                                     "Twp:4:00000 000000,Twp:5:00000 000000,Twp:6:00000 000000,Twp:7:00000 000000,"
+                                     "Twp:8:00000 000000,Twp:9:00000 000000,Twp:A:00000 000000,Twp:B:00000 000000,"
+                                     "Twp:C:00000 000000,Twp:D:00000 000000,Twp:E:00000 000000,Twp:F:00000 000000,"
+                                     "Twd:,";
 
 QByteArray fileOf(const QList<QByteArray>& rows, const QByteArray& eol = "\r\n")
 {
@@ -60,8 +59,8 @@ TEST(TableFile, EmptyTableIsHeaderAnd999EmptyRowLines)
     CodeTable t;
     QByteArray expected = "ZOVAX Table File\r\n";
     for (int r = 1; r <= kTableRows; ++r)
-        expected += QByteArray("[") + QByteArray::number(r).rightJustified(3, '0') + "],,,,,"
-            + kEmptyEntryFields + "\r\n";
+        expected
+            += QByteArray("[") + QByteArray::number(r).rightJustified(3, '0') + "],,,,," + kEmptyEntryFields + "\r\n";
     EXPECT_EQ(tableFileBytes(t), expected);
     EXPECT_TRUE(tableFileBytes(t).contains("\r\n[999],,,,,Twc:000,"));
 }
@@ -79,8 +78,8 @@ TEST(TableFile, RowLineLayout)
     e.data[0] = 1;
     e.data[1] = 2;
     e.data[2] = 0xB;
-    const std::array<QString, 4> cells{QStringLiteral(" 38.0kHz "), QStringLiteral("3"),
-                                       QStringLiteral("\t電源\r"), QStringLiteral("Tm:NEC d:01")};
+    const std::array<QString, 4> cells{QStringLiteral(" 38.0kHz "), QStringLiteral("3"), QStringLiteral("\t電源\r"),
+                                       QStringLiteral("Tm:NEC d:01")};
     const QByteArray line = tableRowLine(12, cells, e);
     const QByteArray head = "[012],38.0kHz,3," + toCp932(QStringLiteral("電源"))
         + ",Tm:NEC d:01,Twc:380,Twb:003,Twr:044,Twp:0:09000 013500,Twp:1:00560 001125,Twp:2:00000 000000,";
@@ -186,66 +185,63 @@ TEST_P(TableRowLine, Reads)
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, TableRowLine,
-    ::testing::Values(
-        ParseCase{"untagged fields by position",
-                  "[002],c,f,m,r,Abc:380,Abc:036,Abc:004,Abc:F:01000 002000,Abc:A9", true,
-                  [](auto& cells, const TableEntry& e) {
-                      EXPECT_EQ(cells[3], QStringLiteral("r"));
-                      EXPECT_EQ(e.carrier, 380);
-                      EXPECT_EQ(e.dataCount, 36);
-                      EXPECT_EQ(e.repeat, 4);
-                      EXPECT_EQ(e.high[15], 1000);
-                      EXPECT_EQ(e.width[15], 2000);
-                      EXPECT_EQ(e.data[0], 0xA);
-                      EXPECT_EQ(e.data[1], 9);
-                  }},
-        ParseCase{"pairs continue until pair F", "[002],,,,,Twp:0:00001 000002,Abc:1:00003 000004",
-                  true,
-                  [](auto&, const TableEntry& e) {
-                      EXPECT_EQ(e.high[1], 3);
-                      EXPECT_EQ(e.width[1], 4);
-                  }},
-        ParseCase{"tag at the Result place skips Result", "[002],c,f,m,Twr:007,Twc:390", true,
-                  [](auto& cells, const TableEntry& e) {
-                      EXPECT_EQ(cells[3], QString());
-                      EXPECT_EQ(e.repeat, 7);
-                      EXPECT_EQ(e.carrier, 390);
-                  }},
-        ParseCase{"non-numbers read as 0, counts bounded",
-                  "[002],,,,,Twc:abc,Twb:99999,Twr:-5,Twp:F:00001 000002,Twd:1", true,
-                  [](auto&, const TableEntry& e) {
-                      EXPECT_EQ(e.carrier, 0);
-                      EXPECT_EQ(e.dataCount, kDataSymbols);
-                      EXPECT_EQ(e.repeat, -5);
-                      EXPECT_EQ(e.high[15], 1);
-                      EXPECT_EQ(e.data[0], 1);
-                  }},
-        ParseCase{"negative data count reads as 0", "[002],,,,,Twb:-3", true,
-                  [](auto&, const TableEntry& e) { EXPECT_EQ(e.dataCount, 0); }},
-        ParseCase{"digits beyond 4096 ignored",
-                  "[002],,,,,Twd:" + QByteArray(kDataSymbols, '7') + "FFFF", true,
-                  [](auto&, const TableEntry& e) {
-                      EXPECT_EQ(e.data[kDataSymbols - 1], 7);
-                      EXPECT_EQ(e.dataCount, 0) << "Twd: does not change the count";
-                  }},
-        ParseCase{"times wider than their columns read whole", "[002],,,,,Twp:3:123456 1234567",
-                  true,
-                  [](auto&, const TableEntry& e) {
-                      EXPECT_EQ(e.high[3], 123456);
-                      EXPECT_EQ(e.width[3], 1234567);
-                  }},
-        ParseCase{"fields after the data ignored", "[002],,,,,Twd:12,garbage,more", true,
-                  [](auto&, const TableEntry& e) { EXPECT_EQ(e.data[1], 2); }},
-        ParseCase{"short label line", "[002]", true,
-                  [](auto& cells, const TableEntry& e) {
-                      EXPECT_EQ(cells[0], QString());
-                      EXPECT_EQ(e, TableEntry{});
-                  }},
-        ParseCase{"bad pair index", "[002],,,,,Twp:G:00001 000002", false, nullptr},
-        ParseCase{"bad pair time", "[002],,,,,Twp:0:0x001 000002", false, nullptr},
-        ParseCase{"pair without width", "[002],,,,,Twp:0:00001", false, nullptr},
-        ParseCase{"empty pair", "[002],,,,,Twp:", false, nullptr},
-        ParseCase{"bad data digit", "[002],,,,,Twd:12G4", false, nullptr}),
+    ::testing::Values(ParseCase{"untagged fields by position",
+                                "[002],c,f,m,r,Abc:380,Abc:036,Abc:004,Abc:F:01000 002000,Abc:A9", true,
+                                [](auto& cells, const TableEntry& e) {
+                                    EXPECT_EQ(cells[3], QStringLiteral("r"));
+                                    EXPECT_EQ(e.carrier, 380);
+                                    EXPECT_EQ(e.dataCount, 36);
+                                    EXPECT_EQ(e.repeat, 4);
+                                    EXPECT_EQ(e.high[15], 1000);
+                                    EXPECT_EQ(e.width[15], 2000);
+                                    EXPECT_EQ(e.data[0], 0xA);
+                                    EXPECT_EQ(e.data[1], 9);
+                                }},
+                      ParseCase{"pairs continue until pair F", "[002],,,,,Twp:0:00001 000002,Abc:1:00003 000004", true,
+                                [](auto&, const TableEntry& e) {
+                                    EXPECT_EQ(e.high[1], 3);
+                                    EXPECT_EQ(e.width[1], 4);
+                                }},
+                      ParseCase{"tag at the Result place skips Result", "[002],c,f,m,Twr:007,Twc:390", true,
+                                [](auto& cells, const TableEntry& e) {
+                                    EXPECT_EQ(cells[3], QString());
+                                    EXPECT_EQ(e.repeat, 7);
+                                    EXPECT_EQ(e.carrier, 390);
+                                }},
+                      ParseCase{"non-numbers read as 0, counts bounded",
+                                "[002],,,,,Twc:abc,Twb:99999,Twr:-5,Twp:F:00001 000002,Twd:1", true,
+                                [](auto&, const TableEntry& e) {
+                                    EXPECT_EQ(e.carrier, 0);
+                                    EXPECT_EQ(e.dataCount, kDataSymbols);
+                                    EXPECT_EQ(e.repeat, -5);
+                                    EXPECT_EQ(e.high[15], 1);
+                                    EXPECT_EQ(e.data[0], 1);
+                                }},
+                      ParseCase{"negative data count reads as 0", "[002],,,,,Twb:-3", true,
+                                [](auto&, const TableEntry& e) { EXPECT_EQ(e.dataCount, 0); }},
+                      ParseCase{"digits beyond 4096 ignored", "[002],,,,,Twd:" + QByteArray(kDataSymbols, '7') + "FFFF",
+                                true,
+                                [](auto&, const TableEntry& e) {
+                                    EXPECT_EQ(e.data[kDataSymbols - 1], 7);
+                                    EXPECT_EQ(e.dataCount, 0) << "Twd: does not change the count";
+                                }},
+                      ParseCase{"times wider than their columns read whole", "[002],,,,,Twp:3:123456 1234567", true,
+                                [](auto&, const TableEntry& e) {
+                                    EXPECT_EQ(e.high[3], 123456);
+                                    EXPECT_EQ(e.width[3], 1234567);
+                                }},
+                      ParseCase{"fields after the data ignored", "[002],,,,,Twd:12,garbage,more", true,
+                                [](auto&, const TableEntry& e) { EXPECT_EQ(e.data[1], 2); }},
+                      ParseCase{"short label line", "[002]", true,
+                                [](auto& cells, const TableEntry& e) {
+                                    EXPECT_EQ(cells[0], QString());
+                                    EXPECT_EQ(e, TableEntry{});
+                                }},
+                      ParseCase{"bad pair index", "[002],,,,,Twp:G:00001 000002", false, nullptr},
+                      ParseCase{"bad pair time", "[002],,,,,Twp:0:0x001 000002", false, nullptr},
+                      ParseCase{"pair without width", "[002],,,,,Twp:0:00001", false, nullptr},
+                      ParseCase{"empty pair", "[002],,,,,Twp:", false, nullptr},
+                      ParseCase{"bad data digit", "[002],,,,,Twd:12G4", false, nullptr}),
     [](const auto& info) {
         std::string s = info.param.name;
         for (char& ch : s)
@@ -307,8 +303,8 @@ TEST(TableFile, InvalidFieldLeavesTableAndLogUntouched)
     f.log.append(QStringLiteral("kept"));
     CodeTable before;
     fillAllMarked(before);
-    const TableLoadResult r =
-        f.load(fileOf({"[001],x,,,," + kEmptyEntryFields, "[002],y,,,,Twc:1,Twb:2,Twr:3,Twp:0:0000A 000001"}));
+    const TableLoadResult r
+        = f.load(fileOf({"[001],x,,,," + kEmptyEntryFields, "[002],y,,,,Twc:1,Twb:2,Twr:3,Twp:0:0000A 000001"}));
     EXPECT_EQ(r.status, TableLoadStatus::Invalid);
     ASSERT_EQ(f.prompts.asked.size(), 1u);
     EXPECT_TRUE(f.prompts.asked[0].text.contains(f.path(QStringLiteral("in.Csv"))));
@@ -322,8 +318,7 @@ TEST(TableFile, MissingFileIsNotOpenedSilently)
 {
     Fixture f;
     fillAllMarked(f.table);
-    const TableLoadResult r =
-        LoadTableFile(f.table, f.path(QStringLiteral("none.Csv")), f.prompts, f.log, false);
+    const TableLoadResult r = LoadTableFile(f.table, f.path(QStringLiteral("none.Csv")), f.prompts, f.log, false);
     EXPECT_EQ(r.status, TableLoadStatus::NotOpened);
     EXPECT_TRUE(f.prompts.asked.empty());
     EXPECT_EQ(markOf(f.table, 1), 1);
@@ -383,7 +378,11 @@ TEST(TableFile, CharactersTheCodePageLacksRefuseTheSaveNamingCellAndCharacter)
     for (const char16_t* ok : {u"テレビ 電源", u"★①", u"1〜2"})
         f.table.setCell(kColComments, row++, QString::fromUtf16(ok));
     EXPECT_TRUE(findUnstorableCells(f.table).empty());
-    struct Bad { int row; const char16_t* text; const char16_t* character; };
+    struct Bad {
+        int row;
+        const char16_t* text;
+        const char16_t* character;
+    };
     const Bad bad[] = {{13, u"café", u"é"}, {14, u"TV😀on", u"😀"}, {15, u"5€", u"€"}};
     for (const Bad& b : bad)
         f.table.setCell(kColComments, b.row, QString::fromUtf16(b.text));

@@ -34,8 +34,8 @@ TEST(TwRecords, AWholeEntryInSendingOrder)
 {
     const TableEntry e = entry({{9000, 13500}, {560, 1120}, {560, 2250}}, {0, 1, 2, 1, 1});
     EXPECT_EQ(registrationRecords(e),
-              QStringList({"Twf:000", "Twc:380", "Twb:005", "Twr:003", "Twp:0:09000,013500",
-                           "Twp:1:00560,001120", "Twp:2:00560,002250", "Twp:3:00000,000000", "Twd:012111"}));
+              QStringList({"Twf:000", "Twc:380", "Twb:005", "Twr:003", "Twp:0:09000,013500", "Twp:1:00560,001120",
+                           "Twp:2:00560,002250", "Twp:3:00000,000000", "Twd:012111"}));
     EXPECT_EQ(twsRecord(7), "Tws:007");
     EXPECT_EQ(twlRecord(250), "Twl:250");
 }
@@ -66,15 +66,14 @@ std::vector<std::pair<int, int>> sixteenPairs()
     return p;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RegistrationPairs,
-    ::testing::Values(PairCase{"firstPairZero", {}, 1},
-                      PairCase{"twoThenZero", {{9000, 13500}, {560, 1120}}, 3},
-                      // A pair with only one time zero does not end the list.
-                      PairCase{"highZeroWidthNot", {{0, 5000}, {560, 1120}}, 3},
-                      PairCase{"widthZeroHighNot", {{560, 0}, {560, 1120}}, 3},
-                      PairCase{"sixteen", sixteenPairs(), 16}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, RegistrationPairs,
+                         ::testing::Values(PairCase{"firstPairZero", {}, 1},
+                                           PairCase{"twoThenZero", {{9000, 13500}, {560, 1120}}, 3},
+                                           // A pair with only one time zero does not end the list.
+                                           PairCase{"highZeroWidthNot", {{0, 5000}, {560, 1120}}, 3},
+                                           PairCase{"widthZeroHighNot", {{560, 0}, {560, 1120}}, 3},
+                                           PairCase{"sixteen", sixteenPairs(), 16}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TwRecords, FirstPairAllZeroSendsOnlyThatPair)
 {
@@ -101,16 +100,15 @@ TEST_P(DataDigits, CountAndDigitsAgree)
     EXPECT_EQ(r.back(), c.twd);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DataDigits,
-    ::testing::Values(DataCase{"oddFive", {0, 1, 1, 0, 2}, 5, "Twb:005", "Twd:011022"},
-                      DataCase{"oddOne", {0xA}, 1, "Twb:001", "Twd:AA"},
-                      DataCase{"even", {0xF, 0xE, 3, 4}, 4, "Twb:004", "Twd:FE34"},
-                      DataCase{"zero", {}, 0, "Twb:000", "Twd:"},
-                      // A symbol is one hexadecimal digit: its low four bits.
-                      DataCase{"maskedSymbols", {0x1F, 0xA3}, 2, "Twb:002", "Twd:F3"},
-                      DataCase{"negativeCount", {1, 2}, -7, "Twb:000", "Twd:"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, DataDigits,
+                         ::testing::Values(DataCase{"oddFive", {0, 1, 1, 0, 2}, 5, "Twb:005", "Twd:011022"},
+                                           DataCase{"oddOne", {0xA}, 1, "Twb:001", "Twd:AA"},
+                                           DataCase{"even", {0xF, 0xE, 3, 4}, 4, "Twb:004", "Twd:FE34"},
+                                           DataCase{"zero", {}, 0, "Twb:000", "Twd:"},
+                                           // A symbol is one hexadecimal digit: its low four bits.
+                                           DataCase{"maskedSymbols", {0x1F, 0xA3}, 2, "Twb:002", "Twd:F3"},
+                                           DataCase{"negativeCount", {1, 2}, -7, "Twb:000", "Twd:"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TwRecords, DataCountBoundedToTheSymbolArray)
 {

@@ -1,8 +1,8 @@
 // The wave editor's rules: ruler, byte code <-> Result, byte code -> pattern
 // code, the texts shown for an entry, the IR Out records, and OK's store into
 // the table (refusals change nothing). The IR Out run is tested end to end.
-#include "core/table/CodeTable.h"
 #include "core/table/WaveEdit.h"
+#include "core/table/CodeTable.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,7 @@ namespace {
 
 TEST(WaveEdit, Ruler)
 {
-    const std::pair<int, QString> rows[] = {
-        {-3, ""}, {0, ""}, {1, "0"}, {6, "0----+"}, {21, "0----+----1----+----2"}};
+    const std::pair<int, QString> rows[] = {{-3, ""}, {0, ""}, {1, "0"}, {6, "0----+"}, {21, "0----+----1----+----2"}};
     for (const auto& [n, ruler] : rows)
         EXPECT_EQ(PcodeRuler(n), ruler) << n;
     const QString r = PcodeRuler(112);
@@ -30,10 +29,18 @@ TEST(WaveEdit, ByteCodeToPcode)
     const Row rows[] = {
         {"01", 1120, 2250, "0211111113"},
         {"01", 2250, 1120, "0122222223"},
-        {"01", 1120, 1120, "0122222223"}, // tie: pair 1 stands for 1
+        {"01", 1120, 1120, "0122222223"},  // tie: pair 1 stands for 1
         {"0G1", 1120, 2250, "0211111113"}, // 0G and G1 skipped, lone 1 is a byte
-        {"10 ef", 2250, 1120, "0" "22221222" "11112111" "3"},
-        {"10EF", 2250, 1120, "0" "22221222" "11112111" "3"},
+        {"10 ef", 2250, 1120,
+         "0"
+         "22221222"
+         "11112111"
+         "3"},
+        {"10EF", 2250, 1120,
+         "0"
+         "22221222"
+         "11112111"
+         "3"},
         {"", 1120, 2250, "03"},
         {"zz", 1120, 2250, "03"},
     };
@@ -119,8 +126,9 @@ TEST(WaveEdit, IrOutRecords)
     f.carry = "abc";
     f.high[2] = "560", f.width[2] = "0"; // pair 2 ends the list
     f.high[3] = "600", f.width[3] = "1200";
-    EXPECT_EQ(IrOutRecords(f), QStringList({"Twf:000", "Twc:380", "Twb:003", "Twr:003", "Twp:0:09000,013500",
-                                            "Twp:1:00560,001120", "Twp:2:00560,000000", "Twd:0G1"}));
+    EXPECT_EQ(IrOutRecords(f),
+              QStringList({"Twf:000", "Twc:380", "Twb:003", "Twr:003", "Twp:0:09000,013500", "Twp:1:00560,001120",
+                           "Twp:2:00560,000000", "Twd:0G1"}));
 
     const std::pair<int, int> stops[] = {{0, 1}, {1, 2}, {3, 4}, {-1, 16}}; // pair whose high is 0 -> Twp lines
     for (auto [zeroAt, lines] : stops) {
