@@ -39,6 +39,9 @@ void FrameSearch::reset()
     next_.clear();
     std::fill(head_.begin(), head_.end(), -1);
     std::fill(repsBits_.begin(), repsBits_.end(), 0);
+    active_ = 0;
+    activeWithReps_ = 0;
+    steps_ = 0;
 }
 
 void FrameSearch::link(int start, int threshold)
@@ -49,17 +52,34 @@ void FrameSearch::link(int start, int threshold)
     head_[size_t(threshold)] = start;
 }
 
+namespace {
+// p[a..a+n-1] == p[b..b+n-1]. A plain loop: most trial lengths fail on their
+// first pairs, where a call to the library's block compare costs more than it
+// saves (and under the address checker it inspects all n pairs first).
+bool sameRun(const int32_t* p, int a, int b, int n)
+{
+    for (int k = 0; k < n; ++k)
+        if (p[a + k] != p[b + k])
+            return false;
+    return true;
+}
+} // namespace
+
 void FrameSearch::step(int s)
 {
     const size_t i = size_t(s);
     const int32_t* p = seq_.data();
     const int pos = pos_[i];
     const int L = len_[i];
-    if (std::equal(p + pos, p + pos + L, p + pos + L)) {
+    ++steps_;
+    if (sameRun(p, pos, pos + L, L)) {
         pos_[i] = pos + L;
-        ++reps_[i];
+        if (reps_[i]++ == 0)
+            ++activeWithReps_;
         repsBits_[i / 64] |= uint64_t(1) << (i % 64);
     } else {
+        if (reps_[i] != 0)
+            --activeWithReps_;
         reps_[i] = 0;
         repsBits_[i / 64] &= ~(uint64_t(1) << (i % 64));
         // The next length whose first pair equals p[pos], among the pairs known so
@@ -91,18 +111,31 @@ void FrameSearch::push(int32_t value)
     if (size_t(s / 64) >= repsBits_.size())
         repsBits_.resize(size_t(s / 64) + 16, 0);
     repsBits_[size_t(s / 64)] &= ~(uint64_t(1) << (s % 64));
-    link(s, s + 2);
-    // Every other start already satisfies pos + 2L >= N - 1; those at exactly
-    // N - 1 take one step (after it pos + 2L >= N again).
-    if (N - 1 >= int(head_.size()))
-        return;
-    int cur = head_[size_t(N - 1)];
-    head_[size_t(N - 1)] = -1;
-    while (cur >= 0) {
-        const int nxt = next_[size_t(cur)];
-        step(cur);
-        link(cur, pos_[size_t(cur)] + 2 * len_[size_t(cur)]);
-        cur = nxt;
+    // Every active start already satisfies pos + 2L >= N - 1; those at exactly
+    // N - 1 take one step (after it pos + 2L >= N again). The new start waits
+    // until it is needed.
+    if (N - 1 < int(head_.size())) {
+        int cur = head_[size_t(N - 1)];
+        head_[size_t(N - 1)] = -1;
+        while (cur >= 0) {
+            const int nxt = next_[size_t(cur)];
+            step(cur);
+            link(cur, pos_[size_t(cur)] + 2 * len_[size_t(cur)]);
+            cur = nxt;
+        }
+    }
+    activateUntilRepeats(N);
+}
+
+void FrameSearch::activateUntilRepeats(int bound)
+{
+    // A waiting start still holds the state it was created with; the walk up to
+    // the bound is the one it would have taken pair by pair.
+    while (activeWithReps_ == 0 && active_ < bound) {
+        const int s = active_++;
+        while (pos_[size_t(s)] + 2 * len_[size_t(s)] < bound)
+            step(s);
+        link(s, pos_[size_t(s)] + 2 * len_[size_t(s)]);
     }
 }
 
