@@ -88,10 +88,40 @@ struct LearnFuzzRig {
 
     LearnFuzzRig()
     {
-        link.state().tcpConnected = true;
         QObject::connect(&link, &DeviceLink::tcpFrameSent, &link, [this] { link.SetReplyAck(); });
+    }
+
+    // A fresh learning subsystem (no decoder or learner state crosses runs) on
+    // a connected link with the fakes as they start.
+    void beginRun()
+    {
+        link.state() = LinkState{};
+        link.state().tcpConnected = true;
         core = std::make_unique<LearningCore>(link, table, view, prompts, sounds, log);
         core->installHandlers(link.handlers);
+    }
+
+    // Empties everything the run may have filled (the given rows, the log, the
+    // fakes) and drops the learning subsystem. Done at the end of the run so
+    // that the run frees what it allocated: a run that ends with more
+    // allocations than frees is run again by libFuzzer to look for a leak.
+    template <class Rows>
+    void endRun(const Rows& rows)
+    {
+        link.handlers = LinkHandlers{};
+        core.reset();
+        for (int r : rows) {
+            if (!CodeTable::validRow(r))
+                continue;
+            table.ClearEntry(r);
+            for (int c = kColCarry; c <= kColResult; ++c)
+                table.setCell(c, r, QString());
+        }
+        table.SetModified(false);
+        log.clear();
+        view = test::FakeLearnView{};
+        prompts = test::FakePrompts{};
+        sounds = test::FakeSounds{};
     }
 };
 
