@@ -82,14 +82,29 @@ void FrameSearch::step(int s)
             --activeWithReps_;
         reps_[i] = 0;
         repsBits_[i / 64] &= ~(uint64_t(1) << (i % 64));
-        // The next length whose first pair equals p[pos], among the pairs known so
-        // far; when none is known yet, the first length that reaches past them.
-        const int from = pos + L + 1;
+        // The next length whose pairs known so far all match, the first pair
+        // found through its low byte; when none is known yet, the first length
+        // that reaches past them. Each length passed over fails on a pair that
+        // is already known and never changes, so the walk would only reset the
+        // repeats there and try the next length.
         const int known = size();
-        int next = L + 1;
-        if (from < known) {
-            const void* hit = std::memchr(keys_.data() + from, keys_[size_t(pos)], size_t(known - from));
-            next = (hit ? int(static_cast<const uint8_t*>(hit) - keys_.data()) : known) - pos;
+        const uint8_t key = keys_[size_t(pos)];
+        int at = pos + L + 1; // pos + the next length to try
+        int next = 0;
+        while (next == 0) {
+            const void* hit = at < known ? std::memchr(keys_.data() + at, key, size_t(known - at)) : nullptr;
+            if (!hit) {
+                next = std::max(at, known) - pos;
+                break;
+            }
+            const int c = int(static_cast<const uint8_t*>(hit) - keys_.data()) - pos;
+            int k = 0;
+            while (k < c && pos + c + k < known && p[pos + k] == p[pos + c + k])
+                ++k;
+            if (k == c || pos + c + k == known)
+                next = c;
+            else
+                at = pos + c + 1;
         }
         len_[i] = next;
     }
@@ -214,9 +229,11 @@ FrameSearchOutcome FrameDetector::search(const WaveChannel& ch, int channel)
     if (engine_ == Engine::Literal)
         return searchFramesLiteral(ch.patternIndex.data(), N);
     if (!(valid_ && channel_ == channel && revision_ == ch.sequenceRevision && fast_.size() == N + 1)) {
-        // Not the train as it grew pair by pair: start afresh.
-        fast_.reset();
-        for (int i = 0; i <= N; ++i)
+        // Not the train as it grew pair by pair: go on from the pairs still in
+        // place (a train that jumped ahead), or start afresh.
+        if (!fast_.isPrefixOf(ch.patternIndex.data(), N + 1))
+            fast_.reset();
+        for (int i = fast_.size(); i <= N; ++i)
             fast_.push(ch.patternIndex[size_t(i)]);
         channel_ = channel;
         revision_ = ch.sequenceRevision;

@@ -26,6 +26,7 @@
 // per pair, quadratic in the train's length.
 #include "core/learning/WaveStore.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -52,6 +53,11 @@ public:
     void reset();
     void push(int32_t value);
     int size() const { return int(seq_.size()); }
+    // Whether the pairs pushed so far are p[0..size()-1].
+    bool isPrefixOf(const int32_t* p, int n) const
+    {
+        return size() <= n && std::equal(seq_.begin(), seq_.end(), p);
+    }
     FrameSearchOutcome outcome() const;
     // Comparisons made since the last reset (the search's cost).
     int64_t steps() const { return steps_; }
@@ -93,8 +99,9 @@ constexpr int kMinRepeatsForFrame = 4;
 
 FrameDecision decideFrames(const FrameSearchOutcome& o, const WaveChannel& ch, int64_t learnTimeUs);
 
-// Keeps a FrameSearch in step with one channel's train and falls back to a
-// fresh search whenever the train did not grow by exactly the next pair.
+// Keeps a FrameSearch in step with one channel's train. When the train did not
+// grow by exactly the next pair, the search goes on from the pairs it has as
+// long as they are still the train's first ones, and starts afresh otherwise.
 class FrameDetector {
 public:
     enum class Engine { Fast, Literal };

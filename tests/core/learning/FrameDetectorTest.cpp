@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -262,6 +263,14 @@ TEST(FrameDetector, FollowsATrainAndStartsAfreshWhenItJumps)
     check();
     // A different channel's train is not mixed in.
     EXPECT_EQ(det.search(*ch, 3).reps, searchFramesLiteral(ch->patternIndex.data(), ch->lastIndex).reps);
+    // Indices that jump ahead over old pairs, go back or repeat, at random: the
+    // search goes on from what is still in place or starts afresh.
+    for (int n = 0; n < 3000 && !HasFailure(); ++n) {
+        const int next = ch->lastIndex + 1;
+        const int index = rng() % 4 ? next : int(rng() % uint32_t(next + 12));
+        store(std::min(index, 300), int(rng() % 3));
+        check();
+    }
 }
 
 } // namespace
