@@ -73,13 +73,20 @@ inline QList<QByteArray> lines(const QByteArray& payload)
     return out;
 }
 
+// The test view without its records of what was drawn (a map entry per pulse
+// and per logic cell): nothing here reads them, and they were a fifth of a run.
+struct LeanLearnView : test::FakeLearnView {
+    void DrawPulse(int, int) override {}
+    void setLogicCell(int, int, const QString&) override {}
+};
+
 // The learning subsystem with the test fakes. The link counts as connected but
 // has no open socket: frames go nowhere, and each one is acknowledged as it is
 // sent, so the acknowledgement waits return at once.
 struct LearnFuzzRig {
     Settings settings;
     test::FakeLog log;
-    test::FakeLearnView view;
+    LeanLearnView view;
     test::FakePrompts prompts;
     test::FakeSounds sounds;
     CodeTable table;
@@ -88,10 +95,40 @@ struct LearnFuzzRig {
 
     LearnFuzzRig()
     {
-        link.state().tcpConnected = true;
         QObject::connect(&link, &DeviceLink::tcpFrameSent, &link, [this] { link.SetReplyAck(); });
+    }
+
+    // A fresh learning subsystem (no decoder or learner state crosses runs) on
+    // a connected link with the fakes as they start.
+    void beginRun()
+    {
+        link.state() = LinkState{};
+        link.state().tcpConnected = true;
         core = std::make_unique<LearningCore>(link, table, view, prompts, sounds, log);
         core->installHandlers(link.handlers);
+    }
+
+    // Empties everything the run may have filled (the given rows, the log, the
+    // fakes) and drops the learning subsystem. Done at the end of the run so
+    // that the run frees what it allocated: a run that ends with more
+    // allocations than frees is run again by libFuzzer to look for a leak.
+    template <class Rows>
+    void endRun(const Rows& rows)
+    {
+        link.handlers = LinkHandlers{};
+        core.reset();
+        for (int r : rows) {
+            if (!CodeTable::validRow(r))
+                continue;
+            table.ClearEntry(r);
+            for (int c = kColCarry; c <= kColResult; ++c)
+                table.setCell(c, r, QString());
+        }
+        table.SetModified(false);
+        log.clear();
+        view = LeanLearnView{};
+        prompts = test::FakePrompts{};
+        sounds = test::FakeSounds{};
     }
 };
 

@@ -17,20 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t row = in.byte();
     const QByteArray payload = in.rest();
 
-    // One table and link for every run (the table is 4 MB); the rows a run can
-    // reach are emptied and the learning subsystem is rebuilt before it.
+    // One table and link for every run (the table is 4 MB); what a run fills
+    // is emptied at its end.
+    static constexpr int kRowsReached[] = {1, 2, 3, 4, 5, 6, 7, 8};
     static fuzz::LearnFuzzRig& r = *new fuzz::LearnFuzzRig;
-    for (int row : {1, 2, 3, 4, 5, 6, 7, 8}) {
-        r.table.ClearEntry(row);
-        for (int c = kColCarry; c <= kColResult; ++c)
-            r.table.setCell(c, row, QString());
-    }
-    r.table.SetModified(false);
-    r.log.clear();
-    r.view = test::FakeLearnView{};
-    r.link.state().tcpConnected = true;
-    r.core = std::make_unique<LearningCore>(r.link, r.table, r.view, r.prompts, r.sounds, r.log);
-    r.core->installHandlers(r.link.handlers);
+    r.beginRun();
     r.view.pcodeOn = flags & 0x01;
     r.view.fullCodeOn = flags & 0x02;
     r.view.traceOn = flags & 0x04;
@@ -52,5 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (flags & 0x80)
         r.core->readBack().DecodeStoredEntry(r.view.row);
+    r.endRun(kRowsReached);
     return 0;
 }

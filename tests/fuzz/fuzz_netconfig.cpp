@@ -32,11 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t flags = in.byte();
     const QByteArray payload = in.rest();
 
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
+    // One link for every run (its socket is costly to make); the settings, the
+    // link's state, the log and the dialog's fields are put back at the end of
+    // the run, so that the run frees what it allocated.
+    static Settings& settings = *new Settings;
+    static test::FakeLog& log = *new test::FakeLog;
+    static DeviceLink& link = *new DeviceLink(settings, log);
+    static FieldsView& view = *new FieldsView;
     NetConfig net(link);
-    FieldsView view;
     if (flags & 0x01)
         net.setView(&view);
     bool hungUp = false;
@@ -61,5 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::require(FitMacText(r.MacAdrs) == r.MacAdrs);
     for (const QString* a : {&r.SvIP, &r.NetMask, &r.Gateway, &r.PrimDNS})
         fuzz::require(FitAddressText(*a) == *a);
+
+    link.handlers = LinkHandlers{};
+    link.state() = LinkState{};
+    settings = Settings{};
+    log.clear();
+    view = FieldsView{};
     return 0;
 }

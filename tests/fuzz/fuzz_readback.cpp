@@ -2,7 +2,7 @@
 // "Twr:", "Twp:", "Twd:", "KRV:on"/"KRV:off") through the reply dispatch into
 // the read-back decoder, collecting or not, and the decoding of the entries.
 // The table and link are kept from run to run (the table is 4 MB); the rows a
-// run can touch are emptied before it.
+// run can touch are emptied at its end.
 #include "FuzzSupport.h"
 
 using namespace zovax;
@@ -22,23 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int row = kRows[in.byte() % std::size(kRows)];
     const QByteArray payload = in.rest();
 
-    for (int r : kRows) {
-        if (CodeTable::validRow(r)) {
-            rig.table.ClearEntry(r);
-            for (int c = kColCarry; c <= kColResult; ++c)
-                rig.table.setCell(c, r, QString());
-        }
-    }
-    rig.table.SetModified(false);
-    rig.log.clear();
-    rig.view = test::FakeLearnView{};
+    rig.beginRun();
     rig.view.traceOn = flags & 0x01;
     rig.view.pcodeOn = flags & 0x02;
     rig.view.fullCodeOn = flags & 0x04;
     rig.link.state().tableReadMode = true;
-    // The learning subsystem is rebuilt so that no decoder state crosses runs.
-    rig.core = std::make_unique<LearningCore>(rig.link, rig.table, rig.view, rig.prompts, rig.sounds, rig.log);
-    rig.core->installHandlers(rig.link.handlers);
     ReadBackDecoder& rb = rig.core->readBack();
     rb.readBackRow = row;
     rb.setCollecting(flags & 0x08);
@@ -57,5 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     rb.setCollecting(false);
     if (flags & 0x10)
         rb.DecodeStoredEntry(row);
+    rig.endRun(kRows);
     return 0;
 }

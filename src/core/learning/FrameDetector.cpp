@@ -39,6 +39,9 @@ void FrameSearch::reset()
     next_.clear();
     std::fill(head_.begin(), head_.end(), -1);
     std::fill(repsBits_.begin(), repsBits_.end(), 0);
+    active_ = 0;
+    activeWithReps_ = 0;
+    steps_ = 0;
 }
 
 void FrameSearch::link(int start, int threshold)
@@ -49,27 +52,59 @@ void FrameSearch::link(int start, int threshold)
     head_[size_t(threshold)] = start;
 }
 
+namespace {
+// p[a..a+n-1] == p[b..b+n-1]. A plain loop: most trial lengths fail on their
+// first pairs, where a call to the library's block compare costs more than it
+// saves (and under the address checker it inspects all n pairs first).
+bool sameRun(const int32_t* p, int a, int b, int n)
+{
+    for (int k = 0; k < n; ++k)
+        if (p[a + k] != p[b + k])
+            return false;
+    return true;
+}
+} // namespace
+
 void FrameSearch::step(int s)
 {
     const size_t i = size_t(s);
     const int32_t* p = seq_.data();
     const int pos = pos_[i];
     const int L = len_[i];
-    if (std::equal(p + pos, p + pos + L, p + pos + L)) {
+    ++steps_;
+    if (sameRun(p, pos, pos + L, L)) {
         pos_[i] = pos + L;
-        ++reps_[i];
+        if (reps_[i]++ == 0)
+            ++activeWithReps_;
         repsBits_[i / 64] |= uint64_t(1) << (i % 64);
     } else {
+        if (reps_[i] != 0)
+            --activeWithReps_;
         reps_[i] = 0;
         repsBits_[i / 64] &= ~(uint64_t(1) << (i % 64));
-        // The next length whose first pair equals p[pos], among the pairs known so
-        // far; when none is known yet, the first length that reaches past them.
-        const int from = pos + L + 1;
+        // The next length whose pairs known so far all match, the first pair
+        // found through its low byte; when none is known yet, the first length
+        // that reaches past them. Each length passed over fails on a pair that
+        // is already known and never changes, so the walk would only reset the
+        // repeats there and try the next length.
         const int known = size();
-        int next = L + 1;
-        if (from < known) {
-            const void* hit = std::memchr(keys_.data() + from, keys_[size_t(pos)], size_t(known - from));
-            next = (hit ? int(static_cast<const uint8_t*>(hit) - keys_.data()) : known) - pos;
+        const uint8_t key = keys_[size_t(pos)];
+        int at = pos + L + 1; // pos + the next length to try
+        int next = 0;
+        while (next == 0) {
+            const void* hit = at < known ? std::memchr(keys_.data() + at, key, size_t(known - at)) : nullptr;
+            if (!hit) {
+                next = std::max(at, known) - pos;
+                break;
+            }
+            const int c = int(static_cast<const uint8_t*>(hit) - keys_.data()) - pos;
+            int k = 0;
+            while (k < c && pos + c + k < known && p[pos + k] == p[pos + c + k])
+                ++k;
+            if (k == c || pos + c + k == known)
+                next = c;
+            else
+                at = pos + c + 1;
         }
         len_[i] = next;
     }
@@ -91,18 +126,31 @@ void FrameSearch::push(int32_t value)
     if (size_t(s / 64) >= repsBits_.size())
         repsBits_.resize(size_t(s / 64) + 16, 0);
     repsBits_[size_t(s / 64)] &= ~(uint64_t(1) << (s % 64));
-    link(s, s + 2);
-    // Every other start already satisfies pos + 2L >= N - 1; those at exactly
-    // N - 1 take one step (after it pos + 2L >= N again).
-    if (N - 1 >= int(head_.size()))
-        return;
-    int cur = head_[size_t(N - 1)];
-    head_[size_t(N - 1)] = -1;
-    while (cur >= 0) {
-        const int nxt = next_[size_t(cur)];
-        step(cur);
-        link(cur, pos_[size_t(cur)] + 2 * len_[size_t(cur)]);
-        cur = nxt;
+    // Every active start already satisfies pos + 2L >= N - 1; those at exactly
+    // N - 1 take one step (after it pos + 2L >= N again). The new start waits
+    // until it is needed.
+    if (N - 1 < int(head_.size())) {
+        int cur = head_[size_t(N - 1)];
+        head_[size_t(N - 1)] = -1;
+        while (cur >= 0) {
+            const int nxt = next_[size_t(cur)];
+            step(cur);
+            link(cur, pos_[size_t(cur)] + 2 * len_[size_t(cur)]);
+            cur = nxt;
+        }
+    }
+    activateUntilRepeats(N);
+}
+
+void FrameSearch::activateUntilRepeats(int bound)
+{
+    // A waiting start still holds the state it was created with; the walk up to
+    // the bound is the one it would have taken pair by pair.
+    while (activeWithReps_ == 0 && active_ < bound) {
+        const int s = active_++;
+        while (pos_[size_t(s)] + 2 * len_[size_t(s)] < bound)
+            step(s);
+        link(s, pos_[size_t(s)] + 2 * len_[size_t(s)]);
     }
 }
 
@@ -181,9 +229,11 @@ FrameSearchOutcome FrameDetector::search(const WaveChannel& ch, int channel)
     if (engine_ == Engine::Literal)
         return searchFramesLiteral(ch.patternIndex.data(), N);
     if (!(valid_ && channel_ == channel && revision_ == ch.sequenceRevision && fast_.size() == N + 1)) {
-        // Not the train as it grew pair by pair: start afresh.
-        fast_.reset();
-        for (int i = 0; i <= N; ++i)
+        // Not the train as it grew pair by pair: go on from the pairs still in
+        // place (a train that jumped ahead), or start afresh.
+        if (!fast_.isPrefixOf(ch.patternIndex.data(), N + 1))
+            fast_.reset();
+        for (int i = fast_.size(); i <= N; ++i)
             fast_.push(ch.patternIndex[size_t(i)]);
         channel_ = channel;
         revision_ = ch.sequenceRevision;

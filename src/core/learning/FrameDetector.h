@@ -18,8 +18,15 @@
 // directly to the next trial length whose first pair can match (p[pos + L] ==
 // p[pos]): the lengths in between would each fail on their first pair, with no
 // repeats, so the state at the next real comparison is the literal one.
+//
+// Only the starts up to the first one with repeats decide the outcome, so only
+// a prefix of the starts is kept in step ("active"); a later start is brought
+// up to the bound when every active one has lost its repeats. Without this a
+// train of alike pairs (every start matching at L = 1) costs one step per start
+// per pair, quadratic in the train's length.
 #include "core/learning/WaveStore.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -46,11 +53,19 @@ public:
     void reset();
     void push(int32_t value);
     int size() const { return int(seq_.size()); }
+    // Whether the pairs pushed so far are p[0..size()-1].
+    bool isPrefixOf(const int32_t* p, int n) const
+    {
+        return size() <= n && std::equal(seq_.begin(), seq_.end(), p);
+    }
     FrameSearchOutcome outcome() const;
+    // Comparisons made since the last reset (the search's cost).
+    int64_t steps() const { return steps_; }
 
 private:
     void link(int start, int threshold);
     void step(int start);
+    void activateUntilRepeats(int bound);
 
     std::vector<int32_t> seq_;
     std::vector<uint8_t> keys_; // low byte of each value: a fast filter for the next possible match
@@ -59,7 +74,10 @@ private:
     // Starts waiting to be advanced, bucketed by pos + 2L (the bound that must be
     // exceeded before the next comparison): head_[threshold] -> start -> next_ ...
     std::vector<int32_t> head_;
-    std::vector<uint64_t> repsBits_; // bit s set while start s has repeats
+    std::vector<uint64_t> repsBits_; // bit s set while active start s has repeats
+    int active_ = 0;                 // starts 0..active_-1 are kept in step
+    int activeWithReps_ = 0;         // active starts whose bit is set
+    int64_t steps_ = 0;
 };
 
 // The decision after a search, for the channel's current lastIndex N.
@@ -82,8 +100,9 @@ constexpr int kMinRepeatsForFrame = 4;
 
 FrameDecision decideFrames(const FrameSearchOutcome& o, const WaveChannel& ch, int64_t learnTimeUs);
 
-// Keeps a FrameSearch in step with one channel's train and falls back to a
-// fresh search whenever the train did not grow by exactly the next pair.
+// Keeps a FrameSearch in step with one channel's train. When the train did not
+// grow by exactly the next pair, the search goes on from the pairs it has as
+// long as they are still the train's first ones, and starts afresh otherwise.
 class FrameDetector {
 public:
     enum class Engine { Fast, Literal };

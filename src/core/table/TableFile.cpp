@@ -377,8 +377,11 @@ ParsedTable parseTableFile(const QByteArray& bytes)
     qsizetype pos = 0;
     nextLine(bytes, pos); // the header line is never a row
     int lineNo = 1;
-    result.cells.reserve(kTableRows);
-    result.entries.reserve(kTableRows);
+    // Every row line begins with '[': room for that many rows, not for a whole
+    // table (an entry is 4 KB, a whole table's worth 4 MB).
+    const size_t rowsAtMost = size_t(std::min<qsizetype>(kTableRows, bytes.count('[')));
+    result.cells.reserve(rowsAtMost);
+    result.entries.reserve(rowsAtMost);
     while (result.rowCount < kTableRows && pos < bytes.size()) {
         const Span line = nextLine(bytes, pos);
         ++lineNo;

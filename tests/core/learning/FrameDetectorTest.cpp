@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -136,6 +137,28 @@ TEST(FrameSearch, ResetStartsAfresh)
     EXPECT_EQ(fast.outcome().start, 3);
 }
 
+// Full-length trains whose answer is decided by their first starts: the
+// search stays linear in the train's length (it was one step per start per
+// pair on alike pairs, some 8 million comparisons for 4,096 pairs) and keeps
+// the literal answer.
+TEST(FrameSearch, FullLengthTrainsCostLinearSteps)
+{
+    const int n = kPulseSlots - 1;
+    std::vector<int32_t> alike(size_t(n), 3);
+    std::vector<int32_t> leadThenAlike = alike; // one odd pair, then alike ones
+    leadThenAlike[0] = 7;
+    std::vector<int32_t> frames; // a 36-pair frame over and over
+    for (int i = 0; i < n; ++i)
+        frames.push_back(i % 36 == 0 ? 0 : 1 + (i % 3 == 0 ? 1 : 0));
+    for (const auto* seq : {&alike, &leadThenAlike, &frames}) {
+        FrameSearch fast;
+        for (int32_t v : *seq)
+            fast.push(v);
+        EXPECT_LE(fast.steps(), 4 * int64_t(n));
+        EXPECT_EQ(fast.outcome(), searchFramesLiteral(seq->data(), n - 1));
+    }
+}
+
 // A channel whose sequence and Widths the decision reads.
 std::unique_ptr<WaveChannel> channelOf(const std::vector<int32_t>& seq, int width, int lastWidth)
 {
@@ -241,6 +264,14 @@ TEST(FrameDetector, FollowsATrainAndStartsAfreshWhenItJumps)
     check();
     // A different channel's train is not mixed in.
     EXPECT_EQ(det.search(*ch, 3).reps, searchFramesLiteral(ch->patternIndex.data(), ch->lastIndex).reps);
+    // Indices that jump ahead over old pairs, go back or repeat, at random: the
+    // search goes on from what is still in place or starts afresh.
+    for (int n = 0; n < 3000 && !HasFailure(); ++n) {
+        const int next = ch->lastIndex + 1;
+        const int index = rng() % 4 ? next : int(rng() % uint32_t(next + 12));
+        store(std::min(index, 300), int(rng() % 3));
+        check();
+    }
 }
 
 } // namespace
