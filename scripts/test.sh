@@ -4,6 +4,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
+# Every C++ file in the project's clang-format style.
+git -C "$root" ls-files -z '*.cpp' '*.h' | (cd "$root" && xargs -0 clang-format --dry-run -Werror)
 "$root/scripts/build.sh"
 build="${BUILD_DIR:-$root/build/release}"
 export QT_QPA_PLATFORM=offscreen

@@ -112,8 +112,7 @@ struct LearnFuzzRig {
     // fakes) and drops the learning subsystem. Done at the end of the run so
     // that the run frees what it allocated: a run that ends with more
     // allocations than frees is run again by libFuzzer to look for a leak.
-    template <class Rows>
-    void endRun(const Rows& rows)
+    template <class Rows> void endRun(const Rows& rows)
     {
         link.handlers = LinkHandlers{};
         core.reset();

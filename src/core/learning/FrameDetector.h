@@ -54,10 +54,7 @@ public:
     void push(int32_t value);
     int size() const { return int(seq_.size()); }
     // Whether the pairs pushed so far are p[0..size()-1].
-    bool isPrefixOf(const int32_t* p, int n) const
-    {
-        return size() <= n && std::equal(seq_.begin(), seq_.end(), p);
-    }
+    bool isPrefixOf(const int32_t* p, int n) const { return size() <= n && std::equal(seq_.begin(), seq_.end(), p); }
     FrameSearchOutcome outcome() const;
     // Comparisons made since the last reset (the search's cost).
     int64_t steps() const { return steps_; }
