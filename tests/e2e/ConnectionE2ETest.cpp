@@ -9,6 +9,7 @@
 #include "app/main/ConnectionBinding.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
+#include "core/learning/Learner.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/shell/Settings.h"
@@ -26,7 +27,9 @@
 #include <QTableView>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
+
 #include <gtest/gtest.h>
 
 using namespace zovax;
@@ -105,6 +108,15 @@ TEST_F(ConnectionE2E, BoardInItsLoaderIsShownOnConnect)
     EXPECT_EQ(w->statusText(0), "Loader: 127.000.000.001");
     EXPECT_TRUE(memoLines().join('|').contains("ZOVAX-Ether Loader"))
         << memoLines().join('|').toStdString() << " / " << commands().join('|').toStdString();
+
+    // Learning cannot be switched on against the loader.
+    auto* analyze = w->findChild<QWidget*>(QStringLiteral("pnlAnalyze"));
+    ASSERT_NE(analyze, nullptr);
+    QTest::mouseClick(analyze, Qt::LeftButton);
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].text, boardInLoaderText());
+    pause(100);
+    EXPECT_FALSE(commands().contains("A")) << commands().join('|').toStdString();
 }
 
 TEST_F(ConnectionE2E, TheBoardDroppingTheLinkPlaysTheSound)

@@ -95,6 +95,12 @@ void Learner::ToggleLearning()
         tellConnectFirst(prompts_, MsgIcon::Exclamation);
         return;
     }
+    if (ls.boardInLoader && !view_.learnIndicatorLit()) {
+        // The board runs its loader (an interrupted firmware update): it has no
+        // firmware that could learn; the firmware update brings it back.
+        prompts_.inform(QStringLiteral("確認"), boardInLoaderText(), MsgIcon::Exclamation);
+        return;
+    }
     if (view_.learnIndicatorLit()) {
         // The caption follows when the board answers "Trans Mode".
         switchedOffByUser_ = true;

@@ -30,6 +30,12 @@ inline const QString kSingleFrame
 inline const QString kReleaseButton = QStringLiteral("学習完了しました。\nリモコンのボタンを離して下さい。");
 } // namespace learnmsg
 
+// Said when learning is switched on while the board runs its loader.
+inline QString boardInLoaderText()
+{
+    return QStringLiteral("ZOVAX-Etherはローダーで起動しています。\nファームウェアー更新で復旧して下さい。");
+}
+
 // First row from `fromRow` up to (not including) the last row whose Carry cell
 // is blank after trimming; 0 when there is none.
 int FirstEmptyRow(const CodeTable& table, int fromRow);

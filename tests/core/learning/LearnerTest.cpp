@@ -57,6 +57,17 @@ TEST(ToggleLearning, AsksToConnectFirst)
     EXPECT_FALSE(rig.view.indicatorLit);
 }
 
+TEST(ToggleLearning, RefusedWhileTheBoardRunsItsLoader)
+{
+    LearnRig rig;
+    rig.link.state().boardInLoader = true;
+    rig.learner().ToggleLearning();
+    ASSERT_EQ(rig.prompts.asked.size(), 1u);
+    EXPECT_EQ(rig.prompts.asked[0].text, boardInLoaderText());
+    EXPECT_TRUE(rig.sent.isEmpty());
+    EXPECT_FALSE(rig.view.indicatorLit);
+}
+
 TEST(ToggleLearning, SwitchesOnWithTheLearningTime)
 {
     struct Case {
