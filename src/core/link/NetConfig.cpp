@@ -152,7 +152,7 @@ bool NetConfig::FormShow()
     st.netConfigOpen = true;
     if (view_)
         view_->fillHostGroup();
-    if (st.tcpConnected)
+    if (link_.acknowledgingLinkUp())
         link_.SendLine(QStringLiteral("Ncnf"));
     else
         fillFromRecord();

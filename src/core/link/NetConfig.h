@@ -72,7 +72,8 @@ public:
 
     // The dialog is being shown. Only when it is not open already: marks it
     // open, fills the Host IP group, then asks the board ("Ncnf") when
-    // connected or fills the group from the record. Returns whether it did.
+    // connected (over a link whose replies acknowledge) or fills the group from
+    // the record. Returns whether it did.
     bool FormShow();
     // The dialog closes (by its button or its frame): TCP lines go back to the
     // ordinary dispatch.
