@@ -183,13 +183,12 @@ public:
 
     Session& s() { return *s_; }
     int timeoutMs() const { return timeoutMs_; }
-    bool serial() const { return serial_; }
     QStringList& replies() { return replies_; }
     QStringList& messages() { return messages_; }
     bool linkDown() const { return linkDown_ || !(s_->tcpConnected() || s_->portOpen()); }
 
     // Options, then the settings; 0 or a usage error.
-    int prepare(const QString& command)
+    int prepare()
     {
         s_->loadSettings();
         Settings& st = s_->settings();
@@ -206,14 +205,13 @@ public:
         if (serial_ && (a_.has(QStringLiteral("host")) || a_.has(QStringLiteral("port"))))
             return usage(QStringLiteral("--serial cannot be combined with --host or --port"));
         if (serial_) {
-            static const QStringList tcpOnly{QStringLiteral("register"),       QStringLiteral("readback"),
-                                             QStringLiteral("verify"),         QStringLiteral("learn"),
-                                             QStringLiteral("netconfig show"), QStringLiteral("netconfig set")};
-            if (tcpOnly.contains(command))
-                return usage(QStringLiteral("%1 needs the TCP link: the tool takes the board's table, learning "
-                                            "and configuration answers over TCP only")
-                                 .arg(command));
+            if (a_.value(QStringLiteral("serial")).trimmed().isEmpty())
+                return usage(QStringLiteral("--serial takes the serial port's device path"));
             st.rs232c.PortName = a_.value(QStringLiteral("serial"));
+            // Over the serial link the tool paces every sequence on the board's
+            // answers as over TCP: table mode, read-back, learning and the
+            // network configuration all wait for acknowledging replies.
+            s_->link().setSerialRoutedLikeTcp(true);
         }
         s_->tcp().setDialTimeoutMs(timeoutMs_);
         Registration::Waits& w = s_->registration().waits;
@@ -341,8 +339,8 @@ int sendCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     run.s().setCommandLineText(text);
     run.s().send(text);
     // Lines the board's answer routes elsewhere (learn mode changes) end the
-    // wait as well: the acknowledgement flag is set by any reply over TCP.
-    const bool answered = run.collectReplies(quiet) || (!run.serial() && run.s().link().WaitAck(0));
+    // wait as well: the acknowledgement flag is set by any ordinary reply.
+    const bool answered = run.collectReplies(quiet) || run.s().link().WaitAck(0);
     for (const QString& l : run.replies())
         io.line(l);
     if (run.linkDown() && !answered)
@@ -645,10 +643,18 @@ int netconfigSet(BoardRun& run, const std::map<ConfigField, QString>& changes, c
     for (const auto& [field, value] : changes)
         view.fields[field] = value;
     run.replies().clear();
-    bool reset = false;
+    // "Nsav": the board saves and restarts. Its "System Reset" hangs up the TCP
+    // link; the serial port stays open, so the line itself is the confirmation.
+    bool systemReset = false;
+    const std::function<void(bool)> hangUp = nc.ConnectTcp;
+    nc.ConnectTcp = [&](bool on) {
+        systemReset = systemReset || !on;
+        if (hangUp)
+            hangUp(on);
+    };
     nc.Update();
-    // "Nsav": the board saves and restarts ("System Reset" hangs up the link).
-    reset = run.waitFor([&] { return run.linkDown(); }, run.timeoutMs());
+    const bool reset = run.waitFor([&] { return systemReset || run.linkDown(); }, run.timeoutMs());
+    nc.ConnectTcp = hangUp;
     nc.FormClose();
     nc.setView(nullptr);
     const SVCNF& r = run.s().settings().svcnf;
@@ -704,7 +710,7 @@ bool parseConfigChanges(const QStringList& items, std::map<ConfigField, QString>
 int boardCommand(const QString& name, const ParsedArgs& a, const Io& io, const QString& settingsPath)
 {
     BoardRun run(a, io, settingsPath);
-    if (const int st = run.prepare(name))
+    if (const int st = run.prepare())
         return st;
 
     // Arguments and table files are checked before anything is sent: bad input sends nothing.
