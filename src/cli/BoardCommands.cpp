@@ -64,21 +64,6 @@ const ConfigKey kConfigKeys[] = {
     {"timeout", ConfigField::RecvTout, "Receive time-out (s)"},
 };
 
-QString configValue(const SVCNF& r, ConfigField f)
-{
-    switch (f) {
-    case ConfigField::MacAdrs: return r.MacAdrs;
-    case ConfigField::SvIP: return r.SvIP;
-    case ConfigField::SvPort: return QString::number(r.SvPort);
-    case ConfigField::NetMask: return r.NetMask;
-    case ConfigField::Gateway: return r.Gateway;
-    case ConfigField::PrimDNS: return r.PrimDNS;
-    case ConfigField::LinkDown: return QString::number(r.LinkDown);
-    case ConfigField::RecvTout: return QString::number(r.RecvTout);
-    }
-    return QString();
-}
-
 // A dotted IPv4 address, each part 0..255 (zero padding allowed).
 bool validAddress(const QString& text)
 {
@@ -479,8 +464,7 @@ int readbackCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
         const QString path = a.value(QStringLiteral("output"));
         const TableSaveResult r = SaveTableFile(run.s().table(), path, run.s().prompts());
         if (!r.ok)
-            return run.failure(QStringLiteral("%1: not written: %2")
-                                   .arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return run.failure(notWrittenText(path, r.message));
     }
     if (a.has(QStringLiteral("json"))) {
         QJsonArray rows;
@@ -582,8 +566,7 @@ int learnCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     if (!path.isEmpty()) {
         const TableSaveResult r = SaveTableFile(s.table(), path, s.prompts());
         if (!r.ok)
-            return run.failure(QStringLiteral("%1: not written: %2")
-                                   .arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return run.failure(notWrittenText(path, r.message));
     }
     QJsonArray rows;
     for (int r : learned) {
@@ -621,7 +604,7 @@ int netconfigShow(BoardRun& run, const ParsedArgs& a, const Io& io)
     const SVCNF& r = run.s().settings().svcnf;
     QJsonObject o;
     for (const ConfigKey& k : kConfigKeys) {
-        const QString v = configValue(r, k.field);
+        const QString v = recordFieldText(r, k.field);
         if (a.has(QStringLiteral("json")))
             o.insert(QLatin1String(k.key), v);
         else
@@ -659,7 +642,7 @@ int netconfigSet(BoardRun& run, const std::map<ConfigField, QString>& changes, c
     nc.setView(nullptr);
     const SVCNF& r = run.s().settings().svcnf;
     for (const ConfigKey& k : kConfigKeys)
-        io.line(QStringLiteral("%1%2").arg(QLatin1String(k.key), -10).arg(configValue(r, k.field)));
+        io.line(QStringLiteral("%1%2").arg(QLatin1String(k.key), -10).arg(recordFieldText(r, k.field)));
     if (!reset)
         return run.unreachable(
             QStringLiteral("the board at %1 did not confirm saving the configuration").arg(run.target()));

@@ -39,6 +39,12 @@ QString FitMacText(const QString& text);
 enum class ConfigField { MacAdrs, SvIP, SvPort, NetMask, Gateway, PrimDNS, LinkDown, RecvTout };
 constexpr int kConfigFieldCount = 8;
 
+struct SVCNF;
+
+// A field's value in the record as text: addresses and MAC as stored, the
+// numbers in decimal.
+QString recordFieldText(const SVCNF& r, ConfigField f);
+
 // The network dialog as this part sees it.
 class NetConfigView {
 public:
