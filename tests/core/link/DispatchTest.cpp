@@ -227,15 +227,19 @@ INSTANTIATE_TEST_SUITE_P(AllRows, SerialDispatch, ::testing::ValuesIn(kSerialRow
 
 TEST(SerialDispatchLog, ClearedAbove3000Lines)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
-    for (int i = 0; i < 3000; ++i)
-        log.append("l");
-    link.DispatchSerialLine("a");
-    EXPECT_EQ(log.lineCount(), 3001);
-    link.DispatchSerialLine("b");
-    EXPECT_EQ(log.lines, QStringList{"b"});
+    // Also when serial lines are routed like TCP lines.
+    for (const bool likeTcp : {false, true}) {
+        Settings settings;
+        test::FakeLog log;
+        DeviceLink link(settings, log);
+        link.setSerialRoutedLikeTcp(likeTcp);
+        for (int i = 0; i < 3000; ++i)
+            log.append("l");
+        link.DispatchSerialLine("a");
+        EXPECT_EQ(log.lineCount(), 3001);
+        link.DispatchSerialLine("b");
+        EXPECT_EQ(log.lines, QStringList{"b"});
+    }
 }
 
 // With serial lines routed like TCP lines, every row of the TCP table holds for
@@ -270,20 +274,6 @@ TEST(SerialRoutedLikeTcp, ReadBackReplyAcknowledgesOnlyWithTheOption)
         EXPECT_EQ(rec.calls, likeTcp ? QStringList{"readback:Twc:380"} : QStringList{});
         EXPECT_EQ(log.lines, likeTcp ? QStringList{} : QStringList{"Twc:380"});
     }
-}
-
-TEST(SerialRoutedLikeTcp, KeepsTheSerialLogThreshold)
-{
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
-    link.setSerialRoutedLikeTcp(true);
-    for (int i = 0; i < 3000; ++i)
-        log.append("l");
-    link.DispatchSerialLine("a");
-    EXPECT_EQ(log.lineCount(), 3001);
-    link.DispatchSerialLine("b");
-    EXPECT_EQ(log.lines, QStringList{"b"});
 }
 
 TEST(DownloadMode, RawBytesGoToTheDownloadHandler)
