@@ -13,12 +13,7 @@
 // thread in the tool), so that other work on a shared machine does not count;
 // the fast search is run three times and its best run reported.
 #include "core/irsig/Signals.h"
-#include "core/learning/LearnView.h"
-#include "core/learning/LearningCore.h"
-#include "core/link/DeviceLink.h"
-#include "core/shell/Ports.h"
-#include "core/shell/Settings.h"
-#include "core/table/CodeTable.h"
+#include "core/learning/HeadlessLearning.h"
 
 #include <QCoreApplication>
 
@@ -33,57 +28,6 @@
 using namespace zovax;
 
 namespace {
-
-class NullView : public LearnView {
-public:
-    QString learningTime = QStringLiteral("500");
-    bool cursorAuto() const override { return false; }
-    bool learningMsg() const override { return false; }
-    void setLearningMsg(bool) override {}
-    bool pcode() const override { return false; }
-    bool fullCode() const override { return false; }
-    bool traceMode() const override { return false; }
-    bool serialMenuVisible() const override { return false; }
-    bool waveDataPanelVisible() const override { return true; }
-    QString hRangeText() const override { return QStringLiteral("20"); }
-    QString wRangeText() const override { return QStringLiteral("15"); }
-    QString learningTimeText() const override { return learningTime; }
-    void setLearningTimeText(const QString& t) override { learningTime = t; }
-    bool learnIndicatorLit() const override { return true; }
-    void setLearnIndicatorLook(bool) override {}
-    void setLearnIndicatorColourOff() override {}
-    void processEventsOnce() override {}
-    void showProgress() override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-    int currentRow() const override { return 1; }
-    int currentColumn() const override { return 1; }
-    void selectCell(int, int) override {}
-    void focusGrid() override {}
-    void DrawPulse(int, int) override {}
-    void ShowPulseInList(int, int) override {}
-    void ClearWaveArea(int) override {}
-    void clearWaveListView(int) override {}
-    void setLogicCell(int, int, const QString&) override {}
-    void drawLabel(int, const QString&) override {}
-    bool showLearnMessage(const QString&, const QString&) override { return false; }
-    bool learnMessageShowing() const override { return false; }
-};
-
-class NullPrompts : public Prompts {
-public:
-    MsgAnswer ask(const QString&, const QString&, MsgIcon, MsgButtons) override { return MsgAnswer::Ok; }
-};
-class NullSounds : public Sounds {
-public:
-    void play(Sound) override {}
-};
-class NullLog : public ReceiveLog {
-public:
-    void append(const QString&) override {}
-    void clear() override {}
-    int lineCount() const override { return 0; }
-};
 
 // CPU time of the calling thread, ns.
 int64_t threadNs()
@@ -101,15 +45,11 @@ struct Run {
 
 Run feed(const std::vector<QString>& lines, FrameDetector::Engine engine, const QString& learningTimeMs)
 {
-    Settings settings;
-    NullLog log;
-    NullView view;
-    view.learningTime = learningTimeMs;
-    NullPrompts prompts;
-    NullSounds sounds;
-    CodeTable table;
-    DeviceLink link(settings, log);
-    LearningCore core(link, table, view, prompts, sounds, log);
+    HeadlessLearning h;
+    h.view.learningTime = learningTimeMs;
+    h.view.indicatorLit = true;
+    h.view.waveDataPanel = true;
+    LearningCore& core = h.core;
     core.learner().frameDetector().setEngine(engine);
 
     Run run;

@@ -111,6 +111,7 @@ int main(int argc, char** argv)
          "sequence (loader).",
          "n"},
         {"drop-after", "Fault: close the link after N commands on each connection.", "n"},
+        {"mute-after", "Fault: answer nothing after N commands on each connection (they still act).", "n"},
         {"erase-never", "Fault: flash erases (Fe:7, the loader's erase) never complete."},
         {"download-error-at", "Fault: answer the Nth HEX record of a download with an error.", "n"},
         {"fault-seed", "Seed of the random cut positions and stray bytes (default 7).", "n"},
@@ -145,7 +146,7 @@ int main(int argc, char** argv)
         && intOption(p, "mark-bias", -500, 500, o.markBiasUs) && intOption(p, "restart-ms", 0, 600000, o.restartMs)
         && intOption(p, "erase-ms", 0, 600000, o.eraseMs) && intOption(p, "serial-idle-ms", 1, 60000, o.serialIdleMs)
         && intOption(p, "delay-ms", 0, 600000, o.delayMs) && intOption(p, "noise-bytes", 0, 1 << 30, o.noiseEvery)
-        && intOption(p, "drop-after", 0, 1 << 30, o.dropAfter)
+        && intOption(p, "drop-after", 0, 1 << 30, o.dropAfter) && intOption(p, "mute-after", 0, 1 << 30, o.muteAfter)
         && intOption(p, "download-error-at", 0, 1 << 30, o.downloadErrorAt)
         && intOption(p, "fault-seed", 0, 1 << 30, faultSeed) && intOption(p, "port", 0, 65535, port)
         && intOption(p, "control-port", 0, 65535, controlPort);

@@ -33,6 +33,7 @@ struct BoardOptions {
     bool splitSegments = false; // write replies in small pieces cut at random byte positions
     int noiseEvery = 0;         // before every Nth reply line: stray bytes (firmware) or an ESC sequence (loader)
     int dropAfter = 0;          // close the link after N commands on a connection (0 = never)
+    int muteAfter = 0;          // answer nothing after N commands on a connection, which still act (0 = never)
     bool eraseNever = false;    // flash erases never complete (no reply)
     int downloadErrorAt = 0;    // answer the Nth HEX record of a download with an error (0 = never)
     uint32_t faultSeed = 7;     // seed of the random cut positions and stray bytes

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <deque>
 #include <utility>
 
@@ -342,7 +343,13 @@ void BoardSim::handleCommand(Link& link, const QByteArray& raw)
     if (restarting_ || link.closed)
         return; // the board is restarting: nobody listens
     ++link.commands;
-    const std::vector<Effect> effects = engine_.handle(text);
+    std::vector<Effect> effects = engine_.handle(text);
+    if (opt_.muteAfter > 0 && link.commands > opt_.muteAfter) {
+        // The command acts on the board; its answer lines are lost.
+        effects.erase(std::remove_if(effects.begin(), effects.end(),
+                                     [](const Effect& e) { return e.kind == Effect::Kind::Line; }),
+                      effects.end());
+    }
     applyEffects(link, effects);
     if (opt_.dropAfter > 0 && link.commands == opt_.dropAfter && !link.closed) {
         enqueueMarker(link, OutItem::Close, 0, link.lastDueMs);

@@ -64,21 +64,6 @@ const ConfigKey kConfigKeys[] = {
     {"timeout", ConfigField::RecvTout, "Receive time-out (s)"},
 };
 
-QString configValue(const SVCNF& r, ConfigField f)
-{
-    switch (f) {
-    case ConfigField::MacAdrs: return r.MacAdrs;
-    case ConfigField::SvIP: return r.SvIP;
-    case ConfigField::SvPort: return QString::number(r.SvPort);
-    case ConfigField::NetMask: return r.NetMask;
-    case ConfigField::Gateway: return r.Gateway;
-    case ConfigField::PrimDNS: return r.PrimDNS;
-    case ConfigField::LinkDown: return QString::number(r.LinkDown);
-    case ConfigField::RecvTout: return QString::number(r.RecvTout);
-    }
-    return QString();
-}
-
 // A dotted IPv4 address, each part 0..255 (zero padding allowed).
 bool validAddress(const QString& text)
 {
@@ -183,13 +168,12 @@ public:
 
     Session& s() { return *s_; }
     int timeoutMs() const { return timeoutMs_; }
-    bool serial() const { return serial_; }
     QStringList& replies() { return replies_; }
     QStringList& messages() { return messages_; }
     bool linkDown() const { return linkDown_ || !(s_->tcpConnected() || s_->portOpen()); }
 
     // Options, then the settings; 0 or a usage error.
-    int prepare(const QString& command)
+    int prepare()
     {
         s_->loadSettings();
         Settings& st = s_->settings();
@@ -206,14 +190,13 @@ public:
         if (serial_ && (a_.has(QStringLiteral("host")) || a_.has(QStringLiteral("port"))))
             return usage(QStringLiteral("--serial cannot be combined with --host or --port"));
         if (serial_) {
-            static const QStringList tcpOnly{QStringLiteral("register"),       QStringLiteral("readback"),
-                                             QStringLiteral("verify"),         QStringLiteral("learn"),
-                                             QStringLiteral("netconfig show"), QStringLiteral("netconfig set")};
-            if (tcpOnly.contains(command))
-                return usage(QStringLiteral("%1 needs the TCP link: the tool takes the board's table, learning "
-                                            "and configuration answers over TCP only")
-                                 .arg(command));
+            if (a_.value(QStringLiteral("serial")).trimmed().isEmpty())
+                return usage(QStringLiteral("--serial takes the serial port's device path"));
             st.rs232c.PortName = a_.value(QStringLiteral("serial"));
+            // Over the serial link the tool paces every sequence on the board's
+            // answers as over TCP: table mode, read-back, learning and the
+            // network configuration all wait for acknowledging replies.
+            s_->link().setSerialRoutedLikeTcp(true);
         }
         s_->tcp().setDialTimeoutMs(timeoutMs_);
         Registration::Waits& w = s_->registration().waits;
@@ -341,8 +324,8 @@ int sendCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     run.s().setCommandLineText(text);
     run.s().send(text);
     // Lines the board's answer routes elsewhere (learn mode changes) end the
-    // wait as well: the acknowledgement flag is set by any reply over TCP.
-    const bool answered = run.collectReplies(quiet) || (!run.serial() && run.s().link().WaitAck(0));
+    // wait as well: the acknowledgement flag is set by any ordinary reply.
+    const bool answered = run.collectReplies(quiet) || run.s().link().WaitAck(0);
     for (const QString& l : run.replies())
         io.line(l);
     if (run.linkDown() && !answered)
@@ -481,8 +464,7 @@ int readbackCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
         const QString path = a.value(QStringLiteral("output"));
         const TableSaveResult r = SaveTableFile(run.s().table(), path, run.s().prompts());
         if (!r.ok)
-            return run.failure(QStringLiteral("%1: not written: %2")
-                                   .arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return run.failure(notWrittenText(path, r.message));
     }
     if (a.has(QStringLiteral("json"))) {
         QJsonArray rows;
@@ -584,8 +566,7 @@ int learnCommand(BoardRun& run, const ParsedArgs& a, const Io& io)
     if (!path.isEmpty()) {
         const TableSaveResult r = SaveTableFile(s.table(), path, s.prompts());
         if (!r.ok)
-            return run.failure(QStringLiteral("%1: not written: %2")
-                                   .arg(path, QString(r.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+            return run.failure(notWrittenText(path, r.message));
     }
     QJsonArray rows;
     for (int r : learned) {
@@ -623,7 +604,7 @@ int netconfigShow(BoardRun& run, const ParsedArgs& a, const Io& io)
     const SVCNF& r = run.s().settings().svcnf;
     QJsonObject o;
     for (const ConfigKey& k : kConfigKeys) {
-        const QString v = configValue(r, k.field);
+        const QString v = recordFieldText(r, k.field);
         if (a.has(QStringLiteral("json")))
             o.insert(QLatin1String(k.key), v);
         else
@@ -645,15 +626,23 @@ int netconfigSet(BoardRun& run, const std::map<ConfigField, QString>& changes, c
     for (const auto& [field, value] : changes)
         view.fields[field] = value;
     run.replies().clear();
-    bool reset = false;
+    // "Nsav": the board saves and restarts. Its "System Reset" hangs up the TCP
+    // link; the serial port stays open, so the line itself is the confirmation.
+    bool systemReset = false;
+    const std::function<void(bool)> hangUp = nc.ConnectTcp;
+    nc.ConnectTcp = [&](bool on) {
+        systemReset = systemReset || !on;
+        if (hangUp)
+            hangUp(on);
+    };
     nc.Update();
-    // "Nsav": the board saves and restarts ("System Reset" hangs up the link).
-    reset = run.waitFor([&] { return run.linkDown(); }, run.timeoutMs());
+    const bool reset = run.waitFor([&] { return systemReset || run.linkDown(); }, run.timeoutMs());
+    nc.ConnectTcp = hangUp;
     nc.FormClose();
     nc.setView(nullptr);
     const SVCNF& r = run.s().settings().svcnf;
     for (const ConfigKey& k : kConfigKeys)
-        io.line(QStringLiteral("%1%2").arg(QLatin1String(k.key), -10).arg(configValue(r, k.field)));
+        io.line(QStringLiteral("%1%2").arg(QLatin1String(k.key), -10).arg(recordFieldText(r, k.field)));
     if (!reset)
         return run.unreachable(
             QStringLiteral("the board at %1 did not confirm saving the configuration").arg(run.target()));
@@ -704,7 +693,7 @@ bool parseConfigChanges(const QStringList& items, std::map<ConfigField, QString>
 int boardCommand(const QString& name, const ParsedArgs& a, const Io& io, const QString& settingsPath)
 {
     BoardRun run(a, io, settingsPath);
-    if (const int st = run.prepare(name))
+    if (const int st = run.prepare())
         return st;
 
     // Arguments and table files are checked before anything is sent: bad input sends nothing.

@@ -1,9 +1,9 @@
 #include "cli/Decode.h"
 
-#include "cli/HeadlessView.h"
 #include "core/interchange/Interchange.h"
 #include "core/interchange/TimingLearn.h"
 #include "core/learning/Explanation.h"
+#include "core/learning/HeadlessLearning.h"
 #include "core/learning/LearnLines.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
@@ -34,30 +34,15 @@ namespace {
 // Closing silence of a list that ends with a mark, us.
 constexpr int kClosingSpaceUs = 100000;
 
-// One learning subsystem with headless fakes around it; the link is never
-// connected, so the commands learning sends go nowhere.
-struct HeadlessLearning {
-    Settings settings;
-    RecordingLog log;
-    HeadlessView view;
-    RecordingPrompts prompts;
-    SilentSounds sounds;
-    CodeTable table;
-    DeviceLink link{settings, log};
-    std::unique_ptr<LearningCore> core;
-
-    explicit HeadlessLearning(const DecodeOptions& o)
-    {
-        // Without Cursor Auto the train goes to channel 0 and nothing re-arms.
-        view.cursorAutoOn = false;
-        view.pcodeOn = o.pcode;
-        view.fullCodeOn = o.fullCode;
-        view.hRange = QString::number(o.learn.hRangePercent);
-        view.wRange = QString::number(o.learn.wRangePercent);
-        view.learningTime = QString::number(o.learn.learnTimeUs / 1000);
-        core = std::make_unique<LearningCore>(link, table, view, prompts, sounds, log);
-    }
-};
+// One learning subsystem without windows, with the decode switches. Without
+// Cursor Auto the train goes to channel 0 and nothing re-arms.
+std::unique_ptr<HeadlessLearning> headlessLearning(const DecodeOptions& o)
+{
+    auto h = std::make_unique<HeadlessLearning>(o.learn);
+    h->view.pcodeOn = o.pcode;
+    h->view.fullCodeOn = o.fullCode;
+    return h;
+}
 
 } // namespace
 
@@ -72,11 +57,11 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
 
     auto finish = [&](const QString& resultLine, bool carrierGiven) {
         h->view.row = 1;
-        h->core->learner().OnAverageLine(resultLine);
+        h->core.learner().OnAverageLine(resultLine);
         DecodedSignal s;
         s.pairs = pairs;
         s.carrierGiven = carrierGiven;
-        s.learn = h->core->store().learn;
+        s.learn = h->core.store().learn;
         s.carry = h->table.cell(kColCarry, 1);
         if (s.carry.isEmpty()) {
             s.failed = true;
@@ -89,7 +74,7 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
             s.result = h->table.cell(kColResult, 1);
         }
         if (options.explain) {
-            const AnalysisExplanation x = h->core->explainRow(1);
+            const AnalysisExplanation x = h->core.explainRow(1);
             s.explanation = explanationText(x);
             s.explanationJson = explanationJson(x);
         }
@@ -106,11 +91,11 @@ std::vector<DecodedSignal> decodeWaveLines(const QStringList& lines, const Decod
             if (w.index == 0) {
                 if (h)
                     finish(averageLineFor(options.carrierTenths), false);
-                h = std::make_unique<HeadlessLearning>(options);
+                h = headlessLearning(options);
             }
             if (!h)
                 continue; // pairs before the first index 0 belong to no train
-            h->core->learner().OnWaveLine(line);
+            h->core.learner().OnWaveLine(line);
             pairs = std::max(pairs, w.index + 1);
         } else if (line.startsWith(QLatin1String("Ave.")) && h) {
             finish(line, true);

@@ -118,10 +118,8 @@ int convertCommand(const ParsedArgs& a, const Io& io, const Settings& settings)
     if (hasTableFileHeader(bytes)) {
         // A table file: its rows as they are stored.
         CodeTable table;
-        if (!readTableFile(in, table, error)) {
-            io.error(error);
+        if (!readTableArg(in, table, io))
             return kExitUsage;
-        }
         rows = exportRowsOf(table, only ? std::vector<int>{only} : std::vector<int>{});
     } else {
         const ReadResult read = readAny(in, bytes);
@@ -176,11 +174,9 @@ int tableImport(const ParsedArgs& a, const Io& io, const Settings& settings)
         return kExitUsage;
     }
     CodeTable table;
-    QString error;
-    if (QFileInfo::exists(tablePath) && !readTableFile(tablePath, table, error)) {
-        io.error(error);
+    if (QFileInfo::exists(tablePath) && !readTableArg(tablePath, table, io))
         return kExitUsage;
-    }
+    QString error;
     QByteArray bytes;
     if (!readInput(in, io, bytes, error)) {
         io.error(error);
@@ -204,8 +200,7 @@ int tableImport(const ParsedArgs& a, const Io& io, const Settings& settings)
     AnsweringPrompts savePrompts;
     const TableSaveResult saved = SaveTableFile(table, tablePath, savePrompts);
     if (!saved.ok) {
-        io.error(QStringLiteral("%1: not written: %2")
-                     .arg(tablePath, QString(saved.message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        io.error(notWrittenText(tablePath, saved.message));
         return kExitFailure;
     }
     for (int r : o.rows)
@@ -226,11 +221,8 @@ int tableExport(const ParsedArgs& a, const Io& io)
         return kExitUsage;
     }
     CodeTable table;
-    QString error;
-    if (!readTableFile(a.positional.at(0), table, error)) {
-        io.error(error);
+    if (!readTableArg(a.positional.at(0), table, io))
         return kExitUsage;
-    }
     const QString out = a.value(QStringLiteral("output"));
     if (out.isEmpty() || out == QLatin1String("-")) {
         const std::vector<ExportRow> list = exportRowsOf(table, rows);
@@ -254,16 +246,9 @@ int tableExport(const ParsedArgs& a, const Io& io)
 int tableExplain(const ParsedArgs& a, const Io& io)
 {
     int row = 0;
-    if (!parseBounded(a.positional.at(1), 1, kTableRows, row)) {
-        io.error(QStringLiteral("row must be a number from 1 to %1: %2").arg(kTableRows).arg(a.positional.at(1)));
-        return kExitUsage;
-    }
     CodeTable table;
-    QString error;
-    if (!readTableFile(a.positional.at(0), table, error)) {
-        io.error(error);
+    if (!rowArg(a.positional.at(1), row, io) || !readTableArg(a.positional.at(0), table, io))
         return kExitUsage;
-    }
     const AnalysisExplanation x = explainRow(table, row, nullptr);
     if (a.has(QStringLiteral("json")))
         io.print(QString::fromUtf8(QJsonDocument(explanationJson(x)).toJson()));

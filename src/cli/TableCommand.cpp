@@ -38,6 +38,28 @@ bool readTableFile(const QString& path, CodeTable& table, QString& error)
     return true;
 }
 
+bool readTableArg(const QString& path, CodeTable& table, const Io& io)
+{
+    QString error;
+    if (readTableFile(path, table, error))
+        return true;
+    io.error(error);
+    return false;
+}
+
+bool rowArg(const QString& text, int& row, const Io& io)
+{
+    if (parseBounded(text, 1, kTableRows, row))
+        return true;
+    io.error(QStringLiteral("row must be a number from 1 to %1: %2").arg(kTableRows).arg(text));
+    return false;
+}
+
+QString notWrittenText(const QString& path, const QString& why)
+{
+    return QStringLiteral("%1: not written: %2").arg(path, QString(why).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+}
+
 bool rowInUse(const CodeTable& table, int row)
 {
     for (int c = kColCarry; c <= kColResult; ++c) {
@@ -83,12 +105,9 @@ QJsonObject rowJson(const CodeTable& table, int row)
 int tableShow(const ParsedArgs& a, const Io& io)
 {
     CodeTable table;
-    QString error;
     const QString path = a.positional.at(0);
-    if (!readTableFile(path, table, error)) {
-        io.error(error);
+    if (!readTableArg(path, table, io))
         return kExitUsage;
-    }
     QJsonArray rows;
     for (int r = 1; r <= kTableRows; ++r) {
         if (!rowInUse(table, r))
@@ -107,16 +126,9 @@ int tableShow(const ParsedArgs& a, const Io& io)
 int tableGet(const ParsedArgs& a, const Io& io)
 {
     int row = 0;
-    if (!parseBounded(a.positional.at(1), 1, kTableRows, row)) {
-        io.error(QStringLiteral("row must be a number from 1 to %1: %2").arg(kTableRows).arg(a.positional.at(1)));
-        return kExitUsage;
-    }
     CodeTable table;
-    QString error;
-    if (!readTableFile(a.positional.at(0), table, error)) {
-        io.error(error);
+    if (!rowArg(a.positional.at(1), row, io) || !readTableArg(a.positional.at(0), table, io))
         return kExitUsage;
-    }
     if (a.has(QStringLiteral("json"))) {
         io.print(QString::fromUtf8(QJsonDocument(rowJson(table, row)).toJson()));
         return kExitOk;

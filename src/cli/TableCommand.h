@@ -16,6 +16,13 @@ struct ParsedArgs;
 // the table is then unchanged.
 bool readTableFile(const QString& path, CodeTable& table, QString& error);
 
+// The subcommand's table file and row arguments: false after the message on
+// standard error (a usage error for the caller).
+bool readTableArg(const QString& path, CodeTable& table, const Io& io);
+bool rowArg(const QString& text, int& row, const Io& io);
+// The message for a table file that could not be written.
+QString notWrittenText(const QString& path, const QString& why);
+
 // Whether a row has anything in it (a cell or a carrier).
 bool rowInUse(const CodeTable& table, int row);
 

@@ -1,5 +1,5 @@
 // The board subcommands of the command-line tool against the board simulator:
-// every subcommand end to end over TCP, the serial subset over the simulator's
+// every subcommand end to end over TCP and over the simulator's
 // pseudo-terminal, and the faults: no answer, a board that stops answering in
 // the middle, a dropped link, bad arguments and files (nothing sent).
 #include "cli/BoardCommands.h"
@@ -61,7 +61,7 @@ private:
 };
 
 class CliBoard : public ::testing::Test {
-protected:
+public: // the serial cases' checks reach the board and the files
     QTemporaryDir dir;
     std::unique_ptr<sim::BoardSim> board;
     QString ini;
@@ -187,7 +187,7 @@ TEST_F(CliBoard, VerifyNamesEachDifferenceAndFailsWithStatus1)
     EXPECT_EQ(diffs[3].toObject()[QStringLiteral("board")].toString(), QStringLiteral("empty"));
 }
 
-TEST_F(CliBoard, SerialLinkForTheCommandsThatNeedNoTableAnswers)
+TEST_F(CliBoard, SerialLinkCommandsAndOptionsThatDoNotGoTogether)
 {
     ASSERT_NO_FATAL_FAILURE(startBoard());
     const QString pty = board->openSerial();
@@ -199,9 +199,13 @@ TEST_F(CliBoard, SerialLinkForTheCommandsThatNeedNoTableAnswers)
     r = cli({QStringLiteral("fire"), writeTable("s.Txt", 1), QStringLiteral("1"), QStringLiteral("--serial"), pty});
     EXPECT_EQ(r.status, 0) << testing::PrintToString(r);
     EXPECT_EQ(board->commandTexts().last(), QStringLiteral("Tf:003"));
-    r = cli({QStringLiteral("register"), path("s.Txt"), QStringLiteral("--serial"), pty});
+    r = cli({QStringLiteral("register"), path("s.Txt"), QStringLiteral("--serial"), pty, QStringLiteral("--port"),
+             QStringLiteral("60000")});
     EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("needs the TCP link")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("cannot be combined with --host or --port")));
+    r = cli({QStringLiteral("readback"), QStringLiteral("--serial"), QString()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--serial takes the serial port's device path")));
     r = cli({QStringLiteral("version"), QStringLiteral("--serial"), path("no-such-tty")});
     EXPECT_EQ(r.status, 3);
     EXPECT_TRUE(r.err.contains(QStringLiteral("cannot open the serial port")));
@@ -269,6 +273,119 @@ TEST_F(CliBoard, UnreachableOrSilentBoardGivesStatus3AndNoFile)
     const auto r = cli({QStringLiteral("version")});
     EXPECT_EQ(r.status, 3);
     EXPECT_TRUE(r.err.contains(QStringLiteral("cannot reach the board at 127.000.000.001/"))) << r.err.toStdString();
+}
+
+// Each subcommand that waits for the board's table, learning or configuration
+// answers, over the simulator's pseudo-terminal.
+struct SerialCase {
+    const char* name;
+    bool registered; // the board holds the three rows of t.Txt first (registered over TCP)
+    QStringList args;
+    std::function<void(CliBoard&, const test::CliResult&)> check;
+};
+
+void PrintTo(const SerialCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class CliBoardSerial : public CliBoard, public ::testing::WithParamInterface<SerialCase> {};
+
+TEST_P(CliBoardSerial, WorksAsOverTcp)
+{
+    const SerialCase& c = GetParam();
+    sim::BoardOptions o;
+    o.autoplay = QStringList{QStringLiteral("NEC=20DF10EF*9")};
+    ASSERT_NO_FATAL_FAILURE(startBoard(o));
+    const QString pty = board->openSerial();
+    ASSERT_FALSE(pty.isEmpty());
+    const QString table = writeTable("t.Txt", 3);
+    if (c.registered) {
+        ASSERT_EQ(cli({QStringLiteral("register"), table}).status, 0);
+    }
+    QStringList args;
+    for (const QString& a : c.args)
+        args << (a.endsWith(QLatin1String(".Txt")) ? path(a.toUtf8().constData()) : a);
+    board->clearCommandLog();
+    const auto r = cli(args + QStringList{QStringLiteral("--serial"), pty});
+    ASSERT_EQ(r.status, 0) << testing::PrintToString(r);
+    EXPECT_FALSE(board->hasClient()); // nothing went over TCP
+    c.check(*this, r);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Subcommands, CliBoardSerial,
+    ::testing::Values(
+        SerialCase{"Register",
+                   false,
+                   {QStringLiteral("register"), QStringLiteral("t.Txt")},
+                   [](CliBoard& t, const test::CliResult&) {
+                       EXPECT_EQ(t.board->commandTexts().filter(QStringLiteral("Tws:")).size(), 3);
+                       // What went in over the serial link reads back over TCP.
+                       EXPECT_EQ(t.cli({QStringLiteral("verify"), t.path("t.Txt")}).status, 0);
+                   }},
+        SerialCase{"Verify",
+                   true,
+                   {QStringLiteral("verify"), QStringLiteral("t.Txt")},
+                   [](CliBoard&, const test::CliResult& r) { EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString(); }},
+        SerialCase{
+            "Readback",
+            true,
+            {QStringLiteral("readback"), QStringLiteral("-o"), QStringLiteral("serial.Txt")},
+            [](CliBoard& t, const test::CliResult&) {
+                // Byte for byte the file a read-back over TCP writes.
+                ASSERT_EQ(t.cli({QStringLiteral("readback"), QStringLiteral("-o"), t.path("tcp.Txt")}).status, 0);
+                const QByteArray overTcp = test::readFileBytes(t.path("tcp.Txt"));
+                EXPECT_TRUE(overTcp.contains("Twc:380"));
+                EXPECT_EQ(test::readFileBytes(t.path("serial.Txt")), overTcp);
+            }},
+        SerialCase{
+            "Learn",
+            false,
+            {QStringLiteral("learn"), QStringLiteral("--count"), QStringLiteral("1"), QStringLiteral("-o"),
+             QStringLiteral("learned.Txt")},
+            [](CliBoard& t, const test::CliResult& r) {
+                EXPECT_EQ(r.out, QStringLiteral("0001\t38.0kHz\t3\t\tTm:NEC-32R    d:20DF 10EF\n"));
+                EXPECT_EQ(runCli({QStringLiteral("table"), QStringLiteral("show"), t.path("learned.Txt")}).out, r.out);
+                EXPECT_EQ(t.board->commandTexts().last(), QStringLiteral("T"));
+            }},
+        SerialCase{"NetconfigShow",
+                   false,
+                   {QStringLiteral("netconfig"), QStringLiteral("show")},
+                   [](CliBoard&, const test::CliResult& r) {
+                       EXPECT_TRUE(r.out.startsWith(QStringLiteral("mac       "))) << r.out.toStdString();
+                       EXPECT_TRUE(r.out.contains(QStringLiteral("ip        127.000.000.001\n")));
+                   }},
+        SerialCase{"NetconfigSet",
+                   false,
+                   {QStringLiteral("netconfig"), QStringLiteral("set"), QStringLiteral("linkdown=25")},
+                   [](CliBoard& t, const test::CliResult&) {
+                       EXPECT_TRUE(t.board->commandTexts().contains(QStringLiteral("Nlnk:25")));
+                       EXPECT_EQ(t.board->commandTexts().last(), QStringLiteral("Nsav"));
+                       ASSERT_TRUE(test::waitUntil([&] { return !t.board->isRestarting(); }));
+                       const auto shown = t.cli({QStringLiteral("netconfig"), QStringLiteral("show"),
+                                                 QStringLiteral("--serial"), t.board->openSerial()});
+                       EXPECT_TRUE(shown.out.contains(QStringLiteral("linkdown  25\n"))) << shown.out.toStdString();
+                   }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliBoard, SerialReadbackStopsWhenTheBoardStopsAnsweringAndWritesNoFile)
+{
+    sim::BoardOptions o;
+    o.muteAfter = 100; // per link: the serial link answers its first 100 commands
+    ASSERT_NO_FATAL_FAILURE(startBoard(o));
+    const QString pty = board->openSerial();
+    ASSERT_FALSE(pty.isEmpty());
+    ASSERT_EQ(cli({QStringLiteral("register"), writeTable("t.Txt", 3)}).status, 0);
+    const QString out = path("back.Txt");
+    board->clearCommandLog();
+    const auto r = cli({QStringLiteral("readback"), QStringLiteral("-o"), out, QStringLiteral("--serial"), pty});
+    EXPECT_EQ(r.status, 3) << testing::PrintToString(r);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("stopped answering at entry"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+    const QStringList sent = board->commandTexts();
+    ASSERT_FALSE(sent.isEmpty());
+    EXPECT_EQ(sent.last(), QStringLiteral("KRV:off")); // table mode left as the windows leave it
 }
 
 struct MidwayFault {

@@ -1,11 +1,6 @@
 #include "core/interchange/TimingLearn.h"
 
-#include "core/learning/LearnView.h"
-#include "core/learning/LearningCore.h"
-#include "core/link/DeviceLink.h"
-#include "core/shell/Ports.h"
-#include "core/shell/Settings.h"
-#include "core/table/CodeTable.h"
+#include "core/learning/HeadlessLearning.h"
 
 #include <algorithm>
 
@@ -15,74 +10,6 @@ namespace {
 
 constexpr int kMinCopies = 6;
 constexpr int kRow = 1; // the scratch table's row that receives the result
-
-// The windows as the pipeline sees them without a window: nothing shown, no
-// message boxes, the cursor on the scratch row, channel 0 for every train.
-class HeadlessView : public LearnView {
-public:
-    explicit HeadlessView(const LearnParams& p)
-        : hRange_(QString::number(p.hRangePercent)), wRange_(QString::number(p.wRangePercent)),
-          learnTime_(QString::number(p.learnTimeUs / 1000))
-    {}
-    bool cursorAuto() const override { return false; }
-    bool learningMsg() const override { return false; }
-    void setLearningMsg(bool) override {}
-    bool pcode() const override { return false; }
-    bool fullCode() const override { return false; }
-    bool traceMode() const override { return false; }
-    bool serialMenuVisible() const override { return false; }
-    bool waveDataPanelVisible() const override { return false; }
-    QString hRangeText() const override { return hRange_; }
-    QString wRangeText() const override { return wRange_; }
-    QString learningTimeText() const override { return learnTime_; }
-    void setLearningTimeText(const QString&) override {}
-    bool learnIndicatorLit() const override { return false; }
-    void setLearnIndicatorLook(bool) override {}
-    void setLearnIndicatorColourOff() override {}
-    void processEventsOnce() override {}
-    void showProgress() override {}
-    void setProgress(int) override {}
-    void hideProgress() override {}
-    int currentRow() const override { return kRow; }
-    int currentColumn() const override { return kColCarry; }
-    void selectCell(int, int) override {}
-    void focusGrid() override {}
-    void DrawPulse(int, int) override {}
-    void ShowPulseInList(int, int) override {}
-    void ClearWaveArea(int) override {}
-    void clearWaveListView(int) override {}
-    void setLogicCell(int, int, const QString&) override {}
-    void drawLabel(int, const QString&) override {}
-    bool showLearnMessage(const QString&, const QString&) override { return false; }
-    bool learnMessageShowing() const override { return false; }
-
-private:
-    QString hRange_, wRange_, learnTime_;
-};
-
-// Message boxes of the pipeline (only "学習出来ません。" can come): kept as the
-// learn's error.
-class QuietPrompts : public Prompts {
-public:
-    QString last;
-    MsgAnswer ask(const QString&, const QString& text, MsgIcon, MsgButtons) override
-    {
-        last = text;
-        return MsgAnswer::Ok;
-    }
-};
-
-class NoSounds : public Sounds {
-public:
-    void play(Sound) override {}
-};
-
-class NoLog : public ReceiveLog {
-public:
-    void append(const QString&) override {}
-    void clear() override {}
-    int lineCount() const override { return 0; }
-};
 
 int closingSilenceUs(int learnTimeMs)
 {
@@ -178,17 +105,11 @@ QStringList boardReport(const IrTiming& t, int learnTimeMs)
     return lines;
 }
 
-struct TimingLearner::Pipeline {
-    explicit Pipeline(const LearnParams& p) : params(p), view(p) {}
+// The pipeline without windows: no Cursor Auto, so every train goes to
+// channel 0 and the result to the scratch row.
+struct TimingLearner::Pipeline : HeadlessLearning {
+    explicit Pipeline(const LearnParams& p) : HeadlessLearning(p), params(p) {}
     LearnParams params;
-    Settings settings;
-    NoLog log;
-    HeadlessView view;
-    QuietPrompts prompts;
-    NoSounds sounds;
-    CodeTable table;
-    DeviceLink link{settings, log};
-    LearningCore core{link, table, view, prompts, sounds, log};
 };
 
 TimingLearner::TimingLearner(const LearnParams& params) : p_(std::make_unique<Pipeline>(params))
@@ -216,7 +137,9 @@ LearnedRow TimingLearner::learn(const IrTiming& t)
     store.currentChannel = 0;
     p.core.learner().ResetLearnState();
     p.table.setRow(kRow, {}, TableEntry{});
-    p.prompts.last.clear();
+    p.view.selectCell(kColCarry, kRow);
+    p.prompts.lastText.clear();
+    p.log.clear(); // the lines of one learn at a time
 
     const QStringList lines = boardReport(t, p.params.learnTimeUs / 1000);
     Learner& learner = p.core.learner();
@@ -224,8 +147,9 @@ LearnedRow TimingLearner::learn(const IrTiming& t)
         learner.OnWaveLine(lines[i]);
     learner.OnAverageLine(lines.back());
 
-    if (!p.prompts.last.isEmpty() || p.table.cell(kColCarry, kRow).isEmpty()) {
-        r.error = p.prompts.last.isEmpty() ? QStringLiteral("学習出来ません。") : p.prompts.last;
+    // Only "学習出来ません。" can come as a message: it is the learn's error.
+    if (!p.prompts.lastText.isEmpty() || p.table.cell(kColCarry, kRow).isEmpty()) {
+        r.error = p.prompts.lastText.isEmpty() ? QStringLiteral("学習出来ません。") : p.prompts.lastText;
         return r;
     }
     r.ok = true;

@@ -91,7 +91,7 @@ void Learner::readParameters()
 void Learner::ToggleLearning()
 {
     const LinkState& ls = link_.state();
-    if (!ls.tcpConnected || (view_.serialMenuVisible() && !ls.portOpen)) {
+    if (!link_.acknowledgingLinkUp() || (view_.serialMenuVisible() && !ls.portOpen)) {
         tellConnectFirst(prompts_, MsgIcon::Exclamation);
         return;
     }

@@ -212,6 +212,11 @@ void DeviceLink::appendLog(const QString& line, int clearAbove)
 
 void DeviceLink::DispatchLine(const QString& line)
 {
+    routeLine(line, kTcpLogLimit);
+}
+
+void DeviceLink::routeLine(const QString& line, int logLimit)
+{
     LinkState& s = state_;
     if (s.tableWriteMode == TableWriteMode::Erase) {
         if (line.contains(QLatin1String("KRV:on")) || line.contains(QLatin1String("FLASH Sector:7 ... Erased"))
@@ -246,7 +251,7 @@ void DeviceLink::DispatchLine(const QString& line)
     if (line.contains(QLatin1String("Loader"))) {
         // The loader's banner, cut off at its colour code ("[0;32m...Loader..."):
         // listed, never taken for a wave line.
-        appendLog(line, kTcpLogLimit);
+        appendLog(line, logLimit);
         s.boardInLoader = true;
         emit boardInLoader();
     } else if (startsWith(line, "[")) {
@@ -264,12 +269,16 @@ void DeviceLink::DispatchLine(const QString& line)
     } else if (startsWith(line, "Lend:")) {
         appendLog(line, 0);
     } else {
-        appendLog(line, kTcpLogLimit);
+        appendLog(line, logLimit);
     }
 }
 
 void DeviceLink::DispatchSerialLine(const QString& line)
 {
+    if (serialLikeTcp_) {
+        routeLine(line, kSerialLogLimit);
+        return;
+    }
     if (startsWith(line, "[")) {
         if (handlers.OnWaveLine)
             handlers.OnWaveLine(line);

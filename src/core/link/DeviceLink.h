@@ -112,6 +112,18 @@ public:
     void DispatchLine(const QString& line);
     void DispatchSerialLine(const QString& line);
 
+    // Serial replies routed like TCP replies: the link modes are consulted,
+    // replyAck is set and the same handlers are called, so that table mode,
+    // read-back, learning and network configuration can be paced over the
+    // serial link. The receive log keeps the serial clearing threshold. Off by
+    // default: serial replies are then only displayed and routed by their first
+    // characters, and never acknowledge.
+    void setSerialRoutedLikeTcp(bool on) { serialLikeTcp_ = on; }
+    bool serialRoutedLikeTcp() const { return serialLikeTcp_; }
+    // A link is up whose replies acknowledge: TCP, or the serial port while its
+    // replies are routed like TCP replies.
+    bool acknowledgingLinkUp() const { return state_.tcpConnected || (state_.portOpen && serialLikeTcp_); }
+
 signals:
     void replyAckSet();
     // A line containing "Loader" came in on the main dispatcher: the board
@@ -127,6 +139,8 @@ private:
     void writeTcp(const QByteArray& frame);
     void drainLines();
     void appendLog(const QString& line, int clearAbove);
+    // The TCP routing of one display line; ordinary lines clear the log above logLimit.
+    void routeLine(const QString& line, int logLimit);
 
     Settings& settings_;
     ReceiveLog& log_;
@@ -143,6 +157,7 @@ private:
     quint64 ackCount_ = 0;       // acknowledgements so far
     quint64 interruptCount_ = 0; // interruptWait() calls so far
     int dispatchDepth_ = 0;      // lines being dispatched (nested while a handler waits)
+    bool serialLikeTcp_ = false; // see setSerialRoutedLikeTcp
 };
 
 } // namespace zovax

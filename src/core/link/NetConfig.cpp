@@ -152,7 +152,7 @@ bool NetConfig::FormShow()
     st.netConfigOpen = true;
     if (view_)
         view_->fillHostGroup();
-    if (st.tcpConnected)
+    if (link_.acknowledgingLinkUp())
         link_.SendLine(QStringLiteral("Ncnf"));
     else
         fillFromRecord();
@@ -200,11 +200,8 @@ void NetConfig::putField(ConfigField f, const QString& value)
         view_->setFieldText(f, shown);
 }
 
-QString NetConfig::readField(ConfigField f) const
+QString recordFieldText(const SVCNF& r, ConfigField f)
 {
-    if (view_)
-        return view_->fieldText(f);
-    const SVCNF& r = link_.settings().svcnf;
     switch (f) {
     case ConfigField::MacAdrs: return r.MacAdrs;
     case ConfigField::SvIP: return r.SvIP;
@@ -216,6 +213,13 @@ QString NetConfig::readField(ConfigField f) const
     case ConfigField::RecvTout: return QString::number(r.RecvTout);
     }
     return QString();
+}
+
+QString NetConfig::readField(ConfigField f) const
+{
+    if (view_)
+        return view_->fieldText(f);
+    return recordFieldText(link_.settings().svcnf, f);
 }
 
 void NetConfig::HandleConfigLine(const QString& line)
@@ -272,17 +276,7 @@ void NetConfig::Update()
     for (const Setter& set : kSetters) {
         // Store the field as the record takes it, then send the stored value.
         putField(set.field, readField(set.field));
-        QString value;
-        switch (set.field) {
-        case ConfigField::MacAdrs: value = r.MacAdrs; break;
-        case ConfigField::SvIP: value = r.SvIP; break;
-        case ConfigField::SvPort: value = QString::number(r.SvPort); break;
-        case ConfigField::NetMask: value = r.NetMask; break;
-        case ConfigField::Gateway: value = r.Gateway; break;
-        case ConfigField::PrimDNS: value = r.PrimDNS; break;
-        case ConfigField::LinkDown: value = QString::number(r.LinkDown); break;
-        case ConfigField::RecvTout: value = QString::number(r.RecvTout); break;
-        }
+        const QString value = recordFieldText(r, set.field);
         if (view_ && !isAddressField(set.field) && set.field != ConfigField::MacAdrs)
             view_->setFieldText(set.field, value); // a number field shows what was sent
         link_.SendLine(QLatin1String(set.command) + value);

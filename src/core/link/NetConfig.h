@@ -39,6 +39,12 @@ QString FitMacText(const QString& text);
 enum class ConfigField { MacAdrs, SvIP, SvPort, NetMask, Gateway, PrimDNS, LinkDown, RecvTout };
 constexpr int kConfigFieldCount = 8;
 
+struct SVCNF;
+
+// A field's value in the record as text: addresses and MAC as stored, the
+// numbers in decimal.
+QString recordFieldText(const SVCNF& r, ConfigField f);
+
 // The network dialog as this part sees it.
 class NetConfigView {
 public:
@@ -72,7 +78,8 @@ public:
 
     // The dialog is being shown. Only when it is not open already: marks it
     // open, fills the Host IP group, then asks the board ("Ncnf") when
-    // connected or fills the group from the record. Returns whether it did.
+    // connected (over a link whose replies acknowledge) or fills the group from
+    // the record. Returns whether it did.
     bool FormShow();
     // The dialog closes (by its button or its frame): TCP lines go back to the
     // ordinary dispatch.

@@ -325,7 +325,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     }
     LinkState& st = link_.state();
     st.tableReadMode = false;
-    if (!st.tcpConnected || (view.serialMenuVisible() && !st.portOpen)) {
+    if (!link_.acknowledgingLinkUp() || (view.serialMenuVisible() && !st.portOpen)) {
         prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
         return ReadBackOutcome::NotConnected;
     }

@@ -2,7 +2,7 @@
 // Fakes of the windows, message boxes, sounds and receive log, and a rig that
 // wires them to a LearningCore with a device link connected to a local server.
 #include "core/irsig/Signals.h"
-#include "core/learning/LearnView.h"
+#include "core/learning/HeadlessLearning.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
@@ -33,24 +33,23 @@ QT_END_NAMESPACE
 
 namespace zovax::test {
 
-class FakeLearnView : public LearnView {
+// The window-less view with records of what the windows would show.
+class FakeLearnView : public HeadlessLearnView {
 public:
-    // Switches and texts, as a test sets them.
-    bool cursorAutoOn = true;
+    FakeLearnView() { cursorAutoOn = true; }
+
+    // Switches and texts, as a test sets them (cursorAutoOn, pcodeOn, fullCodeOn,
+    // hRange, wRange and learningTime are the headless view's).
     bool learningMsgOn = true;
-    bool pcodeOn = false;
-    bool fullCodeOn = false;
     bool traceOn = false;
     bool serialMenu = false;
     bool wavePanel = true;
-    QString hRange = QStringLiteral("20"), wRange = QStringLiteral("15"), learningTime = QStringLiteral("500");
 
-    // What the windows show.
-    bool indicatorLit = false;
+    // What the windows show (the indicator and the cursor: indicatorLit, row
+    // and column of the headless view).
     int indicatorColourOffCalls = 0;
     bool progressVisible = false;
     int progress = 0;
-    int row = 1, column = 1;
     int focusCalls = 0;
     std::map<int, QString> labels;                // channel -> label
     std::map<std::pair<int, int>, QString> logic; // (channel, index) -> "0 " / "1 "
@@ -67,26 +66,16 @@ public:
     bool showing = false;
     std::function<void()> whileShowing;
 
-    bool cursorAuto() const override { return cursorAutoOn; }
     bool learningMsg() const override { return learningMsgOn; }
     void setLearningMsg(bool on) override { learningMsgOn = on; }
-    bool pcode() const override { return pcodeOn; }
-    bool fullCode() const override { return fullCodeOn; }
     bool traceMode() const override { return traceOn; }
     bool serialMenuVisible() const override { return serialMenu; }
     bool waveDataPanelVisible() const override { return wavePanel; }
-    QString hRangeText() const override { return hRange; }
-    QString wRangeText() const override { return wRange; }
-    QString learningTimeText() const override { return learningTime; }
-    void setLearningTimeText(const QString& t) override { learningTime = t; }
-    bool learnIndicatorLit() const override { return indicatorLit; }
-    void setLearnIndicatorLook(bool on) override { indicatorLit = on; }
     void setLearnIndicatorColourOff() override
     {
         indicatorLit = false;
         ++indicatorColourOffCalls;
     }
-    void processEventsOnce() override {}
     void showProgress() override
     {
         progressVisible = true;
@@ -94,16 +83,8 @@ public:
     }
     void setProgress(int p) override { progress = p; }
     void hideProgress() override { progressVisible = false; }
-    int currentRow() const override { return row; }
-    int currentColumn() const override { return column; }
-    void selectCell(int c, int r) override
-    {
-        column = c;
-        row = r;
-    }
     void focusGrid() override { ++focusCalls; }
     void DrawPulse(int channel, int index) override { drawn.emplace_back(channel, index); }
-    void ShowPulseInList(int, int) override {}
     void ClearWaveArea(int channel) override { clearedAreas.push_back(channel); }
     void clearWaveListView(int channel) override { clearedLists.push_back(channel); }
     void setLogicCell(int channel, int index, const QString& text) override { logic[{channel, index}] = text; }

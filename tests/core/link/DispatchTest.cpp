@@ -91,21 +91,32 @@ void setMode(LinkState& s, Mode m)
     s.consoleConfigMode = m == Mode::Console;
 }
 
+// One row of the TCP table through the TCP dispatcher, or through the serial
+// one with its lines routed like TCP lines.
+void expectTcpRow(const TcpRow& r, bool overSerial)
+{
+    Settings settings;
+    test::FakeLog log;
+    DeviceLink link(settings, log);
+    link.setSerialRoutedLikeTcp(overSerial);
+    Recorder rec;
+    rec.install(link);
+    rec.lit = rec.cursor = overSerial; // the serial-only re-arm does not apply
+    setMode(link.state(), r.mode);
+    if (overSerial)
+        link.DispatchSerialLine(QString::fromLatin1(r.line));
+    else
+        link.DispatchLine(QString::fromLatin1(r.line));
+    EXPECT_EQ(rec.calls, *r.call ? QStringList{QString::fromLatin1(r.call)} : QStringList{});
+    EXPECT_EQ(link.state().replyAck, r.ack);
+    EXPECT_EQ(log.lines, r.logged ? QStringList{QString::fromLatin1(r.line)} : QStringList{});
+}
+
 } // namespace
 
 TEST_P(TcpDispatch, Row)
 {
-    const TcpRow& r = GetParam();
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
-    Recorder rec;
-    rec.install(link);
-    setMode(link.state(), r.mode);
-    link.DispatchLine(QString::fromLatin1(r.line));
-    EXPECT_EQ(rec.calls, *r.call ? QStringList{QString::fromLatin1(r.call)} : QStringList{});
-    EXPECT_EQ(link.state().replyAck, r.ack);
-    EXPECT_EQ(log.lines, r.logged ? QStringList{QString::fromLatin1(r.line)} : QStringList{});
+    expectTcpRow(GetParam(), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllRows, TcpDispatch, ::testing::ValuesIn(kTcpRows));
@@ -216,15 +227,53 @@ INSTANTIATE_TEST_SUITE_P(AllRows, SerialDispatch, ::testing::ValuesIn(kSerialRow
 
 TEST(SerialDispatchLog, ClearedAbove3000Lines)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
-    for (int i = 0; i < 3000; ++i)
-        log.append("l");
-    link.DispatchSerialLine("a");
-    EXPECT_EQ(log.lineCount(), 3001);
-    link.DispatchSerialLine("b");
-    EXPECT_EQ(log.lines, QStringList{"b"});
+    // Also when serial lines are routed like TCP lines.
+    for (const bool likeTcp : {false, true}) {
+        Settings settings;
+        test::FakeLog log;
+        DeviceLink link(settings, log);
+        link.setSerialRoutedLikeTcp(likeTcp);
+        for (int i = 0; i < 3000; ++i)
+            log.append("l");
+        link.DispatchSerialLine("a");
+        EXPECT_EQ(log.lineCount(), 3001);
+        link.DispatchSerialLine("b");
+        EXPECT_EQ(log.lines, QStringList{"b"});
+    }
+}
+
+// With serial lines routed like TCP lines, every row of the TCP table holds for
+// a serial line as well.
+class SerialRoutedLikeTcp : public ::testing::TestWithParam<TcpRow> {};
+
+TEST_P(SerialRoutedLikeTcp, Row)
+{
+    expectTcpRow(GetParam(), true);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTcpRows, SerialRoutedLikeTcp, ::testing::ValuesIn(kTcpRows));
+
+TEST(SerialRoutedLikeTcp, ReadBackReplyAcknowledgesOnlyWithTheOption)
+{
+    for (const bool likeTcp : {false, true}) {
+        Settings settings;
+        test::FakeLog log;
+        DeviceLink link(settings, log);
+        link.setSerialRoutedLikeTcp(likeTcp);
+        Recorder rec;
+        rec.install(link);
+        // The read-back decoder acknowledges a record line it takes.
+        link.handlers.OnReadBackLine = [&](const QString& l) {
+            rec.calls << "readback:" + l;
+            link.SetReplyAck();
+        };
+        link.state().tableReadMode = true;
+        link.SendLine(QStringLiteral("Twl:001"));
+        link.onSerialBytes("Twc:380\r\n");
+        EXPECT_EQ(link.WaitAck(0), likeTcp);
+        EXPECT_EQ(rec.calls, likeTcp ? QStringList{"readback:Twc:380"} : QStringList{});
+        EXPECT_EQ(log.lines, likeTcp ? QStringList{} : QStringList{"Twc:380"});
+    }
 }
 
 TEST(DownloadMode, RawBytesGoToTheDownloadHandler)

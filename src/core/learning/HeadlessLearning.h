@@ -1,22 +1,34 @@
 #pragma once
-// The learning subsystem's view of the windows, without windows: the switches
-// come from the command line, the grid cursor is a plain row number, and every
-// drawing call is dropped. Message boxes, sounds and the receive log are
-// recorded so that a command can report what the windows would have shown.
+// The learning subsystem without windows, for everything that learns from
+// wave lines it makes or reads itself (the command-line decoder, the import of
+// other IR formats, benchmarks): the switches and texts of the main window are
+// plain fields, the grid cursor is a row and column, every drawing call is
+// dropped, and message boxes and receive-log lines are recorded so that the
+// caller can report what the windows would have shown. The link is never
+// connected: the commands learning sends go nowhere.
 #include "core/learning/LearnView.h"
+#include "core/learning/LearningCore.h"
+#include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/Settings.h"
+#include "core/table/CodeTable.h"
 
 #include <QStringList>
 
-namespace zovax::cli {
+namespace zovax {
 
-class HeadlessView : public LearnView {
+class HeadlessLearnView : public LearnView {
 public:
-    bool cursorAutoOn = true;
+    // The tolerance and learning-time texts from `p`; every switch off, the
+    // cursor on the first row's Carry cell.
+    explicit HeadlessLearnView(const LearnParams& p = {});
+
+    bool cursorAutoOn = false;
     bool pcodeOn = false;
     bool fullCodeOn = false;
-    QString hRange = QStringLiteral("20"), wRange = QStringLiteral("15"), learningTime = QStringLiteral("500");
-    int row = 1, column = 1;
+    bool waveDataPanel = false;
+    QString hRange, wRange, learningTime;
+    int row = 1, column = kColCarry;
     bool indicatorLit = false;
 
     bool cursorAuto() const override { return cursorAutoOn; }
@@ -26,7 +38,7 @@ public:
     bool fullCode() const override { return fullCodeOn; }
     bool traceMode() const override { return false; }
     bool serialMenuVisible() const override { return false; }
-    bool waveDataPanelVisible() const override { return false; }
+    bool waveDataPanelVisible() const override { return waveDataPanel; }
     QString hRangeText() const override { return hRange; }
     QString wRangeText() const override { return wRange; }
     QString learningTimeText() const override { return learningTime; }
@@ -59,12 +71,9 @@ public:
 // Message boxes become recorded messages; questions are answered Yes.
 class RecordingPrompts : public Prompts {
 public:
-    QStringList messages;
-    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon, MsgButtons buttons) override
-    {
-        messages << caption + QStringLiteral(": ") + text.trimmed();
-        return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-    }
+    QStringList messages; // "caption: text", the text trimmed
+    QString lastText;     // the text of the latest message as shown
+    MsgAnswer ask(const QString& caption, const QString& text, MsgIcon, MsgButtons buttons) override;
 };
 
 class SilentSounds : public Sounds {
@@ -80,4 +89,18 @@ public:
     int lineCount() const override { return int(lines.size()); }
 };
 
-} // namespace zovax::cli
+// One learning subsystem with the headless parts around it and a scratch table.
+struct HeadlessLearning {
+    explicit HeadlessLearning(const LearnParams& p = {}) : view(p) {}
+
+    Settings settings;
+    RecordingLog log;
+    HeadlessLearnView view;
+    RecordingPrompts prompts;
+    SilentSounds sounds;
+    CodeTable table;
+    DeviceLink link{settings, log};
+    LearningCore core{link, table, view, prompts, sounds, log};
+};
+
+} // namespace zovax
