@@ -13,12 +13,13 @@ namespace zovax {
 
 class DownloadDialog;
 class MainWindow;
+struct MainControls;
 
 class FirmwareBinding : public QObject, public ConnectionView {
     Q_OBJECT
 public:
     // The windows and the connection must outlive the binding.
-    FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection);
+    FirmwareBinding(MainWindow& main, const MainControls& ui, DownloadDialog& dialog, TcpConnection& connection);
     ~FirmwareBinding() override;
 
     FirmwareUpdate& update() { return *update_; }

@@ -12,6 +12,7 @@
 namespace zovax {
 
 class MainWindow;
+struct MainControls;
 class WaveListWindow;
 class WaveView;
 struct WaveStore;
@@ -32,7 +33,7 @@ public:
     };
 
     // Connects the main window's wave controls; the windows must outlive the binding.
-    WaveBinding(MainWindow& main, WaveListWindow& list);
+    WaveBinding(MainWindow& main, const MainControls& ui, WaveListWindow& list);
     ~WaveBinding() override;
 
     // The learned-wave store (not owned; null until learning is attached).
@@ -61,6 +62,7 @@ protected:
 
 private:
     MainWindow& main_;
+    const MainControls& ui_;
     WaveListWindow& list_;
     WaveStore* store_ = nullptr;
     Hooks hooks_;

@@ -11,13 +11,14 @@ namespace zovax {
 
 class IrOut;
 class MainWindow;
+struct MainControls;
 class WaveEditDialog;
 
 class WaveEditBinding : public QObject {
     Q_OBJECT
 public:
     // The windows must outlive the binding.
-    WaveEditBinding(MainWindow& main, WaveEditDialog& dialog);
+    WaveEditBinding(MainWindow& main, const MainControls& ui, WaveEditDialog& dialog);
     ~WaveEditBinding() override;
 
     WaveEditDialog& dialog() { return dialog_; }
@@ -38,6 +39,8 @@ private:
     void placeAtFramesCell(int row);
 
     MainWindow& main_;
+
+    const MainControls& ui_;
     WaveEditDialog& dialog_;
     std::unique_ptr<IrOut> irOut_;
     int openedRow_ = 0;
