@@ -65,8 +65,12 @@ Tool::Tool(const MainWindowOptions& options)
     // The bindings get the window's controls from here, by reference; none of
     // them looks a control up by name.
     const MainControls& ui = m.ui_;
-    wave_ = std::make_unique<WaveBinding>(m, ui,
-                                          *windows_.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
+    // Zoom, scroll, cursors, Clear/Data, log double-click; the learning's store and list operations.
+    WaveBinding::Hooks waveHooks{
+        [&s](int channel, const QString& text) { s.learning().analyser().ShowResult(channel, text); },
+        [&s](int channel) { s.learner().ClearWaveList(channel); },
+    };
+    wave_ = std::make_unique<WaveBinding>(m, ui, *windows_.frmWave, &s.waves(), std::move(waveHooks));
     connection_ = std::make_unique<ConnectionBinding>(s, m, ui, windows_.frmTcp);
     firmware_ = std::make_unique<FirmwareBinding>(m, ui, *windows_.frmDownload, s.tcp()); // after the connection
     serial_ = std::make_unique<SerialBinding>(s, m, ui);             // the hidden serial settings menu item

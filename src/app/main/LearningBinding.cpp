@@ -21,12 +21,6 @@ const QColor kLime(0, 255, 0);
 LearningBinding::LearningBinding(Session& session, MainWindow& main, const MainControls& ui, WaveBinding& wave)
     : session_(session), main_(main), ui_(ui), wave_(wave)
 {
-    LearningCore& core = session.learning();
-    wave_.setWaveStore(&core.store());
-    wave_.setHooks({
-        [this](int channel, const QString& text) { session_.learning().analyser().ShowResult(channel, text); },
-        [this](int channel) { session_.learner().ClearWaveList(channel); },
-    });
     connect(ui.pnlAnalyze, &ClickPanel::clicked, this, [this] { session_.toggleLearning(); });
 
     // The check boxes and edits set the session's state.

@@ -24,9 +24,10 @@
 
 namespace zovax {
 
-WaveBinding::WaveBinding(MainWindow& main, const MainControls& ui, WaveListWindow& list)
-    : main_(main), ui_(ui), list_(list)
+WaveBinding::WaveBinding(MainWindow& main, const MainControls& ui, WaveListWindow& list, WaveStore* store, Hooks hooks)
+    : main_(main), ui_(ui), list_(list), hooks_(std::move(hooks))
 {
+    setWaveStore(store);
     WaveView& v = view();
     // Clearing the image empties status panel 1 (short results of other
     // commands), but the table's modified mark stays while it is set: hiding
