@@ -148,6 +148,28 @@ TEST_F(Fixture, ControlsCarryTheirNamesAndCaptions)
     EXPECT_EQ(control<PanelStatusBar>(*w, "sBar")->panelCount(), 3);
 }
 
+// Tests reach the window's controls only by their design names: each is the
+// window's own exactly once, never a same-named control of a dialog it parents.
+TEST_F(Fixture, EveryControlIsReachedOnceByItsDesignName)
+{
+    create();
+    for (const char* name :
+         {"pnlTop",       "btnTest",       "ckTp1",           "ckTp2",         "ckTp3",        "ckTp4",
+          "ckCursor",     "btnTableWrite", "btnConnect",      "pnlHost",       "btnTableLoad", "sGrid",
+          "pnlWave",      "pnlCont",       "pnlAnalyze",      "ckLearningMsg", "lblZoom",      "cmbZoom",
+          "pgBar",        "pnlWaveData",   "edtLearningTime", "edtHrange",     "edtWrange",    "btnWaveData",
+          "btnWaveClear", "waveClip",      "imgWave",         "scrBar",        "splitter",     "pnlRecv",
+          "pnlSend",      "btnSend",       "cmbSendText",     "ckPcode",       "ckFullCode",   "btnRecvClear",
+          "memoRecv",     "sBar",          "mmFile",          "mmCleate",      "mmFileOpen",   "mmFileSave",
+          "mmFileCom",    "mmFileTcp",     "mmSepUpdate",     "mmZVAXupdate",  "mmFileQuit"})
+        EXPECT_NO_THROW(control<QObject>(*w, name)) << name;
+    for (const char* shared : {"btnConnect", "sBar"}) {
+        auto* own = control<QWidget>(*w, shared);
+        EXPECT_EQ(own->window(), w.get()) << shared;
+        EXPECT_GT(w->findChildren<QWidget*>(QString::fromLatin1(shared)).size(), 1) << "a dialog has one too";
+    }
+}
+
 TEST_F(Fixture, WindowsAreCreatedWithTheirCaptions)
 {
     create();
