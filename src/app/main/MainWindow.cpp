@@ -1,8 +1,6 @@
 #include "app/main/MainWindow.h"
 
-#include "app/firmware/DownloadDialog.h"
 #include "app/learning/WaveView.h"
-#include "app/link/TcpDialog.h"
 #include "app/table/InterchangeDialog.h"
 #include "app/table/TableController.h"
 #include "app/widgets/Panels.h"
@@ -22,12 +20,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -35,9 +30,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
-#include <QTcpSocket>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace zovax {
 
