@@ -28,7 +28,7 @@ ConnectionBinding::ConnectionBinding(Session& session, MainWindow& main, const M
         connect(ui.mmFileTcp, &QAction::triggered, dialog_, &QDialog::exec);
     }
     // The connect button and the window's close dial and hang up.
-    connect(&main, &MainWindow::connectRequested, &session, &Session::connectTcp);
+    connect(&main, &MainWindow::connectRequested, this, [this](bool on) { session_.connectTcp(on); });
 
     connect(&session, &Session::commandHistoryAdded, ui.cmbSendText,
             [this](const QString& text) { ui_.cmbSendText->addItem(text); });

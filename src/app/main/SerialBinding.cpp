@@ -14,12 +14,9 @@ SerialBinding::SerialBinding(Session& session, MainWindow& main, const MainContr
     : session_(session), main_(main)
 {
     // The port closes at shutdown, after the window has written the settings.
-    connect(&main, &MainWindow::closed, &session, &Session::closeSerial);
+    connect(&main, &MainWindow::closed, this, [this] { session_.closeSerial(); });
     connect(ui.mmFileCom, &QAction::triggered, this, &SerialBinding::mmFileComClick);
 }
-
-SerialBinding::~SerialBinding()
-{}
 
 SerialPort& SerialBinding::port()
 {

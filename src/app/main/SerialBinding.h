@@ -15,7 +15,6 @@ class SerialBinding : public QObject {
 public:
     // The session and the window must outlive the binding.
     SerialBinding(Session& session, MainWindow& main, const MainControls& ui);
-    ~SerialBinding() override;
 
     SerialPort& port();
 
