@@ -229,22 +229,23 @@ TEST_F(ConnectionWidgets, EnterInTheCommandLineEntersTheHistoryAndASecondEnterSe
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; })); // Ver, T
     board.lines.clear();
 
-    QLineEdit* line = control<QComboBox>(*w, "cmbSendText")->lineEdit();
+    auto* cmbSendText = control<QComboBox>(*w, "cmbSendText");
+    QLineEdit* line = cmbSendText->lineEdit();
     line->setFocus();
     QTest::keyClick(line, Qt::Key_Return); // empty: nothing
-    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->count(), 0);
+    EXPECT_EQ(cmbSendText->count(), 0);
     EXPECT_TRUE(line->hasFocus());
     QTest::keyClicks(line, "Mode?");
     QTest::keyClick(line, Qt::Key_Return);
-    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->count(), 1);
+    EXPECT_EQ(cmbSendText->count(), 1);
     EXPECT_TRUE(control<QPushButton>(*w, "btnSend")->hasFocus());
     test::waitUntil([] { return false; }, 50);
     EXPECT_TRUE(board.lines.isEmpty()) << "the first Enter sends nothing";
     QTest::keyClick(control<QPushButton>(*w, "btnSend"), Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() == 1; }));
     EXPECT_EQ(board.lines, QStringList({"Mode?"}));
-    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->currentText(), "Mode?") << "the command line keeps its text";
-    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->count(), 1);
+    EXPECT_EQ(cmbSendText->currentText(), "Mode?") << "the command line keeps its text";
+    EXPECT_EQ(cmbSendText->count(), 1);
 
     control<QPlainTextEdit>(*w, "memoRecv")->appendPlainText("something");
     control<QToolButton>(*w, "btnRecvClear")->click();

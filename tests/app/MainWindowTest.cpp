@@ -274,12 +274,13 @@ TEST_F(Fixture, StatusBarDoubleClickTogglesTraceMode)
     create();
     w->show();
     ASSERT_FALSE(w->session().traceMode());
-    emit control<PanelStatusBar>(*w, "sBar")->doubleClicked();
+    auto* sBar = control<PanelStatusBar>(*w, "sBar");
+    emit sBar->doubleClicked();
     EXPECT_TRUE(w->session().traceMode());
-    EXPECT_EQ(control<PanelStatusBar>(*w, "sBar")->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    emit control<PanelStatusBar>(*w, "sBar")->doubleClicked();
+    EXPECT_EQ(sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    emit sBar->doubleClicked();
     EXPECT_FALSE(w->session().traceMode());
-    EXPECT_NE(control<PanelStatusBar>(*w, "sBar")->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_NE(sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 }
 
 TEST_F(Fixture, WaveBarDoubleClickTogglesTheAdvancedControlsAndRestoresWidths)
@@ -289,9 +290,10 @@ TEST_F(Fixture, WaveBarDoubleClickTogglesTheAdvancedControlsAndRestoresWidths)
     QCoreApplication::processEvents();
     ASSERT_EQ(w->pnlContMarker(), 1);
     ASSERT_TRUE(control<QFrame>(*w, "pnlWaveData")->isVisible());
-    control<QProgressBar>(*w, "pgBar")->show();
+    auto* pgBar = control<QProgressBar>(*w, "pgBar");
+    pgBar->show();
     QCoreApplication::processEvents();
-    const int pg = control<QProgressBar>(*w, "pgBar")->width();
+    const int pg = pgBar->width();
     const int cmd = control<QComboBox>(*w, "cmbSendText")->width();
     emit control<BarFrame>(*w, "pnlCont")->doubleClicked();
     QCoreApplication::processEvents();
@@ -299,11 +301,11 @@ TEST_F(Fixture, WaveBarDoubleClickTogglesTheAdvancedControlsAndRestoresWidths)
     EXPECT_FALSE(control<QFrame>(*w, "pnlWaveData")->isVisible());
     EXPECT_FALSE(control<QCheckBox>(*w, "ckPcode")->isVisible());
     EXPECT_FALSE(control<QCheckBox>(*w, "ckFullCode")->isVisible());
-    EXPECT_GT(control<QProgressBar>(*w, "pgBar")->width(), pg);
+    EXPECT_GT(pgBar->width(), pg);
     EXPECT_GT(control<QComboBox>(*w, "cmbSendText")->width(), cmd);
     emit control<BarFrame>(*w, "pnlCont")->doubleClicked();
     QCoreApplication::processEvents();
-    EXPECT_EQ(control<QProgressBar>(*w, "pgBar")->width(), pg);
+    EXPECT_EQ(pgBar->width(), pg);
     EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->width(), cmd);
     EXPECT_TRUE(control<QCheckBox>(*w, "ckFullCode")->isVisible());
 }
@@ -399,13 +401,14 @@ TEST_F(Fixture, LearningTimeBoxTakesUpToFiveDigits)
 {
     create();
     w->show();
-    control<QLineEdit>(*w, "edtLearningTime")->setFocus();
-    control<QLineEdit>(*w, "edtLearningTime")->selectAll();
-    QTest::keyClicks(control<QLineEdit>(*w, "edtLearningTime"), "12a-.34 56789");
-    EXPECT_EQ(control<QLineEdit>(*w, "edtLearningTime")->text(), "12345");
-    control<QLineEdit>(*w, "edtLearningTime")->selectAll();
-    QTest::keyClicks(control<QLineEdit>(*w, "edtLearningTime"), "50"); // raised when learning is switched on
-    EXPECT_EQ(control<QLineEdit>(*w, "edtLearningTime")->text(), "50");
+    auto* edtLearningTime = control<QLineEdit>(*w, "edtLearningTime");
+    edtLearningTime->setFocus();
+    edtLearningTime->selectAll();
+    QTest::keyClicks(edtLearningTime, "12a-.34 56789");
+    EXPECT_EQ(edtLearningTime->text(), "12345");
+    edtLearningTime->selectAll();
+    QTest::keyClicks(edtLearningTime, "50"); // raised when learning is switched on
+    EXPECT_EQ(edtLearningTime->text(), "50");
 }
 
 TEST_F(Fixture, CloseSaysWhichRememberedPathCannotBeReopened)

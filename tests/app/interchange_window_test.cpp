@@ -136,13 +136,12 @@ TEST_F(InterchangeWindow, ExportAndCopyAsPronto)
     EXPECT_TRUE(f.readAll().contains("type: parsed\nprotocol: NEC\naddress: 20 00 00 00\ncommand: 10 00 00 00\n"));
 
     // Pop-up menu on row 1: copy as Pronto Hex.
-    TableController::moveCursor(control<QTableView>(*w, "sGrid"), kColCarry, 1);
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    TableController::moveCursor(sGrid, kColCarry, 1);
     QMenu* menu = w->tableController().ppMenu;
-    const QRect cell = control<QTableView>(*w, "sGrid")
-                           ->visualRect(control<QTableView>(*w, "sGrid")->model()->index(0, kColComments));
-    QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(),
-                            control<QTableView>(*w, "sGrid")->viewport()->mapToGlobal(cell.center()));
-    QCoreApplication::sendEvent(control<QTableView>(*w, "sGrid")->viewport(), &click);
+    const QRect cell = sGrid->visualRect(sGrid->model()->index(0, kColComments));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), sGrid->viewport()->mapToGlobal(cell.center()));
+    QCoreApplication::sendEvent(sGrid->viewport(), &click);
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 3000));
     EXPECT_TRUE(w->interchange().ppCopyPronto->isEnabled());
     QTest::keyClick(menu, Qt::Key_H);

@@ -164,11 +164,11 @@ TEST_F(TableInMainWindow, TypingInACellSetsTheMarker)
 {
     createAndShow();
     ASSERT_FALSE(w->session().table().modified());
-    control<QTableView>(*w, "sGrid")->setFocus();
-    control<QTableView>(*w, "sGrid")
-        ->setCurrentIndex(control<QTableView>(*w, "sGrid")->model()->index(4, kColComments));
-    QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_F2);
-    auto* editor = control<QTableView>(*w, "sGrid")->viewport()->findChild<QLineEdit*>();
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    sGrid->setFocus();
+    sGrid->setCurrentIndex(sGrid->model()->index(4, kColComments));
+    QTest::keyClick(sGrid, Qt::Key_F2);
+    auto* editor = sGrid->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, QStringLiteral("TV"));
     QTest::keyClick(editor, Qt::Key_Return);

@@ -101,7 +101,8 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
     store->carrierTenths = 400;                  // the most recent learn's
     EXPECT_EQ(view().zoomDivisor(), 200);
 
-    control<QComboBox>(*w, "cmbZoom")->setCurrentText(QStringLiteral("1/100"));
+    auto* cmbZoom = control<QComboBox>(*w, "cmbZoom");
+    cmbZoom->setCurrentText(QStringLiteral("1/100"));
     EXPECT_EQ(view().zoomDivisor(), 100);
     const std::vector<std::pair<int, QString>> expected
         = {{0, QStringLiteral("Tm:NEC-32R    d:20DF 10EF")}, {2, QStringLiteral("Tm:SAMSUNG-D  d:0707")}};
@@ -118,11 +119,11 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
     EXPECT_EQ(px(157, 40), kWhite);
     EXPECT_EQ(px(30, 70), kWhite); // the single-pair channel is not redrawn (band 1 was cleared)
 
-    control<QComboBox>(*w, "cmbZoom")->setCurrentText(QStringLiteral("1/5000"));
+    cmbZoom->setCurrentText(QStringLiteral("1/5000"));
     EXPECT_EQ(view().zoomDivisor(), 5000);
-    control<QComboBox>(*w, "cmbZoom")->setCurrentIndex(0);
+    cmbZoom->setCurrentIndex(0);
     EXPECT_EQ(view().zoomDivisor(), 20);
-    EXPECT_EQ(control<QComboBox>(*w, "cmbZoom")->count(), 22);
+    EXPECT_EQ(cmbZoom->count(), 22);
 }
 
 TEST_F(WaveBindingFixture, ClearButtonEmptiesLogDisplayAndListAndRestartsOnChannelZero)
@@ -212,15 +213,16 @@ TEST_F(WaveBindingFixture, ScrollBarMovesTheImageAcrossItsExtent)
     w->resize(1000, 700);
     w->show();
     ASSERT_LT(w->scrollExtent(), 0);
-    control<QScrollBar>(*w, "scrBar")->setValue(50);
+    auto* scrBar = control<QScrollBar>(*w, "scrBar");
+    scrBar->setValue(50);
     EXPECT_EQ(view().x(), 50 * w->scrollExtent() / 100);
-    control<QScrollBar>(*w, "scrBar")->setValue(100);
+    scrBar->setValue(100);
     EXPECT_EQ(view().x(), w->scrollExtent());
     w->resize(800, 700);
-    ASSERT_EQ(control<QScrollBar>(*w, "scrBar")->width(), 800);
-    EXPECT_EQ(w->scrollExtent(), control<QScrollBar>(*w, "scrBar")->width() - WaveView::kImageWidth - 20);
+    ASSERT_EQ(scrBar->width(), 800);
+    EXPECT_EQ(w->scrollExtent(), scrBar->width() - WaveView::kImageWidth - 20);
     EXPECT_EQ(view().x(), w->scrollExtent());
-    control<QScrollBar>(*w, "scrBar")->setValue(0);
+    scrBar->setValue(0);
     EXPECT_EQ(view().x(), 0);
 }
 
@@ -264,11 +266,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WaveBindingFixture, DoubleClickInTheLogReachesTheRule)
 {
     w->show();
-    control<QPlainTextEdit>(*w, "memoRecv")->setPlainText(QStringLiteral("m:NEC-32R,d:20DF10EF,f:3,"));
-    const QRect r = control<QPlainTextEdit>(*w, "memoRecv")
-                        ->cursorRect(QTextCursor(control<QPlainTextEdit>(*w, "memoRecv")->document()));
-    QTest::mouseDClick(control<QPlainTextEdit>(*w, "memoRecv")->viewport(), Qt::LeftButton, {},
-                       r.center() + QPoint(30, 0));
+    auto* memoRecv = control<QPlainTextEdit>(*w, "memoRecv");
+    memoRecv->setPlainText(QStringLiteral("m:NEC-32R,d:20DF10EF,f:3,"));
+    const QRect r = memoRecv->cursorRect(QTextCursor(memoRecv->document()));
+    QTest::mouseDClick(memoRecv->viewport(), Qt::LeftButton, {}, r.center() + QPoint(30, 0));
     EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->currentText(), "Tm:NEC-32R,d:20DF10EF,f:3");
 }
 

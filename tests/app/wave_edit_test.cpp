@@ -78,11 +78,9 @@ TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
     EXPECT_EQ(dlg->edtByteCode->width(), 88);
     EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
     EXPECT_EQ(dlg->btnOk->geometry().right() + 1 + 8, WaveEditDialog::kClientWidth);
-    const QModelIndex frames = control<QTableView>(*w, "sGrid")->model()->index(2, 2);
-    EXPECT_EQ(dlg->pos(),
-              control<QTableView>(*w, "sGrid")
-                  ->viewport()
-                  ->mapToGlobal(control<QTableView>(*w, "sGrid")->visualRect(frames).topLeft()));
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    const QModelIndex frames = sGrid->model()->index(2, 2);
+    EXPECT_EQ(dlg->pos(), sGrid->viewport()->mapToGlobal(sGrid->visualRect(frames).topLeft()));
 
     dlg->edtByteCode->clear();
     QTest::keyClicks(dlg->edtByteCode, "01");
@@ -94,7 +92,7 @@ TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
     dlg->btnOk->click();
 
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 4);
+    EXPECT_EQ(TableController::cursorRow(sGrid), 4);
     EXPECT_EQ(w->session().table().entry(3), nec) << "the edited row stays as it was";
     EXPECT_EQ(w->session().table().entry(4).carrier, 400);
     EXPECT_EQ(w->session().table().entry(4).data[1], 2);

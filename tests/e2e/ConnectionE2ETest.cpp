@@ -321,7 +321,8 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     b.dataCount = 2;
     t.setRow(2, {"38.0", "", "", ""}, b);
     t.setRow(3, {"  ", "3", "", ""}, a); // blank Carry: nothing
-    control<QTableView>(*w, "sGrid")->setCurrentIndex(control<QTableView>(*w, "sGrid")->model()->index(0, 1));
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    sGrid->setCurrentIndex(sGrid->model()->index(0, 1));
     control<QCheckBox>(*w, "ckTp1")->setChecked(false);
     control<QCheckBox>(*w, "ckTp2")->setChecked(false);
     control<QCheckBox>(*w, "ckTp3")->setChecked(false);
@@ -334,7 +335,7 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     EXPECT_EQ(commands(),
               QStringList({"Tp:0000", "Twf:000", "Twc:380", "Twb:003", "Twr:001", "Twp:0:09000,013500",
                            "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:0111", "Tf:003"}));
-    EXPECT_EQ(control<QTableView>(*w, "sGrid")->currentIndex().row(), 1) << "Cursor Auto moved to row 2";
+    EXPECT_EQ(sGrid->currentIndex().row(), 1) << "Cursor Auto moved to row 2";
 
     board->clearCommandLog();
     control<QCheckBox>(*w, "ckTp2")->setChecked(true);
@@ -344,14 +345,14 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     EXPECT_EQ(commands(),
               QStringList({"Tp:0100", "Twf:000", "Twc:380", "Twb:002", "Twr:001", "Twp:0:09000,013500",
                            "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:01"}));
-    EXPECT_EQ(control<QTableView>(*w, "sGrid")->currentIndex().row(), 2);
+    EXPECT_EQ(sGrid->currentIndex().row(), 2);
 
     board->clearCommandLog();
     control<QPushButton>(*w, "btnTest")->click();
     pause(50);
     EXPECT_TRUE(commands().isEmpty()) << "a blank Carry cell sends nothing";
     EXPECT_FALSE(memoLines().join('|').contains("no answer")) << memoLines().join('|').toStdString();
-    EXPECT_EQ(control<QTableView>(*w, "sGrid")->currentIndex().row(), 2);
+    EXPECT_EQ(sGrid->currentIndex().row(), 2);
     EXPECT_TRUE(prompts.asked.empty());
 }
 

@@ -69,7 +69,8 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
         waitUntil([&] { return w->session().link().state().tcpConnected && board.commandTexts().size() >= 2; }));
     control<ClickPanel>(*w, "pnlAnalyze")->setText("学習 On");
     board.clearCommandLog();
-    control<QPlainTextEdit>(*w, "memoRecv")->clear();
+    auto* memoRecv = control<QPlainTextEdit>(*w, "memoRecv");
+    memoRecv->clear();
 
     dlg->edtPcode->clear();
     dlg->btnIrOut->click(); // an empty pattern code: nothing happens
@@ -94,11 +95,9 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
                                   "Tf:3"};
     ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= expected.size(); }));
     EXPECT_EQ(board.commandTexts(), expected);
-    ASSERT_TRUE(waitUntil([&] {
-        return control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().contains("Fire IR1+IR3+IR4");
-    })) << control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().toStdString();
-    const QStringList logged
-        = control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().split('\n').filter(QRegularExpression("^T[wpf]"));
+    ASSERT_TRUE(waitUntil([&] { return memoRecv->toPlainText().contains("Fire IR1+IR3+IR4"); }))
+        << memoRecv->toPlainText().toStdString();
+    const QStringList logged = memoRecv->toPlainText().split('\n').filter(QRegularExpression("^T[wpf]"));
     EXPECT_EQ(logged, expected.mid(1, 8)) << "the Tw records are listed, Tp and Tf are not";
     EXPECT_EQ(control<ClickPanel>(*w, "pnlAnalyze")->text(), "学習 Off") << "the learning indicator is switched off";
     EXPECT_EQ(w->session().table().entry(2), e) << "IR Out stores nothing";
