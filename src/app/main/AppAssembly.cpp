@@ -70,13 +70,13 @@ Tool::Tool(const MainWindowOptions& options)
         [&s](int channel, const QString& text) { s.learning().analyser().ShowResult(channel, text); },
         [&s](int channel) { s.learner().ClearWaveList(channel); },
     };
-    wave_ = std::make_unique<WaveBinding>(m, ui, *windows_.frmWave, &s.waves(), std::move(waveHooks));
+    wave_ = std::make_unique<WaveBinding>(s, m, ui, *windows_.frmWave, &s.waves(), std::move(waveHooks));
     connection_ = std::make_unique<ConnectionBinding>(s, m, ui, windows_.frmTcp);
-    firmware_ = std::make_unique<FirmwareBinding>(m, ui, *windows_.frmDownload, s.tcp()); // after the connection
+    firmware_ = std::make_unique<FirmwareBinding>(s, m, ui, *windows_.frmDownload, s.tcp()); // after the connection
     serial_ = std::make_unique<SerialBinding>(s, m, ui);             // the hidden serial settings menu item
     learning_ = std::make_unique<LearningBinding>(s, m, ui, *wave_); // learning, analysis, read-back decoding
     registration_ = std::make_unique<RegistrationBinding>(s, m, ui, *windows_.frmTws);
-    waveEdit_ = std::make_unique<WaveEditBinding>(m, ui, *windows_.frmWaveEdit); // Wave Info, IR Out, OK
+    waveEdit_ = std::make_unique<WaveEditBinding>(s, m, ui, *windows_.frmWaveEdit); // Wave Info, IR Out, OK
 }
 
 Tool::~Tool()

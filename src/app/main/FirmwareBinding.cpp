@@ -13,12 +13,12 @@
 
 namespace zovax {
 
-FirmwareBinding::FirmwareBinding(MainWindow& main, const MainControls& ui, DownloadDialog& dialog,
+FirmwareBinding::FirmwareBinding(Session& session, MainWindow& main, const MainControls& ui, DownloadDialog& dialog,
                                  TcpConnection& connection)
-    : main_(main), dialog_(dialog), connection_(&connection)
+    : session_(session), main_(main), dialog_(dialog), connection_(&connection)
 {
-    DeviceLink& link = main_.session().link();
-    update_ = new FirmwareUpdate(link, main_.session().prompts(), main_.session().sounds(), this);
+    DeviceLink& link = session_.link();
+    update_ = new FirmwareUpdate(link, session_.prompts(), session_.sounds(), this);
     update_->setView(&dialog_);
     update_->ConnectTcp = [this](bool on) {
         if (connection_)
@@ -41,12 +41,12 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, const MainControls& ui, Downl
     connection.addView(this);
 
     connect(&dialog_, &DownloadDialog::shown, this, [this] {
-        dialog_.pnlHex->setText(QDir::toNativeSeparators(main_.session().settings().hexFileName));
+        dialog_.pnlHex->setText(QDir::toNativeSeparators(session_.settings().hexFileName));
         update_->windowShown();
-        main_.session().link().state().downloadMode = true;
+        session_.link().state().downloadMode = true;
     });
     connect(&dialog_, &DownloadDialog::hidden, this, [this] {
-        main_.session().link().state().downloadMode = false;
+        session_.link().state().downloadMode = false;
         update_->windowClosed();
     });
     connect(dialog_.btnDownload, &QPushButton::clicked, this, [this] { update_->btnDownloadClick(); });
@@ -56,7 +56,7 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, const MainControls& ui, Downl
 
 FirmwareBinding::~FirmwareBinding()
 {
-    main_.session().link().handlers.HandleDownloadData = nullptr; // the update goes with this binding
+    session_.link().handlers.HandleDownloadData = nullptr; // the update goes with this binding
     if (connection_) {
         connection_->removeView(this);
         connection_->download = DownloadHooks{};
@@ -65,7 +65,7 @@ FirmwareBinding::~FirmwareBinding()
 
 void FirmwareBinding::btnFileClick()
 {
-    const QString stored = main_.session().settings().hexFileName;
+    const QString stored = session_.settings().hexFileName;
     const QString start = stored.isEmpty() ? main_.datFolder() : stored;
     const QString path = dialog_.chooseFile ? dialog_.chooseFile(start) : QString();
     if (path.isEmpty())

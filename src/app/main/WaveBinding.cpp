@@ -24,17 +24,17 @@
 
 namespace zovax {
 
-WaveBinding::WaveBinding(MainWindow& main, const MainControls& ui, WaveListWindow& list, WaveStore* store, Hooks hooks)
-    : main_(main), ui_(ui), list_(list), hooks_(std::move(hooks))
+WaveBinding::WaveBinding(Session& session, MainWindow& main, const MainControls& ui, WaveListWindow& list,
+                         WaveStore* store, Hooks hooks)
+    : session_(session), main_(main), ui_(ui), list_(list), hooks_(std::move(hooks))
 {
     setWaveStore(store);
     WaveView& v = view();
     // Clearing the image empties status panel 1 (short results of other
     // commands), but the table's modified mark stays while it is set: hiding
     // it would make an unsaved table look saved.
-    connect(&v, &WaveView::areaCleared, this, [this] {
-        main_.session().setStatusText(1, TableCommands::modifiedText(main_.session().table().modified()));
-    });
+    connect(&v, &WaveView::areaCleared, this,
+            [this] { session_.setStatusText(1, TableCommands::modifiedText(session_.table().modified())); });
     v.setZoomDivisor(zoomDivisorOf(ui_.cmbZoom->currentText()));
     v.ClearWaveArea(WaveView::kChannels);
 
@@ -87,9 +87,9 @@ void WaveBinding::cmbZoomChange()
             // the most recent learn (which belongs to one channel only).
             const int row = ch.channelRow;
             const int latest = store_->carrierTenths;
-            if (CodeTable::validRow(row) && main_.session().table().entry(row).carrier > 0)
-                store_->carrierTenths = main_.session().table().entry(row).carrier;
-            hooks_.ShowResult(c, main_.session().table().cell(kColResult, row));
+            if (CodeTable::validRow(row) && session_.table().entry(row).carrier > 0)
+                store_->carrierTenths = session_.table().entry(row).carrier;
+            hooks_.ShowResult(c, session_.table().cell(kColResult, row));
             store_->carrierTenths = latest;
         }
     }
@@ -104,7 +104,7 @@ void WaveBinding::scrBarChange()
 
 void WaveBinding::btnWaveClearClick()
 {
-    main_.session().log().clear();
+    session_.log().clear();
     view().ClearWaveArea(kWaveChannels);
     ClearWaveList(kWaveChannels);
     if (store_)
@@ -145,7 +145,7 @@ void WaveBinding::MeasureInterval(int x, int y)
     const Interval iv = measureInterval(v.cursorA(), x, v.zoomDivisor(), WaveListModel::kRows, [&m, channel](int row) {
         return ListPair{m.high(channel, row), m.width(channel, row)};
     });
-    main_.session().log().append(intervalText(iv.us));
+    session_.log().append(intervalText(iv.us));
     int column = list_.currentColumn();
     if (column == 0)
         column = WaveListModel::columnOf(channel, WaveListModel::kHigh);

@@ -12,6 +12,7 @@
 namespace zovax {
 
 class MainWindow;
+class Session;
 struct MainControls;
 class WaveListWindow;
 class WaveView;
@@ -34,8 +35,8 @@ public:
 
     // Connects the main window's wave controls; the windows and the store
     // (not owned; may be null: nothing drawn) must outlive the binding.
-    WaveBinding(MainWindow& main, const MainControls& ui, WaveListWindow& list, WaveStore* store = nullptr,
-                Hooks hooks = {});
+    WaveBinding(Session& session, MainWindow& main, const MainControls& ui, WaveListWindow& list,
+                WaveStore* store = nullptr, Hooks hooks = {});
     ~WaveBinding() override;
 
     // The learned-wave store; tests swap in their own store and hooks.
@@ -63,6 +64,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Session& session_;
     MainWindow& main_;
     const MainControls& ui_;
     WaveListWindow& list_;

@@ -18,16 +18,16 @@
 
 namespace zovax {
 
-WaveEditBinding::WaveEditBinding(MainWindow& main, const MainControls& ui, WaveEditDialog& dialog)
-    : main_(main), ui_(ui), dialog_(dialog),
-      irOut_(std::make_unique<IrOut>(main_.session().link(), main_.session().prompts()))
+WaveEditBinding::WaveEditBinding(Session& session, MainWindow& main, const MainControls& ui, WaveEditDialog& dialog)
+    : session_(session), main_(main), ui_(ui), dialog_(dialog),
+      irOut_(std::make_unique<IrOut>(session_.link(), session_.prompts()))
 {
     connect(&main.tableController(), &TableController::waveInfoRequested, this, &WaveEditBinding::open);
     connect(&dialog_, &WaveEditDialog::byteCodeEntered, this, &WaveEditBinding::byteCodeEnter);
     connect(&dialog_, &WaveEditDialog::irOutRequested, this, &WaveEditBinding::btnIrOutClick);
     connect(&dialog_, &WaveEditDialog::okRequested, this, &WaveEditBinding::btnOkClick);
     connect(&dialog_, &WaveEditDialog::inputRefused, this, [this](const QString& message) {
-        main_.session().prompts().inform(waveedit::kCaptionConfirm, message, MsgIcon::Warning);
+        session_.prompts().inform(waveedit::kCaptionConfirm, message, MsgIcon::Warning);
     });
 }
 
@@ -44,7 +44,7 @@ void WaveEditBinding::open(int row)
     if (!CodeTable::validRow(row))
         return; // the header row, or no row at all
     openedRow_ = row;
-    const CodeTable& table = main_.session().table();
+    const CodeTable& table = session_.table();
     const TableEntry& e = table.entry(row);
     dialog_.showFields(WaveEditFieldsOf(e, table.cell(kColResult, row)), std::clamp(e.dataCount, 0, kDataSymbols));
     placeAtFramesCell(row);
@@ -77,12 +77,12 @@ void WaveEditBinding::byteCodeEnter()
     const int row = workingRow();
     if (!CodeTable::validRow(row))
         return;
-    dialog_.setPcode(ByteCodeToPcode(dialog_.edtByteCode->text(), main_.session().table().entry(row)));
+    dialog_.setPcode(ByteCodeToPcode(dialog_.edtByteCode->text(), session_.table().entry(row)));
 }
 
 void WaveEditBinding::btnIrOutClick()
 {
-    const IrOutputs outputs = main_.session().irOutputs();
+    const IrOutputs outputs = session_.irOutputs();
     irOut_->run(dialog_.fields(), outputs);
 }
 
@@ -96,7 +96,7 @@ void WaveEditBinding::btnOkClick()
     // cursor as they were and the dialog open.
     QString error = WaveEditStoreError(f);
     if (error.isEmpty()) {
-        CodeTable& table = main_.session().table();
+        CodeTable& table = session_.table();
         int target = source;
         if (const int blank = FirstEmptyRow(table, source)) {
             target = blank;
@@ -106,7 +106,7 @@ void WaveEditBinding::btnOkClick()
         error = StoreWaveEdit(table, source, target, f);
     }
     if (!error.isEmpty()) {
-        main_.session().prompts().inform(waveedit::kCaptionWarning, error, MsgIcon::Warning);
+        session_.prompts().inform(waveedit::kCaptionWarning, error, MsgIcon::Warning);
         return;
     }
     dialog_.close();

@@ -11,6 +11,7 @@ namespace zovax {
 
 class IrOut;
 class MainWindow;
+class Session;
 struct MainControls;
 class WaveEditDialog;
 
@@ -18,7 +19,7 @@ class WaveEditBinding : public QObject {
     Q_OBJECT
 public:
     // The windows must outlive the binding.
-    WaveEditBinding(MainWindow& main, const MainControls& ui, WaveEditDialog& dialog);
+    WaveEditBinding(Session& session, MainWindow& main, const MainControls& ui, WaveEditDialog& dialog);
     ~WaveEditBinding() override;
 
     WaveEditDialog& dialog() { return dialog_; }
@@ -37,6 +38,8 @@ private:
     // grid has none (the dialog is modeless: the cursor may have moved).
     int workingRow() const;
     void placeAtFramesCell(int row);
+
+    Session& session_;
 
     MainWindow& main_;
 
