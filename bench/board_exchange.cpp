@@ -75,7 +75,7 @@ struct ToolRun {
 
     double registerTable()
     {
-        TwsDialog* dlg = w->windows().frmTws;
+        TwsDialog* dlg = w.tool().windows().frmTws;
         prompts.asked.clear();
         auto poll = std::make_shared<std::function<void()>>();
         *poll = [dlg, p = std::weak_ptr<std::function<void()>>(poll)] {

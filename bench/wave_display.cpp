@@ -127,7 +127,7 @@ int main(int argc, char** argv)
 
     // While a train arrives the list's focus follows the newest pulse a few
     // times a second; each time the list scrolls and repaints.
-    WaveListWindow& list = *w->windows().frmWave;
+    WaveListWindow& list = *w.tool().windows().frmWave;
     double followMs = 0;
     constexpr int kFollows = 100;
     for (int i = 0; i < kFollows; ++i) {

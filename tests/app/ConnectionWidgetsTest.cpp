@@ -41,7 +41,7 @@ struct ConnectionWidgets : ::testing::Test, test::ToolFixture {
     void SetUp() override
     {
         createTool();
-        dlg = w->windows().frmTcp;
+        dlg = w.tool().windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
         ASSERT_TRUE(board.start());

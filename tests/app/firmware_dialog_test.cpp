@@ -27,7 +27,7 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
     o.prompts = &prompts;
     o.sounds = &sounds;
     auto w = createAppWindows(o);
-    DownloadDialog* dlg = w->windows().frmDownload;
+    DownloadDialog* dlg = w.tool().windows().frmDownload;
     FirmwareBinding* binding = &w.tool().firmware();
     ASSERT_TRUE(dlg && binding);
     QStringList starts;

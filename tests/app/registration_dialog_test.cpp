@@ -176,7 +176,7 @@ TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
         EXPECT_EQ(a.icon, MsgIcon::Exclamation);
     }
     EXPECT_EQ(frames.count(), 0);
-    EXPECT_FALSE(w->windows().frmTws->isVisible());
+    EXPECT_FALSE(w.tool().windows().frmTws->isVisible());
     EXPECT_EQ(w->session().link().state().tableWriteMode, TableWriteMode::Off);
     EXPECT_FALSE(w->session().link().state().tableReadMode);
 }

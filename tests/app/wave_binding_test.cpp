@@ -62,7 +62,7 @@ struct WaveBindingFixture : ::testing::Test, test::ToolFixture {
     }
 
     WaveView& view() { return *control<WaveView>(*w, "imgWave"); }
-    WaveListWindow& list() { return *w->windows().frmWave; }
+    WaveListWindow& list() { return *w.tool().windows().frmWave; }
 
     // A learned train: stored, drawn and listed pair by pair.
     void learn(int channel, const std::vector<Pair>& pairs)

@@ -41,7 +41,7 @@ struct WaveEditWindow : ::testing::Test {
         w = createAppWindows(o);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        dlg = w->windows().frmWaveEdit;
+        dlg = w.tool().windows().frmWaveEdit;
         ASSERT_TRUE(dlg && &w.tool().waveEdit());
         nec.carrier = 380;
         nec.dataCount = 4;

@@ -45,7 +45,7 @@ struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
     {
         o.restartMs = 200;
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
-        dlg = w->windows().frmTcp;
+        dlg = w.tool().windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
     }

@@ -47,7 +47,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(boardOptions()));
         binding = &w.tool().registration();
         ASSERT_NE(binding, nullptr);
-        tws = w->windows().frmTws;
+        tws = w.tool().windows().frmTws;
         connectTool();
     }
 

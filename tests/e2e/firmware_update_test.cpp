@@ -58,7 +58,7 @@ struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     void start(sim::BoardOptions o, int lowRecords)
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
-        dlg = w->windows().frmDownload;
+        dlg = w.tool().windows().frmDownload;
         ASSERT_TRUE(dlg && &w.tool().firmware());
         port = board->serverPort();
         w->session().settings().hexFileName = dir.filePath("fw.Hex");

@@ -64,7 +64,7 @@ struct WaveDisplayE2E : ::testing::Test, e2e::ToolAndBoard {
     }
 
     WaveView& view() { return *control<WaveView>(*w, "imgWave"); }
-    WaveListWindow& list() { return *w->windows().frmWave; }
+    WaveListWindow& list() { return *w.tool().windows().frmWave; }
 
     // Switches learning on and plays the four presses, one channel and row each.
     void learnFour()

@@ -46,7 +46,7 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     ToolHandle w = createAppWindows(mo);
     w->session().settings().tcpip.Host = "127.000.000.001";
     w->session().settings().tcpip.Port = board.serverPort();
-    WaveEditDialog* dlg = w->windows().frmWaveEdit;
+    WaveEditDialog* dlg = w.tool().windows().frmWaveEdit;
 
     TableEntry e;
     e.carrier = 380;

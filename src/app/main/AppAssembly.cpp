@@ -60,7 +60,6 @@ Tool::Tool(const MainWindowOptions& options)
                      &AnalysisWindow::open);
     QObject::connect(&s, &Session::cursorMoved, windows_.frmAnalysis,
                      [a = windows_.frmAnalysis](int, int row) { a->followRow(row); });
-    m.attachWindows(windows_);
 
     // The bindings get the window's controls from here, by reference; none of
     // them looks a control up by name.

@@ -198,11 +198,6 @@ QString MainWindow::datFolder() const
     return dataLocationsForExecutable(QCoreApplication::applicationFilePath()).tableFolder + QLatin1Char('/');
 }
 
-void MainWindow::attachWindows(const AppWindows& w)
-{
-    windows_ = w;
-}
-
 QString MainWindow::statusText(int panel) const
 {
     return ui_.sBar->panelText(panel);

@@ -12,19 +12,12 @@
 
 namespace zovax {
 
-class AnalysisWindow;
-class DownloadDialog;
 class MemoReceiveLog;
-class MsgBox;
 class Prompts;
 class Session;
 class Sounds;
 class TableController;
 class InterchangeBinding;
-class TcpDialog;
-class TwsDialog;
-class WaveEditDialog;
-class WaveListWindow;
 
 struct MainWindowOptions {
     QString settingsPath;       // empty: the executable's path with ".ini"
@@ -35,17 +28,6 @@ struct MainWindowOptions {
 // The settings file the options name.
 QString settingsPathOf(const MainWindowOptions& options);
 
-// The other windows, created after the main window in the start-up order.
-struct AppWindows {
-    DownloadDialog* frmDownload = nullptr;
-    TcpDialog* frmTcp = nullptr;
-    TwsDialog* frmTws = nullptr;
-    WaveListWindow* frmWave = nullptr;
-    WaveEditDialog* frmWaveEdit = nullptr;
-    MsgBox* frmMsgBox = nullptr;
-    AnalysisWindow* frmAnalysis = nullptr;
-};
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -55,10 +37,6 @@ public:
     // `session` must outlive the window.
     explicit MainWindow(Session& session);
     ~MainWindow() override;
-
-    // Hands over the other windows once they exist (start-up step 4).
-    void attachWindows(const AppWindows& w);
-    const AppWindows& windows() const { return windows_; }
 
     // The session this window shows: settings, link, table and their state live there.
     Session& session() { return session_; }
@@ -120,7 +98,6 @@ private:
     std::unique_ptr<MemoReceiveLog> log_;
     TableController* tableController_ = nullptr;
     InterchangeBinding* interchange_ = nullptr;
-    AppWindows windows_;
     int pnlContMarker_ = 0;
     bool firstShowDone_ = false;
     bool cursorEcho_ = false;     // the grid follows a session cursor move
