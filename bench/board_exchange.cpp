@@ -54,28 +54,28 @@ struct ToolRun {
         o.sounds = &sounds;
         w = createAppWindows(o);
         w->show();
-        w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
-        w->settings.tcpip.Port = port;
-        w->ConnectTcp(true);
-        if (!waitFor([&] { return w->link().state().tcpConnected; }, 5000))
+        w->session().settings().tcpip.Host = QStringLiteral("127.000.000.001");
+        w->session().settings().tcpip.Port = port;
+        w->session().connectTcp(true);
+        if (!waitFor([&] { return w->session().link().state().tcpConnected; }, 5000))
             return false;
         pump(300); // the connect sequence
         for (int r = 1; r <= kTableRows; ++r)
-            w->table().setRow(r, {QStringLiteral("38.0kHz"), QStringLiteral("3"), QString(), QString()},
-                              sampleEntry(r));
-        w->table().SetModified(false);
+            w->session().table().setRow(r, {QStringLiteral("38.0kHz"), QStringLiteral("3"), QString(), QString()},
+                                        sampleEntry(r));
+        w->session().table().SetModified(false);
         return true;
     }
     void close()
     {
-        w->ConnectTcp(false);
+        w->session().connectTcp(false);
         pump(100);
         w.reset();
     }
 
     double registerTable()
     {
-        TwsDialog* dlg = w->windows().frmTws;
+        TwsDialog* dlg = w.tool().windows().frmTws;
         prompts.asked.clear();
         auto poll = std::make_shared<std::function<void()>>();
         *poll = [dlg, p = std::weak_ptr<std::function<void()>>(poll)] {
@@ -87,7 +87,7 @@ struct ToolRun {
         QTimer::singleShot(0, dlg, *poll);
         QElapsedTimer t;
         t.start();
-        w->btnTableWrite->click(); // returns when the dialog has closed
+        w->findChild<QToolButton*>(QStringLiteral("btnTableWrite"))->click(); // returns when the dialog has closed
         const double ms = t.nsecsElapsed() / 1e6;
         // The end message may go on with a line about rows a read-back cannot reach.
         const QStringList texts = prompts.texts();
@@ -103,11 +103,12 @@ struct ToolRun {
     double readBack(double* redrawMs)
     {
         prompts.asked.clear();
-        w->table().SetModified(false); // no question before New
+        w->session().table().SetModified(false); // no question before New
         QElapsedTimer t;
         t.start();
-        w->btnTableLoad->click(); // returns when the board has confirmed the end
-        const bool ok = waitFor([&] { return !w->link().state().tableReadMode; }, 60000);
+        w->findChild<QToolButton*>(QStringLiteral("btnTableLoad"))
+            ->click(); // returns when the board has confirmed the end
+        const bool ok = waitFor([&] { return !w->session().link().state().tableReadMode; }, 60000);
         const double ms = t.nsecsElapsed() / 1e6;
         t.start();
         // The receive log and the window are brought up to date over the next

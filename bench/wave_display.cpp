@@ -87,9 +87,10 @@ int main(int argc, char** argv)
 
     w->resize(1000, 900);
     w->show();
-    w->btnWaveData->click();
-    w->ckLearningMsg->setChecked(false);
-    w->edtLearningTime->setText(QStringLiteral("60000")); // the whole train stays one learn
+    w->findChild<QPushButton*>(QStringLiteral("btnWaveData"))->click();
+    w->findChild<QCheckBox*>(QStringLiteral("ckLearningMsg"))->setChecked(false);
+    w->findChild<QLineEdit*>(QStringLiteral("edtLearningTime"))
+        ->setText(QStringLiteral("60000")); // the whole train stays one learn
     QApplication::processEvents();
 
     const QStringList lines = trainLines();
@@ -126,7 +127,7 @@ int main(int argc, char** argv)
 
     // While a train arrives the list's focus follows the newest pulse a few
     // times a second; each time the list scrolls and repaints.
-    WaveListWindow& list = *w->windows().frmWave;
+    WaveListWindow& list = *w.tool().windows().frmWave;
     double followMs = 0;
     constexpr int kFollows = 100;
     for (int i = 0; i < kFollows; ++i) {
@@ -141,19 +142,20 @@ int main(int argc, char** argv)
     for (int c = 0; c < kWaveChannels; ++c) {
         store.channels[size_t(c)] = learned;
         store.channels[size_t(c)].channelRow = c + 1;
-        w->table().setCell(kColResult, c + 1, QStringLiteral("Tm:Unknown    d:0123 4567"));
+        w->session().table().setCell(kColResult, c + 1, QStringLiteral("Tm:Unknown    d:0123 4567"));
     }
     store.carrierTenths = 380;
     double zoomMs = 0;
     for (int item : {0, 21, 5, 16, 2}) {
         t.start();
-        w->cmbZoom->setCurrentIndex(item);
+        w->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->setCurrentIndex(item);
         QApplication::processEvents(); // the queued repaint request
         QApplication::processEvents(); // and the repaint itself
         const double ms = msSince(t);
         zoomMs = std::max(zoomMs, ms);
-        std::printf("zoom %-7s redraw of 4 x %d pairs with labels: %7.2f ms\n", qPrintable(w->cmbZoom->currentText()),
-                    learned.lastIndex, ms);
+        std::printf("zoom %-7s redraw of 4 x %d pairs with labels: %7.2f ms\n",
+                    qPrintable(w->findChild<QComboBox*>(QStringLiteral("cmbZoom"))->currentText()), learned.lastIndex,
+                    ms);
     }
 
     std::printf("learn of %d lines on channel %d (%d pairs stored, drawn and listed)\n", int(lines.size()), channel,

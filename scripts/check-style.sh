@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Style and static checks: clang-format over every C++ file of the tree (no
-# changes, a difference is an error) and clang-tidy over src/ with the build's
-# compile database. Needs a configured build (BUILD_DIR, default build/release).
+# changes, a difference is an error), the layering of the app folders
+# (check-layers.sh) and clang-tidy over src/ with the build's compile database. Needs a configured build (BUILD_DIR, default build/release).
 # Exit status 0 when both are clean.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -12,6 +12,10 @@ status=0
 mapfile -t files < <(git ls-files '*.cpp' '*.h')
 echo "check-style: clang-format over ${#files[@]} files"
 if ! clang-format --dry-run -Werror "${files[@]}"; then
+    status=1
+fi
+
+if ! "$root/scripts/check-layers.sh" >/dev/null; then
     status=1
 fi
 

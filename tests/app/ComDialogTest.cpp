@@ -6,6 +6,7 @@
 #include "app/main/MainWindow.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
+#include "support/Controls.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -116,15 +119,15 @@ TEST(ComMenu, CancelDisconnectAndAFailedConnectLeaveThePortClosed)
     o.sounds = &sounds;
     ToolHandle w = createAppWindows(o);
     QList<QByteArray> sent;
-    QObject::connect(&w->link(), &DeviceLink::serialFrameSent, [&](const QByteArray& f) { sent << f; });
+    QObject::connect(&w->session().link(), &DeviceLink::serialFrameSent, [&](const QByteArray& f) { sent << f; });
     // Runs the menu item; `act` works the dialog while it is shown.
     auto runDialog = [&](const std::function<void(ComDialog&)>& act) {
         QTimer::singleShot(0, [act] { act(*qobject_cast<ComDialog*>(QApplication::activeModalWidget())); });
-        w->mmFileCom->trigger();
+        control<QAction>(*w, "mmFileCom")->trigger();
         EXPECT_EQ(w->findChild<ComDialog*>(), nullptr) << "released after use";
     };
 
-    w->setStatusText(0, "Disconnect");
+    w->session().setStatusText(0, "Disconnect");
     runDialog([&](ComDialog& d) {
         EXPECT_EQ(d.pos(), w->pos() + QPoint(8, 8));
         d.cmbPort->setCurrentText("/dev/ttyUSB3");
@@ -132,12 +135,12 @@ TEST(ComMenu, CancelDisconnectAndAFailedConnectLeaveThePortClosed)
     });
     runDialog([](ComDialog& d) { d.close(); });
     runDialog([](ComDialog& d) { d.btnOff->click(); });
-    EXPECT_EQ(w->settings.rs232c.PortName, "COM3");
+    EXPECT_EQ(w->session().settings().rs232c.PortName, "COM3");
     EXPECT_EQ(w->statusText(0), "Disconnect");
-    EXPECT_FALSE(w->link().state().portOpen || w->link().state().commError);
+    EXPECT_FALSE(w->session().link().state().portOpen || w->session().link().state().commError);
 
     runDialog([](ComDialog& d) { d.btnOn->click(); }); // "COM3" has no device here
-    EXPECT_FALSE(w->link().state().portOpen);
+    EXPECT_FALSE(w->session().link().state().portOpen);
     EXPECT_EQ(w->statusText(0), "Can't Open COM3");
     EXPECT_TRUE(prompts.asked.empty());
     EXPECT_TRUE(sent.isEmpty());

@@ -11,6 +11,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/shell/Settings.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 #include "support/ToolFixture.h"
 
@@ -25,6 +26,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+using zovax::test::control;
+
 using namespace zovax;
 using test::waitUntil;
 
@@ -38,19 +41,19 @@ struct ConnectionWidgets : ::testing::Test, test::ToolFixture {
     void SetUp() override
     {
         createTool();
-        dlg = w->windows().frmTcp;
+        dlg = w.tool().windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
         ASSERT_TRUE(board.start());
-        w->settings.tcpip.Host = "127.000.000.001";
-        w->settings.tcpip.Port = board.port();
+        w->session().settings().tcpip.Host = "127.000.000.001";
+        w->session().settings().tcpip.Port = board.port();
     }
     void TearDown() override
     {
         if (dlg->isVisible())
             dlg->close();
     }
-    LinkState& state() { return w->link().state(); }
+    LinkState& state() { return w->session().link().state(); }
     QColor textColour(QLineEdit* e) { return e->palette().color(QPalette::Disabled, QPalette::Text); }
 };
 
@@ -137,9 +140,9 @@ TEST_F(ConnectionWidgets, ConfigGroupHiddenUntilShownAndTheDialogFollowsIt)
 
 TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHold)
 {
-    w->settings.tcpip.Port = 60005;
-    w->settings.tcpip.SendHead = "STX";
-    w->settings.tcpip.SendDlmt = "ETX";
+    w->session().settings().tcpip.Port = 60005;
+    w->session().settings().tcpip.SendHead = "STX";
+    w->session().settings().tcpip.SendDlmt = "ETX";
     dlg->show();
     EXPECT_TRUE(state().netConfigOpen);
     EXPECT_EQ(dlg->edtHost->text(), "127.000.000.001");
@@ -150,7 +153,7 @@ TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHo
     EXPECT_EQ(dlg->pnlHost->height(), dlg->edtHost->y() + dlg->edtHost->height() + 20);
     EXPECT_FALSE(dlg->cmbSendHead->isVisible());
     // Not connected: the board's fields come from the record, the group stays hidden.
-    EXPECT_EQ(dlg->edtSvIP->text(), w->settings.svcnf.SvIP);
+    EXPECT_EQ(dlg->edtSvIP->text(), w->session().settings().svcnf.SvIP);
     EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled());
 
     // Double-clicks on the group expand it over the PC group and collapse it again.
@@ -165,7 +168,7 @@ TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHo
     // A delimiter the list does not offer leaves the list as it was.
     dlg->close();
     EXPECT_FALSE(state().netConfigOpen) << "closing by the frame ends the hold on TCP lines";
-    w->settings.tcpip.SendDlmt = "LF";
+    w->session().settings().tcpip.SendDlmt = "LF";
     dlg->show();
     EXPECT_EQ(dlg->cmbSendDlmt->currentText(), "ETX");
     dlg->btnClose->click();
@@ -182,22 +185,22 @@ TEST_F(ConnectionWidgets, DialogConnectUsesTheFieldsAndSendsVerThenNcnf)
     dlg->btnConnect->click();
     EXPECT_EQ(dlg->btnConnect->text(), "...");
     EXPECT_EQ(w->statusText(0), "127.0.0.1");
-    EXPECT_EQ(w->settings.tcpip.Host, "127.000.000.001");
+    EXPECT_EQ(w->session().settings().tcpip.Host, "127.000.000.001");
     EXPECT_EQ(dlg->edtHost->text(), "127.000.000.001");
-    EXPECT_EQ(w->settings.tcpip.SendHead, "STX");
+    EXPECT_EQ(w->session().settings().tcpip.SendHead, "STX");
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; }));
     EXPECT_EQ(board.lines, QStringList({"\x02Ver", "\x02Ncnf"}));
     EXPECT_EQ(dlg->btnConnect->text(), "接続中");
     EXPECT_EQ(dlg->btnConnect->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
     EXPECT_EQ(dlg->sBar->panelText(0), "Connect: 127.0.0.1");
-    EXPECT_EQ(w->btnConnect->text(), "接続中");
+    EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続中");
     EXPECT_EQ(w->statusText(0), "Connect: 127.0.0.1");
-    EXPECT_EQ(w->pnlHost->text(), QString("127.000.000.001/%1").arg(board.port()));
+    EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), QString("127.000.000.001/%1").arg(board.port()));
 
     dlg->btnConnect->click(); // hangs up
     EXPECT_EQ(dlg->btnConnect->text(), "接続");
     EXPECT_EQ(dlg->sBar->panelText(0), "Disconnect");
-    EXPECT_EQ(w->btnConnect->text(), "接続");
+    EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
     EXPECT_EQ(w->statusText(0), "Disconnect");
     EXPECT_TRUE(sounds.played.empty());
     EXPECT_TRUE(prompts.asked.empty());
@@ -205,13 +208,13 @@ TEST_F(ConnectionWidgets, DialogConnectUsesTheFieldsAndSendsVerThenNcnf)
 
 TEST_F(ConnectionWidgets, RefusedDialFromTheMainButtonWarnsAndPlaysTheSound)
 {
-    w->settings.tcpip.Port = test::closedLoopbackPort();
-    w->btnConnect->click();
+    w->session().settings().tcpip.Port = test::closedLoopbackPort();
+    control<QToolButton>(*w, "btnConnect")->click();
     ASSERT_TRUE(waitUntil([&] { return !prompts.asked.empty(); }));
     EXPECT_EQ(prompts.asked[0].caption, "Warning");
     EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
     EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Chord}));
-    EXPECT_EQ(w->btnConnect->text(), "接続");
+    EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
     EXPECT_EQ(w->statusText(0), "Disconnect: refused");
     EXPECT_EQ(dlg->btnConnect->text(), "接続");
     EXPECT_FALSE(state().tcpConnected);
@@ -222,30 +225,31 @@ TEST_F(ConnectionWidgets, EnterInTheCommandLineEntersTheHistoryAndASecondEnterSe
     w->show();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    w->btnConnect->click();
+    control<QToolButton>(*w, "btnConnect")->click();
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; })); // Ver, T
     board.lines.clear();
 
-    QLineEdit* line = w->cmbSendText->lineEdit();
+    auto* cmbSendText = control<QComboBox>(*w, "cmbSendText");
+    QLineEdit* line = cmbSendText->lineEdit();
     line->setFocus();
     QTest::keyClick(line, Qt::Key_Return); // empty: nothing
-    EXPECT_EQ(w->cmbSendText->count(), 0);
+    EXPECT_EQ(cmbSendText->count(), 0);
     EXPECT_TRUE(line->hasFocus());
     QTest::keyClicks(line, "Mode?");
     QTest::keyClick(line, Qt::Key_Return);
-    EXPECT_EQ(w->cmbSendText->count(), 1);
-    EXPECT_TRUE(w->btnSend->hasFocus());
+    EXPECT_EQ(cmbSendText->count(), 1);
+    EXPECT_TRUE(control<QPushButton>(*w, "btnSend")->hasFocus());
     test::waitUntil([] { return false; }, 50);
     EXPECT_TRUE(board.lines.isEmpty()) << "the first Enter sends nothing";
-    QTest::keyClick(w->btnSend, Qt::Key_Return);
+    QTest::keyClick(control<QPushButton>(*w, "btnSend"), Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() == 1; }));
     EXPECT_EQ(board.lines, QStringList({"Mode?"}));
-    EXPECT_EQ(w->cmbSendText->currentText(), "Mode?") << "the command line keeps its text";
-    EXPECT_EQ(w->cmbSendText->count(), 1);
+    EXPECT_EQ(cmbSendText->currentText(), "Mode?") << "the command line keeps its text";
+    EXPECT_EQ(cmbSendText->count(), 1);
 
-    w->memoRecv->appendPlainText("something");
-    w->btnRecvClear->click();
-    EXPECT_TRUE(w->memoRecv->toPlainText().isEmpty());
+    control<QPlainTextEdit>(*w, "memoRecv")->appendPlainText("something");
+    control<QToolButton>(*w, "btnRecvClear")->click();
+    EXPECT_TRUE(control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().isEmpty());
 }
 
 TEST_F(ConnectionWidgets, CommandLineTakesKeysAsTypedAndEnterMovesToTheSendButton)
@@ -253,7 +257,7 @@ TEST_F(ConnectionWidgets, CommandLineTakesKeysAsTypedAndEnterMovesToTheSendButto
     w->show();
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    QComboBox* cmb = w->cmbSendText;
+    QComboBox* cmb = control<QComboBox>(*w, "cmbSendText");
     // Keys go to the drop-down, as when the user clicks into it.
     const auto enter = [&](const QString& text) {
         cmb->setFocus();
@@ -263,7 +267,7 @@ TEST_F(ConnectionWidgets, CommandLineTakesKeysAsTypedAndEnterMovesToTheSendButto
     };
     enter("Quit");
     EXPECT_EQ(cmb->count(), 1);
-    EXPECT_TRUE(w->btnSend->hasFocus());
+    EXPECT_TRUE(control<QPushButton>(*w, "btnSend")->hasFocus());
     enter("Save");
     // A prefix of a history entry, in either case, stays what was typed.
     for (const char* typed : {"Q", "s", "Qu"}) {

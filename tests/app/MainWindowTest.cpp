@@ -7,6 +7,7 @@
 #include "app/widgets/QtPorts.h"
 #include "core/link/DeviceLink.h"
 #include "core/shell/Settings.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 #include "support/ToolFixture.h"
 
@@ -26,6 +27,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -134,14 +137,37 @@ TEST_F(Fixture, ControlsCarryTheirNamesAndCaptions)
         ASSERT_NE(a, nullptr) << name;
         EXPECT_EQ(a->text(), QString::fromUtf8(text));
     }
-    EXPECT_FALSE(w->mmFileCom->isVisible());
-    EXPECT_EQ(w->cmbZoom->count(), 22);
-    EXPECT_EQ(w->cmbZoom->currentText(), "1/200");
-    EXPECT_EQ(w->pgBar->maximum(), 512);
-    EXPECT_TRUE(w->ckTp1->isChecked() && w->ckTp4->isChecked() && w->ckCursor->isChecked());
-    EXPECT_TRUE(w->ckLearningMsg->isChecked());
-    EXPECT_FALSE(w->ckPcode->isChecked());
-    EXPECT_EQ(w->sBar->panelCount(), 3);
+    EXPECT_FALSE(control<QAction>(*w, "mmFileCom")->isVisible());
+    EXPECT_EQ(control<QComboBox>(*w, "cmbZoom")->count(), 22);
+    EXPECT_EQ(control<QComboBox>(*w, "cmbZoom")->currentText(), "1/200");
+    EXPECT_EQ(control<QProgressBar>(*w, "pgBar")->maximum(), 512);
+    EXPECT_TRUE(control<QCheckBox>(*w, "ckTp1")->isChecked() && control<QCheckBox>(*w, "ckTp4")->isChecked()
+                && control<QCheckBox>(*w, "ckCursor")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(*w, "ckLearningMsg")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(*w, "ckPcode")->isChecked());
+    EXPECT_EQ(control<PanelStatusBar>(*w, "sBar")->panelCount(), 3);
+}
+
+// Tests reach the window's controls only by their design names: each is the
+// window's own exactly once, never a same-named control of a dialog it parents.
+TEST_F(Fixture, EveryControlIsReachedOnceByItsDesignName)
+{
+    create();
+    for (const char* name :
+         {"pnlTop",       "btnTest",       "ckTp1",           "ckTp2",         "ckTp3",        "ckTp4",
+          "ckCursor",     "btnTableWrite", "btnConnect",      "pnlHost",       "btnTableLoad", "sGrid",
+          "pnlWave",      "pnlCont",       "pnlAnalyze",      "ckLearningMsg", "lblZoom",      "cmbZoom",
+          "pgBar",        "pnlWaveData",   "edtLearningTime", "edtHrange",     "edtWrange",    "btnWaveData",
+          "btnWaveClear", "waveClip",      "imgWave",         "scrBar",        "splitter",     "pnlRecv",
+          "pnlSend",      "btnSend",       "cmbSendText",     "ckPcode",       "ckFullCode",   "btnRecvClear",
+          "memoRecv",     "sBar",          "mmFile",          "mmCleate",      "mmFileOpen",   "mmFileSave",
+          "mmFileCom",    "mmFileTcp",     "mmSepUpdate",     "mmZVAXupdate",  "mmFileQuit"})
+        EXPECT_NO_THROW(control<QObject>(*w, name)) << name;
+    for (const char* shared : {"btnConnect", "sBar"}) {
+        auto* own = control<QWidget>(*w, shared);
+        EXPECT_EQ(own->window(), w.get()) << shared;
+        EXPECT_GT(w->findChildren<QWidget*>(QString::fromLatin1(shared)).size(), 1) << "a dialog has one too";
+    }
 }
 
 TEST_F(Fixture, WindowsAreCreatedWithTheirCaptions)
@@ -171,12 +197,12 @@ TEST_F(Fixture, StartUpValuesComeFromTheSettings)
     s.learn = {25, 12, 300000};
     ASSERT_TRUE(SaveSettings(s, iniPath()));
     create();
-    EXPECT_EQ(w->pnlHost->text(), "10.1.2.3/60001");
-    EXPECT_EQ(w->edtHrange->text(), "25");
-    EXPECT_EQ(w->edtWrange->text(), "12");
-    EXPECT_EQ(w->edtLearningTime->text(), "300");
+    EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "10.1.2.3/60001");
+    EXPECT_EQ(control<QLineEdit>(*w, "edtHrange")->text(), "25");
+    EXPECT_EQ(control<QLineEdit>(*w, "edtWrange")->text(), "12");
+    EXPECT_EQ(control<QLineEdit>(*w, "edtLearningTime")->text(), "300");
     EXPECT_TRUE(w->statusText(2).endsWith("/Dat/"));
-    EXPECT_FALSE(w->link().state().consoleConfigMode);
+    EXPECT_FALSE(w->session().link().state().consoleConfigMode);
 }
 
 TEST_F(Fixture, FirstShowEndsWithTraceOffAndForgetsAnUnreadableTable)
@@ -185,33 +211,25 @@ TEST_F(Fixture, FirstShowEndsWithTraceOffAndForgetsAnUnreadableTable)
     s.tableFileName = dir.filePath("gone.Csv");
     ASSERT_TRUE(SaveSettings(s, iniPath()));
     create();
-    int calls = 0;
-    w->reopenLastTable = [&](const QString&) {
-        ++calls;
-        return false;
-    };
-    w->link().state().tcpConnected = true;
+    w->session().link().state().tcpConnected = true;
     w->show();
     EXPECT_TRUE(w->firstShowDone());
-    EXPECT_EQ(calls, 1);
-    EXPECT_TRUE(w->settings.tableFileName.isEmpty());
-    EXPECT_FALSE(w->traceMode());
-    EXPECT_FALSE(w->link().state().tcpConnected);
+    EXPECT_TRUE(w->session().settings().tableFileName.isEmpty());
+    EXPECT_TRUE(prompts.asked.empty()) << "forgotten silently at start-up";
+    EXPECT_FALSE(w->session().traceMode());
+    EXPECT_FALSE(w->session().link().state().tcpConnected);
     w->hide();
-    w->show(); // later shows do nothing
-    EXPECT_EQ(calls, 1);
+    w->session().settings().tableFileName = s.tableFileName;
+    w->show(); // later shows do nothing: no second attempt forgets the name again
+    EXPECT_EQ(w->session().settings().tableFileName, s.tableFileName);
 }
 
 TEST_F(Fixture, EmptyTableNameLoadsNothingAndKeepsTheDatFolder)
 {
     create();
-    int calls = 0;
-    w->reopenLastTable = [&](const QString&) {
-        ++calls;
-        return true;
-    };
     w->show();
-    EXPECT_EQ(calls, 0);
+    EXPECT_FALSE(w->session().table().modified());
+    EXPECT_TRUE(prompts.asked.empty());
     EXPECT_TRUE(w->statusText(2).endsWith("/Dat/"));
 }
 
@@ -238,11 +256,14 @@ TEST_F(Fixture, OpensWithinTheScreenAndKeepsTheTopBarReachable)
         SCOPED_TRACE(width);
         w->resize(width, 600);
         QCoreApplication::processEvents();
-        const QPoint right = w->btnTableLoad->mapTo(w->pnlTop, QPoint(w->btnTableLoad->width(), 0));
-        EXPECT_LE(right.x(), w->pnlTop->width());
-        EXPECT_TRUE(w->btnTableLoad->isVisible());
-        const int loadY = w->btnTableLoad->mapTo(w->pnlTop, QPoint()).y();
-        const int testY = w->btnTest->mapTo(w->pnlTop, QPoint()).y();
+        const QPoint right = control<QToolButton>(*w, "btnTableLoad")
+                                 ->mapTo(control<BarFrame>(*w, "pnlTop"),
+                                         QPoint(control<QToolButton>(*w, "btnTableLoad")->width(), 0));
+        EXPECT_LE(right.x(), control<BarFrame>(*w, "pnlTop")->width());
+        EXPECT_TRUE(control<QToolButton>(*w, "btnTableLoad")->isVisible());
+        const int loadY
+            = control<QToolButton>(*w, "btnTableLoad")->mapTo(control<BarFrame>(*w, "pnlTop"), QPoint()).y();
+        const int testY = control<QPushButton>(*w, "btnTest")->mapTo(control<BarFrame>(*w, "pnlTop"), QPoint()).y();
         EXPECT_EQ(loadY > testY + 10, width < 1000)
             << "the board's buttons wrap to a second row only when the bar is narrow";
     }
@@ -252,13 +273,14 @@ TEST_F(Fixture, StatusBarDoubleClickTogglesTraceMode)
 {
     create();
     w->show();
-    ASSERT_FALSE(w->traceMode());
-    emit w->sBar->doubleClicked();
-    EXPECT_TRUE(w->traceMode());
-    EXPECT_EQ(w->sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    emit w->sBar->doubleClicked();
-    EXPECT_FALSE(w->traceMode());
-    EXPECT_NE(w->sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    ASSERT_FALSE(w->session().traceMode());
+    auto* sBar = control<PanelStatusBar>(*w, "sBar");
+    emit sBar->doubleClicked();
+    EXPECT_TRUE(w->session().traceMode());
+    EXPECT_EQ(sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    emit sBar->doubleClicked();
+    EXPECT_FALSE(w->session().traceMode());
+    EXPECT_NE(sBar->panel(0)->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 }
 
 TEST_F(Fixture, WaveBarDoubleClickTogglesTheAdvancedControlsAndRestoresWidths)
@@ -266,34 +288,35 @@ TEST_F(Fixture, WaveBarDoubleClickTogglesTheAdvancedControlsAndRestoresWidths)
     create();
     w->show();
     QCoreApplication::processEvents();
-    ASSERT_EQ(w->pnlContMarker, 1);
-    ASSERT_TRUE(w->pnlWaveData->isVisible());
-    w->pgBar->show();
+    ASSERT_EQ(w->pnlContMarker(), 1);
+    ASSERT_TRUE(control<QFrame>(*w, "pnlWaveData")->isVisible());
+    auto* pgBar = control<QProgressBar>(*w, "pgBar");
+    pgBar->show();
     QCoreApplication::processEvents();
-    const int pg = w->pgBar->width();
-    const int cmd = w->cmbSendText->width();
-    emit w->pnlCont->doubleClicked();
+    const int pg = pgBar->width();
+    const int cmd = control<QComboBox>(*w, "cmbSendText")->width();
+    emit control<BarFrame>(*w, "pnlCont")->doubleClicked();
     QCoreApplication::processEvents();
-    EXPECT_EQ(w->pnlContMarker, 0);
-    EXPECT_FALSE(w->pnlWaveData->isVisible());
-    EXPECT_FALSE(w->ckPcode->isVisible());
-    EXPECT_FALSE(w->ckFullCode->isVisible());
-    EXPECT_GT(w->pgBar->width(), pg);
-    EXPECT_GT(w->cmbSendText->width(), cmd);
-    emit w->pnlCont->doubleClicked();
+    EXPECT_EQ(w->pnlContMarker(), 0);
+    EXPECT_FALSE(control<QFrame>(*w, "pnlWaveData")->isVisible());
+    EXPECT_FALSE(control<QCheckBox>(*w, "ckPcode")->isVisible());
+    EXPECT_FALSE(control<QCheckBox>(*w, "ckFullCode")->isVisible());
+    EXPECT_GT(pgBar->width(), pg);
+    EXPECT_GT(control<QComboBox>(*w, "cmbSendText")->width(), cmd);
+    emit control<BarFrame>(*w, "pnlCont")->doubleClicked();
     QCoreApplication::processEvents();
-    EXPECT_EQ(w->pgBar->width(), pg);
-    EXPECT_EQ(w->cmbSendText->width(), cmd);
-    EXPECT_TRUE(w->ckFullCode->isVisible());
+    EXPECT_EQ(pgBar->width(), pg);
+    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->width(), cmd);
+    EXPECT_TRUE(control<QCheckBox>(*w, "ckFullCode")->isVisible());
 }
 
 TEST_F(Fixture, TopBarDoubleClickShowsTheSerialItem)
 {
     create();
-    emit w->pnlTop->doubleClicked();
-    EXPECT_TRUE(w->mmFileCom->isVisible());
-    emit w->pnlTop->doubleClicked();
-    EXPECT_FALSE(w->mmFileCom->isVisible());
+    emit control<BarFrame>(*w, "pnlTop")->doubleClicked();
+    EXPECT_TRUE(control<QAction>(*w, "mmFileCom")->isVisible());
+    emit control<BarFrame>(*w, "pnlTop")->doubleClicked();
+    EXPECT_FALSE(control<QAction>(*w, "mmFileCom")->isVisible());
 }
 
 TEST_F(Fixture, DoubleClickOnTheLearnPanelIsOneToggle)
@@ -301,11 +324,11 @@ TEST_F(Fixture, DoubleClickOnTheLearnPanelIsOneToggle)
     create();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    const int marker = w->pnlContMarker;
-    doubleClick(w->pnlAnalyze); // not connected: each toggle asks to connect
+    const int marker = w->pnlContMarker();
+    doubleClick(control<ClickPanel>(*w, "pnlAnalyze")); // not connected: each toggle asks to connect
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].text, "ZOVAX-Etherに接続して下さい");
-    EXPECT_EQ(w->pnlContMarker, marker) << "the bar around the panel is not toggled";
+    EXPECT_EQ(w->pnlContMarker(), marker) << "the bar around the panel is not toggled";
 }
 
 TEST_F(Fixture, OnlyADoubleClickOnTheBarItselfTogglesIt)
@@ -313,33 +336,38 @@ TEST_F(Fixture, OnlyADoubleClickOnTheBarItselfTogglesIt)
     create();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    w->pgBar->show();
+    control<QProgressBar>(*w, "pgBar")->show();
     QCoreApplication::processEvents();
-    const int cont = w->pnlContMarker;
-    const bool com = w->mmFileCom->isVisible();
-    for (QWidget* inside : {static_cast<QWidget*>(w->lblZoom), static_cast<QWidget*>(w->pgBar),
-                            static_cast<QWidget*>(w->pnlWaveData), static_cast<QWidget*>(w->pnlHost)}) {
+    const int cont = w->pnlContMarker();
+    const bool com = control<QAction>(*w, "mmFileCom")->isVisible();
+    for (QWidget* inside : {static_cast<QWidget*>(control<QLabel>(*w, "lblZoom")),
+                            static_cast<QWidget*>(control<QProgressBar>(*w, "pgBar")),
+                            static_cast<QWidget*>(control<QFrame>(*w, "pnlWaveData")),
+                            static_cast<QWidget*>(control<QLabel>(*w, "pnlHost"))}) {
         doubleClick(inside);
-        EXPECT_EQ(w->pnlContMarker, cont) << inside->objectName().toStdString();
-        EXPECT_EQ(w->mmFileCom->isVisible(), com) << inside->objectName().toStdString();
+        EXPECT_EQ(w->pnlContMarker(), cont) << inside->objectName().toStdString();
+        EXPECT_EQ(control<QAction>(*w, "mmFileCom")->isVisible(), com) << inside->objectName().toStdString();
     }
-    doubleClickOnSurface(w->pnlCont);
-    EXPECT_NE(w->pnlContMarker, cont);
-    doubleClickOnSurface(w->pnlTop);
-    EXPECT_NE(w->mmFileCom->isVisible(), com);
+    doubleClickOnSurface(control<BarFrame>(*w, "pnlCont"));
+    EXPECT_NE(w->pnlContMarker(), cont);
+    doubleClickOnSurface(control<BarFrame>(*w, "pnlTop"));
+    EXPECT_NE(control<QAction>(*w, "mmFileCom")->isVisible(), com);
 }
 
 TEST_F(Fixture, ConnectButtonConnectsOrHangsUpByItsCaption)
 {
     create();
     std::vector<bool> calls;
-    w->ConnectTcp = [&](bool on) { calls.push_back(on); };
-    w->btnConnect->click();
-    EXPECT_TRUE(w->link().state().tcpConnected);
+    // Only the request is watched: the session would dial the default board.
+    QObject::disconnect(w.get(), &MainWindow::connectRequested, nullptr, nullptr);
+    QObject::connect(w.get(), &MainWindow::connectRequested, [&](bool on) { calls.push_back(on); });
+    QToolButton* connectButton = control<QToolButton>(*w, "btnConnect");
+    connectButton->click();
+    EXPECT_TRUE(w->session().link().state().tcpConnected);
     w->showConnected(true);
-    EXPECT_EQ(w->btnConnect->text(), "接続中");
-    w->btnConnect->click();
-    EXPECT_FALSE(w->link().state().tcpConnected);
+    EXPECT_EQ(connectButton->text(), "接続中");
+    connectButton->click();
+    EXPECT_FALSE(w->session().link().state().tcpConnected);
     EXPECT_EQ(calls, (std::vector<bool>{true, false}));
 }
 
@@ -347,18 +375,19 @@ TEST_F(Fixture, CloseHangsUpThenWritesTheSettings)
 {
     create();
     w->show();
-    w->link().state().tcpConnected = true;
+    w->session().link().state().tcpConnected = true;
     bool fileExistedAtHangUp = true;
-    w->ConnectTcp = [&](bool on) {
+    QObject::disconnect(w.get(), &MainWindow::connectRequested, nullptr, nullptr);
+    QObject::connect(w.get(), &MainWindow::connectRequested, [&](bool on) {
         EXPECT_FALSE(on);
         fileExistedAtHangUp = QFileInfo::exists(iniPath());
-        w->link().state().tcpConnected = false;
-    };
+        w->session().link().state().tcpConnected = false;
+    });
     int portClosed = 0;
-    w->ClosePort = [&] { ++portClosed; };
-    w->edtHrange->setText("x");
-    w->edtWrange->setText("");
-    w->edtLearningTime->setText("7.5");
+    QObject::connect(w.get(), &MainWindow::closed, [&] { ++portClosed; });
+    control<QLineEdit>(*w, "edtHrange")->setText("x");
+    control<QLineEdit>(*w, "edtWrange")->setText("");
+    control<QLineEdit>(*w, "edtLearningTime")->setText("7.5");
     w->close();
     EXPECT_FALSE(fileExistedAtHangUp);
     EXPECT_EQ(portClosed, 1);
@@ -372,20 +401,21 @@ TEST_F(Fixture, LearningTimeBoxTakesUpToFiveDigits)
 {
     create();
     w->show();
-    w->edtLearningTime->setFocus();
-    w->edtLearningTime->selectAll();
-    QTest::keyClicks(w->edtLearningTime, "12a-.34 56789");
-    EXPECT_EQ(w->edtLearningTime->text(), "12345");
-    w->edtLearningTime->selectAll();
-    QTest::keyClicks(w->edtLearningTime, "50"); // raised when learning is switched on
-    EXPECT_EQ(w->edtLearningTime->text(), "50");
+    auto* edtLearningTime = control<QLineEdit>(*w, "edtLearningTime");
+    edtLearningTime->setFocus();
+    edtLearningTime->selectAll();
+    QTest::keyClicks(edtLearningTime, "12a-.34 56789");
+    EXPECT_EQ(edtLearningTime->text(), "12345");
+    edtLearningTime->selectAll();
+    QTest::keyClicks(edtLearningTime, "50"); // raised when learning is switched on
+    EXPECT_EQ(edtLearningTime->text(), "50");
 }
 
 TEST_F(Fixture, CloseSaysWhichRememberedPathCannotBeReopened)
 {
     create();
     w->show();
-    w->settings.tableFileName = dir.filePath(QStringLiteral("josé.Csv"));
+    w->session().settings().tableFileName = dir.filePath(QStringLiteral("josé.Csv"));
     w->close();
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(prompts.asked[0].text.contains(QStringLiteral("josé.Csv"))) << prompts.asked[0].text.toStdString();

@@ -3,6 +3,7 @@
 #include "app/learning/AnalysisWindow.h"
 #include "app/table/TableController.h"
 #include "core/table/CodeTable.h"
+#include "support/Controls.h"
 #include "support/ToolFixture.h"
 
 #include <QClipboard>
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -51,17 +54,19 @@ struct AnalysisWindowTest : ::testing::Test, test::ToolFixture {
 
     QPoint cellCentre(int column, int row) const
     {
-        return w->sGrid->visualRect(w->sGrid->model()->index(row - 1, column)).center();
+        return control<QTableView>(*w, "sGrid")
+            ->visualRect(control<QTableView>(*w, "sGrid")->model()->index(row - 1, column))
+            .center();
     }
     // A click on the cell, then the pop-up menu at it and its Analysis item by key.
     void openFromMenu(int row)
     {
-        QWidget* vp = w->sGrid->viewport();
+        QWidget* vp = control<QTableView>(*w, "sGrid")->viewport();
         const QPoint at = cellCentre(kColComments, row);
         QTest::mouseClick(vp, Qt::LeftButton, {}, at);
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
         QCoreApplication::sendEvent(vp, &menuEvent);
-        QMenu* menu = w->tableController->ppMenu;
+        QMenu* menu = w->tableController().ppMenu;
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
         QTest::keyClick(menu, Qt::Key_A);
     }
@@ -69,7 +74,7 @@ struct AnalysisWindowTest : ::testing::Test, test::ToolFixture {
 
 TEST_F(AnalysisWindowTest, OpensFromThePopupMenuAndFollowsTheCurrentRow)
 {
-    w->table().setRow(3, {"38.0kHz", "3", "NEC-32A", "Tm:NEC-32A    d:20DF 10EF"}, necEntry());
+    w->session().table().setRow(3, {"38.0kHz", "3", "NEC-32A", "Tm:NEC-32A    d:20DF 10EF"}, necEntry());
     openFromMenu(3);
     AnalysisWindow* a = analysis();
     ASSERT_TRUE(a->isVisible());
@@ -90,13 +95,13 @@ TEST_F(AnalysisWindowTest, OpensFromThePopupMenuAndFollowsTheCurrentRow)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
 
     // The cursor moves in the main window while the window stays open.
-    QTest::keyClick(w->sGrid, Qt::Key_Down);
-    QTest::keyClick(w->sGrid, Qt::Key_Down);
+    QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_Down);
+    QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_Down);
     EXPECT_TRUE(QTest::qWaitFor([&] { return a->windowTitle() == QStringLiteral("解析の詳細 - No.5"); }, 2000));
     EXPECT_TRUE(a->txtExplain->toPlainText().startsWith("Row 5: this row has no wave information"));
 
     // A change to the row shown refreshes the window.
-    w->table().setRow(5, {"38.0kHz", "3", "", ""}, necEntry());
+    w->session().table().setRow(5, {"38.0kHz", "3", "", ""}, necEntry());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return a->txtExplain->toPlainText().startsWith("Row 5: decoded from its stored wave"); }, 2000));
 

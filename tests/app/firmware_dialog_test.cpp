@@ -27,7 +27,7 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
     o.prompts = &prompts;
     o.sounds = &sounds;
     auto w = createAppWindows(o);
-    DownloadDialog* dlg = w->windows().frmDownload;
+    DownloadDialog* dlg = w.tool().windows().frmDownload;
     FirmwareBinding* binding = &w.tool().firmware();
     ASSERT_TRUE(dlg && binding);
     QStringList starts;
@@ -38,7 +38,7 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
     };
 
     dlg->show();
-    EXPECT_TRUE(w->link().state().downloadMode);
+    EXPECT_TRUE(w->session().link().state().downloadMode);
     EXPECT_TRUE(dlg->btnDownload->isCheckable() && !dlg->btnDownload->isChecked());
     EXPECT_FALSE(dlg->lblMsg->isVisible() || dlg->prgBar->isVisible() || dlg->pnlSend->isVisible());
     EXPECT_EQ(dlg->prgBar->geometry(), dlg->pnlHex->geometry());
@@ -58,12 +58,12 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
     ASSERT_TRUE(test::writeFileBytes(
         path, ":020000040801F1\r\n:10F00000000102030405060708090A0B0C0D0E0F88\r\n:00000001FF\r\n"));
     dlg->btnFile->click();
-    EXPECT_TRUE(w->settings.hexFileName.isEmpty());
+    EXPECT_TRUE(w->session().settings().hexFileName.isEmpty());
     answer = path;
     dlg->btnFile->click();
     dlg->btnFile->click();
     EXPECT_EQ(starts, QStringList({w->datFolder(), w->datFolder(), path}));
-    EXPECT_EQ(w->settings.hexFileName, path);
+    EXPECT_EQ(w->session().settings().hexFileName, path);
     EXPECT_EQ(dlg->pnlHex->text(), path);
     EXPECT_EQ(dlg->sBar->panelText(2), "LastAdrs[0x0801:F000] EraseSector:4");
 
@@ -73,5 +73,5 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
     dlg->close();
     EXPECT_FALSE(dlg->btnDownload->isChecked());
     EXPECT_FALSE(binding->update().autoStartPending());
-    EXPECT_FALSE(w->link().state().downloadMode);
+    EXPECT_FALSE(w->session().link().state().downloadMode);
 }

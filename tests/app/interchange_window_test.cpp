@@ -6,6 +6,7 @@
 #include "app/table/TableController.h"
 #include "core/interchange/Interchange.h"
 #include "core/table/CodeTable.h"
+#include "support/Controls.h"
 #include "support/ToolFixture.h"
 #include "tests/core/table/TableFakes.h"
 
@@ -25,6 +26,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using zovax::test::control;
+
 using namespace zovax;
 using namespace zovax::tabletest;
 
@@ -42,12 +45,11 @@ struct InterchangeWindow : ::testing::Test, test::ToolFixture {
         createTool();
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        ASSERT_NE(w->interchange, nullptr);
     }
     // Types the path, picks the format by keys and presses OK.
     void workDialog(const QString& path, int formatSteps, bool wholeTable = false)
     {
-        w->interchange->runDialog = [=](InterchangeDialog& d) {
+        w->interchange().runDialog = [=](InterchangeDialog& d) {
             d.show();
             for (int k = 0; k < formatSteps; ++k)
                 QTest::keyClick(d.cmbFormat, Qt::Key_Down);
@@ -71,13 +73,13 @@ struct InterchangeWindow : ::testing::Test, test::ToolFixture {
 TEST_F(InterchangeWindow, FileMenuItemsFollowTheExistingOnes)
 {
     QStringList names;
-    for (QAction* a : w->mmFile->actions())
+    for (QAction* a : control<QMenu>(*w, "mmFile")->actions())
         names << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     EXPECT_EQ(names,
               (QStringList{"mmCleate", "mmFileOpen", "mmFileSave", "-", "mmFileCom", "mmFileTcp", "-", "mmZVAXupdate",
                            "-", "mmFileQuit", "-", "mmFileImport", "mmFileExport"}));
-    EXPECT_EQ(w->interchange->mmFileImport->text(), QStringLiteral("インポート (&Import)..."));
-    EXPECT_EQ(w->interchange->mmFileExport->text(), QStringLiteral("エクスポート (&Export)..."));
+    EXPECT_EQ(w->interchange().mmFileImport->text(), QStringLiteral("インポート (&Import)..."));
+    EXPECT_EQ(w->interchange().mmFileExport->text(), QStringLiteral("エクスポート (&Export)..."));
 }
 
 // Three codes from row 2 down: row 3 holds a comment, the user keeps it, so
@@ -86,22 +88,22 @@ TEST_F(InterchangeWindow, ImportFillsEmptyRowsFromTheCurrentRow)
 {
     const QString path
         = writeFile("codes.txt", QByteArray("# Power\n") + kNecPronto + "\n" + kNecPronto + "\n" + kNecPronto + "\n");
-    w->table().setCell(kColComments, 3, QStringLiteral("使用中"));
-    TableController::moveCursor(w->sGrid, kColCarry, 2);
+    w->session().table().setCell(kColComments, 3, QStringLiteral("使用中"));
+    TableController::moveCursor(control<QTableView>(*w, "sGrid"), kColCarry, 2);
     prompts.answers = {MsgAnswer::No};
     workDialog(path, 0); // 自動判別
-    w->interchange->mmFileImport->trigger();
+    w->interchange().mmFileImport->trigger();
 
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(prompts.asked[0].text.startsWith(QStringLiteral("行 3 は空いていません。")))
         << prompts.asked[0].text.toStdString();
     for (int r : {2, 4, 5})
-        EXPECT_EQ(w->table().cell(kColResult, r), QStringLiteral("Tm:NEC-32R    d:20DF 10EF")) << r;
-    EXPECT_EQ(w->table().cell(kColComments, 2), QStringLiteral("Power"));
-    EXPECT_EQ(w->table().cell(kColComments, 3), QStringLiteral("使用中"));
-    EXPECT_EQ(w->table().entry(3).dataCount, 0);
-    EXPECT_TRUE(w->table().modified());
-    EXPECT_EQ(TableController::cursorRow(w->sGrid), 2);
+        EXPECT_EQ(w->session().table().cell(kColResult, r), QStringLiteral("Tm:NEC-32R    d:20DF 10EF")) << r;
+    EXPECT_EQ(w->session().table().cell(kColComments, 2), QStringLiteral("Power"));
+    EXPECT_EQ(w->session().table().cell(kColComments, 3), QStringLiteral("使用中"));
+    EXPECT_EQ(w->session().table().entry(3).dataCount, 0);
+    EXPECT_TRUE(w->session().table().modified());
+    EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 2);
 }
 
 TEST_F(InterchangeWindow, BadFileChangesNothing)
@@ -109,38 +111,39 @@ TEST_F(InterchangeWindow, BadFileChangesNothing)
     const QString path = writeFile("bad.txt", QByteArray(kNecPronto) + "\n0000 006D 0001\n");
     prompts.answers = {MsgAnswer::No}; // do not import the good one alone
     workDialog(path, 1);               // Pronto Hex
-    w->interchange->mmFileImport->trigger();
+    w->interchange().mmFileImport->trigger();
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(prompts.asked[0].text.contains(QStringLiteral("2 個の信号のうち 1 個は読めません")))
         << prompts.asked[0].text.toStdString();
     EXPECT_TRUE(prompts.asked[0].text.contains(path + QStringLiteral(" 2 行目 (語数)")));
-    EXPECT_TRUE(w->table().cell(kColCarry, 1).isEmpty());
-    EXPECT_FALSE(w->table().modified());
+    EXPECT_TRUE(w->session().table().cell(kColCarry, 1).isEmpty());
+    EXPECT_FALSE(w->session().table().modified());
 }
 
 TEST_F(InterchangeWindow, ExportAndCopyAsPronto)
 {
     const QString in = writeFile("in.txt", QByteArray(kNecPronto) + "\n");
     workDialog(in, 0);
-    w->interchange->mmFileImport->trigger();
-    ASSERT_EQ(w->table().entry(1).dataCount, 36);
+    w->interchange().mmFileImport->trigger();
+    ASSERT_EQ(w->session().table().entry(1).dataCount, 36);
 
     // Whole table as a Flipper file: the learned NEC row is written parsed.
     const QString out = dir.filePath(QStringLiteral("out.ir"));
     workDialog(out, 2, true); // Pronto Hex, sendir, Flipper
-    w->interchange->mmFileExport->trigger();
+    w->interchange().mmFileExport->trigger();
     QFile f(out);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().contains("type: parsed\nprotocol: NEC\naddress: 20 00 00 00\ncommand: 10 00 00 00\n"));
 
     // Pop-up menu on row 1: copy as Pronto Hex.
-    TableController::moveCursor(w->sGrid, kColCarry, 1);
-    QMenu* menu = w->tableController->ppMenu;
-    const QRect cell = w->sGrid->visualRect(w->sGrid->model()->index(0, kColComments));
-    QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), w->sGrid->viewport()->mapToGlobal(cell.center()));
-    QCoreApplication::sendEvent(w->sGrid->viewport(), &click);
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    TableController::moveCursor(sGrid, kColCarry, 1);
+    QMenu* menu = w->tableController().ppMenu;
+    const QRect cell = sGrid->visualRect(sGrid->model()->index(0, kColComments));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), sGrid->viewport()->mapToGlobal(cell.center()));
+    QCoreApplication::sendEvent(sGrid->viewport(), &click);
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 3000));
-    EXPECT_TRUE(w->interchange->ppCopyPronto->isEnabled());
+    EXPECT_TRUE(w->interchange().ppCopyPronto->isEnabled());
     QTest::keyClick(menu, Qt::Key_H);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("0000 006D 0022 0002 0156 00AB")))
         << QGuiApplication::clipboard()->text().toStdString();

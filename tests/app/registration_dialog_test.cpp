@@ -10,6 +10,7 @@
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 #include "support/ToolFixture.h"
 
@@ -21,6 +22,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -100,7 +103,7 @@ TEST(TwsDialogButtons, StopEscAndCloseDuringARunAskTheRunToStop)
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     std::vector<bool> stillOpen, asked;
-    d.writeTable = [&] {
+    QObject::connect(&d, &TwsDialog::writeRequested, [&] {
         EXPECT_FALSE(d.btnExecute->isEnabled());
         EXPECT_FALSE(d.Lable2->isVisible());
         EXPECT_FALSE(d.cancelRequested());
@@ -113,7 +116,7 @@ TEST(TwsDialogButtons, StopEscAndCloseDuringARunAskTheRunToStop)
             asked.push_back(d.cancelRequested());
         }
         EXPECT_TRUE(d.Lable2->isVisible());
-    };
+    });
     d.btnExecute->click();
     EXPECT_EQ(stillOpen, std::vector<bool>({true, true, true}));
     EXPECT_EQ(asked, std::vector<bool>({true, true, true}));
@@ -125,7 +128,7 @@ TEST(TwsDialogButtons, ExecuteDoesNothingWhileTheDialogIsClosed)
 {
     TwsDialog d;
     int runs = 0;
-    d.writeTable = [&] { ++runs; };
+    QObject::connect(&d, &TwsDialog::writeRequested, [&] { ++runs; });
     d.btnExecute->click();
     EXPECT_EQ(runs, 0);
 }
@@ -163,9 +166,9 @@ struct MainWindowButtons : ::testing::Test, test::ToolFixture {
 TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
 {
     ASSERT_NE(&w.tool().registration(), nullptr);
-    QSignalSpy frames(&w->link(), &DeviceLink::tcpFrameSent);
-    w->btnTableWrite->click();
-    w->btnTableLoad->click();
+    QSignalSpy frames(&w->session().link(), &DeviceLink::tcpFrameSent);
+    control<QToolButton>(*w, "btnTableWrite")->click();
+    control<QToolButton>(*w, "btnTableLoad")->click();
     ASSERT_EQ(prompts.asked.size(), 2u);
     for (const auto& a : prompts.asked) {
         EXPECT_EQ(a.caption, "確認");
@@ -173,9 +176,9 @@ TEST_F(MainWindowButtons, WithoutALinkBothAskToConnectFirst)
         EXPECT_EQ(a.icon, MsgIcon::Exclamation);
     }
     EXPECT_EQ(frames.count(), 0);
-    EXPECT_FALSE(w->windows().frmTws->isVisible());
-    EXPECT_EQ(w->link().state().tableWriteMode, TableWriteMode::Off);
-    EXPECT_FALSE(w->link().state().tableReadMode);
+    EXPECT_FALSE(w.tool().windows().frmTws->isVisible());
+    EXPECT_EQ(w->session().link().state().tableWriteMode, TableWriteMode::Off);
+    EXPECT_FALSE(w->session().link().state().tableReadMode);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/table/TableFileDialogs.h"
 #include "core/shell/Settings.h"
 #include "core/table/TableFile.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 #include "tests/core/table/TableFakes.h"
 
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 using namespace zovax::tabletest;
@@ -68,21 +71,20 @@ TEST_F(TableInMainWindow, LastTableReopensAtFirstShow)
     const QString p = savedTable();
     rememberTable(p);
     createAndShow();
-    ASSERT_NE(w->tableController, nullptr);
-    EXPECT_EQ(markOf(w->table(), 1), 1);
-    EXPECT_EQ(markOf(w->table(), 999), 999);
+    EXPECT_EQ(markOf(w->session().table(), 1), 1);
+    EXPECT_EQ(markOf(w->session().table(), 999), 999);
     EXPECT_EQ(w->statusText(2), p);
     EXPECT_EQ(w->statusText(1), QString());
-    EXPECT_EQ(w->sGrid->currentIndex(), w->sGrid->model()->index(0, 1));
-    EXPECT_EQ(w->settings.tableFileName, p);
+    EXPECT_EQ(control<QTableView>(*w, "sGrid")->currentIndex(), control<QTableView>(*w, "sGrid")->model()->index(0, 1));
+    EXPECT_EQ(w->session().settings().tableFileName, p);
 }
 
 TEST_F(TableInMainWindow, UnreadableLastTableIsForgotten)
 {
     rememberTable(dir.filePath(QStringLiteral("gone.Csv")));
     createAndShow();
-    EXPECT_TRUE(w->settings.tableFileName.isEmpty());
-    EXPECT_EQ(markOf(w->table(), 1), 0);
+    EXPECT_TRUE(w->session().settings().tableFileName.isEmpty());
+    EXPECT_EQ(markOf(w->session().table(), 1), 0);
     EXPECT_TRUE(prompts.asked.empty());
 }
 
@@ -90,26 +92,26 @@ TEST_F(TableInMainWindow, FileMenuItemsReachTheTable)
 {
     createAndShow();
     OneChoiceDialogs dialogs;
-    w->tableController->setFileDialogs(&dialogs);
-    fillMarkedRow(w->table(), 3);
-    w->table().SetModified(true);
+    w->tableController().setFileDialogs(&dialogs);
+    fillMarkedRow(w->session().table(), 3);
+    w->session().table().SetModified(true);
     EXPECT_EQ(w->statusText(1), QStringLiteral("変更"));
 
     const QString p = dir.filePath(QStringLiteral("saved.Csv"));
     dialogs.choice = TableFileDialogs::Choice{p, TableFileDialogs::kFilterCsv};
-    w->mmFileSave->trigger();
-    EXPECT_EQ(w->settings.tableFileName, p);
+    control<QAction>(*w, "mmFileSave")->trigger();
+    EXPECT_EQ(w->session().settings().tableFileName, p);
     EXPECT_EQ(w->statusText(1), QString());
     EXPECT_EQ(w->statusText(2), p);
 
-    w->mmCleate->trigger(); // unmodified: no question
+    control<QAction>(*w, "mmCleate")->trigger(); // unmodified: no question
     EXPECT_TRUE(prompts.asked.empty());
-    EXPECT_EQ(markOf(w->table(), 3), 0);
-    EXPECT_TRUE(w->settings.tableFileName.isEmpty());
+    EXPECT_EQ(markOf(w->session().table(), 3), 0);
+    EXPECT_TRUE(w->session().settings().tableFileName.isEmpty());
 
-    w->mmFileOpen->trigger();
-    EXPECT_EQ(markOf(w->table(), 3), 3);
-    EXPECT_EQ(w->settings.tableFileName, p);
+    control<QAction>(*w, "mmFileOpen")->trigger();
+    EXPECT_EQ(markOf(w->session().table(), 3), 3);
+    EXPECT_EQ(w->session().settings().tableFileName, p);
 }
 
 TEST_F(TableInMainWindow, ClosingAModifiedTableAsksToSaveItFirst)
@@ -133,15 +135,15 @@ TEST_F(TableInMainWindow, ClosingAModifiedTableAsksToSaveItFirst)
         prompts.asked.clear();
         createAndShow();
         OneChoiceDialogs dialogs;
-        w->tableController->setFileDialogs(&dialogs);
+        w->tableController().setFileDialogs(&dialogs);
         const QString p = dir.filePath(QStringLiteral("%1.Csv").arg(int(&c - cases)));
         if (c.choosePath)
             dialogs.choice = TableFileDialogs::Choice{p, TableFileDialogs::kFilterCsv};
-        fillMarkedRow(w->table(), 3);
-        w->table().SetModified(true);
+        fillMarkedRow(w->session().table(), 3);
+        w->session().table().SetModified(true);
         prompts.answers = {c.answer};
         if (c.viaQuitItem)
-            w->mmFileQuit->trigger();
+            control<QAction>(*w, "mmFileQuit")->trigger();
         else
             w->close();
         ASSERT_EQ(prompts.asked.size(), 1u);
@@ -161,17 +163,18 @@ TEST_F(TableInMainWindow, ClosingAModifiedTableAsksToSaveItFirst)
 TEST_F(TableInMainWindow, TypingInACellSetsTheMarker)
 {
     createAndShow();
-    ASSERT_FALSE(w->table().modified());
-    w->sGrid->setFocus();
-    w->sGrid->setCurrentIndex(w->sGrid->model()->index(4, kColComments));
-    QTest::keyClick(w->sGrid, Qt::Key_F2);
-    auto* editor = w->sGrid->viewport()->findChild<QLineEdit*>();
+    ASSERT_FALSE(w->session().table().modified());
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    sGrid->setFocus();
+    sGrid->setCurrentIndex(sGrid->model()->index(4, kColComments));
+    QTest::keyClick(sGrid, Qt::Key_F2);
+    auto* editor = sGrid->viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, QStringLiteral("TV"));
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents(); // the editor commits on the next turn
-    EXPECT_EQ(w->table().cell(kColComments, 5), QStringLiteral("TV"));
-    EXPECT_TRUE(w->table().modified());
+    EXPECT_EQ(w->session().table().cell(kColComments, 5), QStringLiteral("TV"));
+    EXPECT_TRUE(w->session().table().modified());
     EXPECT_EQ(w->statusText(1), QStringLiteral("変更"));
 }
 

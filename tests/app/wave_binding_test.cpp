@@ -10,6 +10,7 @@
 #include "core/learning/WaveStore.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 #include "support/ToolFixture.h"
 
@@ -25,6 +26,8 @@
 #include <memory>
 #include <utility>
 #include <vector>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -58,8 +61,8 @@ struct WaveBindingFixture : ::testing::Test, test::ToolFixture {
         binding->setHooks(h);
     }
 
-    WaveView& view() { return *w->imgWave; }
-    WaveListWindow& list() { return *w->windows().frmWave; }
+    WaveView& view() { return *control<WaveView>(*w, "imgWave"); }
+    WaveListWindow& list() { return *w.tool().windows().frmWave; }
 
     // A learned train: stored, drawn and listed pair by pair.
     void learn(int channel, const std::vector<Pair>& pairs)
@@ -82,7 +85,7 @@ struct WaveBindingFixture : ::testing::Test, test::ToolFixture {
                     return false;
         return true;
     }
-    QString lastLogLine() { return w->memoRecv->document()->lastBlock().text(); }
+    QString lastLogLine() { return control<QPlainTextEdit>(*w, "memoRecv")->document()->lastBlock().text(); }
 };
 
 TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabel)
@@ -92,13 +95,14 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
     learn(2, {{4500, 9000}, {560, 1690}});
     store->channels[0].channelRow = 5;
     store->channels[2].channelRow = 7;
-    w->table().setCell(kColResult, 5, QStringLiteral("Tm:NEC-32R    d:20DF 10EF"));
-    w->table().setCell(kColResult, 7, QStringLiteral("Tm:SAMSUNG-D  d:0707"));
-    w->table().entry(5).carrier = 380; // row 7 has no stored carrier
-    store->carrierTenths = 400;        // the most recent learn's
+    w->session().table().setCell(kColResult, 5, QStringLiteral("Tm:NEC-32R    d:20DF 10EF"));
+    w->session().table().setCell(kColResult, 7, QStringLiteral("Tm:SAMSUNG-D  d:0707"));
+    w->session().table().entry(5).carrier = 380; // row 7 has no stored carrier
+    store->carrierTenths = 400;                  // the most recent learn's
     EXPECT_EQ(view().zoomDivisor(), 200);
 
-    w->cmbZoom->setCurrentText(QStringLiteral("1/100"));
+    auto* cmbZoom = control<QComboBox>(*w, "cmbZoom");
+    cmbZoom->setCurrentText(QStringLiteral("1/100"));
     EXPECT_EQ(view().zoomDivisor(), 100);
     const std::vector<std::pair<int, QString>> expected
         = {{0, QStringLiteral("Tm:NEC-32R    d:20DF 10EF")}, {2, QStringLiteral("Tm:SAMSUNG-D  d:0707")}};
@@ -115,11 +119,11 @@ TEST_F(WaveBindingFixture, ZoomRedrawsEveryChannelHoldingPairsAndRebuildsItsLabe
     EXPECT_EQ(px(157, 40), kWhite);
     EXPECT_EQ(px(30, 70), kWhite); // the single-pair channel is not redrawn (band 1 was cleared)
 
-    w->cmbZoom->setCurrentText(QStringLiteral("1/5000"));
+    cmbZoom->setCurrentText(QStringLiteral("1/5000"));
     EXPECT_EQ(view().zoomDivisor(), 5000);
-    w->cmbZoom->setCurrentIndex(0);
+    cmbZoom->setCurrentIndex(0);
     EXPECT_EQ(view().zoomDivisor(), 20);
-    EXPECT_EQ(w->cmbZoom->count(), 22);
+    EXPECT_EQ(cmbZoom->count(), 22);
 }
 
 TEST_F(WaveBindingFixture, ClearButtonEmptiesLogDisplayAndListAndRestartsOnChannelZero)
@@ -127,12 +131,12 @@ TEST_F(WaveBindingFixture, ClearButtonEmptiesLogDisplayAndListAndRestartsOnChann
     learn(0, {{9000, 13500}, {560, 1120}});
     learn(3, {{560, 1120}, {560, 2250}});
     store->currentChannel = 3;
-    w->receiveLog().append(QStringLiteral("Learning Completed !"));
-    w->setStatusText(1, QStringLiteral("変更"));
+    w->session().log().append(QStringLiteral("Learning Completed !"));
+    w->session().setStatusText(1, QStringLiteral("変更"));
     view().PlaceCursor(WaveView::Cursor::A, 40);
 
-    w->btnWaveClear->click();
-    EXPECT_EQ(w->memoRecv->toPlainText(), QString());
+    control<QPushButton>(*w, "btnWaveClear")->click();
+    EXPECT_EQ(control<QPlainTextEdit>(*w, "memoRecv")->toPlainText(), QString());
     EXPECT_TRUE(imageBlank());
     EXPECT_EQ(list().model().cellText(1, 1), QString());
     EXPECT_EQ(list().model().cellText(16, 2), QString());
@@ -145,13 +149,13 @@ TEST_F(WaveBindingFixture, ClearButtonEmptiesLogDisplayAndListAndRestartsOnChann
 
 TEST_F(WaveBindingFixture, ClearingTheImageKeepsTheModifiedMarkOfAnUnsavedTable)
 {
-    w->setStatusText(1, QStringLiteral("gethostname : Error"));
+    w->session().setStatusText(1, QStringLiteral("gethostname : Error"));
     view().ClearWaveArea(2);
     EXPECT_EQ(w->statusText(1), QString());
-    w->table().SetModified(true);
+    w->session().table().SetModified(true);
     view().ClearWaveArea(4);
     EXPECT_EQ(w->statusText(1), QStringLiteral("変更"));
-    EXPECT_TRUE(w->table().modified());
+    EXPECT_TRUE(w->session().table().modified());
 }
 
 TEST_F(WaveBindingFixture, ClearUsesTheLearningSubsystemsClearWaveListWhenGiven)
@@ -160,7 +164,7 @@ TEST_F(WaveBindingFixture, ClearUsesTheLearningSubsystemsClearWaveListWhenGiven)
     WaveBinding::Hooks h;
     h.ClearWaveList = [&](int channel) { cleared.push_back(channel); };
     binding->setHooks(h);
-    w->btnWaveClear->click();
+    control<QPushButton>(*w, "btnWaveClear")->click();
     EXPECT_EQ(cleared, std::vector<int>{4});
 }
 
@@ -168,7 +172,7 @@ TEST_F(WaveBindingFixture, DataButtonShowsTheListWithoutBlockingTheMainWindow)
 {
     w->show();
     EXPECT_FALSE(list().isVisible());
-    w->btnWaveData->click();
+    control<QPushButton>(*w, "btnWaveData")->click();
     EXPECT_TRUE(list().isVisible());
     EXPECT_FALSE(list().isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -184,7 +188,7 @@ TEST_F(WaveBindingFixture, MeasuringWithTheMouseLogsTheIntervalAndSelectsTheRow)
     QTest::mousePress(&view(), Qt::RightButton, {}, QPoint(5, 80));
     QTest::mouseRelease(&view(), Qt::RightButton, {}, QPoint(5, 80));
     EXPECT_EQ(view().cursorA(), 5);
-    const int lines = w->receiveLog().lineCount();
+    const int lines = w->session().log().lineCount();
     EXPECT_EQ(lines, 0);
     QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(16, 80));
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(16, 80));
@@ -199,9 +203,9 @@ TEST_F(WaveBindingFixture, MeasuringWithTheMouseLogsTheIntervalAndSelectsTheRow)
 
     // No measurement while B is hidden.
     view().EraseCursors();
-    const int before = w->receiveLog().lineCount();
+    const int before = w->session().log().lineCount();
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(30, 80));
-    EXPECT_EQ(w->receiveLog().lineCount(), before);
+    EXPECT_EQ(w->session().log().lineCount(), before);
 }
 
 TEST_F(WaveBindingFixture, ScrollBarMovesTheImageAcrossItsExtent)
@@ -209,15 +213,16 @@ TEST_F(WaveBindingFixture, ScrollBarMovesTheImageAcrossItsExtent)
     w->resize(1000, 700);
     w->show();
     ASSERT_LT(w->scrollExtent(), 0);
-    w->scrBar->setValue(50);
+    auto* scrBar = control<QScrollBar>(*w, "scrBar");
+    scrBar->setValue(50);
     EXPECT_EQ(view().x(), 50 * w->scrollExtent() / 100);
-    w->scrBar->setValue(100);
+    scrBar->setValue(100);
     EXPECT_EQ(view().x(), w->scrollExtent());
     w->resize(800, 700);
-    ASSERT_EQ(w->scrBar->width(), 800);
-    EXPECT_EQ(w->scrollExtent(), w->scrBar->width() - WaveView::kImageWidth - 20);
+    ASSERT_EQ(scrBar->width(), 800);
+    EXPECT_EQ(w->scrollExtent(), scrBar->width() - WaveView::kImageWidth - 20);
     EXPECT_EQ(view().x(), w->scrollExtent());
-    w->scrBar->setValue(0);
+    scrBar->setValue(0);
     EXPECT_EQ(view().x(), 0);
 }
 
@@ -235,13 +240,13 @@ class LogDoubleClick : public WaveBindingFixture, public ::testing::WithParamInt
 TEST_P(LogDoubleClick, MakesATransmitCommandFromAnMLine)
 {
     const LogCase c = GetParam();
-    w->cmbSendText->setEditText(QStringLiteral("unchanged"));
-    w->memoRecv->setPlainText(QString::fromLatin1(c.log));
+    control<QComboBox>(*w, "cmbSendText")->setEditText(QStringLiteral("unchanged"));
+    control<QPlainTextEdit>(*w, "memoRecv")->setPlainText(QString::fromLatin1(c.log));
     binding->memoRecvDblClick(c.caret);
-    EXPECT_EQ(w->cmbSendText->currentText(), QString::fromLatin1(c.command)) << c.what;
+    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->currentText(), QString::fromLatin1(c.command)) << c.what;
     if (c.selStart < 0)
         return;
-    const QTextCursor cur = w->memoRecv->textCursor();
+    const QTextCursor cur = control<QPlainTextEdit>(*w, "memoRecv")->textCursor();
     EXPECT_EQ(cur.selectionStart(), c.selStart) << c.what;
     EXPECT_EQ(cur.selectionEnd() - cur.selectionStart(), c.selLength) << c.what;
 }
@@ -261,10 +266,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WaveBindingFixture, DoubleClickInTheLogReachesTheRule)
 {
     w->show();
-    w->memoRecv->setPlainText(QStringLiteral("m:NEC-32R,d:20DF10EF,f:3,"));
-    const QRect r = w->memoRecv->cursorRect(QTextCursor(w->memoRecv->document()));
-    QTest::mouseDClick(w->memoRecv->viewport(), Qt::LeftButton, {}, r.center() + QPoint(30, 0));
-    EXPECT_EQ(w->cmbSendText->currentText(), "Tm:NEC-32R,d:20DF10EF,f:3");
+    auto* memoRecv = control<QPlainTextEdit>(*w, "memoRecv");
+    memoRecv->setPlainText(QStringLiteral("m:NEC-32R,d:20DF10EF,f:3,"));
+    const QRect r = memoRecv->cursorRect(QTextCursor(memoRecv->document()));
+    QTest::mouseDClick(memoRecv->viewport(), Qt::LeftButton, {}, r.center() + QPoint(30, 0));
+    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->currentText(), "Tm:NEC-32R,d:20DF10EF,f:3");
 }
 
 } // namespace

@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Channels, NewTrainClears,
 TEST_F(WaveViewFixture, ClearWaveAreaWhitensBandsAndRunsTheHook)
 {
     int hookRuns = 0;
-    view.setAreaClearedHook([&] { ++hookRuns; });
+    QObject::connect(&view, &WaveView::areaCleared, [&] { ++hookRuns; });
     for (int ch = 0; ch < 4; ++ch) {
         fill(*store, ch, {{9000, 13500}});
         drawAll(ch);

@@ -7,6 +7,7 @@
 #include "app/wavetools/WaveEditDialog.h"
 #include "core/table/CodeTable.h"
 
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 #include <QAction>
 #include <QLabel>
@@ -18,6 +19,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -38,7 +41,7 @@ struct WaveEditWindow : ::testing::Test {
         w = createAppWindows(o);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        dlg = w->windows().frmWaveEdit;
+        dlg = w.tool().windows().frmWaveEdit;
         ASSERT_TRUE(dlg && &w.tool().waveEdit());
         nec.carrier = 380;
         nec.dataCount = 4;
@@ -50,15 +53,15 @@ struct WaveEditWindow : ::testing::Test {
     void TearDown() override { dlg->close(); }
     void openOn(int row)
     {
-        TableController::moveCursor(w->sGrid, 3, row);
-        w->tableController->ppWaveEdit->trigger();
+        TableController::moveCursor(control<QTableView>(*w, "sGrid"), 3, row);
+        w->tableController().ppWaveEdit->trigger();
     }
     QString pair(int row, int column) const { return dlg->sGrid->item(row, column)->text(); }
 };
 
 TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
 {
-    w->table().setRow(3, {"38.0kHz", "3", "テレビ", "Tm:NEC-32     d:10 EF 20 DF"}, nec);
+    w->session().table().setRow(3, {"38.0kHz", "3", "テレビ", "Tm:NEC-32     d:10 EF 20 DF"}, nec);
     openOn(3);
     ASSERT_TRUE(dlg->isVisible());
     EXPECT_EQ(dlg->windowTitle(), "Wave Info.");
@@ -75,8 +78,9 @@ TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
     EXPECT_EQ(dlg->edtByteCode->width(), 88);
     EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
     EXPECT_EQ(dlg->btnOk->geometry().right() + 1 + 8, WaveEditDialog::kClientWidth);
-    const QModelIndex frames = w->sGrid->model()->index(2, 2);
-    EXPECT_EQ(dlg->pos(), w->sGrid->viewport()->mapToGlobal(w->sGrid->visualRect(frames).topLeft()));
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    const QModelIndex frames = sGrid->model()->index(2, 2);
+    EXPECT_EQ(dlg->pos(), sGrid->viewport()->mapToGlobal(sGrid->visualRect(frames).topLeft()));
 
     dlg->edtByteCode->clear();
     QTest::keyClicks(dlg->edtByteCode, "01");
@@ -88,11 +92,11 @@ TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
     dlg->btnOk->click();
 
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(TableController::cursorRow(w->sGrid), 4);
-    EXPECT_EQ(w->table().entry(3), nec) << "the edited row stays as it was";
-    EXPECT_EQ(w->table().entry(4).carrier, 400);
-    EXPECT_EQ(w->table().entry(4).data[1], 2);
-    EXPECT_EQ(w->table().cell(kColResult, 4), "Tm:NEC-32     d:01");
+    EXPECT_EQ(TableController::cursorRow(sGrid), 4);
+    EXPECT_EQ(w->session().table().entry(3), nec) << "the edited row stays as it was";
+    EXPECT_EQ(w->session().table().entry(4).carrier, 400);
+    EXPECT_EQ(w->session().table().entry(4).data[1], 2);
+    EXPECT_EQ(w->session().table().cell(kColResult, 4), "Tm:NEC-32     d:01");
     EXPECT_TRUE(prompts.asked.empty());
 }
 
@@ -110,39 +114,39 @@ TEST_F(WaveEditWindow, OkTargetRow)
         {"noBlankRowBeforeTheLast", kTableRows - 1, 5, 5}, // row 999 is never chosen
     };
     for (const Row& r : rows) {
-        w->table().clearAll();
+        w->session().table().clearAll();
         for (int row = 1; row <= r.filledUpTo; ++row)
-            w->table().setRow(row, {"38.0kHz", "3", QString::number(row), "d:00"}, nec);
+            w->session().table().setRow(row, {"38.0kHz", "3", QString::number(row), "d:00"}, nec);
         openOn(r.cursor);
         dlg->edtRepeatBit->setText("77");
         dlg->btnOk->click();
-        EXPECT_EQ(w->table().entry(r.target).repeat, 77) << r.name;
-        EXPECT_EQ(TableController::cursorRow(w->sGrid), r.target) << r.name;
+        EXPECT_EQ(w->session().table().entry(r.target).repeat, 77) << r.name;
+        EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), r.target) << r.name;
         if (r.target != r.cursor) {
-            EXPECT_EQ(w->table().entry(r.cursor).repeat, 2) << r.name;
+            EXPECT_EQ(w->session().table().entry(r.cursor).repeat, 2) << r.name;
         }
     }
 }
 
 TEST_F(WaveEditWindow, ANonHexPatternCodeIsRefusedAndNothingChanges)
 {
-    w->table().setRow(3, {"38.0kHz", "3", "", "d:01"}, nec);
+    w->session().table().setRow(3, {"38.0kHz", "3", "", "d:01"}, nec);
     openOn(3);
     dlg->edtPcode->setText("01Z1");
     dlg->btnOk->click();
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].text, "パターンコードの3文字目「Z」は16進数ではありません。");
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_EQ(TableController::cursorRow(w->sGrid), 3);
-    EXPECT_EQ(w->table().entry(3), nec);
-    EXPECT_TRUE(w->table().cell(kColCarry, 4).isEmpty());
+    EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 3);
+    EXPECT_EQ(w->session().table().entry(3), nec);
+    EXPECT_TRUE(w->session().table().cell(kColCarry, 4).isEmpty());
 }
 
 TEST_F(WaveEditWindow, LongRulerWidensTheDialogAndAnEmptyEntryShowsNothing)
 {
     TableEntry longOne = nec;
     longOne.dataCount = 90;
-    w->table().setRow(2, {"38.0kHz", "1", "", "Tm:Unknown"}, longOne);
+    w->session().table().setRow(2, {"38.0kHz", "1", "", "Tm:Unknown"}, longOne);
     openOn(2);
     EXPECT_EQ(dlg->lblPcode->text().size(), 90);
     EXPECT_EQ(dlg->width(),
@@ -172,7 +176,7 @@ TEST_F(WaveEditWindow, TypedCarryIsCheckedWhereItIsTyped)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         prompts.asked.clear();
-        w->table().setRow(3, {"38.0kHz", "3", "", ""}, nec);
+        w->session().table().setRow(3, {"38.0kHz", "3", "", ""}, nec);
         openOn(3);
         dlg->edtCarry->selectAll();
         QTest::keyClicks(dlg->edtCarry, QString::fromLatin1(c.typed));
@@ -184,8 +188,8 @@ TEST_F(WaveEditWindow, TypedCarryIsCheckedWhereItIsTyped)
             EXPECT_TRUE(prompts.asked[0].text.startsWith("Carry は 100～999"));
         }
         dlg->btnOk->click();
-        EXPECT_EQ(w->table().entry(4).carrier, c.stored);
-        w->table().setRow(4, {"", "", "", ""}, TableEntry{});
+        EXPECT_EQ(w->session().table().entry(4).carrier, c.stored);
+        w->session().table().setRow(4, {"", "", "", ""}, TableEntry{});
     }
 }
 

@@ -15,6 +15,7 @@
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -32,6 +33,8 @@
 
 #include <gtest/gtest.h>
 
+using zovax::test::control;
+
 using namespace zovax;
 using test::waitUntil;
 
@@ -45,7 +48,7 @@ struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
     {
         o.restartMs = 200;
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
-        dlg = w->windows().frmTcp;
+        dlg = w.tool().windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
     }
@@ -54,25 +57,28 @@ struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
         if (dlg && dlg->isVisible())
             dlg->close();
     }
-    LinkState& state() { return w->link().state(); }
+    LinkState& state() { return w->session().link().state(); }
     QStringList commands() const { return board->commandTexts(); }
     bool waitCommands(int n, int ms = 5000)
     {
         return waitUntil([&] { return commands().size() >= n; }, ms);
     }
-    QStringList memoLines() const { return w->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts); }
+    QStringList memoLines() const
+    {
+        return control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
     void pause(int ms)
     {
         test::waitUntil([] { return false; }, ms);
     }
     void sendFromConsole(const QString& text)
     {
-        w->cmbSendText->setCurrentText(text);
-        w->btnSend->click();
+        control<QComboBox>(*w, "cmbSendText")->setCurrentText(text);
+        control<QPushButton>(*w, "btnSend")->click();
     }
     bool connectFromMainButton()
     {
-        w->btnConnect->click();
+        control<QToolButton>(*w, "btnConnect")->click();
         return waitUntil([&] { return state().tcpConnected && board->hasClient(); }) && waitCommands(2);
     }
 };
@@ -82,15 +88,15 @@ TEST_F(ConnectionE2E, MainButtonConnectsSendsVerThenTAndShowsTheReplies)
     start();
     ASSERT_TRUE(connectFromMainButton());
     EXPECT_EQ(commands(), QStringList({"Ver", "T"}));
-    EXPECT_EQ(w->btnConnect->text(), "接続中");
+    EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続中");
     EXPECT_EQ(w->statusText(0), "Connect: 127.0.0.1");
-    EXPECT_EQ(w->pnlHost->text(), QString("127.000.000.001/%1").arg(board->serverPort()));
+    EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), QString("127.000.000.001/%1").arg(board->serverPort()));
     ASSERT_TRUE(waitUntil([&] { return !memoLines().isEmpty(); }));
     EXPECT_TRUE(memoLines().first().startsWith("ZOVAX-Ether")) << memoLines().first().toStdString();
 
     // Hanging up with the same button: no sound, no warning.
-    w->btnConnect->click();
-    EXPECT_EQ(w->btnConnect->text(), "接続");
+    control<QToolButton>(*w, "btnConnect")->click();
+    EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
     EXPECT_EQ(w->statusText(0), "Disconnect");
     ASSERT_TRUE(waitUntil([&] { return !board->hasClient(); }));
     pause(50);
@@ -129,7 +135,7 @@ TEST_F(ConnectionE2E, TheBoardDroppingTheLinkPlaysTheSound)
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
     EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Chord}));
     EXPECT_EQ(w->statusText(0), "Disconnect");
-    EXPECT_EQ(w->btnConnect->text(), "接続");
+    EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
     pause(50);
     EXPECT_TRUE(prompts.asked.empty()) << "an orderly close is not a socket error";
 }
@@ -145,27 +151,27 @@ TEST_F(ConnectionE2E, RefusedAndUnansweredDialsEndAsSocketErrors)
     for (quint16 port : {test::closedLoopbackPort(), silent.port()}) {
         const QString reason = reasons[k++];
         prompts.asked.clear();
-        w->settings.tcpip.Port = port;
+        w->session().settings().tcpip.Port = port;
         QElapsedTimer t;
         t.start();
-        w->btnConnect->click();
+        control<QToolButton>(*w, "btnConnect")->click();
         ASSERT_TRUE(waitUntil([&] { return !prompts.asked.empty(); }, 4000)) << port;
         EXPECT_LT(t.elapsed(), 3000);
         EXPECT_EQ(prompts.asked[0].caption, "Warning");
         EXPECT_EQ(prompts.asked[0].text, "Socket Error!");
         EXPECT_FALSE(state().tcpConnected);
-        EXPECT_EQ(w->btnConnect->text(), "接続");
+        EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
         EXPECT_EQ(w->statusText(0), "Disconnect: " + reason);
         EXPECT_EQ(memoLines().last(), QString("Socket Error! %1 (127.0.0.1/%2)").arg(reason).arg(port));
     }
     EXPECT_TRUE(commands().isEmpty());
 
     // A board busy with another client takes the link and drops it at once.
-    w->settings.tcpip.Port = board->serverPort();
+    w->session().settings().tcpip.Port = board->serverPort();
     QTcpSocket other;
     other.connectToHost(QHostAddress::LocalHost, board->serverPort());
     ASSERT_TRUE(waitUntil([&] { return board->hasClient(); }));
-    w->btnConnect->click();
+    control<QToolButton>(*w, "btnConnect")->click();
     ASSERT_TRUE(waitUntil([&] { return w->statusText(0).startsWith("Disconnect"); }, 3000));
     EXPECT_EQ(w->statusText(0), "Disconnect: board busy with another client");
 }
@@ -192,9 +198,9 @@ TEST_F(ConfigE2E, DialogConnectReadsTheBoardsConfiguration)
     EXPECT_EQ(dlg->edtMacAdrs->text(), "0A-3C-51-E0-01-00");
     EXPECT_EQ(dlg->edtLinkDown->text(), "010");
     EXPECT_EQ(dlg->edtRecvTout->text(), "180");
-    EXPECT_EQ(w->settings.svcnf.SvIP, "127.000.000.001");
-    EXPECT_EQ(w->settings.svcnf.RecvTout, 180);
-    EXPECT_EQ(w->pnlHost->text(), "127.000.000.001/" + port);
+    EXPECT_EQ(w->session().settings().svcnf.SvIP, "127.000.000.001");
+    EXPECT_EQ(w->session().settings().svcnf.RecvTout, 180);
+    EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "127.000.000.001/" + port);
     EXPECT_EQ(dlg->btnSetup->text(), "Update");
     EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() + dlg->pnlZVAXEconf->width() + 8);
     EXPECT_EQ(dlg->sBar->panelText(0), "Connect: 127.0.0.1");
@@ -221,10 +227,10 @@ TEST_F(ConfigE2E, UpdateChangesTheBoardAndTheToolFollowsIt)
                            "Ngip:127.000.000.254", "Ndns:127.000.000.001", "Nlnk:20", "Nrcv:240", "Nsav"}));
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
     EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled()) << "the group hides with the link";
-    EXPECT_EQ(w->settings.tcpip.Port, newPort) << "the board's \"P:\" answer moved the target";
+    EXPECT_EQ(w->session().settings().tcpip.Port, newPort) << "the board's \"P:\" answer moved the target";
     EXPECT_EQ(dlg->edtPort->text(), p);
-    EXPECT_EQ(w->pnlHost->text(), "127.000.000.001/" + p);
-    EXPECT_EQ(w->settings.svcnf.LinkDown, 20);
+    EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "127.000.000.001/" + p);
+    EXPECT_EQ(w->session().settings().svcnf.LinkDown, 20);
     pause(50);
     EXPECT_TRUE(prompts.asked.empty());
 
@@ -237,7 +243,7 @@ TEST_F(ConfigE2E, UpdateChangesTheBoardAndTheToolFollowsIt)
     EXPECT_EQ(dlg->edtLinkDown->text(), "020");
     EXPECT_EQ(dlg->edtRecvTout->text(), "240");
     EXPECT_EQ(dlg->edtGateway->text(), "127.000.000.254");
-    EXPECT_EQ(w->settings.svcnf.SvPort, newPort);
+    EXPECT_EQ(w->session().settings().svcnf.SvPort, newPort);
 }
 
 TEST_F(ConfigE2E, UpdateSendsNsavEvenWhenNothingAnswers)
@@ -252,7 +258,7 @@ TEST_F(ConfigE2E, UpdateSendsNsavEvenWhenNothingAnswers)
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
     board = std::make_unique<sim::BoardSim>(silent);
     ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0));
-    w->settings.tcpip.Port = board->serverPort();
+    w->session().settings().tcpip.Port = board->serverPort();
     dlg->edtPort->setText(QString::number(board->serverPort()));
     dlg->btnConnect->click();
     ASSERT_TRUE(waitCommands(2));
@@ -278,7 +284,7 @@ TEST_F(ConnectionE2E, ConsoleConfigurationDialogue)
     start();
     ASSERT_TRUE(connectFromMainButton());
     ASSERT_TRUE(waitUntil([&] { return !memoLines().isEmpty(); }));
-    w->btnRecvClear->click();
+    control<QToolButton>(*w, "btnRecvClear")->click();
 
     sendFromConsole("C");
     EXPECT_TRUE(state().consoleConfigMode);
@@ -292,21 +298,21 @@ TEST_F(ConnectionE2E, ConsoleConfigurationDialogue)
     sendFromConsole("C");
     const QString p = QString::number(newPort);
     sendFromConsole("P:" + p);
-    ASSERT_TRUE(waitUntil([&] { return w->settings.svcnf.SvPort == newPort; }));
-    EXPECT_EQ(w->settings.tcpip.Port, board->serverPort()) << "only Save moves the target";
+    ASSERT_TRUE(waitUntil([&] { return w->session().settings().svcnf.SvPort == newPort; }));
+    EXPECT_EQ(w->session().settings().tcpip.Port, board->serverPort()) << "only Save moves the target";
     sendFromConsole("Save");
     EXPECT_FALSE(state().consoleConfigMode);
-    EXPECT_EQ(w->settings.tcpip.Port, newPort);
-    EXPECT_EQ(w->settings.tcpip.Host, "127.000.000.001");
+    EXPECT_EQ(w->session().settings().tcpip.Port, newPort);
+    EXPECT_EQ(w->session().settings().tcpip.Host, "127.000.000.001");
     EXPECT_EQ(dlg->edtPort->text(), p);
-    EXPECT_EQ(w->pnlHost->text(), "127.000.000.001/" + p);
+    EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "127.000.000.001/" + p);
     // The board restarts and drops the link.
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
     ASSERT_TRUE(waitUntil([&] { return board->serverPort() == newPort; }));
     board->clearCommandLog();
     ASSERT_TRUE(connectFromMainButton());
     EXPECT_EQ(commands(), QStringList({"Ver", "T"}));
-    EXPECT_EQ(w->cmbSendText->count(), 4); // C, Quit, P:..., Save
+    EXPECT_EQ(control<QComboBox>(*w, "cmbSendText")->count(), 4); // C, Quit, P:..., Save
 }
 
 // The fire test's exact lines for several rows, the Cursor Auto move, and a
@@ -314,7 +320,7 @@ TEST_F(ConnectionE2E, ConsoleConfigurationDialogue)
 TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
 {
     start();
-    CodeTable& t = w->table();
+    CodeTable& t = w->session().table();
     TableEntry a; // odd data count, pairs list ending at pair 2
     a.carrier = 380;
     a.dataCount = 3;
@@ -327,37 +333,38 @@ TEST_F(ConnectionE2E, FireTestSendsTheRowsExactLines)
     b.dataCount = 2;
     t.setRow(2, {"38.0", "", "", ""}, b);
     t.setRow(3, {"  ", "3", "", ""}, a); // blank Carry: nothing
-    w->sGrid->setCurrentIndex(w->sGrid->model()->index(0, 1));
-    w->ckTp1->setChecked(false);
-    w->ckTp2->setChecked(false);
-    w->ckTp3->setChecked(false);
-    w->ckTp4->setChecked(false);
+    auto* sGrid = control<QTableView>(*w, "sGrid");
+    sGrid->setCurrentIndex(sGrid->model()->index(0, 1));
+    control<QCheckBox>(*w, "ckTp1")->setChecked(false);
+    control<QCheckBox>(*w, "ckTp2")->setChecked(false);
+    control<QCheckBox>(*w, "ckTp3")->setChecked(false);
+    control<QCheckBox>(*w, "ckTp4")->setChecked(false);
     ASSERT_TRUE(connectFromMainButton());
     board->clearCommandLog();
 
-    w->btnTest->click();
+    control<QPushButton>(*w, "btnTest")->click();
     ASSERT_TRUE(waitCommands(10));
     EXPECT_EQ(commands(),
               QStringList({"Tp:0000", "Twf:000", "Twc:380", "Twb:003", "Twr:001", "Twp:0:09000,013500",
                            "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:0111", "Tf:003"}));
-    EXPECT_EQ(w->sGrid->currentIndex().row(), 1) << "Cursor Auto moved to row 2";
+    EXPECT_EQ(sGrid->currentIndex().row(), 1) << "Cursor Auto moved to row 2";
 
     board->clearCommandLog();
-    w->ckTp2->setChecked(true);
-    w->btnTest->click();
+    control<QCheckBox>(*w, "ckTp2")->setChecked(true);
+    control<QPushButton>(*w, "btnTest")->click();
     ASSERT_TRUE(waitCommands(9));
     pause(50);
     EXPECT_EQ(commands(),
               QStringList({"Tp:0100", "Twf:000", "Twc:380", "Twb:002", "Twr:001", "Twp:0:09000,013500",
                            "Twp:1:00560,001120", "Twp:2:00000,000000", "Twd:01"}));
-    EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
+    EXPECT_EQ(sGrid->currentIndex().row(), 2);
 
     board->clearCommandLog();
-    w->btnTest->click();
+    control<QPushButton>(*w, "btnTest")->click();
     pause(50);
     EXPECT_TRUE(commands().isEmpty()) << "a blank Carry cell sends nothing";
     EXPECT_FALSE(memoLines().join('|').contains("no answer")) << memoLines().join('|').toStdString();
-    EXPECT_EQ(w->sGrid->currentIndex().row(), 2);
+    EXPECT_EQ(sGrid->currentIndex().row(), 2);
     EXPECT_TRUE(prompts.asked.empty());
 }
 
@@ -376,12 +383,12 @@ TEST_F(ConnectionE2E, FireTestOnASilentBoardNamesTheUnansweredCommand)
     a.carrier = 380;
     a.dataCount = 2;
     a.high[0] = 560, a.width[0] = 1120;
-    w->table().setRow(1, {"38.0", "2", "", ""}, a);
-    w->sGrid->setCurrentIndex(w->sGrid->model()->index(0, 1));
-    w->btnConnect->click();
+    w->session().table().setRow(1, {"38.0", "2", "", ""}, a);
+    control<QTableView>(*w, "sGrid")->setCurrentIndex(control<QTableView>(*w, "sGrid")->model()->index(0, 1));
+    control<QToolButton>(*w, "btnConnect")->click();
     ASSERT_TRUE(waitUntil([&] { return state().tcpConnected && board->hasClient(); }));
     ASSERT_TRUE(waitCommands(2));
-    w->btnTest->click();
+    control<QPushButton>(*w, "btnTest")->click();
     ASSERT_TRUE(waitUntil([&] { return memoLines().join('|').contains("Fire test"); }, 4000));
     EXPECT_EQ(memoLines().last(), "Fire test: no answer to Tf:002");
 }

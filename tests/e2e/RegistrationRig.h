@@ -17,6 +17,7 @@
 #include "core/table/CodeTable.h"
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -46,26 +47,26 @@ protected:
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(boardOptions()));
         binding = &w.tool().registration();
         ASSERT_NE(binding, nullptr);
-        tws = w->windows().frmTws;
+        tws = w.tool().windows().frmTws;
         connectTool();
     }
 
     void TearDown() override
     {
-        w->ConnectTcp(false);
+        w->session().connectTcp(false);
         w.reset();
         board.reset();
     }
 
-    LinkState& state() { return w->link().state(); }
-    CodeTable& table() { return w->table(); }
+    LinkState& state() { return w->session().link().state(); }
+    CodeTable& table() { return w->session().table(); }
     Registration& registration() { return binding->registration(); }
 
     void connectTool()
     {
-        w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
-        w->settings.tcpip.Port = board->serverPort();
-        w->ConnectTcp(true);
+        w->session().settings().tcpip.Host = QStringLiteral("127.000.000.001");
+        w->session().settings().tcpip.Port = board->serverPort();
+        w->session().connectTcp(true);
         ASSERT_TRUE(test::waitUntil([&] { return state().tcpConnected && board->hasClient(); }, 5000));
         // The connect sequence ("Ver", "T") is paced by short waits; let it finish.
         test::waitUntil([&] { return board->commandTexts().contains(QStringLiteral("T")); }, 2000);
@@ -77,10 +78,10 @@ protected:
     // Learns one press of the simulator into `row` (learning on, press, result).
     bool learnInto(int row, const QString& protocol, const QString& code = {}, int repeats = -1)
     {
-        TableController::moveCursor(w->sGrid, kColCarry, row);
-        w->ckCursor->setChecked(false);
-        w->ckLearningMsg->setChecked(false); // no end-of-learning box
-        emit w->pnlAnalyze->clicked();
+        TableController::moveCursor(test::control<QTableView>(*w, "sGrid"), kColCarry, row);
+        test::control<QCheckBox>(*w, "ckCursor")->setChecked(false);
+        test::control<QCheckBox>(*w, "ckLearningMsg")->setChecked(false); // no end-of-learning box
+        emit test::control<ClickPanel>(*w, "pnlAnalyze")->clicked();
         if (!test::waitUntil([&] { return board->analyzing(); }, 3000))
             return false;
         const QString answer = board->press(protocol, code, repeats);
@@ -88,7 +89,7 @@ protected:
             return false;
         const bool done = test::waitUntil([&] { return !table().cell(kColResult, row).isEmpty(); }, 5000);
         if (board->analyzing()) {
-            emit w->pnlAnalyze->clicked(); // learning off
+            emit test::control<ClickPanel>(*w, "pnlAnalyze")->clicked(); // learning off
             test::waitUntil([&] { return !board->analyzing(); }, 2000);
         }
         QTest::qWait(50);
@@ -99,7 +100,7 @@ protected:
     void registerTable()
     {
         whenDialogShown([this] { tws->btnExecute->click(); });
-        w->btnTableWrite->click();
+        test::control<QToolButton>(*w, "btnTableWrite")->click();
     }
 
     // Runs `action` once frmTws is on screen (events are processed before the
@@ -119,7 +120,7 @@ protected:
     // btnTableLoad; returns when the read-back has ended (the board's KRV:off).
     bool readBack(int ms = 20000)
     {
-        w->btnTableLoad->click();
+        test::control<QToolButton>(*w, "btnTableLoad")->click();
         return test::waitUntil([&] { return !state().tableReadMode; }, ms);
     }
 

@@ -11,6 +11,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,9 +21,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 using test::waitUntil;
@@ -40,12 +44,12 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
     o.prompts = &prompts;
     o.sounds = &sounds;
     ToolHandle w = createAppWindows(o);
-    w->ckLearningMsg->setChecked(false);
-    w->pnlTopDblClick(); // shows the hidden menu item
-    const LinkState& state = w->link().state();
+    control<QCheckBox>(*w, "ckLearningMsg")->setChecked(false);
+    emit control<BarFrame>(*w, "pnlTop")->doubleClicked(); // shows the hidden menu item
+    const LinkState& state = w->session().link().state();
     auto runDialog = [&](const std::function<void(ComDialog&)>& act) {
         QTimer::singleShot(0, [act] { act(*qobject_cast<ComDialog*>(QApplication::activeModalWidget())); });
-        w->mmFileCom->trigger();
+        control<QAction>(*w, "mmFileCom")->trigger();
     };
     auto connectTo = [&](const QString& recvDlmt, const QString& tout) {
         runDialog([&](ComDialog& d) {
@@ -55,7 +59,8 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
             d.btnOn->click();
         });
     };
-    auto memoLines = [&] { return w->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts); };
+    auto memoLines
+        = [&] { return control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().split('\n', Qt::SkipEmptyParts); };
 
     // Without a receive delimiter the replies end after 150 ms of silence: both
     // came in one burst, so one line with the CR LF bytes shown as codes.
@@ -75,14 +80,16 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
     // "接続" again reopens with CR LF lines; then a learn over the serial link alone.
     connectTo("CRLF", "100");
     ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= 4; }));
-    TableController::moveCursor(w->sGrid, 1, 1);
-    w->cmbSendText->setCurrentText("A");
-    w->btnSend->click();
-    ASSERT_TRUE(waitUntil([&] { return board.analyzing() && w->pnlAnalyze->text() == "学習 On"; }));
+    TableController::moveCursor(control<QTableView>(*w, "sGrid"), 1, 1);
+    control<QComboBox>(*w, "cmbSendText")->setCurrentText("A");
+    control<QPushButton>(*w, "btnSend")->click();
+    ASSERT_TRUE(
+        waitUntil([&] { return board.analyzing() && control<ClickPanel>(*w, "pnlAnalyze")->text() == "学習 On"; }));
     const QString answer = board.press("NEC", "20DF10EF");
     ASSERT_TRUE(answer.startsWith("ok:")) << answer.toStdString();
-    ASSERT_TRUE(waitUntil([&] { return !w->table().cell(kColResult, 1).isEmpty(); }, 10000));
-    EXPECT_TRUE(w->table().cell(kColResult, 1).startsWith("Tm:NEC")) << w->table().cell(kColResult, 1).toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !w->session().table().cell(kColResult, 1).isEmpty(); }, 10000));
+    EXPECT_TRUE(w->session().table().cell(kColResult, 1).startsWith("Tm:NEC"))
+        << w->session().table().cell(kColResult, 1).toStdString();
 
     // Cancelling keeps the port open (the greeting goes out again); "切断" closes it.
     board.clearCommandLog();
@@ -91,7 +98,7 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
     ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= 2; }));
     runDialog([](ComDialog& d) { d.btnOff->click(); });
     EXPECT_FALSE(state.portOpen || state.recvThreadRunning);
-    w->link().SendLine("Mode?");
+    w->session().link().SendLine("Mode?");
     waitUntil([] { return false; }, 100);
     EXPECT_EQ(board.commandTexts(), QStringList({"Version", "Mode?"}));
     EXPECT_TRUE(prompts.asked.empty());

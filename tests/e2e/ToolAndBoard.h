@@ -27,8 +27,8 @@ struct ToolAndBoard : BoardHolder, test::ToolFixture {
         board = std::make_unique<sim::BoardSim>(options);
         ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0)) << board->errorString().toStdString();
         createTool();
-        w->settings.tcpip.Host = QStringLiteral("127.000.000.001");
-        w->settings.tcpip.Port = board->serverPort();
+        w->session().settings().tcpip.Host = QStringLiteral("127.000.000.001");
+        w->session().settings().tcpip.Port = board->serverPort();
     }
 };
 

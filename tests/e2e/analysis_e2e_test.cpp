@@ -8,6 +8,7 @@
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -19,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 using test::waitUntil;
@@ -34,9 +37,9 @@ struct AnalysisE2E : ::testing::Test, e2e::ToolAndBoard {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-        w->ckLearningMsg->setChecked(false);
-        w->btnConnect->click();
-        ASSERT_TRUE(waitUntil([&] { return w->link().state().tcpConnected && board->hasClient(); }));
+        control<QCheckBox>(*w, "ckLearningMsg")->setChecked(false);
+        control<QToolButton>(*w, "btnConnect")->click();
+        ASSERT_TRUE(waitUntil([&] { return w->session().link().state().tcpConnected && board->hasClient(); }));
     }
     void TearDown() override
     {
@@ -49,28 +52,31 @@ struct AnalysisE2E : ::testing::Test, e2e::ToolAndBoard {
         ASSERT_TRUE(waitUntil([&] { return board->analyzing(); }));
         const QString answer = board->press(QString::fromLatin1(protocol));
         ASSERT_TRUE(answer.startsWith("ok:")) << answer.toStdString();
-        ASSERT_TRUE(waitUntil([&] { return !w->table().cell(kColResult, row).isEmpty(); }, 10000)) << row;
+        ASSERT_TRUE(waitUntil([&] { return !w->session().table().cell(kColResult, row).isEmpty(); }, 10000)) << row;
     }
     void openFromMenu(int row)
     {
-        QWidget* vp = w->sGrid->viewport();
-        const QPoint at = w->sGrid->visualRect(w->sGrid->model()->index(row - 1, kColComments)).center();
+        QWidget* vp = control<QTableView>(*w, "sGrid")->viewport();
+        const QPoint at = control<QTableView>(*w, "sGrid")
+                              ->visualRect(control<QTableView>(*w, "sGrid")->model()->index(row - 1, kColComments))
+                              .center();
         QTest::mouseClick(vp, Qt::LeftButton, {}, at);
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
         QCoreApplication::sendEvent(vp, &menuEvent);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(w->tableController->ppMenu));
-        QTest::keyClick(w->tableController->ppMenu, Qt::Key_A);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w->tableController().ppMenu));
+        QTest::keyClick(w->tableController().ppMenu, Qt::Key_A);
     }
 };
 
 TEST_F(AnalysisE2E, NoMatchAndJitteredLearnsAreExplained)
 {
-    TableController::moveCursor(w->sGrid, kColComments, 1);
-    emit w->pnlAnalyze->clicked(); // learning on; Cursor Auto moves to the next row after each learn
+    TableController::moveCursor(control<QTableView>(*w, "sGrid"), kColComments, 1);
+    emit control<ClickPanel>(*w, "pnlAnalyze")
+        ->clicked(); // learning on; Cursor Auto moves to the next row after each learn
     learn(1, "NOMATCH");
     learn(2, "NEC");
-    ASSERT_TRUE(w->table().cell(kColResult, 1).startsWith("Tm:Unknown"))
-        << w->table().cell(kColResult, 1).toStdString();
+    ASSERT_TRUE(w->session().table().cell(kColResult, 1).startsWith("Tm:Unknown"))
+        << w->session().table().cell(kColResult, 1).toStdString();
 
     openFromMenu(1);
     AnalysisWindow* a = w.tool().windows().frmAnalysis;
@@ -83,11 +89,11 @@ TEST_F(AnalysisE2E, NoMatchAndJitteredLearnsAreExplained)
     EXPECT_TRUE(unknown.contains("\nWould have had to differ: ")) << unknown.toStdString();
     EXPECT_TRUE(unknown.contains("Carrier 56.0 kHz"));
 
-    QTest::keyClick(w->sGrid, Qt::Key_Down);
+    QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_Down);
     ASSERT_TRUE(waitUntil(
         [&] { return a->txtExplain->toPlainText().startsWith("Row 2: learned in this run (wave channel 2)"); }));
     const QString nec = a->txtExplain->toPlainText();
-    EXPECT_TRUE(nec.contains("Result: " + w->table().cell(kColResult, 2) + "\n")) << nec.toStdString();
+    EXPECT_TRUE(nec.contains("Result: " + w->session().table().cell(kColResult, 2) + "\n")) << nec.toStdString();
     EXPECT_TRUE(nec.contains("\nDecided by candidate 3: timing passed")) << nec.toStdString();
     EXPECT_TRUE(nec.contains("  P1 ")) << "the pattern spread of the jittered press";
 }

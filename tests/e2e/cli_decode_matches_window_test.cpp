@@ -7,11 +7,14 @@
 #include "core/irsig/Signals.h"
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QTableView>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -28,13 +31,13 @@ class CliDecodeMatchesWindow : public ::testing::TestWithParam<Switches>, public
 TEST_P(CliDecodeMatchesWindow, EverySignalOfTheLibrary)
 {
     ASSERT_NO_FATAL_FAILURE(startToolAndBoard());
-    w->ckLearningMsg->setChecked(false);
-    w->ckPcode->setChecked(GetParam().pcode);
-    w->ckFullCode->setChecked(GetParam().fullCode);
+    control<QCheckBox>(*w, "ckLearningMsg")->setChecked(false);
+    control<QCheckBox>(*w, "ckPcode")->setChecked(GetParam().pcode);
+    control<QCheckBox>(*w, "ckFullCode")->setChecked(GetParam().fullCode);
     cli::DecodeOptions o;
     o.pcode = GetParam().pcode;
     o.fullCode = GetParam().fullCode;
-    o.learn = w->settings.learn;
+    o.learn = w->session().settings().learn;
 
     int row = 0;
     uint32_t seed = 1;
@@ -49,15 +52,16 @@ TEST_P(CliDecodeMatchesWindow, EverySignalOfTheLibrary)
         for (const QString& l : lines)
             bytes += l.toLatin1() + "\r\n";
 
-        w->sGrid->setCurrentIndex(w->sGrid->model()->index(row - 1, kColCarry));
-        w->link().onTcpBytes(bytes);
-        ASSERT_TRUE(test::waitUntil([&] { return !w->table().cell(kColResult, row).isEmpty(); })) << p.name;
+        control<QTableView>(*w, "sGrid")
+            ->setCurrentIndex(control<QTableView>(*w, "sGrid")->model()->index(row - 1, kColCarry));
+        w->session().link().onTcpBytes(bytes);
+        ASSERT_TRUE(test::waitUntil([&] { return !w->session().table().cell(kColResult, row).isEmpty(); })) << p.name;
 
         const std::vector<cli::DecodedSignal> d = cli::decodeWaveLines(lines, o);
         ASSERT_EQ(d.size(), 1u) << p.name;
-        EXPECT_EQ(d[0].result, w->table().cell(kColResult, row)) << p.name;
-        EXPECT_EQ(d[0].carry, w->table().cell(kColCarry, row)) << p.name;
-        EXPECT_EQ(d[0].frames, w->table().cell(kColFrames, row)) << p.name;
+        EXPECT_EQ(d[0].result, w->session().table().cell(kColResult, row)) << p.name;
+        EXPECT_EQ(d[0].carry, w->session().table().cell(kColCarry, row)) << p.name;
+        EXPECT_EQ(d[0].frames, w->session().table().cell(kColFrames, row)) << p.name;
     }
 }
 

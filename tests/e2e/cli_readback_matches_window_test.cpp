@@ -21,7 +21,7 @@ TEST_F(CliReadBackMatchesWindow, SameBytesAsTheWindowsSavedFile)
     ASSERT_TRUE(readBack());
     const QString windowFile = dir.filePath(QStringLiteral("window.Txt"));
     ASSERT_TRUE(SaveTableFile(table(), windowFile, prompts).ok);
-    w->ConnectTcp(false);
+    w->session().connectTcp(false);
     ASSERT_TRUE(test::waitUntil([&] { return !board->hasClient(); }));
 
     Settings s;

@@ -58,20 +58,20 @@ struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     void start(sim::BoardOptions o, int lowRecords)
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
-        dlg = w->windows().frmDownload;
+        dlg = w.tool().windows().frmDownload;
         ASSERT_TRUE(dlg && &w.tool().firmware());
         port = board->serverPort();
-        w->settings.hexFileName = dir.filePath("fw.Hex");
-        ASSERT_TRUE(test::writeFileBytes(w->settings.hexFileName, image(lowRecords)));
+        w->session().settings().hexFileName = dir.filePath("fw.Hex");
+        ASSERT_TRUE(test::writeFileBytes(w->session().settings().hexFileName, image(lowRecords)));
         dlg->show();
-        ASSERT_TRUE(w->link().state().downloadMode);
+        ASSERT_TRUE(w->session().link().state().downloadMode);
     }
     void TearDown() override
     {
         if (dlg && dlg->isVisible())
             dlg->close();
         if (w)
-            w->ConnectTcp(false);
+            w->session().connectTcp(false);
     }
     QStringList commands() const { return board->commandTexts(); }
     // Clicks btnDownload and waits for the result box.
@@ -105,7 +105,7 @@ TEST_F(FirmwareE2E, GoodFileCompletesThroughRestartAndReconnect)
     EXPECT_EQ(c.last(), "Reset");
     EXPECT_TRUE(waitUntil([&] { return board->flash().firmware().records == 56; }, 3000));
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_FALSE(w->link().state().downloadMode);
+    EXPECT_FALSE(w->session().link().state().downloadMode);
 }
 
 // A record the board rejects, or a cancel click once the board has taken five

@@ -4,10 +4,13 @@
 #include "RegistrationRig.h"
 
 #include "app/table/InterchangeDialog.h"
+#include "support/Controls.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+
+using zovax::test::control;
 
 using namespace zovax;
 using namespace zovax::e2e;
@@ -18,7 +21,7 @@ class InterchangeE2E : public RegistrationRig {
 protected:
     void workDialog(const QString& path, bool wholeTable)
     {
-        w->interchange->runDialog = [=](InterchangeDialog& d) {
+        w->interchange().runDialog = [=](InterchangeDialog& d) {
             d.show();
             if (d.objectName() == QLatin1String("frmImport")) // skip "自動判別": Pronto Hex
                 QTest::keyClick(d.cmbFormat, Qt::Key_Down);
@@ -39,10 +42,10 @@ TEST_F(InterchangeE2E, ExportedCodeImportsRegistersAndReadsBack)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("code.txt"));
     workDialog(file, true);
-    w->interchange->mmFileExport->trigger();
-    TableController::moveCursor(w->sGrid, kColCarry, 2);
+    w->interchange().mmFileExport->trigger();
+    TableController::moveCursor(control<QTableView>(*w, "sGrid"), kColCarry, 2);
     workDialog(file, false);
-    w->interchange->mmFileImport->trigger();
+    w->interchange().mmFileImport->trigger();
 
     const TableEntry learned = table().entry(1);
     const TableEntry imported = table().entry(2);

@@ -3,8 +3,11 @@
 // stopping a running read-back from its progress window, and a link that
 // drops in the middle.
 #include "RegistrationRig.h"
+#include "support/Controls.h"
 
 #include <QElapsedTimer>
+
+using zovax::test::control;
 
 using namespace zovax;
 using namespace zovax::e2e;
@@ -41,14 +44,14 @@ TEST_F(ReadBackRequest, EntriesTheBoardLacksAreMarkedAndTheLastOneEndsTheRead)
         if (a.text != "読込み完了しました。  ")
             return;
         progressShown = binding->readBackDialog().isVisible();
-        windowDrawn = w->updatesEnabled() && w->sGrid->updatesEnabled();
-        row249 = w->sGrid->model()->index(248, kColCarry).data().toString();
+        windowDrawn = w->updatesEnabled() && control<QTableView>(*w, "sGrid")->updatesEnabled();
+        row249 = control<QTableView>(*w, "sGrid")->model()->index(248, kColCarry).data().toString();
     };
     ASSERT_TRUE(readBack());
     EXPECT_FALSE(progressShown);
     EXPECT_TRUE(windowDrawn);
     EXPECT_EQ(row249, "38.0kHz");
-    EXPECT_EQ(TableController::cursorRow(w->sGrid), 1);
+    EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 1);
     EXPECT_EQ(messages(), QStringList({Registration::readQuestionText(), "読込み完了しました。  "}));
     EXPECT_EQ(table().entry(17).flag, 999);
     EXPECT_EQ(table().entry(250).flag, 999);
@@ -76,7 +79,7 @@ TEST_P(ReadBackQuestions, DecliningSendsNothing)
     useRows(1, 3);
     table().SetModified(true); // unsaved changes: New asks first
     prompts.answers = {GetParam().discard, GetParam().read};
-    w->btnTableLoad->click();
+    control<QToolButton>(*w, "btnTableLoad")->click();
     EXPECT_EQ(int(prompts.asked.size()), GetParam().questions);
     EXPECT_TRUE(sentSinceClear().isEmpty());
     EXPECT_FALSE(state().tableReadMode);
@@ -105,7 +108,7 @@ TEST_F(ReadBackRequest, TheStopButtonEndsARunningReadCleanly)
             });
         }
     });
-    w->btnTableLoad->click(); // returns when the read-back has ended
+    control<QToolButton>(*w, "btnTableLoad")->click(); // returns when the read-back has ended
     EXPECT_FALSE(state().tableReadMode);
     EXPECT_FALSE(registration().readingBack());
     const QStringList sent = sentSinceClear();
@@ -145,7 +148,7 @@ TEST_F(ReadBackDroppedLink, StopsAtOnceWithAMessage)
     registerAndForget();
     QElapsedTimer t;
     t.start();
-    w->btnTableLoad->click();
+    control<QToolButton>(*w, "btnTableLoad")->click();
     EXPECT_LT(t.elapsed(), 1500); // not two seconds per remaining entry
     EXPECT_FALSE(state().tableReadMode);
     EXPECT_TRUE(messages().contains("ZOVAX-Etherとの接続が切れたため、読込みを中断しました。"))

@@ -6,8 +6,11 @@
 #include "RegistrationRig.h"
 
 #include "core/table/TwRecords.h"
+#include "support/Controls.h"
 
 #include <QElapsedTimer>
+
+using zovax::test::control;
 
 using namespace zovax;
 using namespace zovax::e2e;
@@ -98,7 +101,7 @@ TEST_F(RegistrationRoundtrip, LearnedSignalsComeBackWithTheirResultsRebuilt)
     ASSERT_TRUE(readBack()); // New asks first (the learned table is unsaved): answered Yes
     EXPECT_EQ(messages().last(), "読込み完了しました。  ");
     EXPECT_TRUE(table().modified());
-    EXPECT_EQ(TableController::cursorRow(w->sGrid), 1);
+    EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 1);
     const QStringList sentCommands = sentSinceClear();
     EXPECT_EQ(sentCommands.first(), "KRV:on");
     EXPECT_EQ(sentCommands.filter("Twl:").size(), 250);
@@ -136,7 +139,7 @@ TEST_F(RegistrationRoundtrip, PcodeShowsTheStoredSymbolsWithTheEntrysOwnCount)
     putEntry(4, synthEntry(380, {{9000, 13500}, {560, 1120}, {560, 2250}}, symbols));
     registerTable();
     table().SetModified(false);
-    w->ckPcode->setChecked(true);
+    control<QCheckBox>(*w, "ckPcode")->setChecked(true);
     ASSERT_TRUE(readBack());
     QString digits;
     for (int k = 0; k < 35; ++k)

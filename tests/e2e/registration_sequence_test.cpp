@@ -6,9 +6,12 @@
 #include "RegistrationRig.h"
 
 #include "core/table/TwRecords.h"
+#include "support/Controls.h"
 
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
+
+using zovax::test::control;
 
 using namespace zovax;
 using namespace zovax::e2e;
@@ -34,7 +37,7 @@ TEST_F(RegistrationSequence, OnlyRowsThreeAndSevenAreSentAndTheCursorVisitsThem)
     useSimpleRow(3, 380);
     useSimpleRow(7, 400);
     std::vector<int> visited;
-    QObject::connect(w->sGrid->selectionModel(), &QItemSelectionModel::currentRowChanged,
+    QObject::connect(control<QTableView>(*w, "sGrid")->selectionModel(), &QItemSelectionModel::currentRowChanged,
                      [&](const QModelIndex& now) { visited.push_back(now.row() + 1); });
     registerTable();
 
@@ -45,7 +48,7 @@ TEST_F(RegistrationSequence, OnlyRowsThreeAndSevenAreSentAndTheCursorVisitsThem)
     EXPECT_EQ(prompts.asked.front().caption, "確認");
     EXPECT_NE(std::find(visited.begin(), visited.end(), 3), visited.end());
     EXPECT_NE(std::find(visited.begin(), visited.end(), 7), visited.end());
-    EXPECT_EQ(TableController::cursorRow(w->sGrid), 1);
+    EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 1);
     EXPECT_EQ(tws->sBar->panelText(0), "Tws:007");
     EXPECT_FALSE(tws->isVisible());
     EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
@@ -119,7 +122,7 @@ TEST_F(RegistrationSequence, CancelWhileIdleClosesAndSendsNothing)
         EXPECT_EQ(state().tableWriteMode, TableWriteMode::Erase);
         tws->btnCancel->click();
     });
-    w->btnTableWrite->click();
+    control<QToolButton>(*w, "btnTableWrite")->click();
     EXPECT_FALSE(tws->isVisible());
     EXPECT_TRUE(sentSinceClear().isEmpty());
     EXPECT_TRUE(messages().isEmpty());
@@ -151,10 +154,10 @@ TEST_F(RegistrationSequence, CancelWhileWritingStopsAfterTheRowBeingSent)
 
 TEST_F(RegistrationSequence, NoLinkNoDialog)
 {
-    w->ConnectTcp(false);
+    w->session().connectTcp(false);
     ASSERT_TRUE(test::waitUntil([&] { return !state().tcpConnected; }));
     useSimpleRow(1);
-    w->btnTableWrite->click();
+    control<QToolButton>(*w, "btnTableWrite")->click();
     EXPECT_EQ(messages(), QStringList({"ZOVAX-Etherに接続して下さい"}));
     EXPECT_FALSE(tws->isVisible());
     EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);

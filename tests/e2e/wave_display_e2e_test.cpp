@@ -18,6 +18,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -30,6 +31,8 @@
 #include <QTextBlock>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 using test::waitUntil;
@@ -55,26 +58,27 @@ struct WaveDisplayE2E : ::testing::Test, e2e::ToolAndBoard {
         store = &learning->core().store();
         w->resize(1000, 860);
         w->show();
-        w->ckLearningMsg->setChecked(false); // no modal box after each learn
-        w->btnConnect->click();
-        ASSERT_TRUE(waitUntil([&] { return w->link().state().tcpConnected && board->hasClient(); }));
+        control<QCheckBox>(*w, "ckLearningMsg")->setChecked(false); // no modal box after each learn
+        control<QToolButton>(*w, "btnConnect")->click();
+        ASSERT_TRUE(waitUntil([&] { return w->session().link().state().tcpConnected && board->hasClient(); }));
     }
 
-    WaveView& view() { return *w->imgWave; }
-    WaveListWindow& list() { return *w->windows().frmWave; }
+    WaveView& view() { return *control<WaveView>(*w, "imgWave"); }
+    WaveListWindow& list() { return *w.tool().windows().frmWave; }
 
     // Switches learning on and plays the four presses, one channel and row each.
     void learnFour()
     {
-        w->btnWaveData->click();
-        emit w->pnlAnalyze->clicked();
+        control<QPushButton>(*w, "btnWaveData")->click();
+        emit control<ClickPanel>(*w, "pnlAnalyze")->clicked();
         ASSERT_TRUE(waitUntil([&] { return board->analyzing(); }));
         for (int i = 0; i < 4; ++i) {
             const int row = i + 1;
             const QString answer
                 = board->press(QString::fromLatin1(kPresses[i].protocol), QString::fromLatin1(kPresses[i].code));
             ASSERT_TRUE(answer.startsWith("ok:")) << answer.toStdString();
-            ASSERT_TRUE(waitUntil([&] { return !w->table().cell(kColResult, row).isEmpty(); }, 10000)) << "row " << row;
+            ASSERT_TRUE(waitUntil([&] { return !w->session().table().cell(kColResult, row).isEmpty(); }, 10000))
+                << "row " << row;
             ASSERT_TRUE(waitUntil([&] { return board->analyzing(); })); // re-armed for the next one
         }
     }
@@ -133,7 +137,7 @@ TEST_F(WaveDisplayE2E, FourLearnsAreDrawnLabelledAndListed)
             logic += !m.logic(c, row).isEmpty();
         EXPECT_GE(logic, 12) << "channel " << c;
     }
-    EXPECT_EQ(w->table().cell(kColResult, 1), "Tm:NEC-32R    d:20DF 10EF");
+    EXPECT_EQ(w->session().table().cell(kColResult, 1), "Tm:NEC-32R    d:20DF 10EF");
     EXPECT_EQ(m.logic(0, 2), "0 "); // 0x20: first bit (least significant) 0
     EXPECT_EQ(m.logic(0, 7), "1 "); // bit 5 of 0x20
 
@@ -153,7 +157,7 @@ TEST_F(WaveDisplayE2E, ZoomAndMeasureOnALearnedTrain)
     const QRect labelArea(0, 2, 600, 17);
     const QImage label0 = view().image().copy(labelArea);
     // Zooming out redraws channel 0's leader: its mark ends at High / 1000 + 10.
-    w->cmbZoom->setCurrentText("1/1000");
+    control<QComboBox>(*w, "cmbZoom")->setCurrentText("1/1000");
     const int fallX = ch0.pulses[0].high / 1000 + 10;
     EXPECT_EQ(view().image().pixel(fallX, 30) | 0xFF000000u, qRgb(0, 128, 0));
     EXPECT_GT(blueIn(3), 50) << "label rebuilt";
@@ -167,13 +171,13 @@ TEST_F(WaveDisplayE2E, ZoomAndMeasureOnALearnedTrain)
     QTest::mousePress(&view(), Qt::LeftButton, {}, QPoint(x, 30));
     QTest::mouseRelease(&view(), Qt::LeftButton, {}, QPoint(x, 30));
     const int64_t us = int64_t(ch0.pulses[0].width) + ch0.pulses[1].width;
-    EXPECT_EQ(w->memoRecv->document()->lastBlock().text(),
+    EXPECT_EQ(control<QPlainTextEdit>(*w, "memoRecv")->document()->lastBlock().text(),
               QString::asprintf("tw:%d.%03dmS", int(us / 1000), int(us % 1000)));
     EXPECT_EQ(list().currentRow(), 3);
     screenshot(w.get(), "main-zoom-1000-cursors.png");
 
     // Clear: everything empty, the next learn starts on channel 0.
-    w->btnWaveClear->click();
+    control<QPushButton>(*w, "btnWaveClear")->click();
     EXPECT_EQ(greenIn(0) + greenIn(3), 0);
     EXPECT_FALSE(list().model().hasPulse(0, 1));
     EXPECT_EQ(store->currentChannel, 4);

@@ -9,6 +9,7 @@
 #include "core/link/DeviceLink.h"
 #include "core/table/CodeTable.h"
 #include "sim/board/BoardSim.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -23,6 +24,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+using zovax::test::control;
 
 using namespace zovax;
 using test::waitUntil;
@@ -41,9 +44,9 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     mo.prompts = &prompts;
     mo.sounds = &sounds;
     ToolHandle w = createAppWindows(mo);
-    w->settings.tcpip.Host = "127.000.000.001";
-    w->settings.tcpip.Port = board.serverPort();
-    WaveEditDialog* dlg = w->windows().frmWaveEdit;
+    w->session().settings().tcpip.Host = "127.000.000.001";
+    w->session().settings().tcpip.Port = board.serverPort();
+    WaveEditDialog* dlg = w.tool().windows().frmWaveEdit;
 
     TableEntry e;
     e.carrier = 380;
@@ -52,27 +55,29 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     e.high = {9000, 560, 560, 600};
     e.width = {13500, 1120, 2250, 1200};
     e.data = {0, 1, 2, 3};
-    w->table().setRow(2, {"38.0kHz", "3", "", "Tm:NEC d:01"}, e);
-    TableController::moveCursor(w->sGrid, 3, 2);
-    w->tableController->ppWaveEdit->trigger();
+    w->session().table().setRow(2, {"38.0kHz", "3", "", "Tm:NEC d:01"}, e);
+    TableController::moveCursor(control<QTableView>(*w, "sGrid"), 3, 2);
+    w->tableController().ppWaveEdit->trigger();
     ASSERT_TRUE(dlg->isVisible());
 
     // Not connected yet: the warning, nothing sent.
     dlg->btnIrOut->click();
     ASSERT_EQ(prompts.texts(), QStringList({"ZOVAX-Etherに接続して下さい"}));
 
-    w->btnConnect->click();
-    ASSERT_TRUE(waitUntil([&] { return w->link().state().tcpConnected && board.commandTexts().size() >= 2; }));
-    w->pnlAnalyze->setText("学習 On");
+    control<QToolButton>(*w, "btnConnect")->click();
+    ASSERT_TRUE(
+        waitUntil([&] { return w->session().link().state().tcpConnected && board.commandTexts().size() >= 2; }));
+    control<ClickPanel>(*w, "pnlAnalyze")->setText("学習 On");
     board.clearCommandLog();
-    w->memoRecv->clear();
+    auto* memoRecv = control<QPlainTextEdit>(*w, "memoRecv");
+    memoRecv->clear();
 
     dlg->edtPcode->clear();
     dlg->btnIrOut->click(); // an empty pattern code: nothing happens
     EXPECT_TRUE(board.commandTexts().isEmpty());
-    EXPECT_EQ(w->pnlAnalyze->text(), "学習 On");
+    EXPECT_EQ(control<ClickPanel>(*w, "pnlAnalyze")->text(), "学習 On");
 
-    w->ckTp2->setChecked(false);
+    control<QCheckBox>(*w, "ckTp2")->setChecked(false);
     dlg->sGrid->item(2, 2)->setText("0"); // pair 2 = 560, 0 ends the list
     dlg->edtByteCode->setText("01");
     QTest::keyClick(dlg->edtByteCode, Qt::Key_Return);
@@ -90,13 +95,13 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
                                   "Tf:3"};
     ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= expected.size(); }));
     EXPECT_EQ(board.commandTexts(), expected);
-    ASSERT_TRUE(waitUntil([&] { return w->memoRecv->toPlainText().contains("Fire IR1+IR3+IR4"); }))
-        << w->memoRecv->toPlainText().toStdString();
-    const QStringList logged = w->memoRecv->toPlainText().split('\n').filter(QRegularExpression("^T[wpf]"));
+    ASSERT_TRUE(waitUntil([&] { return memoRecv->toPlainText().contains("Fire IR1+IR3+IR4"); }))
+        << memoRecv->toPlainText().toStdString();
+    const QStringList logged = memoRecv->toPlainText().split('\n').filter(QRegularExpression("^T[wpf]"));
     EXPECT_EQ(logged, expected.mid(1, 8)) << "the Tw records are listed, Tp and Tf are not";
-    EXPECT_EQ(w->pnlAnalyze->text(), "学習 Off") << "the learning indicator is switched off";
-    EXPECT_EQ(w->table().entry(2), e) << "IR Out stores nothing";
-    EXPECT_EQ(w->table().cell(kColResult, 2), "Tm:NEC d:01");
+    EXPECT_EQ(control<ClickPanel>(*w, "pnlAnalyze")->text(), "学習 Off") << "the learning indicator is switched off";
+    EXPECT_EQ(w->session().table().entry(2), e) << "IR Out stores nothing";
+    EXPECT_EQ(w->session().table().cell(kColResult, 2), "Tm:NEC d:01");
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(prompts.asked.size(), 1u);
     dlg->close();

@@ -191,8 +191,7 @@ void WaveView::ClearWaveArea(int channel)
         inkRight_[size_t(c)] = 0;
     }
     p.end();
-    if (areaCleared_)
-        areaCleared_();
+    emit areaCleared();
 }
 
 void WaveView::drawLabel(int channel, const QString& label)

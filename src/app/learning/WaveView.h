@@ -45,8 +45,6 @@ public:
 
     // The learned pairs that DrawPulse reads (not owned; may be null: nothing is drawn).
     void setWaveStore(const WaveStore* store) { store_ = store; }
-    // Runs at the end of every ClearWaveArea (the main window empties status panel 1).
-    void setAreaClearedHook(std::function<void()> hook) { areaCleared_ = std::move(hook); }
 
     // Microseconds per pixel, at least 1.
     int zoomDivisor() const { return zoomDivisor_; }
@@ -70,6 +68,8 @@ public:
     void EraseCursors();
 
 signals:
+    // At the end of every ClearWaveArea (the main window empties status panel 1).
+    void areaCleared();
     // A mouse button released over the image (x, y in image pixels).
     void mouseReleased(Qt::MouseButton button, QPoint pos);
 
@@ -93,7 +93,6 @@ private:
 
     QImage image_;
     const WaveStore* store_ = nullptr;
-    std::function<void()> areaCleared_;
     int zoomDivisor_ = 200;
 
     // Pen of the train being drawn.

@@ -23,8 +23,6 @@ const QColor TcpDialog::kSilver(192, 192, 192);
 
 namespace {
 
-const QColor kConnectedBlue(0, 0, 255);
-
 // Fixed geometry of the dialog (pixels, client coordinates).
 constexpr int kHostGroupTop = 8;
 constexpr int kPcGroupTop = 92;
@@ -323,7 +321,7 @@ void TcpDialog::lblSvMacAddressDblClick()
 void TcpDialog::setConnectCaption(bool connected, const QString& text)
 {
     btnConnect->setText(text);
-    setButtonTextColour(btnConnect, connected ? kConnectedBlue : QColor());
+    setButtonTextColour(btnConnect, connected ? connectedBlue() : QColor());
 }
 
 void TcpDialog::onDialling(const QString& address)

@@ -56,19 +56,26 @@ Tool::Tool(const MainWindowOptions& options)
     // Why a row decoded as it did: opened from the grid's pop-up menu.
     windows_.frmAnalysis = new AnalysisWindow(
         s.table(), [&s](int row) { return s.learning().explainRow(row); }, &m);
-    QObject::connect(m.tableController, &TableController::analysisRequested, windows_.frmAnalysis,
+    QObject::connect(&m.tableController(), &TableController::analysisRequested, windows_.frmAnalysis,
                      &AnalysisWindow::open);
     QObject::connect(&s, &Session::cursorMoved, windows_.frmAnalysis,
                      [a = windows_.frmAnalysis](int, int row) { a->followRow(row); });
-    m.attachWindows(windows_);
 
-    wave_ = std::make_unique<WaveBinding>(m, *windows_.frmWave); // zoom, scroll, cursors, Clear/Data, log double-click
-    connection_ = std::make_unique<ConnectionBinding>(s, m, windows_.frmTcp);
-    firmware_ = std::make_unique<FirmwareBinding>(m, *windows_.frmDownload, s.tcp()); // after the connection
-    serial_ = std::make_unique<SerialBinding>(s, m);             // the hidden serial settings menu item
-    learning_ = std::make_unique<LearningBinding>(s, m, *wave_); // learning, analysis, read-back decoding
-    registration_ = std::make_unique<RegistrationBinding>(s, m, *windows_.frmTws);
-    waveEdit_ = std::make_unique<WaveEditBinding>(m, *windows_.frmWaveEdit); // Wave Info, IR Out, OK
+    // The bindings get the window's controls from here, by reference; none of
+    // them looks a control up by name.
+    const MainControls& ui = m.ui_;
+    // Zoom, scroll, cursors, Clear/Data, log double-click; the learning's store and list operations.
+    WaveBinding::Hooks waveHooks{
+        [&s](int channel, const QString& text) { s.learning().analyser().ShowResult(channel, text); },
+        [&s](int channel) { s.learner().ClearWaveList(channel); },
+    };
+    wave_ = std::make_unique<WaveBinding>(s, m, ui, *windows_.frmWave, &s.waves(), std::move(waveHooks));
+    connection_ = std::make_unique<ConnectionBinding>(s, m, ui, windows_.frmTcp);
+    firmware_ = std::make_unique<FirmwareBinding>(s, m, ui, *windows_.frmDownload, s.tcp()); // after the connection
+    serial_ = std::make_unique<SerialBinding>(s, m, ui);             // the hidden serial settings menu item
+    learning_ = std::make_unique<LearningBinding>(s, m, ui, *wave_); // learning, analysis, read-back decoding
+    registration_ = std::make_unique<RegistrationBinding>(s, m, ui, *windows_.frmTws);
+    waveEdit_ = std::make_unique<WaveEditBinding>(s, m, ui, *windows_.frmWaveEdit); // Wave Info, IR Out, OK
 }
 
 Tool::~Tool()

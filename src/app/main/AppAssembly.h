@@ -9,6 +9,25 @@
 
 namespace zovax {
 
+class AnalysisWindow;
+class DownloadDialog;
+class MsgBox;
+class TcpDialog;
+class TwsDialog;
+class WaveEditDialog;
+class WaveListWindow;
+
+// The other windows, created after the main window in the start-up order.
+struct AppWindows {
+    DownloadDialog* frmDownload = nullptr;
+    TcpDialog* frmTcp = nullptr;
+    TwsDialog* frmTws = nullptr;
+    WaveListWindow* frmWave = nullptr;
+    WaveEditDialog* frmWaveEdit = nullptr;
+    MsgBox* frmMsgBox = nullptr;
+    AnalysisWindow* frmAnalysis = nullptr;
+};
+
 class ConnectionBinding;
 class FirmwareBinding;
 class LearningBinding;

@@ -4,6 +4,7 @@
 #include "app/main/MainWindow.h"
 #include "core/session/Session.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -13,8 +14,8 @@
 
 namespace zovax {
 
-ConnectionBinding::ConnectionBinding(Session& session, MainWindow& main, TcpDialog* dialog)
-    : session_(session), main_(main), dialog_(dialog)
+ConnectionBinding::ConnectionBinding(Session& session, MainWindow& main, const MainControls& ui, TcpDialog* dialog)
+    : session_(session), main_(main), ui_(ui), dialog_(dialog)
 {
     // The network dialog shows the link state before the main window does.
     if (dialog_) {
@@ -24,16 +25,18 @@ ConnectionBinding::ConnectionBinding(Session& session, MainWindow& main, TcpDial
             dialog_->setTargetHost(host);
             dialog_->setTargetPort(port);
         });
+        connect(ui.mmFileTcp, &QAction::triggered, dialog_, &QDialog::exec);
     }
-    main.ConnectTcp = [this](bool on) { session_.connectTcp(on); };
+    // The connect button and the window's close dial and hang up.
+    connect(&main, &MainWindow::connectRequested, this, [this](bool on) { session_.connectTcp(on); });
 
-    connect(&session, &Session::commandHistoryAdded, main.cmbSendText,
-            [this](const QString& text) { main_.cmbSendText->addItem(text); });
-    connect(main.cmbSendText, &QComboBox::currentTextChanged, &session, &Session::setCommandLineText);
-    connect(main.btnSend, &QPushButton::clicked, this, [this] { session_.send(main_.cmbSendText->currentText()); });
-    connect(main.btnRecvClear, &QToolButton::clicked, this, [this] { session_.log().clear(); });
-    connect(main.btnTest, &QPushButton::clicked, this, [this] { session_.fire(); });
-    QCheckBox* const outputs[] = {main.ckTp1, main.ckTp2, main.ckTp3, main.ckTp4};
+    connect(&session, &Session::commandHistoryAdded, ui.cmbSendText,
+            [this](const QString& text) { ui_.cmbSendText->addItem(text); });
+    connect(ui.cmbSendText, &QComboBox::currentTextChanged, &session, &Session::setCommandLineText);
+    connect(ui.btnSend, &QPushButton::clicked, this, [this] { session_.send(ui_.cmbSendText->currentText()); });
+    connect(ui.btnRecvClear, &QToolButton::clicked, this, [this] { session_.log().clear(); });
+    connect(ui.btnTest, &QPushButton::clicked, this, [this] { session_.fire(); });
+    QCheckBox* const outputs[] = {ui.ckTp1, ui.ckTp2, ui.ckTp3, ui.ckTp4};
     for (int i = 0; i < 4; ++i) {
         session.setIrOutput(i, outputs[i]->isChecked());
         connect(outputs[i], &QCheckBox::toggled, this, [this, i](bool on) { session_.setIrOutput(i, on); });
@@ -41,22 +44,21 @@ ConnectionBinding::ConnectionBinding(Session& session, MainWindow& main, TcpDial
     // Enter in the command line enters the history and moves to the send
     // button; Enter on the send button sends. The drop-down passes its keys to
     // its line edit without that edit's filters, so both are watched.
-    main.cmbSendText->installEventFilter(this);
-    if (main.cmbSendText->lineEdit())
-        main.cmbSendText->lineEdit()->installEventFilter(this);
-    main.btnSend->installEventFilter(this);
+    ui.cmbSendText->installEventFilter(this);
+    if (ui.cmbSendText->lineEdit())
+        ui.cmbSendText->lineEdit()->installEventFilter(this);
+    ui.btnSend->installEventFilter(this);
 }
 
 ConnectionBinding::~ConnectionBinding()
 {
     // The filters go before the widgets they watch.
-    main_.cmbSendText->removeEventFilter(this);
-    if (main_.cmbSendText->lineEdit())
-        main_.cmbSendText->lineEdit()->removeEventFilter(this);
-    main_.btnSend->removeEventFilter(this);
+    ui_.cmbSendText->removeEventFilter(this);
+    if (ui_.cmbSendText->lineEdit())
+        ui_.cmbSendText->lineEdit()->removeEventFilter(this);
+    ui_.btnSend->removeEventFilter(this);
     if (dialog_)
         session_.tcp().removeView(dialog_);
-    main_.ConnectTcp = nullptr;
 }
 
 TcpConnection& ConnectionBinding::connection()
@@ -84,13 +86,13 @@ bool ConnectionBinding::eventFilter(QObject* watched, QEvent* e)
     if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == main_.btnSend) {
-                main_.btnSend->click();
+            if (watched == ui_.btnSend) {
+                ui_.btnSend->click();
                 return true;
             }
-            if (watched == main_.cmbSendText || watched == main_.cmbSendText->lineEdit()) {
-                if (session_.console().EnterPressed(main_.cmbSendText->currentText()))
-                    main_.btnSend->setFocus();
+            if (watched == ui_.cmbSendText || watched == ui_.cmbSendText->lineEdit()) {
+                if (session_.console().EnterPressed(ui_.cmbSendText->currentText()))
+                    ui_.btnSend->setFocus();
                 return true;
             }
         }

@@ -1,7 +1,8 @@
 #pragma once
 // Binds the connection, the board's network configuration, the command
 // console and the fire test of the session to the main window and the network
-// dialog: the windows' controls drive the session's flows and show its state.
+// dialog: the windows' controls drive the session's flows and show its state
+// (connect button, host panel, status panels and their trace colour).
 #include "core/link/TcpConnection.h"
 
 #include <QObject>
@@ -11,6 +12,7 @@ namespace zovax {
 class Console;
 class FireTest;
 class MainWindow;
+struct MainControls;
 class NetConfig;
 class Session;
 class TcpDialog;
@@ -19,7 +21,7 @@ class ConnectionBinding : public QObject {
     Q_OBJECT
 public:
     // `dialog` may be null. The session and the windows must outlive the binding.
-    ConnectionBinding(Session& session, MainWindow& main, TcpDialog* dialog);
+    ConnectionBinding(Session& session, MainWindow& main, const MainControls& ui, TcpDialog* dialog);
     ~ConnectionBinding() override;
 
     TcpConnection& connection();
@@ -33,6 +35,7 @@ protected:
 private:
     Session& session_;
     MainWindow& main_;
+    const MainControls& ui_;
     TcpDialog* dialog_;
 };
 

@@ -4,18 +4,21 @@
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
+#include "core/session/Session.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
 namespace zovax {
 
-FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection)
-    : main_(main), dialog_(dialog), connection_(&connection)
+FirmwareBinding::FirmwareBinding(Session& session, MainWindow& main, const MainControls& ui, DownloadDialog& dialog,
+                                 TcpConnection& connection)
+    : session_(session), main_(main), dialog_(dialog), connection_(&connection)
 {
-    DeviceLink& link = main.link();
-    update_ = new FirmwareUpdate(link, main.prompts(), main.sounds(), this);
+    DeviceLink& link = session_.link();
+    update_ = new FirmwareUpdate(link, session_.prompts(), session_.sounds(), this);
     update_->setView(&dialog_);
     update_->ConnectTcp = [this](bool on) {
         if (connection_)
@@ -38,21 +41,22 @@ FirmwareBinding::FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpCo
     connection.addView(this);
 
     connect(&dialog_, &DownloadDialog::shown, this, [this] {
-        dialog_.pnlHex->setText(QDir::toNativeSeparators(main_.settings.hexFileName));
+        dialog_.pnlHex->setText(QDir::toNativeSeparators(session_.settings().hexFileName));
         update_->windowShown();
-        main_.link().state().downloadMode = true;
+        session_.link().state().downloadMode = true;
     });
     connect(&dialog_, &DownloadDialog::hidden, this, [this] {
-        main_.link().state().downloadMode = false;
+        session_.link().state().downloadMode = false;
         update_->windowClosed();
     });
     connect(dialog_.btnDownload, &QPushButton::clicked, this, [this] { update_->btnDownloadClick(); });
     connect(dialog_.btnFile, &QPushButton::clicked, this, &FirmwareBinding::btnFileClick);
+    connect(ui.mmZVAXupdate, &QAction::triggered, &dialog_, &QDialog::exec);
 }
 
 FirmwareBinding::~FirmwareBinding()
 {
-    main_.link().handlers.HandleDownloadData = nullptr; // the update goes with this binding
+    session_.link().handlers.HandleDownloadData = nullptr; // the update goes with this binding
     if (connection_) {
         connection_->removeView(this);
         connection_->download = DownloadHooks{};
@@ -61,7 +65,7 @@ FirmwareBinding::~FirmwareBinding()
 
 void FirmwareBinding::btnFileClick()
 {
-    const QString stored = main_.settings.hexFileName;
+    const QString stored = session_.settings().hexFileName;
     const QString start = stored.isEmpty() ? main_.datFolder() : stored;
     const QString path = dialog_.chooseFile ? dialog_.chooseFile(start) : QString();
     if (path.isEmpty())

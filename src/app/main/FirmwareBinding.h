@@ -13,12 +13,15 @@ namespace zovax {
 
 class DownloadDialog;
 class MainWindow;
+class Session;
+struct MainControls;
 
 class FirmwareBinding : public QObject, public ConnectionView {
     Q_OBJECT
 public:
     // The windows and the connection must outlive the binding.
-    FirmwareBinding(MainWindow& main, DownloadDialog& dialog, TcpConnection& connection);
+    FirmwareBinding(Session& session, MainWindow& main, const MainControls& ui, DownloadDialog& dialog,
+                    TcpConnection& connection);
     ~FirmwareBinding() override;
 
     FirmwareUpdate& update() { return *update_; }
@@ -31,6 +34,7 @@ public:
     void onDisconnected() override;
 
 private:
+    Session& session_;
     MainWindow& main_;
     DownloadDialog& dialog_;
     QPointer<TcpConnection> connection_; // may go first when the main window is destroyed

@@ -12,13 +12,14 @@ namespace zovax {
 
 class LearningCore;
 class MainWindow;
+struct MainControls;
 class WaveBinding;
 
 class LearningBinding : public QObject {
     Q_OBJECT
 public:
     // The session, the windows and the wave binding must outlive the binding.
-    LearningBinding(Session& session, MainWindow& main, WaveBinding& wave);
+    LearningBinding(Session& session, MainWindow& main, const MainControls& ui, WaveBinding& wave);
     ~LearningBinding() override;
 
     LearningCore& core();
@@ -26,6 +27,7 @@ public:
 private:
     Session& session_;
     MainWindow& main_;
+    const MainControls& ui_;
     WaveBinding& wave_;
 };
 

@@ -24,7 +24,8 @@ RefreshThrottle::RefreshThrottle(QObject* parent) : QObject(parent)
     connect(&timer_, &QTimer::timeout, this, &RefreshThrottle::refresh);
 }
 
-void RefreshThrottle::start(std::vector<QWidget*> windows, MemoReceiveLog* log, QTableView* grid, Cursors cursors)
+void RefreshThrottle::start(const std::vector<QWidget*>& windows, MemoReceiveLog* log, QTableView* grid,
+                            Cursors cursors)
 {
     stop();
     log_ = log;
@@ -85,14 +86,14 @@ void RefreshThrottle::stop()
     windows_.clear();
 }
 
-RegistrationBinding::RegistrationBinding(Session& session, MainWindow& main, TwsDialog& dialog)
-    : session_(session), main_(main), dialog_(dialog)
+RegistrationBinding::RegistrationBinding(Session& session, MainWindow& main, const MainControls& ui, TwsDialog& dialog)
+    : session_(session), main_(main), ui_(ui), dialog_(dialog)
 {
     readBackDialog_ = new ReadBackDialog(Registration::kReadBackEntries, &main);
     throttle_ = new RefreshThrottle(this);
-    dialog_.writeTable = [this] { session_.writeTable(this); };
-    connect(main.btnTableWrite, &QToolButton::clicked, this, &RegistrationBinding::btnTableWriteClick);
-    connect(main.btnTableLoad, &QToolButton::clicked, this, &RegistrationBinding::btnTableLoadClick);
+    connect(&dialog_, &TwsDialog::writeRequested, this, [this] { session_.writeTable(this); });
+    connect(ui.btnTableWrite, &QToolButton::clicked, this, &RegistrationBinding::btnTableWriteClick);
+    connect(ui.btnTableLoad, &QToolButton::clicked, this, &RegistrationBinding::btnTableLoadClick);
     connect(readBackDialog_, &ReadBackDialog::stopRequested, &session.registration(), &Registration::stopReadBack);
     connect(&session, &Session::readBackStarted, this, &RegistrationBinding::readBackStarted);
     connect(&session, &Session::readBackProgress, this, &RegistrationBinding::readBackProgress);
@@ -102,7 +103,6 @@ RegistrationBinding::RegistrationBinding(Session& session, MainWindow& main, Tws
 RegistrationBinding::~RegistrationBinding()
 {
     throttle_->stop();
-    dialog_.writeTable = nullptr;
 }
 
 Registration& RegistrationBinding::registration()
@@ -142,7 +142,7 @@ bool RegistrationBinding::cancelRequested() const
 void RegistrationBinding::storingRows(bool on)
 {
     if (on)
-        throttle_->start({main_.sGrid, main_.memoRecv, dialog_.sBar}, &main_.memoLog(), main_.sGrid);
+        throttle_->start({ui_.sGrid, ui_.memoRecv, dialog_.sBar}, &main_.memoLog(), ui_.sGrid);
     else
         throttle_->stop();
 }
@@ -154,7 +154,7 @@ void RegistrationBinding::readBackStarted()
     // The whole window waits behind the progress display. The decoder moves
     // the cursor to every entry it reads: the grid shows the latest at each
     // redraw.
-    throttle_->start({&main_}, &main_.memoLog(), main_.sGrid, RefreshThrottle::Cursors::Hold);
+    throttle_->start({&main_}, &main_.memoLog(), ui_.sGrid, RefreshThrottle::Cursors::Hold);
 }
 
 void RegistrationBinding::readBackProgress(int entry, int unanswered)

@@ -18,6 +18,7 @@ namespace zovax {
 class MemoReceiveLog;
 
 class MainWindow;
+struct MainControls;
 class Session;
 class ReadBackDialog;
 class TwsDialog;
@@ -37,7 +38,7 @@ public:
     // The change notices of `grid`'s table model (the grid being one of the
     // widgets or inside one) are held back until each redraw as well.
     enum class Cursors { Follow, Hold };
-    void start(std::vector<QWidget*> widgets, MemoReceiveLog* log = nullptr, QTableView* grid = nullptr,
+    void start(const std::vector<QWidget*>& widgets, MemoReceiveLog* log = nullptr, QTableView* grid = nullptr,
                Cursors cursors = Cursors::Follow);
     void stop();
     bool active() const { return timer_.isActive(); }
@@ -55,7 +56,7 @@ class RegistrationBinding : public QObject, public RegistrationView {
     Q_OBJECT
 public:
     // The session and the windows must outlive the binding.
-    RegistrationBinding(Session& session, MainWindow& main, TwsDialog& dialog);
+    RegistrationBinding(Session& session, MainWindow& main, const MainControls& ui, TwsDialog& dialog);
     ~RegistrationBinding() override;
 
     Registration& registration();
@@ -80,6 +81,7 @@ public:
 private:
     Session& session_;
     MainWindow& main_;
+    const MainControls& ui_;
     TwsDialog& dialog_;
     ReadBackDialog* readBackDialog_;
     RefreshThrottle* throttle_;

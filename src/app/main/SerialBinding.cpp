@@ -10,15 +10,12 @@
 
 namespace zovax {
 
-SerialBinding::SerialBinding(Session& session, MainWindow& main) : session_(session), main_(main)
+SerialBinding::SerialBinding(Session& session, MainWindow& main, const MainControls& ui)
+    : session_(session), main_(main)
 {
-    main.ClosePort = [this] { session_.closeSerial(); };
-    connect(main.mmFileCom, &QAction::triggered, this, &SerialBinding::mmFileComClick);
-}
-
-SerialBinding::~SerialBinding()
-{
-    main_.ClosePort = nullptr;
+    // The port closes at shutdown, after the window has written the settings.
+    connect(&main, &MainWindow::closed, this, [this] { session_.closeSerial(); });
+    connect(ui.mmFileCom, &QAction::triggered, this, &SerialBinding::mmFileComClick);
 }
 
 SerialPort& SerialBinding::port()

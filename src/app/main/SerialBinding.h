@@ -6,6 +6,7 @@
 namespace zovax {
 
 class MainWindow;
+struct MainControls;
 class SerialPort;
 class Session;
 
@@ -13,8 +14,7 @@ class SerialBinding : public QObject {
     Q_OBJECT
 public:
     // The session and the window must outlive the binding.
-    SerialBinding(Session& session, MainWindow& main);
-    ~SerialBinding() override;
+    SerialBinding(Session& session, MainWindow& main, const MainControls& ui);
 
     SerialPort& port();
 

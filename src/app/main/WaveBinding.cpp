@@ -7,6 +7,7 @@
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/learning/WaveStore.h"
+#include "core/session/Session.h"
 #include "core/shell/Ports.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TableCommands.h"
@@ -23,38 +24,41 @@
 
 namespace zovax {
 
-WaveBinding::WaveBinding(MainWindow& main, WaveListWindow& list) : main_(main), list_(list)
+WaveBinding::WaveBinding(Session& session, MainWindow& main, const MainControls& ui, WaveListWindow& list,
+                         WaveStore* store, Hooks hooks)
+    : session_(session), main_(main), ui_(ui), list_(list), hooks_(std::move(hooks))
 {
+    setWaveStore(store);
     WaveView& v = view();
     // Clearing the image empties status panel 1 (short results of other
     // commands), but the table's modified mark stays while it is set: hiding
     // it would make an unsaved table look saved.
-    v.setAreaClearedHook([this] { main_.setStatusText(1, TableCommands::modifiedText(main_.table().modified())); });
-    v.setZoomDivisor(zoomDivisorOf(main_.cmbZoom->currentText()));
+    connect(&v, &WaveView::areaCleared, this,
+            [this] { session_.setStatusText(1, TableCommands::modifiedText(session_.table().modified())); });
+    v.setZoomDivisor(zoomDivisorOf(ui_.cmbZoom->currentText()));
     v.ClearWaveArea(WaveView::kChannels);
 
-    connect(main_.cmbZoom, &QComboBox::currentIndexChanged, this, [this] { cmbZoomChange(); });
-    connect(main_.scrBar, &QScrollBar::valueChanged, this, [this] { scrBarChange(); });
+    connect(ui_.cmbZoom, &QComboBox::currentIndexChanged, this, [this] { cmbZoomChange(); });
+    connect(ui_.scrBar, &QScrollBar::valueChanged, this, [this] { scrBarChange(); });
     connect(&main_, &MainWindow::resized, this, [this] { scrBarChange(); });
-    connect(main_.btnWaveClear, &QPushButton::clicked, this, [this] { btnWaveClearClick(); });
-    connect(main_.btnWaveData, &QPushButton::clicked, this, [this] { btnWaveDataClick(); });
+    connect(ui_.btnWaveClear, &QPushButton::clicked, this, [this] { btnWaveClearClick(); });
+    connect(ui_.btnWaveData, &QPushButton::clicked, this, [this] { btnWaveDataClick(); });
     connect(&v, &WaveView::mouseReleased, this, [this](Qt::MouseButton button, QPoint pos) {
         if (button == Qt::LeftButton)
             MeasureInterval(pos.x(), pos.y());
     });
-    main_.memoRecv->viewport()->installEventFilter(this);
+    ui_.memoRecv->viewport()->installEventFilter(this);
 }
 
 WaveBinding::~WaveBinding()
 {
-    // The filter and the hooks go before the widgets they serve.
-    main_.memoRecv->viewport()->removeEventFilter(this);
-    view().setAreaClearedHook(nullptr);
+    // The filter goes before the widget it serves.
+    ui_.memoRecv->viewport()->removeEventFilter(this);
 }
 
 WaveView& WaveBinding::view() const
 {
-    return *main_.imgWave;
+    return *ui_.imgWave;
 }
 
 void WaveBinding::setWaveStore(WaveStore* store)
@@ -67,7 +71,7 @@ void WaveBinding::setWaveStore(WaveStore* store)
 void WaveBinding::cmbZoomChange()
 {
     WaveView& v = view();
-    v.setZoomDivisor(zoomDivisorOf(main_.cmbZoom->currentText()));
+    v.setZoomDivisor(zoomDivisorOf(ui_.cmbZoom->currentText()));
     if (store_) {
         for (int c = 0; c < kWaveChannels; ++c) {
             const WaveChannel& ch = store_->channels[size_t(c)];
@@ -83,24 +87,24 @@ void WaveBinding::cmbZoomChange()
             // the most recent learn (which belongs to one channel only).
             const int row = ch.channelRow;
             const int latest = store_->carrierTenths;
-            if (CodeTable::validRow(row) && main_.table().entry(row).carrier > 0)
-                store_->carrierTenths = main_.table().entry(row).carrier;
-            hooks_.ShowResult(c, main_.table().cell(kColResult, row));
+            if (CodeTable::validRow(row) && session_.table().entry(row).carrier > 0)
+                store_->carrierTenths = session_.table().entry(row).carrier;
+            hooks_.ShowResult(c, session_.table().cell(kColResult, row));
             store_->carrierTenths = latest;
         }
     }
-    main_.pnlAnalyze->setFocus(Qt::OtherFocusReason);
+    ui_.pnlAnalyze->setFocus(Qt::OtherFocusReason);
 }
 
 void WaveBinding::scrBarChange()
 {
     WaveView& v = view();
-    v.move(scrollLeft(main_.scrBar->value(), main_.scrollExtent(), main_.scrBar->maximum()), v.y());
+    v.move(scrollLeft(ui_.scrBar->value(), main_.scrollExtent(), ui_.scrBar->maximum()), v.y());
 }
 
 void WaveBinding::btnWaveClearClick()
 {
-    main_.receiveLog().clear();
+    session_.log().clear();
     view().ClearWaveArea(kWaveChannels);
     ClearWaveList(kWaveChannels);
     if (store_)
@@ -141,7 +145,7 @@ void WaveBinding::MeasureInterval(int x, int y)
     const Interval iv = measureInterval(v.cursorA(), x, v.zoomDivisor(), WaveListModel::kRows, [&m, channel](int row) {
         return ListPair{m.high(channel, row), m.width(channel, row)};
     });
-    main_.receiveLog().append(intervalText(iv.us));
+    session_.log().append(intervalText(iv.us));
     int column = list_.currentColumn();
     if (column == 0)
         column = WaveListModel::columnOf(channel, WaveListModel::kHigh);
@@ -150,7 +154,7 @@ void WaveBinding::MeasureInterval(int x, int y)
 
 void WaveBinding::memoRecvDblClick(int caret)
 {
-    QPlainTextEdit* memo = main_.memoRecv;
+    QPlainTextEdit* memo = ui_.memoRecv;
     const QTextBlock block = memo->document()->findBlock(std::max(caret, 0));
     if (!block.isValid())
         return;
@@ -171,7 +175,7 @@ void WaveBinding::memoRecvDblClick(int caret)
     const std::optional<QString> command = commandFromLogText(QStringView(line).mid(col, length));
     if (!command)
         return;
-    main_.cmbSendText->setEditText(*command);
+    ui_.cmbSendText->setEditText(*command);
     cursor.setPosition(start);
     cursor.setPosition(start + std::min(length, kLogSelectionKept), QTextCursor::KeepAnchor);
     memo->setTextCursor(cursor);
@@ -179,10 +183,10 @@ void WaveBinding::memoRecvDblClick(int caret)
 
 bool WaveBinding::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == main_.memoRecv->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == ui_.memoRecv->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() == Qt::LeftButton) {
-            memoRecvDblClick(main_.memoRecv->cursorForPosition(e->position().toPoint()).position());
+            memoRecvDblClick(ui_.memoRecv->cursorForPosition(e->position().toPoint()).position());
             return true;
         }
     }

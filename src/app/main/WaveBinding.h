@@ -2,8 +2,8 @@
 // Binds the wave display (imgWave) and the wave data list (frmWave) to the
 // main window: the zoom list, the scroll bar, the wave panel's Clear and Data
 // buttons, the measuring cursors' mouse releases and the receive log's
-// double-click. Created once by the window assembly; the learning subsystem
-// hands it the wave store and its two operations (ShowResult, ClearWaveList).
+// double-click. Created once by the window assembly, which hands it the
+// learning's wave store and its two operations (ShowResult, ClearWaveList).
 #include <QObject>
 #include <QString>
 
@@ -12,6 +12,8 @@
 namespace zovax {
 
 class MainWindow;
+class Session;
+struct MainControls;
 class WaveListWindow;
 class WaveView;
 struct WaveStore;
@@ -31,11 +33,13 @@ public:
         std::function<void(int channel)> ClearWaveList;
     };
 
-    // Connects the main window's wave controls; the windows must outlive the binding.
-    WaveBinding(MainWindow& main, WaveListWindow& list);
+    // Connects the main window's wave controls; the windows and the store
+    // (not owned; may be null: nothing drawn) must outlive the binding.
+    WaveBinding(Session& session, MainWindow& main, const MainControls& ui, WaveListWindow& list,
+                WaveStore* store = nullptr, Hooks hooks = {});
     ~WaveBinding() override;
 
-    // The learned-wave store (not owned; null until learning is attached).
+    // The learned-wave store; tests swap in their own store and hooks.
     void setWaveStore(WaveStore* store);
     WaveStore* waveStore() const { return store_; }
     void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
@@ -60,7 +64,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Session& session_;
     MainWindow& main_;
+    const MainControls& ui_;
     WaveListWindow& list_;
     WaveStore* store_ = nullptr;
     Hooks hooks_;

@@ -18,16 +18,16 @@
 
 namespace zovax {
 
-WaveEditBinding::WaveEditBinding(MainWindow& main, WaveEditDialog& dialog)
-    : main_(main), dialog_(dialog), irOut_(std::make_unique<IrOut>(main.link(), main.prompts()))
+WaveEditBinding::WaveEditBinding(Session& session, MainWindow& main, const MainControls& ui, WaveEditDialog& dialog)
+    : session_(session), main_(main), ui_(ui), dialog_(dialog),
+      irOut_(std::make_unique<IrOut>(session_.link(), session_.prompts()))
 {
-    if (main.tableController)
-        connect(main.tableController, &TableController::waveInfoRequested, this, &WaveEditBinding::open);
+    connect(&main.tableController(), &TableController::waveInfoRequested, this, &WaveEditBinding::open);
     connect(&dialog_, &WaveEditDialog::byteCodeEntered, this, &WaveEditBinding::byteCodeEnter);
     connect(&dialog_, &WaveEditDialog::irOutRequested, this, &WaveEditBinding::btnIrOutClick);
     connect(&dialog_, &WaveEditDialog::okRequested, this, &WaveEditBinding::btnOkClick);
     connect(&dialog_, &WaveEditDialog::inputRefused, this, [this](const QString& message) {
-        main_.prompts().inform(waveedit::kCaptionConfirm, message, MsgIcon::Warning);
+        session_.prompts().inform(waveedit::kCaptionConfirm, message, MsgIcon::Warning);
     });
 }
 
@@ -35,7 +35,7 @@ WaveEditBinding::~WaveEditBinding() = default;
 
 int WaveEditBinding::workingRow() const
 {
-    const int row = TableController::cursorRow(main_.sGrid);
+    const int row = TableController::cursorRow(ui_.sGrid);
     return CodeTable::validRow(row) ? row : openedRow_;
 }
 
@@ -44,7 +44,7 @@ void WaveEditBinding::open(int row)
     if (!CodeTable::validRow(row))
         return; // the header row, or no row at all
     openedRow_ = row;
-    const CodeTable& table = main_.table();
+    const CodeTable& table = session_.table();
     const TableEntry& e = table.entry(row);
     dialog_.showFields(WaveEditFieldsOf(e, table.cell(kColResult, row)), std::clamp(e.dataCount, 0, kDataSymbols));
     placeAtFramesCell(row);
@@ -57,7 +57,7 @@ void WaveEditBinding::placeAtFramesCell(int row)
 {
     // The dialog's top-left corner goes to the top-left corner of the row's
     // Frames cell, kept on the screen.
-    QTableView* grid = main_.sGrid;
+    QTableView* grid = ui_.sGrid;
     QPoint at = main_.mapToGlobal(QPoint(0, 0));
     if (QAbstractItemModel* m = grid->model()) {
         const QRect cell = grid->visualRect(m->index(row - 1, kColFrames));
@@ -77,12 +77,12 @@ void WaveEditBinding::byteCodeEnter()
     const int row = workingRow();
     if (!CodeTable::validRow(row))
         return;
-    dialog_.setPcode(ByteCodeToPcode(dialog_.edtByteCode->text(), main_.table().entry(row)));
+    dialog_.setPcode(ByteCodeToPcode(dialog_.edtByteCode->text(), session_.table().entry(row)));
 }
 
 void WaveEditBinding::btnIrOutClick()
 {
-    const IrOutputs outputs = main_.session().irOutputs();
+    const IrOutputs outputs = session_.irOutputs();
     irOut_->run(dialog_.fields(), outputs);
 }
 
@@ -96,17 +96,17 @@ void WaveEditBinding::btnOkClick()
     // cursor as they were and the dialog open.
     QString error = WaveEditStoreError(f);
     if (error.isEmpty()) {
-        CodeTable& table = main_.table();
+        CodeTable& table = session_.table();
         int target = source;
         if (const int blank = FirstEmptyRow(table, source)) {
             target = blank;
-            TableController::moveCursor(main_.sGrid, kColCarry, target);
-            main_.sGrid->setFocus();
+            TableController::moveCursor(ui_.sGrid, kColCarry, target);
+            ui_.sGrid->setFocus();
         }
         error = StoreWaveEdit(table, source, target, f);
     }
     if (!error.isEmpty()) {
-        main_.prompts().inform(waveedit::kCaptionWarning, error, MsgIcon::Warning);
+        session_.prompts().inform(waveedit::kCaptionWarning, error, MsgIcon::Warning);
         return;
     }
     dialog_.close();

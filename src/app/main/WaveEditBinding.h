@@ -11,13 +11,15 @@ namespace zovax {
 
 class IrOut;
 class MainWindow;
+class Session;
+struct MainControls;
 class WaveEditDialog;
 
 class WaveEditBinding : public QObject {
     Q_OBJECT
 public:
     // The windows must outlive the binding.
-    WaveEditBinding(MainWindow& main, WaveEditDialog& dialog);
+    WaveEditBinding(Session& session, MainWindow& main, const MainControls& ui, WaveEditDialog& dialog);
     ~WaveEditBinding() override;
 
     WaveEditDialog& dialog() { return dialog_; }
@@ -37,7 +39,11 @@ private:
     int workingRow() const;
     void placeAtFramesCell(int row);
 
+    Session& session_;
+
     MainWindow& main_;
+
+    const MainControls& ui_;
     WaveEditDialog& dialog_;
     std::unique_ptr<IrOut> irOut_;
     int openedRow_ = 0;

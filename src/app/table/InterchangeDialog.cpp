@@ -121,8 +121,8 @@ void InterchangeDialog::browse()
 }
 
 InterchangeBinding::InterchangeBinding(QMenu* fileMenu, QMenu* rowMenu, QTableView* grid, CodeTable& table,
-                                       Prompts& prompts, QWidget* parent)
-    : QObject(parent), grid_(grid), table_(table), prompts_(prompts)
+                                       Prompts& prompts, LearnParamsSource learnParams, QWidget* parent)
+    : QObject(parent), grid_(grid), table_(table), prompts_(prompts), learnParams_(std::move(learnParams))
 {
     fileMenu->addSeparator();
     mmFileImport = fileMenu->addAction(QStringLiteral("インポート (&Import)..."));
@@ -165,7 +165,8 @@ void InterchangeBinding::importClick()
         return;
     }
     const int from = std::max(1, TableController::cursorRow(grid_));
-    const TransferOutcome o = importIntoTable(table_, from, d.path(), f.readAll(), d.format(), prompts_, learnParams());
+    const TransferOutcome o = importIntoTable(table_, from, d.path(), f.readAll(), d.format(), prompts_,
+                                              learnParams_ ? learnParams_() : LearnParams{});
     if (o.ok && !o.rows.empty())
         TableController::moveCursor(grid_, kColCarry, o.rows.front());
 }

@@ -53,9 +53,13 @@ private:
 class InterchangeBinding : public QObject {
     Q_OBJECT
 public:
+    // Pattern tolerances and learning time for imported signals, read at each import.
+    using LearnParamsSource = std::function<LearnParams()>;
+
     // Appends the two items to `fileMenu` and the copy item to `rowMenu`.
+    // Empty `learnParams`: the tool's defaults.
     InterchangeBinding(QMenu* fileMenu, QMenu* rowMenu, QTableView* grid, CodeTable& table, Prompts& prompts,
-                       QWidget* parent);
+                       LearnParamsSource learnParams, QWidget* parent);
 
     QAction* mmFileImport;
     QAction* mmFileExport;
@@ -63,8 +67,6 @@ public:
 
     // Shows the dialog modally (tests replace it to work the dialog first).
     std::function<int(InterchangeDialog&)> runDialog = [](InterchangeDialog& d) { return d.exec(); };
-    // Pattern tolerances and learning time for imported signals (default: the tool's defaults).
-    std::function<LearnParams()> learnParams = [] { return LearnParams{}; };
 
     void importClick();
     void exportClick();
@@ -75,6 +77,7 @@ private:
     QTableView* grid_;
     CodeTable& table_;
     Prompts& prompts_;
+    LearnParamsSource learnParams_;
 };
 
 } // namespace zovax

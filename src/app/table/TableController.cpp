@@ -79,8 +79,8 @@ void TableController::init(QWidget* parent)
 {
     model_ = new TableModel(
         table_, [this] { return host_.traceMode(); }, this);
-    model_->refused
-        = [this](const QString& message) { prompts_.inform(QStringLiteral("確認"), message, MsgIcon::Warning); };
+    connect(model_, &TableModel::refused, this,
+            [this](const QString& message) { prompts_.inform(QStringLiteral("確認"), message, MsgIcon::Warning); });
     platformDialogs_ = std::make_unique<QtTableFileDialogs>(parent);
 
     grid_->setModel(model_);

@@ -117,9 +117,8 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
         const QString why = checkTypedFrames(text);
         if (!why.isEmpty()) {
             // The old value stays; the message comes once the editor has closed.
-            if (refused)
-                QMetaObject::invokeMethod(
-                    this, [this, why] { refused(why); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, why] { emit refused(why); }, Qt::QueuedConnection);
             return false;
         }
     }

@@ -17,8 +17,6 @@ public:
     TableModel(CodeTable& table, std::function<bool()> traceMode, QObject* parent = nullptr);
 
     static constexpr int kColumns = 5;
-    // Shows why a typed value was refused (the cell keeps its old value).
-    std::function<void(const QString& message)> refused;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,6 +32,11 @@ public:
     // While held, change notices gather until the hold ends: for a bulk
     // exchange whose grid is drawn at intervals only. Ending it sends them.
     void holdChanges(bool hold);
+
+signals:
+    // Why a typed value was refused (the cell keeps its old value); queued, so
+    // that it arrives once the editor has closed.
+    void refused(const QString& message);
 
 private:
     CodeTable& table_;

@@ -92,8 +92,7 @@ void TwsDialog::btnExecuteClick()
     running_ = true;
     btnExecute->setEnabled(false);
     Lable2->hide();
-    if (writeTable)
-        writeTable();
+    emit writeRequested();
     running_ = false;
     accept();
 }

@@ -23,9 +23,6 @@ class TwsDialog : public QDialog {
 public:
     explicit TwsDialog(QWidget* parent = nullptr);
 
-    // Runs the registration (WriteTableToBoard); set by the registration binding.
-    std::function<void()> writeTable;
-
     // Handlers.
     void btnExecuteClick();
     void btnCancelClick();
@@ -36,6 +33,12 @@ public:
     // Status panel 0.
     void showStoreCommand(const QString& text);
 
+signals:
+    // Execute: the registration runs in the connected slot (WriteTableToBoard),
+    // while the dialog stays open; the dialog closes when the slot returns.
+    void writeRequested();
+
+public:
     // --- controls, named as in the dialog's design ---
     QFrame* pnlTop;
     QLabel* Label1;

@@ -21,6 +21,13 @@ template <typename W, typename... Args> W* named(const QString& name, Args&&... 
     return w;
 }
 
+// The blue of a live link and of trace mode: the connect buttons' captions and
+// the status bar's text.
+inline QColor connectedBlue()
+{
+    return {0, 0, 255};
+}
+
 class ClickPanel : public QLabel {
     Q_OBJECT
 public:
