@@ -457,7 +457,8 @@ void BoardSim::splitPump(Link& link)
     if (link.closed)
         return;
     // Small pieces cut at random byte positions, each written (and sent) on its own.
-    const qsizetype n = std::min<qsizetype>(link.splitBuffer.size(), 1 + faultRng_() % 12);
+    const uint32_t longest = uint32_t(std::max(1, opt_.splitMaxBytes));
+    const qsizetype n = std::min<qsizetype>(link.splitBuffer.size(), 1 + faultRng_() % longest);
     rawWrite(link, link.splitBuffer.left(n));
     link.splitBuffer.remove(0, n);
     if (link.socket)
