@@ -5,9 +5,15 @@
 namespace zovax {
 
 namespace {
+// " XXh" for a byte that is not printable. Built by hand: formatting through
+// asprintf cost more than the rest of a line's assembly together, and a burst
+// of noise is made of nothing else.
 QString hexCode(unsigned char b)
 {
-    return QString::asprintf(" %02Xh", unsigned(b));
+    static const char kDigits[] = "0123456789ABCDEF";
+    const QChar code[]
+        = {QLatin1Char(' '), QLatin1Char(kDigits[b >> 4]), QLatin1Char(kDigits[b & 0xF]), QLatin1Char('h')};
+    return QString(code, 4);
 }
 } // namespace
 
