@@ -289,9 +289,21 @@ void BoardSim::acceptClient(QTcpSocket* s)
     });
     connect(s, &QTcpSocket::disconnected, this, [this, s] {
         if (tcp_ && tcp_->socket == s) {
+            // A restart queued behind replies still being written (split
+            // replies go out a piece at a time) happens although the client
+            // hung up first: the board restarts whoever is listening.
+            int restartMs = -1;
+            for (const OutItem& item : tcp_->queue) {
+                if (item.kind == OutItem::Restart) {
+                    restartMs = item.arg;
+                    break;
+                }
+            }
             retire(tcp_);
             clientConnected_ = false;
             emit clientDisconnected();
+            if (restartMs >= 0 && !restarting_)
+                beginRestart(restartMs);
         }
         s->deleteLater();
     });
