@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake make g++ qt6-base-dev qt6-serialport-dev libgtest-dev
           fonts-ipafont-gothic socat xvfb xauth imagemagick xdotool
-          dpkg-dev desktop-file-utils fakeroot clang-format lirc)
+          dpkg-dev desktop-file-utils fakeroot clang-format lirc
+          clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

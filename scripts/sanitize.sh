@@ -12,7 +12,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SANITIZE_BUILD_DIR:-$root/build/sanitize}"
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined -O1 -g"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZOVAX_BENCH=OFF \
       -DCMAKE_CXX_FLAGS="$flags" \
       -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" -j "$(nproc)"

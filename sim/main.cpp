@@ -106,6 +106,7 @@ int main(int argc, char** argv)
         {"no-ack", "Fault: never answer anything."},
         {"delay-ms", "Fault: delay every reply by this much.", "ms"},
         {"split-segments", "Fault: write replies in small TCP segments cut at random byte positions."},
+        {"split-max-bytes", "Longest of the split segments (default 12; 1 = one byte each).", "n"},
         {"noise-bytes",
          "Fault: before every Nth reply line send a stray byte line (firmware) or an ESC "
          "sequence (loader).",
@@ -144,9 +145,10 @@ int main(int argc, char** argv)
     const bool good = intOption(p, "autoplay-delay-ms", 0, 600000, o.autoplayDelayMs)
         && intOption(p, "seed", 0, 1 << 30, seed) && intOption(p, "jitter", 0, 50, o.jitterPercent)
         && intOption(p, "mark-bias", -500, 500, o.markBiasUs) && intOption(p, "restart-ms", 0, 600000, o.restartMs)
-        && intOption(p, "erase-ms", 0, 600000, o.eraseMs) && intOption(p, "serial-idle-ms", 1, 60000, o.serialIdleMs)
-        && intOption(p, "delay-ms", 0, 600000, o.delayMs) && intOption(p, "noise-bytes", 0, 1 << 30, o.noiseEvery)
-        && intOption(p, "drop-after", 0, 1 << 30, o.dropAfter) && intOption(p, "mute-after", 0, 1 << 30, o.muteAfter)
+        && intOption(p, "split-max-bytes", 1, 4096, o.splitMaxBytes) && intOption(p, "erase-ms", 0, 600000, o.eraseMs)
+        && intOption(p, "serial-idle-ms", 1, 60000, o.serialIdleMs) && intOption(p, "delay-ms", 0, 600000, o.delayMs)
+        && intOption(p, "noise-bytes", 0, 1 << 30, o.noiseEvery) && intOption(p, "drop-after", 0, 1 << 30, o.dropAfter)
+        && intOption(p, "mute-after", 0, 1 << 30, o.muteAfter)
         && intOption(p, "download-error-at", 0, 1 << 30, o.downloadErrorAt)
         && intOption(p, "fault-seed", 0, 1 << 30, faultSeed) && intOption(p, "port", 0, 65535, port)
         && intOption(p, "control-port", 0, 65535, controlPort);

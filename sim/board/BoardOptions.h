@@ -31,6 +31,7 @@ struct BoardOptions {
     bool noAck = false;         // never answer anything
     int delayMs = 0;            // delay every reply line by this much
     bool splitSegments = false; // write replies in small pieces cut at random byte positions
+    int splitMaxBytes = 12;     // longest of those pieces (1: every byte written on its own)
     int noiseEvery = 0;         // before every Nth reply line: stray bytes (firmware) or an ESC sequence (loader)
     int dropAfter = 0;          // close the link after N commands on a connection (0 = never)
     int muteAfter = 0;          // answer nothing after N commands on a connection, which still act (0 = never)

@@ -290,9 +290,21 @@ void BoardSim::acceptClient(QTcpSocket* s)
     });
     connect(s, &QTcpSocket::disconnected, this, [this, s] {
         if (tcp_ && tcp_->socket == s) {
+            // A restart queued behind replies still being written (split
+            // replies go out a piece at a time) happens although the client
+            // hung up first: the board restarts whoever is listening.
+            int restartMs = -1;
+            for (const OutItem& item : tcp_->queue) {
+                if (item.kind == OutItem::Restart) {
+                    restartMs = item.arg;
+                    break;
+                }
+            }
             retire(tcp_);
             clientConnected_ = false;
             emit clientDisconnected();
+            if (restartMs >= 0 && !restarting_)
+                beginRestart(restartMs);
         }
         s->deleteLater();
     });
@@ -464,7 +476,8 @@ void BoardSim::splitPump(Link& link)
     if (link.closed)
         return;
     // Small pieces cut at random byte positions, each written (and sent) on its own.
-    const qsizetype n = std::min<qsizetype>(link.splitBuffer.size(), 1 + faultRng_() % 12);
+    const uint32_t longest = uint32_t(std::max(1, opt_.splitMaxBytes));
+    const qsizetype n = std::min<qsizetype>(link.splitBuffer.size(), 1 + faultRng_() % longest);
     rawWrite(link, link.splitBuffer.left(n));
     link.splitBuffer.remove(0, n);
     if (link.socket)

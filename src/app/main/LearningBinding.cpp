@@ -24,9 +24,9 @@ LearningBinding::LearningBinding(Session& session, MainWindow& main, const MainC
     connect(ui.pnlAnalyze, &ClickPanel::clicked, this, [this] { session_.toggleLearning(); });
 
     // The check boxes and edits set the session's state.
-    const auto follow = [this](QCheckBox* box, void (Session::*set)(bool)) {
-        (session_.*set)(box->isChecked());
-        connect(box, &QCheckBox::toggled, &session_, set);
+    const auto follow = [&session](QCheckBox* box, void (Session::*set)(bool)) {
+        (session.*set)(box->isChecked());
+        QObject::connect(box, &QCheckBox::toggled, &session, set);
     };
     follow(ui.ckCursor, &Session::setCursorAuto);
     follow(ui.ckLearningMsg, &Session::setLearningMsg);

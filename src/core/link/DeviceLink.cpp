@@ -194,6 +194,7 @@ void DeviceLink::drainLines()
     while (!pending_.empty()) {
         auto [line, serial] = std::move(pending_.front());
         pending_.pop_front();
+        ++linesReceived_;
         ++dispatchDepth_;
         if (serial)
             DispatchSerialLine(line);

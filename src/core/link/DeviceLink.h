@@ -99,6 +99,7 @@ public:
     void SetReplyAck();
     // Acknowledging replies so far (each one a SetReplyAck).
     quint64 ackCount() const { return ackCount_; }
+    quint64 linesReceived() const { return linesReceived_; } // reply lines dispatched so far, either link
 
     // Receive side. Bytes from the TCP socket (line assembly + DispatchLine) and
     // from the serial port (serial assembly + DispatchSerialLine).
@@ -154,7 +155,8 @@ private:
     // a modal box or wait; lines arriving meanwhile are taken from this queue by
     // the nested event loop, in order.
     std::deque<std::pair<QString, bool>> pending_;
-    quint64 ackCount_ = 0;       // acknowledgements so far
+    quint64 ackCount_ = 0; // acknowledgements so far
+    quint64 linesReceived_ = 0;
     quint64 interruptCount_ = 0; // interruptWait() calls so far
     int dispatchDepth_ = 0;      // lines being dispatched (nested while a handler waits)
     bool serialLikeTcp_ = false; // see setSerialRoutedLikeTcp

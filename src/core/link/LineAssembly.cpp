@@ -5,9 +5,16 @@
 namespace zovax {
 
 namespace {
-QString hexCode(unsigned char b)
+// Appends " XXh" for a byte that is not printable. Written into the line in
+// place: formatting it (asprintf) or building it as a string of its own cost
+// more than the rest of the line's assembly, and a burst of noise is made of
+// nothing else.
+void appendHexCode(QString& to, unsigned char b)
 {
-    return QString::asprintf(" %02Xh", unsigned(b));
+    static const char kDigits[] = "0123456789ABCDEF";
+    const QChar code[]
+        = {QLatin1Char(' '), QLatin1Char(kDigits[b >> 4]), QLatin1Char(kDigits[b & 0xF]), QLatin1Char('h')};
+    to.append(code, 4);
 }
 } // namespace
 
@@ -58,7 +65,7 @@ QStringList TcpLineAssembler::feed(const QByteArray& bytes)
                 complete();
             }
         } else {
-            line_ += hexCode(b);
+            appendHexCode(line_, b);
             complete();
         }
     }
@@ -126,7 +133,7 @@ QString SerialLineAssembler::render(const QByteArray& raw)
     for (const char ch : raw) {
         const auto b = static_cast<unsigned char>(ch);
         if (b < 0x20 || b >= 0x7F) {
-            out += hexCode(b);
+            appendHexCode(out, b);
             afterCode = true;
         } else {
             if (afterCode)

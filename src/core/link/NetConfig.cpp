@@ -279,8 +279,12 @@ void NetConfig::Update()
         const QString value = recordFieldText(r, set.field);
         if (view_ && !isAddressField(set.field) && set.field != ConfigField::MacAdrs)
             view_->setFieldText(set.field, value); // a number field shows what was sent
-        link_.SendLine(QLatin1String(set.command) + value);
-        link_.WaitAck(kReplyWaitMs); // a missing reply is not an error
+        const QString command = QLatin1String(set.command) + value;
+        link_.SendLine(command);
+        // A missing reply is not an error: the sequence goes on. It is listed,
+        // so that a board that took nothing is not mistaken for one that did.
+        if (!link_.WaitAck(kReplyWaitMs))
+            link_.receiveLog().append(command + QStringLiteral(": no answer"));
     }
     updateRunning_ = false;
     // The caption stays "..." until the group is shown again.

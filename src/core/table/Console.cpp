@@ -4,6 +4,8 @@
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
 
+#include <QTimer>
+
 namespace zovax {
 
 Console::Console(DeviceLink& link, Prompts& prompts) : link_(link), prompts_(prompts)
@@ -48,6 +50,11 @@ void Console::Send(const QString& text)
             st.consoleConfigMode = true;
         }
         link_.SendLine(text);
+        const quint64 seen = link_.linesReceived();
+        QTimer::singleShot(answerWaitMs, &answerWatch_, [this, text, seen] {
+            if (link_.linesReceived() == seen && link_.state().tcpConnected)
+                link_.receiveLog().append(text + QStringLiteral(": no answer"));
+        });
         return;
     }
     if (st.portOpen) {

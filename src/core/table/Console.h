@@ -2,7 +2,9 @@
 // The command console: any command line typed by the user goes to the board,
 // with a history of what was entered. Over TCP it also follows the board's own
 // configuration dialogue: "C" starts it, "Save" ends it and makes the board's
-// configured address the tool's target.
+// configured address the tool's target. A command the board leaves
+// unanswered is listed as such.
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +34,12 @@ public:
     // connected: "ZOVAX-Etherに接続して下さい" and nothing is sent.
     void Send(const QString& text);
 
+    // A command sent over TCP that no reply line follows within this many
+    // milliseconds is listed in the receive log as "<command>: no answer".
+    // Nothing waits for it: the console stays free.
+    static constexpr int kAnswerWaitMs = 2000;
+    int answerWaitMs = kAnswerWaitMs;
+
     // A text was appended to the history (the drop-down's list follows).
     std::function<void(const QString&)> historyAdded;
     // "Save" made the board's address the target: the network dialog's host
@@ -42,6 +50,7 @@ private:
     DeviceLink& link_;
     Prompts& prompts_;
     QStringList history_;
+    QObject answerWatch_; // context of the pending answer checks; they end with the console
 };
 
 } // namespace zovax

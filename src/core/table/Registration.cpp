@@ -2,12 +2,15 @@
 
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TwRecords.h"
 
 #include <QTcpSocket>
 
+#include <array>
 #include <utility>
+#include <vector>
 
 namespace zovax {
 
@@ -329,6 +332,20 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
         prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
         return ReadBackOutcome::NotConnected;
     }
+    // The table as it was: a read-back the board breaks off (no answer to
+    // "KRV:on", the link lost) puts it back, so that a failed read never
+    // leaves a half-read table in place of the user's.
+    std::vector<std::array<QString, 4>> keptCells;
+    std::vector<TableEntry> keptEntries;
+    keptCells.reserve(kTableRows);
+    keptEntries.reserve(kTableRows);
+    for (int r = 1; r <= kTableRows; ++r) {
+        keptCells.push_back({table_.cell(kColCarry, r), table_.cell(kColFrames, r), table_.cell(kColComments, r),
+                             table_.cell(kColResult, r)});
+        keptEntries.push_back(table_.entry(r));
+    }
+    const bool keptModified = table_.modified();
+    const QString keptFileName = link_.settings().tableFileName;
     if (!view.newTable() || table_.modified())
         return ReadBackOutcome::Declined;
     if (prompts_.ask(kConfirm, readQuestionText(), MsgIcon::Exclamation, MsgButtons::YesNo) != MsgAnswer::Yes)
@@ -374,10 +391,17 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
                   table_.setRow(readBackRow_, {}, TableEntry{});
               logReadBackSummary();
               leaveBoardTableMode();
-              for (int r = 1; r <= kReadBackEntries; ++r) {
-                  if (rowUsed(table_, r)) {
-                      table_.SetModified(true); // some entries were read
-                      break;
+              if (outcome == ReadBackOutcome::LinkLost || outcome == ReadBackOutcome::NoAnswer) {
+                  table_.assignRows(keptCells, keptEntries);
+                  table_.SetModified(keptModified);
+                  link_.settings().tableFileName = keptFileName;
+                  link_.receiveLog().append(QStringLiteral("Read-back broken off: the table is as it was before"));
+              } else {
+                  for (int r = 1; r <= kReadBackEntries; ++r) {
+                      if (rowUsed(table_, r)) {
+                          table_.SetModified(true); // some entries were read
+                          break;
+                      }
                   }
               }
               end(outcome);

@@ -177,6 +177,27 @@ TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
     EXPECT_EQ(fw.autoStartStep(), 2);
 }
 
+// The link going down is the expected restart only after "Reset"; at any
+// other step before the transfer it ends the update with the step named.
+TEST_F(UpdateRig, LinkLostOutsideTheRestartEndsTheUpdate)
+{
+    useFile(kSector4);
+    view.down = true;
+    board("IP Config Saved\r\n");
+    fw.ArmAutoStart(1); // the board restarting into its loader
+    EXPECT_TRUE(fw.autoStartPending());
+    EXPECT_TRUE(ui.boxes.isEmpty());
+
+    board("\x1b[0;32mZOVAX-Ether Loader Ver.1.00\x1b[0;00m\r\n");
+    fw.ArmAutoStart(1); // lost while erasing
+    EXPECT_FALSE(fw.autoStartPending());
+    EXPECT_FALSE(view.down);
+    EXPECT_EQ(fw.downloadStage(), 0);
+    EXPECT_EQ(ui.boxes,
+              QStringList{"Information/Failure: the link to the board was lost while waiting for the erase "
+                          "(\"FLASH Sector:4 ... Erased\")"});
+}
+
 TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
 {
     view.down = true;

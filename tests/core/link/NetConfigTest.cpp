@@ -262,6 +262,11 @@ TEST_F(UpdateTest, SendsTheEightSettingsInOrderThenNsavEvenWithoutReplies)
     EXPECT_EQ(settings.svcnf.RecvTout, 300);
     EXPECT_EQ(view.calls, QStringList({"caption ..."})) << "the caption stays until the group is shown";
     EXPECT_FALSE(nc.updateRunning());
+    EXPECT_EQ(
+        log.lines.filter(": no answer"),
+        QStringList({"Nmac:0A-3C-51-E0-00-07: no answer", "Nmip:127.000.000.001: no answer", "Npno:60002: no answer",
+                     "Nmsk:255.255.255.000: no answer", "Ngip:127.000.000.254: no answer",
+                     "Ndns:127.000.000.053: no answer", "Nlnk:20: no answer", "Nrcv:300: no answer"}));
 }
 
 TEST_F(UpdateTest, NumbersThatAreNotNumbersAreSentAsTheDefaults)
@@ -306,6 +311,7 @@ TEST_F(UpdateTest, RepliesEndTheWaitsAndRecvDuringUpdateKeepsTheGroup)
     nc.Update();
     EXPECT_LT(t.elapsed(), 8 * 100 - 100) << "three answered settings do not wait";
     EXPECT_EQ(sent.size(), 9);
+    EXPECT_EQ(log.lines.filter(": no answer").size(), 5) << "the answered ones are not listed";
     EXPECT_EQ(settings.tcpip.Host, "127.000.000.001");
     EXPECT_EQ(settings.tcpip.Port, 60002);
     EXPECT_EQ(hostPanel, "127.000.000.001/60002");

@@ -5,8 +5,12 @@
 #include "core/link/DeviceLink.h"
 #include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/TestSupport.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace zovax;
 
@@ -143,5 +147,30 @@ INSTANTIATE_TEST_SUITE_P(Texts, ConfigDialogueTest,
                                            ModeRow{"quitLeavesItToTheBoard", true, true, "Quit", true, false},
                                            ModeRow{"saveOnSerialIsPlain", false, true, "Save", true, false}),
                          [](const auto& i) { return std::string(i.param.name); });
+
+} // namespace
+
+namespace {
+
+// A command no reply line follows is listed once its wait is over; one that
+// is answered, or sent while the console is gone, is not.
+TEST_F(ConsoleTest, AnUnansweredCommandIsListedAfterItsWait)
+{
+    link.state().tcpConnected = true;
+    console.answerWaitMs = 20;
+    console.Send("Ver");
+    console.Send("Ncnf");
+    link.onTcpBytes("Ver 1.0\r\n"); // answers both: a reply came after each was sent
+    console.Send("Tp:0000");
+    EXPECT_TRUE(test::waitUntil([&] { return log.lines.contains("Tp:0000: no answer"); }, 2000));
+    EXPECT_EQ(log.lines.filter("no answer"), QStringList({"Tp:0000: no answer"}));
+
+    auto gone = std::make_unique<Console>(link, prompts);
+    gone->answerWaitMs = 20;
+    gone->Send("T");
+    gone.reset();
+    QTest::qWait(60);
+    EXPECT_EQ(log.lines.filter("no answer").size(), 1);
+}
 
 } // namespace
