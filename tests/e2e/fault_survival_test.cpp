@@ -107,7 +107,7 @@ protected:
         ASSERT_FALSE(fileBefore.isEmpty());
         before = snapshot();
         registration().waits = {1500, 1500, 1500, 1500, 1500};
-        w->memoRecv->clear();
+        test::control<QPlainTextEdit>(*w, "memoRecv")->clear();
         prompts.asked.clear();
     }
 
@@ -151,9 +151,10 @@ protected:
     QStringList shownTexts() const
     {
         QStringList out = prompts.texts();
-        out += w->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts);
-        out += w->windows().frmDownload->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts);
-        for (PanelStatusBar* bar : {w->sBar, w->windows().frmDownload->sBar, w->windows().frmTcp->sBar})
+        out += test::control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().split('\n', Qt::SkipEmptyParts);
+        out += w.tool().windows().frmDownload->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts);
+        for (PanelStatusBar* bar : {test::control<PanelStatusBar>(*w, "sBar"), w.tool().windows().frmDownload->sBar,
+                                    w.tool().windows().frmTcp->sBar})
             for (int i = 0; i < bar->panelCount(); ++i)
                 out << bar->panelText(i);
         return out;
@@ -163,15 +164,15 @@ protected:
 
     bool learn()
     {
-        TableController::moveCursor(w->sGrid, kColCarry, kLearnRow);
-        w->ckCursor->setChecked(false);
-        w->ckLearningMsg->setChecked(false);
-        QTest::mouseClick(w->pnlAnalyze, Qt::LeftButton);
+        TableController::moveCursor(test::control<QTableView>(*w, "sGrid"), kColCarry, kLearnRow);
+        test::control<QCheckBox>(*w, "ckCursor")->setChecked(false);
+        test::control<QCheckBox>(*w, "ckLearningMsg")->setChecked(false);
+        QTest::mouseClick(test::control<QWidget>(*w, "pnlAnalyze"), Qt::LeftButton);
         if (waitUntil([&] { return board->analyzing(); }, 3000))
             board->press("NEC", "20DF10EF");
         const bool done = waitUntil([&] { return !table().cell(kColResult, kLearnRow).isEmpty(); }, 8000);
         if (board->analyzing() && state().tcpConnected) {
-            QTest::mouseClick(w->pnlAnalyze, Qt::LeftButton); // learning off
+            QTest::mouseClick(test::control<QWidget>(*w, "pnlAnalyze"), Qt::LeftButton); // learning off
             waitUntil([&] { return !board->analyzing(); }, 2000);
         }
         return done;
@@ -189,8 +190,8 @@ protected:
     }
     bool fire()
     {
-        TableController::moveCursor(w->sGrid, kColCarry, 2);
-        QTest::mouseClick(w->btnTest, Qt::LeftButton);
+        TableController::moveCursor(test::control<QTableView>(*w, "sGrid"), kColCarry, 2);
+        QTest::mouseClick(test::control<QPushButton>(*w, "btnTest"), Qt::LeftButton);
         // The fire test ends with "Tf:"; its answer (or its absence) is listed.
         waitUntil([&] { return board->commandTexts().contains("Tf:003") || !state().tcpConnected; }, 3000);
         QTest::qWait(FireTest::kAnswerWaitMs + 300);
@@ -199,20 +200,22 @@ protected:
     bool console()
     {
         auto send = [&](const QString& text) {
-            w->cmbSendText->setCurrentText(text);
-            QTest::mouseClick(w->btnSend, Qt::LeftButton);
+            test::control<QComboBox>(*w, "cmbSendText")->setCurrentText(text);
+            QTest::mouseClick(test::control<QPushButton>(*w, "btnSend"), Qt::LeftButton);
         };
         send("C");
-        const bool report = waitUntil([&] { return !w->memoRecv->toPlainText().isEmpty(); }, 3000)
-            && waitUntil([&] { return w->memoRecv->toPlainText().contains("R:"); }, 3000);
+        const bool report
+            = waitUntil([&] { return !test::control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().isEmpty(); }, 3000)
+            && waitUntil([&] { return test::control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().contains("R:"); },
+                         3000);
         send("Quit");
         const bool ended = waitUntil([&] { return !state().consoleConfigMode; }, 3000);
         return report && ended && state().tcpConnected;
     }
     bool netUpdate()
     {
-        TcpDialog* dlg = w->windows().frmTcp;
-        w->ConnectTcp(false);
+        TcpDialog* dlg = w.tool().windows().frmTcp;
+        w->session().connectTcp(false);
         waitUntil([&] { return !state().tcpConnected && !board->hasClient(); }, 3000);
         board->clearCommandLog();
         dlg->show();
@@ -231,11 +234,11 @@ protected:
     }
     bool firmware()
     {
-        w->ConnectTcp(false);
+        w->session().connectTcp(false);
         waitUntil([&] { return !state().tcpConnected && !board->hasClient(); }, 3000);
         board->clearCommandLog();
-        DownloadDialog* dlg = w->windows().frmDownload;
-        w->settings.hexFileName = dir.filePath("fw.Hex");
+        DownloadDialog* dlg = w.tool().windows().frmDownload;
+        w->session().settings().hexFileName = dir.filePath("fw.Hex");
         QStringList lines{":020000040800F2"};
         for (int i = 0; i < 8; ++i) {
             QByteArray rec
@@ -247,7 +250,7 @@ protected:
             lines << ":" + QString::fromLatin1(rec.toHex().toUpper());
         }
         lines << ":00000001FF";
-        EXPECT_TRUE(test::writeFileBytes(w->settings.hexFileName, lines.join("\r\n").toLatin1() + "\r\n"));
+        EXPECT_TRUE(test::writeFileBytes(w->session().settings().hexFileName, lines.join("\r\n").toLatin1() + "\r\n"));
         dlg->show();
         StepLimits& l = w.tool().firmware().update().limits;
         l = {1500, 1500, 10000, 1500, 1500};
