@@ -2,6 +2,7 @@
 
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TwRecords.h"
 
@@ -24,11 +25,7 @@ QStringList FireTestCommands(const TableEntry& e, const IrOutputs& outputs, cons
     }
     out << twdRecord(e);
     if (!framesCell.isEmpty()) {
-        bool ok = false;
-        int frames = framesCell.trimmed().toInt(&ok, 10);
-        if (!ok)
-            frames = 3;
-        out << QString::asprintf("Tf:%03d", frames);
+        out << QString::asprintf("Tf:%03d", parseIntOr(framesCell, 3));
     }
     return out;
 }
