@@ -166,7 +166,7 @@ TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
     useFile(kSector4);
     view.down = true;
     board("\x1b[0;32mZOVAX-Ether Loader Ver.1.00\x1b[0;00m\r\n");
-    EXPECT_EQ(fw.downloadStage(), 1);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Requested);
     EXPECT_EQ(fw.expectedEraseLine(), QStringLiteral("FLASH Sector:4 ... Erased"));
     EXPECT_EQ(view.status[2], QStringLiteral("ZOVAX-Ether Loader Ver.1.00"));
     board("FLASH Sector:2 ... Erased\r\nFLASH Sector:3 ... Erased\r\n");
@@ -174,7 +174,7 @@ TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
     board("FLASH Sector:4 ... Erased\r\nPlease send [.hex] file\r\n");
     EXPECT_EQ(sent.back(), QStringLiteral("Download Ready ?"));
     EXPECT_TRUE(fw.autoStartPending());
-    EXPECT_EQ(fw.autoStartStep(), 2);
+    EXPECT_EQ(fw.autoStartStep(), AutoStart::Transfer);
 }
 
 TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
@@ -184,14 +184,14 @@ TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
     EXPECT_EQ(sent, QStringList{"Ver"});
     board("ZOVAX-Ether Ver.2.10\r\n"); // the firmware, not its loader
     EXPECT_EQ(sent, QStringList({"Ver", "EtherDownload:127.000.000.001/60000"}));
-    EXPECT_EQ(fw.downloadStage(), 1);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Requested);
     EXPECT_TRUE(view.preparing);
     // A cancel before the transfer drops the armed start and ends the update.
-    fw.ArmAutoStart(2);
+    fw.ArmAutoStart(AutoStart::Transfer);
     view.down = false;
     fw.btnDownloadClick();
     EXPECT_FALSE(fw.autoStartPending());
-    EXPECT_EQ(fw.downloadStage(), 0);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Idle);
     EXPECT_EQ(ui.boxes, QStringList{"Information/Cancel"});
     EXPECT_EQ(sent.back(), QStringLiteral("Reset"));
     EXPECT_EQ(dials, QStringList{"off"});
@@ -199,7 +199,7 @@ TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
     // Not connected: dial; released again while the board cannot be reached: retries stop.
     view.down = true;
     fw.btnDownloadClick();
-    fw.ArmAutoStart(1);
+    fw.ArmAutoStart(AutoStart::Reconnect);
     view.down = false;
     fw.btnDownloadClick();
     EXPECT_EQ(dials, QStringList({"off", "on", "off"}));
@@ -231,7 +231,7 @@ TEST_P(TransferLineEnds, SendsUpToEndRecordThenResets)
     EXPECT_EQ(view.status[2], QStringLiteral("Completed"));
     EXPECT_EQ(ui.boxes, QStringList{"Information/Completed"});
     EXPECT_EQ(view.progressMax, file.size());
-    EXPECT_TRUE(!view.down && view.fileEnabled && view.closed == 1 && fw.downloadStage() == 0);
+    EXPECT_TRUE(!view.down && view.fileEnabled && view.closed == 1 && fw.downloadStage() == DownloadStage::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, TransferLineEnds, ::testing::Values("\r\n", "\r", "\n"));
@@ -362,7 +362,7 @@ TEST_F(UpdateRig, EveryWaitEndsWithTheStepNamed)
                                            + QLatin1String(c.step)))
             << ui.boxes[0].toStdString();
         EXPECT_EQ(sent.size(), before);
-        EXPECT_TRUE(!view.down && view.fileEnabled && !view.preparing && fw.downloadStage() == 0);
+        EXPECT_TRUE(!view.down && view.fileEnabled && !view.preparing && fw.downloadStage() == DownloadStage::Idle);
         EXPECT_EQ(view.status[2], ui.boxes[0].mid(12));
         EXPECT_FALSE(fw.autoStartPending());
     }
