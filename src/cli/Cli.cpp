@@ -6,6 +6,7 @@
 #include "cli/TableCommand.h"
 #include "core/shell/DataLocations.h"
 #include "core/shell/Settings.h"
+#include "core/table/Registration.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -140,7 +141,7 @@ std::vector<CommandSpec> commandSpecs()
          QStringLiteral("Register a table file in the board's flash."), kBoardDetails, boardOptions({}), 1, 1},
         {QStringLiteral("readback"),
          {},
-         QStringLiteral("Read the board's table (rows 1 to 250) into a table file."),
+         QStringLiteral("Read the board's table (rows 1 to %1) into a table file.").arg(Registration::kReadBackEntries),
          kBoardDetails
              + QStringLiteral("\nWithout -o the rows in use are listed. An existing file is replaced only by\n"
                               "a complete read-back."),

@@ -3,6 +3,7 @@
 // come from the command line, the grid cursor is a plain row number, and every
 // drawing call is dropped. Message boxes, sounds and the receive log are
 // recorded so that a command can report what the windows would have shown.
+#include "core/learning/LearnLines.h"
 #include "core/learning/LearnView.h"
 #include "core/shell/Ports.h"
 
@@ -15,7 +16,10 @@ public:
     bool cursorAutoOn = true;
     bool pcodeOn = false;
     bool fullCodeOn = false;
-    QString hRange = QStringLiteral("20"), wRange = QStringLiteral("15"), learningTime = QStringLiteral("500");
+    // The boxes as a fresh window shows them: the learning defaults.
+    QString hRange = QString::number(LearnParams{}.hRangePercent);
+    QString wRange = QString::number(LearnParams{}.wRangePercent);
+    QString learningTime = QString::number(kDefaultLearningTimeMs);
     int row = 1, column = 1;
     bool indicatorLit = false;
 

@@ -90,11 +90,9 @@ void Learner::readParameters()
 
 void Learner::ToggleLearning()
 {
-    const LinkState& ls = link_.state();
-    if (!ls.tcpConnected || (view_.serialMenuVisible() && !ls.portOpen)) {
-        tellConnectFirst(prompts_, MsgIcon::Exclamation);
+    if (!requireLink(link_.state(), LinkNeed::TcpAndShownSerial, view_.serialMenuVisible(), prompts_,
+                     MsgIcon::Exclamation))
         return;
-    }
     if (view_.learnIndicatorLit()) {
         // The caption follows when the board answers "Trans Mode".
         switchedOffByUser_ = true;

@@ -23,6 +23,15 @@ void tellConnectFirst(Prompts& prompts, MsgIcon icon)
     prompts.inform(QStringLiteral("確認"), connectFirstText(), icon);
 }
 
+bool requireLink(const LinkState& st, LinkNeed need, bool serialShown, Prompts& prompts, MsgIcon icon)
+{
+    const bool up
+        = need == LinkNeed::Any ? st.tcpConnected || st.portOpen : st.tcpConnected && (!serialShown || st.portOpen);
+    if (!up)
+        tellConnectFirst(prompts, icon);
+    return up;
+}
+
 namespace {
 bool startsWith(const QString& line, const char* prefix)
 {

@@ -26,6 +26,16 @@ class ReceiveLog;
 QString connectFirstText();
 void tellConnectFirst(Prompts& prompts, MsgIcon icon);
 
+// Which links a flow needs before it sends: any link (its commands go out on
+// TCP, or on the serial port alone), or TCP (the replies it waits for come on
+// TCP) together with the serial port while the serial port menu is shown.
+enum class LinkNeed { Any, TcpAndShownSerial };
+
+// The "connect first" guard of every flow: true when the links `need` names are
+// up (`serialShown`: the serial port menu is visible); otherwise
+// tellConnectFirst with `icon`, and false.
+bool requireLink(const LinkState& st, LinkNeed need, bool serialShown, Prompts& prompts, MsgIcon icon);
+
 // The serial side as the send routine sees it (the port itself lives elsewhere).
 class SerialTransport {
 public:

@@ -35,11 +35,9 @@ FireTest::FireTest(DeviceLink& link, CodeTable& table, Prompts& prompts) : link_
 
 bool FireTest::run(FireTestView& view)
 {
-    LinkState& st = link_.state();
-    if (!st.portOpen && !st.tcpConnected) {
-        tellConnectFirst(prompts_, MsgIcon::Warning);
+    const LinkState& st = link_.state();
+    if (!requireLink(st, LinkNeed::Any, false, prompts_, MsgIcon::Warning))
         return false;
-    }
     if (running_)
         return false;
     const bool trace = view.traceMode(); // decides the echo for the whole run

@@ -23,10 +23,6 @@ bool rowUsed(const CodeTable& table, int row)
 
 } // namespace
 
-QString Registration::connectFirstText()
-{
-    return zovax::connectFirstText();
-}
 QString Registration::writeCompleteText()
 {
     return QStringLiteral("登録完了しました。  ");
@@ -159,10 +155,8 @@ void Registration::leaveBoardTableMode()
 bool Registration::beginRegistration()
 {
     LinkState& st = link_.state();
-    if (!st.tcpConnected && !st.portOpen) {
-        prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
+    if (!requireLink(st, LinkNeed::Any, false, prompts_, MsgIcon::Exclamation))
         return false;
-    }
     if (link_.handlers.SetLearnIndicator)
         link_.handlers.SetLearnIndicator(false);
     if (!st.tcpConnected)
@@ -325,10 +319,8 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     }
     LinkState& st = link_.state();
     st.tableReadMode = false;
-    if (!st.tcpConnected || (view.serialMenuVisible() && !st.portOpen)) {
-        prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
+    if (!requireLink(st, LinkNeed::TcpAndShownSerial, view.serialMenuVisible(), prompts_, MsgIcon::Exclamation))
         return ReadBackOutcome::NotConnected;
-    }
     if (!view.newTable() || table_.modified())
         return ReadBackOutcome::Declined;
     if (prompts_.ask(kConfirm, readQuestionText(), MsgIcon::Exclamation, MsgButtons::YesNo) != MsgAnswer::Yes)

@@ -208,11 +208,8 @@ bool IrOut::run(const WaveEditFields& f, const IrOutputs& outputs)
 {
     if (f.pcode.isEmpty())
         return false;
-    const LinkState& st = link_.state();
-    if (!st.portOpen && !st.tcpConnected) {
-        prompts_.inform(waveedit::kCaptionConfirm, waveedit::kNotConnected, MsgIcon::Warning);
+    if (!requireLink(link_.state(), LinkNeed::Any, false, prompts_, MsgIcon::Warning))
         return false;
-    }
     if (running_)
         return false;
     running_ = true;
