@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The link in one of its modes, with handlers that only count. One link for
     // every run (its socket is costly to make); what a run sets is reset here.
-    static Settings settings;
-    static test::FakeLog log;
-    static DeviceLink& link = *new DeviceLink(settings, log);
+    static test::LinkRig& rig = *new test::LinkRig(test::LinkRig::Record::Nothing);
+    DeviceLink& link = rig.link;
+    test::FakeLog& log = rig.log;
     link.state() = LinkState{};
     link.handlers = LinkHandlers{};
     link.resetTcpAssembly();
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     log.clear();
     LinkState& s = link.state();
     switch (mode % 6) {
-    case 1: s.tableWriteMode = 1; break;
-    case 2: s.tableWriteMode = 2; break;
+    case 1: s.tableWriteMode = TableWriteMode::Erase; break;
+    case 2: s.tableWriteMode = TableWriteMode::Store; break;
     case 3: s.tableReadMode = true; break;
     case 4: s.netConfigOpen = true; break;
     case 5: s.consoleConfigMode = true; break;

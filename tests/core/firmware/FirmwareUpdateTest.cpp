@@ -4,8 +4,8 @@
 #include "core/firmware/FirmwareUpdate.h"
 
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -84,15 +84,11 @@ const QByteArray kFile = ":020000040800F2\n:10000000000102030405060708090A0B0C0D
 const QStringList kRecords = QString::fromLatin1(kFile).split('\n');
 const QByteArray kSector4 = ":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F88\n:00000001FF\n";
 
-struct UpdateRig : ::testing::Test {
+struct UpdateRig : ::testing::Test, test::LinkRig {
     QTemporaryDir dir;
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
     FakeView view;
     Boxes ui;
     FirmwareUpdate fw{link, ui, ui};
-    QStringList sent;  // commands written to TCP, without their line end
     QStringList dials; // ConnectTcp calls
     std::function<void(const QString&)> onSent;
 
@@ -101,8 +97,7 @@ struct UpdateRig : ::testing::Test {
         settings.tcpip.Host = QStringLiteral("127.000.000.001");
         settings.tcpip.Port = 60000;
         link.state().tcpConnected = true; // frames are reported without a socket
-        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this](const QByteArray& f) {
-            sent << QString::fromLatin1(f).chopped(2);
+        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this] {
             if (onSent)
                 onSent(sent.back());
         });

@@ -1,8 +1,7 @@
 // Reply dispatch: every row of both dispatch tables, the order in which they
 // win, the receive-log clearing rules and the acknowledgement wait.
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
-#include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -79,7 +78,15 @@ const TcpRow kTcpRows[] = {
     {Mode::Normal, "Ave", "", true, true},
 };
 
-class TcpDispatch : public ::testing::TestWithParam<TcpRow> {};
+class TcpDispatch : public ::testing::TestWithParam<TcpRow>, public test::LinkRig {};
+
+struct LinkFixture : ::testing::Test, test::LinkRig {};
+using TcpDispatchOrder = LinkFixture;
+using TcpDispatchLog = LinkFixture;
+using TcpReceive = LinkFixture;
+using SerialDispatchLog = LinkFixture;
+using DownloadMode = LinkFixture;
+using WaitAck = LinkFixture;
 
 void setMode(LinkState& s, Mode m)
 {
@@ -96,9 +103,6 @@ void setMode(LinkState& s, Mode m)
 TEST_P(TcpDispatch, Row)
 {
     const TcpRow& r = GetParam();
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     setMode(link.state(), r.mode);
@@ -110,11 +114,8 @@ TEST_P(TcpDispatch, Row)
 
 INSTANTIATE_TEST_SUITE_P(AllRows, TcpDispatch, ::testing::ValuesIn(kTcpRows));
 
-TEST(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
+TEST_F(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     link.state().tableWriteMode = TableWriteMode::Store;
@@ -131,11 +132,8 @@ TEST(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
     EXPECT_EQ(rec.calls.last(), "config:I:127.000.000.001");
 }
 
-TEST(TcpDispatchLog, ClearedAbove1000LinesOnlyForOrdinaryLines)
+TEST_F(TcpDispatchLog, ClearedAbove1000LinesOnlyForOrdinaryLines)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     for (int i = 0; i < 1001; ++i)
         log.append(QString::number(i));
     link.DispatchLine("Lend:0500"); // an end-time echo never clears
@@ -150,11 +148,8 @@ TEST(TcpDispatchLog, ClearedAbove1000LinesOnlyForOrdinaryLines)
     EXPECT_EQ(log.lineCount(), 1001); // exactly 1000 is not "more than 1000"
 }
 
-TEST(TcpReceive, SplitReplyDispatchedOnceWhole)
+TEST_F(TcpReceive, SplitReplyDispatchedOnceWhole)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     link.onTcpBytes("Analyze Mo");
@@ -188,16 +183,13 @@ const SerialRow kSerialRows[] = {
     {"Ver 1.00", false, false, false, "", true},
 };
 
-class SerialDispatch : public ::testing::TestWithParam<SerialRow> {};
+class SerialDispatch : public ::testing::TestWithParam<SerialRow>, public test::LinkRig {};
 
 } // namespace
 
 TEST_P(SerialDispatch, Row)
 {
     const SerialRow& r = GetParam();
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     rec.lit = r.lit;
@@ -214,11 +206,8 @@ TEST_P(SerialDispatch, Row)
 
 INSTANTIATE_TEST_SUITE_P(AllRows, SerialDispatch, ::testing::ValuesIn(kSerialRows));
 
-TEST(SerialDispatchLog, ClearedAbove3000Lines)
+TEST_F(SerialDispatchLog, ClearedAbove3000Lines)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     for (int i = 0; i < 3000; ++i)
         log.append("l");
     link.DispatchSerialLine("a");
@@ -227,11 +216,8 @@ TEST(SerialDispatchLog, ClearedAbove3000Lines)
     EXPECT_EQ(log.lines, QStringList{"b"});
 }
 
-TEST(DownloadMode, RawBytesGoToTheDownloadHandler)
+TEST_F(DownloadMode, RawBytesGoToTheDownloadHandler)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     link.state().downloadMode = true;
@@ -240,11 +226,8 @@ TEST(DownloadMode, RawBytesGoToTheDownloadHandler)
     EXPECT_EQ(rec.calls, QStringList{"download:Loader\r"});
 }
 
-TEST(WaitAck, ReturnsEarlyWhenAReplyAcknowledges)
+TEST_F(WaitAck, ReturnsEarlyWhenAReplyAcknowledges)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     QTimer::singleShot(20, [&] { link.DispatchLine("Ver 1.00"); });
     QElapsedTimer t;
     t.start();
@@ -252,11 +235,8 @@ TEST(WaitAck, ReturnsEarlyWhenAReplyAcknowledges)
     EXPECT_LT(t.elapsed(), 2000);
 }
 
-TEST(WaitAck, FalseAfterItsTimeOut)
+TEST_F(WaitAck, FalseAfterItsTimeOut)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     link.state().tableWriteMode = TableWriteMode::Erase;
     QTimer::singleShot(5, [&] { link.DispatchLine("FLASH Sector:6 ... Erased"); });
     QElapsedTimer t;
@@ -265,11 +245,8 @@ TEST(WaitAck, FalseAfterItsTimeOut)
     EXPECT_GE(t.elapsed(), 45);
 }
 
-TEST(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
+TEST_F(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     link.SetReplyAck();
     EXPECT_TRUE(link.WaitAck(0));
     link.state().replyAck = false;
@@ -282,13 +259,10 @@ TEST(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
     EXPECT_FALSE(inner);
 }
 
-TEST(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
+TEST_F(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
 {
     // A handler that opens a modal box (a nested event loop) on the first line
     // still sees the result line that arrived in the same read.
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     QStringList seen;
     QStringList seenInsideBox;
     bool inBox = false;
@@ -312,11 +286,8 @@ TEST(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
     EXPECT_EQ(seenInsideBox, QStringList{"Ave.Carrier38.0kHz"});
 }
 
-TEST(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
+TEST_F(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     QElapsedTimer t;
 
     QTimer::singleShot(10, [&] { link.interruptWait(); });
@@ -331,13 +302,10 @@ TEST(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
     EXPECT_LT(t.elapsed(), 2000);
 }
 
-TEST(WaitAck, AnAcknowledgementCountsEvenWhenItsHandlerSendsTheNextCommand)
+TEST_F(WaitAck, AnAcknowledgementCountsEvenWhenItsHandlerSendsTheNextCommand)
 {
     // A reply handler that answers with a command of its own clears the flag
     // again; the wait still saw the acknowledgement.
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     link.handlers.OnReadBackLine = [&](const QString&) {
         link.SetReplyAck();
         link.SendLine("KRV:off");

@@ -4,10 +4,10 @@
 #include "core/link/TcpConnection.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/link/NetAddress.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -26,11 +26,7 @@ struct RecordingView : ConnectionView {
     void onSocketError() override { events << "error"; }
 };
 
-struct TcpConnectionTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
-    test::FakePrompts prompts;
+struct TcpConnectionTest : ::testing::Test, test::LinkRig {
     test::FakeSounds sounds;
     TcpConnection conn{link, prompts, sounds};
     RecordingView view;

@@ -5,10 +5,10 @@
 #include "core/table/Registration.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 #include "sim/QtPrinters.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -113,11 +113,7 @@ public:
     std::vector<std::pair<int, int>> cursor;
 };
 
-struct RegistrationFixture : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    test::FakePrompts prompts;
-    DeviceLink link{settings, log};
+struct RegistrationFixture : ::testing::Test, test::LinkRig {
     CodeTable table;
     ScriptedBoard board{link};
     Registration reg{link, table, prompts};
