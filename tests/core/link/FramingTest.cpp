@@ -111,3 +111,32 @@ TEST_F(SendTcpOnly, LeavesTheAcknowledgementAlone)
     EXPECT_EQ(tcp.count(), 1);
     EXPECT_TRUE(serial.frames.isEmpty());
 }
+
+// The connect-first guard: which link states let a flow send, and the one
+// message every refused flow shows.
+TEST_F(SendLine, ConnectFirstGuardByTheLinksAFlowNeeds)
+{
+    struct Row {
+        bool tcp, port, serialShown;
+        bool anyUp, tcpAndShownSerialUp;
+    };
+    const Row rows[] = {
+        {false, false, false, false, false}, {true, false, false, true, true}, {false, true, false, true, false},
+        {true, false, true, true, false},    {true, true, true, true, true},   {false, true, true, true, false},
+    };
+    for (const Row& r : rows) {
+        link.state().tcpConnected = r.tcp;
+        link.state().portOpen = r.port;
+        for (const auto [need, up] :
+             {std::pair{LinkNeed::Any, r.anyUp}, {LinkNeed::TcpAndShownSerial, r.tcpAndShownSerialUp}}) {
+            prompts.asked.clear();
+            EXPECT_EQ(requireLink(link.state(), need, r.serialShown, prompts, MsgIcon::Warning), up);
+            ASSERT_EQ(prompts.asked.size(), up ? 0u : 1u);
+            if (!up) {
+                EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("確認"));
+                EXPECT_EQ(prompts.asked[0].text, QStringLiteral("ZOVAX-Etherに接続して下さい"));
+                EXPECT_EQ(prompts.asked[0].icon, MsgIcon::Warning);
+            }
+        }
+    }
+}
