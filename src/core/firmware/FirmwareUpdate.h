@@ -104,9 +104,7 @@ public:
     int lastSector() const { return lastSector_; }
     QString expectedEraseLine() const { return expectedErase_; }
     bool errorMark() const { return errorMark_; }
-    bool transferRunning() const { return transferRunning_; }
     Step waitingFor() const { return step_; }
-    const HexCheck& fileCheck() const { return check_; }
     // The board line that set the error mark, and the record it refers to.
     QString errorLine() const { return errorLine_; }
     QTimer* autoStartTimer() const { return tmAutoStart_; }

@@ -353,18 +353,6 @@ void ReadBackDecoder::DecodeStoredEntry(int row)
     table_.setCell(kColComments, row, FormatName(d.format));
 }
 
-bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
-{
-    if (!CodeTable::validRow(row))
-        return false;
-    const std::optional<StoredDecoding> d = analyseStored(t, table_.entry(row), analyser_.windows());
-    if (!d)
-        return false;
-    table_.setCell(kColResult, row, d->resultText);
-    table_.setCell(kColComments, row, FormatName(d->format));
-    return true;
-}
-
 std::optional<StoredDecoding> analyseStored(int t, const TableEntry& e, const CandidateWindows& windows,
                                             AnalysisObserver* observer)
 {

@@ -144,7 +144,6 @@ void DeviceLink::SetReplyAck()
 {
     state_.replyAck = true;
     ++ackCount_;
-    emit replyAckSet();
 }
 
 void DeviceLink::onAboutToBlock()

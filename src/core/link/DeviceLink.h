@@ -123,7 +123,6 @@ public:
     void DispatchSerialLine(const QString& line);
 
 signals:
-    void replyAckSet();
     // A line containing "Loader" came in on the main dispatcher: the board
     // runs its loader, not its firmware (an update did not finish).
     void boardInLoader();

@@ -70,7 +70,6 @@ public:
     void ConnectTcp(bool on);
 
     void setDialTimeoutMs(int ms) { dialTimeoutMs_ = ms; }
-    int dialTimeoutMs() const { return dialTimeoutMs_; }
     // The address of the last dial, normalised ("192.168.0.100").
     QString dialAddress() const { return dialAddress_; }
     // True from the start of a dial until its disconnect event.
