@@ -220,7 +220,7 @@ QStringList commandFirst(const QStringList& args, const std::vector<CommandSpec>
         i += takesValue(args.at(i)) ? 2 : 1;
     if (i == 0 || i >= args.size())
         return args;
-    const QString first = args.at(i);
+    const QString& first = args.at(i);
     const int words = (first == QLatin1String("table") || first == QLatin1String("netconfig")) ? 2 : 1;
     return args.mid(i, words) + args.mid(0, i) + args.mid(i + words);
 }
@@ -246,7 +246,7 @@ int run(const QStringList& rawArgs, Context& ctx)
         }
     }
     if (!spec) {
-        const QString group = args.at(0);
+        const QString& group = args.at(0);
         if (group == QLatin1String("table") || group == QLatin1String("netconfig"))
             io.error(QStringLiteral("'%1' needs a subcommand (%2)")
                          .arg(group,

@@ -24,7 +24,8 @@ RefreshThrottle::RefreshThrottle(QObject* parent) : QObject(parent)
     connect(&timer_, &QTimer::timeout, this, &RefreshThrottle::refresh);
 }
 
-void RefreshThrottle::start(std::vector<QWidget*> windows, MemoReceiveLog* log, QTableView* grid, Cursors cursors)
+void RefreshThrottle::start(const std::vector<QWidget*>& windows, MemoReceiveLog* log, QTableView* grid,
+                            Cursors cursors)
 {
     stop();
     log_ = log;

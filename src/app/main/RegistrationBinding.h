@@ -37,7 +37,7 @@ public:
     // The change notices of `grid`'s table model (the grid being one of the
     // widgets or inside one) are held back until each redraw as well.
     enum class Cursors { Follow, Hold };
-    void start(std::vector<QWidget*> widgets, MemoReceiveLog* log = nullptr, QTableView* grid = nullptr,
+    void start(const std::vector<QWidget*>& widgets, MemoReceiveLog* log = nullptr, QTableView* grid = nullptr,
                Cursors cursors = Cursors::Follow);
     void stop();
     bool active() const { return timer_.isActive(); }
