@@ -164,7 +164,7 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
 {
     if (!CodeTable::validRow(source) || !CodeTable::validRow(target))
         return QStringLiteral("保存先の行がありません。");
-    const QString error = WaveEditStoreError(f);
+    QString error = WaveEditStoreError(f);
     if (!error.isEmpty())
         return error;
 
