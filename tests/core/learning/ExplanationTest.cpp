@@ -173,7 +173,7 @@ struct Learned {
     }
 };
 
-std::vector<irsig::Pair> nominal(const char* protocol, int repeats, std::vector<uint8_t> code = {})
+std::vector<irsig::Pair> nominal(const char* protocol, int repeats, const std::vector<uint8_t>& code = {})
 {
     const irsig::Protocol* p = irsig::findProtocol(protocol);
     if (!p)

@@ -75,7 +75,7 @@ private:
 
 class FakeRegistrationView : public RegistrationView {
 public:
-    void selectCell(int column, int row) override { cursor.push_back({column, row}); }
+    void selectCell(int column, int row) override { cursor.emplace_back(column, row); }
     void showStoreCommand(const QString& text) override { panel0 << text; }
     bool cancelRequested() const override { return cancelled; }
 
@@ -92,7 +92,7 @@ public:
         ++newCalls;
         return newAnswer;
     }
-    void selectCell(int column, int row) override { cursor.push_back({column, row}); }
+    void selectCell(int column, int row) override { cursor.emplace_back(column, row); }
     void setReadBackRow(int row) override { readBackRow = row; }
     void readBackStarted() override { ++started; }
     void readBackProgress(int entry, int unanswered) override
