@@ -161,7 +161,7 @@ TEST_F(RegistrationSplitReplies, EntriesSurviveRepliesCutAnywhere)
     std::vector<TableEntry> sent;
     for (int r = 1; r <= 12; ++r) {
         std::vector<int> symbols;
-        symbols.reserve(size_t(20 + 7 * r));
+        symbols.reserve(size_t(20) + size_t(7 * r));
         for (int k = 0; k < 20 + 7 * r; ++k)
             symbols.push_back((k * r) % 4);
         sent.push_back(synthEntry(360 + r, {{3400 + r, 5100}, {430, 860}, {430, 1720}, {430, 40000 + r}}, symbols));
