@@ -97,7 +97,7 @@ std::vector<irsig::Pair> worstCase()
     const irsig::Pair kinds[3] = {{560, 1120}, {560, 2250}, {1200, 1800}};
     std::vector<irsig::Pair> pairs;
     int ones = 0;
-    for (unsigned k = 1; pairs.size() < size_t(kMaxPulseIndex + 1); ++k) {
+    for (unsigned k = 1; pairs.size() < size_t(kMaxPulseIndex) + 1; ++k) {
         if (__builtin_popcount(k) % 2 == 0) {
             pairs.push_back(kinds[ones]);
             ones = 0;

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -166,6 +167,6 @@ int main(int argc, char** argv)
     std::printf("  of which in OnWaveLine  : %8.2f ms (events after every line)\n", inLine);
     std::printf("list focus following a train: %.2f ms per scroll and repaint, at most %d per second\n",
                 followMs / kFollows, 1000 / WaveListWindow::kFollowIntervalMs);
-    std::printf("wave_display: learn_ms=%d zoom_ms=%d\n", int(learnMs + 0.5), int(zoomMs + 0.5));
+    std::printf("wave_display: learn_ms=%d zoom_ms=%d\n", int(std::lround(learnMs)), int(std::lround(zoomMs)));
     return stored == kPairs ? 0 : 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Style and static checks: clang-format over every C++ file of the tree (no
 # changes, a difference is an error), the layering of the app folders
-# (check-layers.sh) and clang-tidy over src/ with the build's compile database. Needs a configured build (BUILD_DIR, default build/release).
+# (check-layers.sh) and clang-tidy over src/ and sim/ with the build's compile
+# database. Needs a configured build (BUILD_DIR, default build/release).
 # Exit status 0 when both are clean.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,7 +24,7 @@ if [[ ! -f "$build/compile_commands.json" ]]; then
     echo "check-style: no $build/compile_commands.json (configure the build first)" >&2
     exit 2
 fi
-mapfile -t sources < <(git ls-files 'src/*.cpp')
+mapfile -t sources < <(git ls-files 'src/*.cpp' 'sim/*.cpp')
 echo "check-style: clang-tidy over ${#sources[@]} files"
 jobs="${JOBS:-2}"
 if ! printf '%s\n' "${sources[@]}" \

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 #include <utility>
 
@@ -147,12 +148,6 @@ bool BoardSim::listen(const QHostAddress& host, quint16 port)
         }
         return listenOn(host, port);
     });
-}
-
-bool BoardSim::listenSaved()
-{
-    const NetConfig& c = flash_.savedConfig();
-    return listen(toHostAddress(c.ip), static_cast<quint16>(c.port));
 }
 
 bool BoardSim::listenOn(const QHostAddress& host, quint16 port)
@@ -302,14 +297,12 @@ void BoardSim::acceptClient(QTcpSocket* s)
             }
             retire(tcp_);
             clientConnected_ = false;
-            emit clientDisconnected();
             if (restartMs >= 0 && !restarting_)
                 beginRestart(restartMs);
         }
         s->deleteLater();
     });
     clientConnected_ = true;
-    emit clientConnected();
     if (s->bytesAvailable() > 0)
         onBytes(*tcp_, s->readAll()); // sent while it waited
 }
@@ -519,7 +512,6 @@ void BoardSim::beginRestart(int ms)
 {
     restarting_ = true;
     port_ = 0;
-    emit restartBegun();
     emit notice(QStringLiteral("restarting: link closed, connections refused for %1 ms").arg(ms));
     if (tcp_)
         closeLink(*tcp_);
@@ -554,7 +546,6 @@ void BoardSim::finishRestart()
                     .arg(engine_.phase() == Phase::Loader ? QStringLiteral("loader") : QStringLiteral("firmware"),
                          lastAddress_.toString())
                     .arg(port_.load()));
-    emit restartFinished();
 }
 
 void BoardSim::persist()
@@ -686,7 +677,7 @@ QString BoardSim::playFile(const QString& path)
             const double v = khz >= 11 ? line.mid(11, khz - 11).toDouble(&ok) : 0.0;
             if (!ok || v <= 0 || v > 99.9)
                 return bad(QStringLiteral("carrier not readable"));
-            carrier = static_cast<int>(v * 10 + 0.5);
+            carrier = static_cast<int>(std::lround(v * 10));
             continue;
         }
         const QStringList t = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);

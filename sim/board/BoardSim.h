@@ -58,8 +58,6 @@ public:
     // Starts the TCP server. Only loopback addresses are accepted. Port 0 picks
     // an ephemeral port; serverPort() tells which. False with errorString().
     bool listen(const QHostAddress& host = QHostAddress::LocalHost, quint16 port = 0);
-    // Listens on the address and port saved in the flash (default 127.0.0.1:60000).
-    bool listenSaved();
     quint16 serverPort() const { return port_.load(); } // 0 while not listening (e.g. restarting)
     QHostAddress serverAddress() const;
     bool isRestarting() const { return restarting_.load(); }
@@ -95,10 +93,6 @@ public:
 
 signals:
     void commandReceived(const QString& text);
-    void clientConnected();
-    void clientDisconnected();
-    void restartBegun();
-    void restartFinished();
     void notice(const QString& text); // for the console: problems and state changes
     void quitRequested();             // "quit" on the control channel
 

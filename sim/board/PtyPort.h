@@ -24,7 +24,6 @@ public:
 
     // Queues bytes for the client; written as the terminal accepts them.
     void write(const QByteArray& bytes);
-    qint64 pendingBytes() const { return out_.size(); }
 
 signals:
     void bytesReceived(const QByteArray& bytes);

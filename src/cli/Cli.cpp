@@ -6,6 +6,7 @@
 #include "cli/TableCommand.h"
 #include "core/shell/DataLocations.h"
 #include "core/shell/Settings.h"
+#include "core/table/Registration.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -140,7 +141,7 @@ std::vector<CommandSpec> commandSpecs()
          QStringLiteral("Register a table file in the board's flash."), kBoardDetails, boardOptions({}), 1, 1},
         {QStringLiteral("readback"),
          {},
-         QStringLiteral("Read the board's table (rows 1 to 250) into a table file."),
+         QStringLiteral("Read the board's table (rows 1 to %1) into a table file.").arg(Registration::kReadBackEntries),
          kBoardDetails
              + QStringLiteral("\nWithout -o the rows in use are listed. An existing file is replaced only by\n"
                               "a complete read-back."),
@@ -219,7 +220,7 @@ QStringList commandFirst(const QStringList& args, const std::vector<CommandSpec>
         i += takesValue(args.at(i)) ? 2 : 1;
     if (i == 0 || i >= args.size())
         return args;
-    const QString first = args.at(i);
+    const QString& first = args.at(i);
     const int words = (first == QLatin1String("table") || first == QLatin1String("netconfig")) ? 2 : 1;
     return args.mid(i, words) + args.mid(0, i) + args.mid(i + words);
 }
@@ -245,7 +246,7 @@ int run(const QStringList& rawArgs, Context& ctx)
         }
     }
     if (!spec) {
-        const QString group = args.at(0);
+        const QString& group = args.at(0);
         if (group == QLatin1String("table") || group == QLatin1String("netconfig"))
             io.error(QStringLiteral("'%1' needs a subcommand (%2)")
                          .arg(group,

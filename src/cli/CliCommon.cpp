@@ -1,5 +1,7 @@
 #include "cli/CliCommon.h"
 
+#include "core/shell/TextNumbers.h"
+
 namespace zovax::cli {
 
 namespace {
@@ -106,12 +108,10 @@ QString helpText(const CommandSpec& spec)
 
 bool parseBounded(const QString& text, int min, int max, int& value)
 {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    if (!ok || v < min || v > max)
-        return false;
-    value = v;
-    return true;
+    const std::optional<int> v = zovax::parseBounded(text, min, max);
+    if (v)
+        value = *v;
+    return v.has_value();
 }
 
 } // namespace zovax::cli

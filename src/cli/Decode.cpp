@@ -17,7 +17,7 @@ namespace zovax::cli {
 
 QString averageLineFor(int carrierTenths)
 {
-    return QString::asprintf("Ave.Carrier%d.%dkHz", carrierTenths / 10, carrierTenths % 10);
+    return QStringLiteral("Ave.Carrier") + carrierText(carrierTenths);
 }
 
 bool parseCarrierKHz(const QString& text, int& tenths)
@@ -130,9 +130,8 @@ bool parseTimingList(const QString& text, std::vector<int>& durations, QString& 
             mark = t.startsWith(QLatin1Char('+'));
             t.remove(0, 1);
         }
-        bool ok = false;
-        const qlonglong v = t.toLongLong(&ok);
-        if (!ok || v <= 0 || v > kMaxWidthUs) {
+        const std::optional<int> v = parseBounded(t, 1, kMaxWidthUs);
+        if (!v) {
             error = QStringLiteral("value %1 (\"%2\") is not a duration of 1 to %3 us")
                         .arg(i + 1)
                         .arg(tokens.at(i))
@@ -143,10 +142,10 @@ bool parseTimingList(const QString& text, std::vector<int>& durations, QString& 
         if (durations.empty() && !mark)
             continue; // silence before the first mark
         if (!durations.empty() && mark == lastWasMark) {
-            durations.back() += int(v); // two marks or two spaces in a row are one
+            durations.back() += *v; // two marks or two spaces in a row are one
             continue;
         }
-        durations.push_back(int(v));
+        durations.push_back(*v);
         lastWasMark = mark;
     }
     if (durations.empty()) {

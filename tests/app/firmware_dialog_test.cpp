@@ -69,7 +69,7 @@ TEST(FirmwareDialog, ShowingLogToggleFileChoiceAndClosing)
 
     // Closing releases the button, drops an armed step and ends download mode.
     dlg->btnDownload->setChecked(true);
-    binding->update().ArmAutoStart(1);
+    binding->update().ArmAutoStart(AutoStart::Reconnect);
     dlg->close();
     EXPECT_FALSE(dlg->btnDownload->isChecked());
     EXPECT_FALSE(binding->update().autoStartPending());

@@ -62,7 +62,7 @@ struct InterchangeWindow : ::testing::Test, test::ToolFixture {
     }
     QString writeFile(const char* name, const QByteArray& bytes)
     {
-        const QString p = dir.filePath(QLatin1String(name));
+        QString p = dir.filePath(QLatin1String(name));
         QFile f(p);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);

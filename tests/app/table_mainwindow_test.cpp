@@ -59,7 +59,7 @@ struct TableInMainWindow : ::testing::Test {
         CodeTable t;
         fillMarkedRow(t, 1);
         fillMarkedRow(t, 999);
-        const QString p = dir.filePath(QStringLiteral("last.Csv"));
+        QString p = dir.filePath(QStringLiteral("last.Csv"));
         FakePrompts quiet;
         EXPECT_TRUE(SaveTableFile(t, p, quiet).ok);
         return p;

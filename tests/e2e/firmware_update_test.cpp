@@ -55,7 +55,7 @@ struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     QPointer<DownloadDialog> dlg; // null once the test has destroyed the tool
     quint16 port = 0;
 
-    void start(sim::BoardOptions o, int lowRecords)
+    void start(const sim::BoardOptions& o, int lowRecords)
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w.tool().windows().frmDownload;

@@ -61,7 +61,7 @@ protected:
             copy.data[size_t(n)] = copy.data[size_t(n - 1)];
         table().setRow(spare, {}, copy);
         decoder().DecodeStoredEntry(spare);
-        const std::pair<QString, QString> out{table().cell(kColResult, spare), table().cell(kColComments, spare)};
+        std::pair<QString, QString> out{table().cell(kColResult, spare), table().cell(kColComments, spare)};
         table().setRow(spare, {}, TableEntry{});
         return out;
     }
@@ -134,6 +134,7 @@ TEST_F(RegistrationRoundtrip, LearnedSignalsComeBackWithTheirResultsRebuilt)
 TEST_F(RegistrationRoundtrip, PcodeShowsTheStoredSymbolsWithTheEntrysOwnCount)
 {
     std::vector<int> symbols;
+    symbols.reserve(35);
     for (int k = 0; k < 35; ++k)
         symbols.push_back(k % 3);
     putEntry(4, synthEntry(380, {{9000, 13500}, {560, 1120}, {560, 2250}}, symbols));
@@ -163,6 +164,7 @@ TEST_F(RegistrationSplitReplies, EntriesSurviveRepliesCutAnywhere)
     std::vector<TableEntry> sent;
     for (int r = 1; r <= 12; ++r) {
         std::vector<int> symbols;
+        symbols.reserve(size_t(20) + size_t(7 * r));
         for (int k = 0; k < 20 + 7 * r; ++k)
             symbols.push_back((k * r) % 4);
         sent.push_back(synthEntry(360 + r, {{3400 + r, 5100}, {430, 860}, {430, 1720}, {430, 40000 + r}}, symbols));

@@ -69,8 +69,9 @@ struct EdgeEntry {
 std::vector<std::pair<int, int>> sixteenPairs()
 {
     std::vector<std::pair<int, int>> p;
+    p.reserve(16);
     for (int i = 0; i < 16; ++i)
-        p.push_back({400 + 10 * i, 900 + 20 * i});
+        p.emplace_back(400 + 10 * i, 900 + 20 * i);
     return p;
 }
 

@@ -83,17 +83,13 @@ struct LeanLearnView : test::FakeLearnView {
 // The learning subsystem with the test fakes. The link counts as connected but
 // has no open socket: frames go nowhere, and each one is acknowledged as it is
 // sent, so the acknowledgement waits return at once.
-struct LearnFuzzRig {
-    Settings settings;
-    test::FakeLog log;
+struct LearnFuzzRig : test::LinkRig {
     LeanLearnView view;
-    test::FakePrompts prompts;
     test::FakeSounds sounds;
     CodeTable table;
-    DeviceLink link{settings, log};
     std::unique_ptr<LearningCore> core;
 
-    LearnFuzzRig()
+    LearnFuzzRig() : LinkRig(Record::Nothing)
     {
         QObject::connect(&link, &DeviceLink::tcpFrameSent, &link, [this] { link.SetReplyAck(); });
     }

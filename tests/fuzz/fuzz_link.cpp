@@ -51,9 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The link in one of its modes, with handlers that only count. One link for
     // every run (its socket is costly to make); what a run sets is reset here.
-    static Settings settings;
-    static test::FakeLog log;
-    static DeviceLink& link = *new DeviceLink(settings, log);
+    static test::LinkRig& rig = *new test::LinkRig(test::LinkRig::Record::Nothing);
+    DeviceLink& link = rig.link;
+    test::FakeLog& log = rig.log;
     link.state() = LinkState{};
     link.handlers = LinkHandlers{};
     link.resetTcpAssembly();

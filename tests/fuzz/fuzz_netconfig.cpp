@@ -35,9 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // One link for every run (its socket is costly to make); the settings, the
     // link's state, the log and the dialog's fields are put back at the end of
     // the run, so that the run frees what it allocated.
-    static Settings& settings = *new Settings;
-    static test::FakeLog& log = *new test::FakeLog;
-    static DeviceLink& link = *new DeviceLink(settings, log);
+    static test::LinkRig& rig = *new test::LinkRig(test::LinkRig::Record::Nothing);
+    Settings& settings = rig.settings;
+    test::FakeLog& log = rig.log;
+    DeviceLink& link = rig.link;
     static FieldsView& view = *new FieldsView;
     NetConfig net(link);
     if (flags & 0x01)

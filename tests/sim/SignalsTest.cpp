@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 using namespace zovax::irsig;
@@ -194,7 +195,7 @@ TEST(Signals, WaveLinesMeetTheParsedPositions)
         const std::size_t khz = ave.find("kHz");
         ASSERT_NE(khz, std::string::npos);
         ASSERT_GE(khz, 11u);
-        EXPECT_EQ(static_cast<int>(std::stod(ave.substr(11, khz - 11)) * 10 + 0.5), carrier) << ave;
+        EXPECT_EQ(static_cast<int>(std::lround(std::stod(ave.substr(11, khz - 11)) * 10)), carrier) << ave;
     }
 }
 

@@ -45,7 +45,7 @@ public:
     QStringList take(int n, int ms = 3000)
     {
         waitUntil([&] { return lines.size() >= n; }, ms);
-        const QStringList out = lines.mid(0, n);
+        QStringList out = lines.mid(0, n);
         lines = lines.mid(out.size());
         return out;
     }

@@ -1,6 +1,9 @@
 #include "app/learning/WaveDisplayRules.h"
 
+#include "core/shell/TextNumbers.h"
+
 #include <algorithm>
+#include <climits>
 
 namespace zovax {
 
@@ -9,9 +12,7 @@ int zoomDivisorOf(const QString& item)
     const int at = item.indexOf(QLatin1String("1/"));
     if (at < 0)
         return 1;
-    bool ok = false;
-    const int v = item.mid(at + 2, 4).trimmed().toInt(&ok);
-    return ok && v >= 1 ? v : 1;
+    return parseBounded(QStringView(item).mid(at + 2, 4), 1, INT_MAX).value_or(1);
 }
 
 int scrollLeft(int position, int scrollExtent, int maximum)

@@ -2,6 +2,7 @@
 
 #include "app/learning/WaveListModel.h"
 #include "core/learning/WaveStore.h"
+#include "core/shell/TextNumbers.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -239,10 +240,7 @@ void WaveListWindow::summarise(int channel)
 {
     if (channel < 0 || channel >= WaveListModel::kChannels || !model_->hasPulse(channel, 1))
         return;
-    bool ok = false;
-    int picked = pnlPno[size_t(channel)]->text().trimmed().toInt(&ok);
-    if (!ok)
-        picked = 0;
+    int picked = parseIntOr(pnlPno[size_t(channel)]->text(), 0);
     // Rows 1..N hold pulses 0..N-1: the channel's last pulse (row N + 1) is
     // left out, since its Width is the closing silence.
     int last = 0;

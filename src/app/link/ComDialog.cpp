@@ -4,6 +4,7 @@
 #include "core/link/SerialPort.h"
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
+#include "core/shell/TextNumbers.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -195,10 +196,10 @@ void ComDialog::btnOnClick()
     int numbers[3] = {};
     QComboBox* const numeric[3] = {cmbBps, cmbDataBit, cmbStopBit};
     for (int i = 0; i < 3; ++i) {
-        bool ok = false;
         const QString text = numeric[i]->currentText();
-        numbers[i] = text.trimmed().toInt(&ok);
-        if (!ok) {
+        const std::optional<int> v = parseDecimal(QStringView(text).trimmed());
+        numbers[i] = v.value_or(0);
+        if (!v) {
             prompts_.inform(QStringLiteral("Warning"), QStringLiteral("'%1' is not a valid integer value").arg(text),
                             MsgIcon::Error);
             numeric[i]->setFocus();
@@ -213,9 +214,7 @@ void ComDialog::btnOnClick()
     rs232c_.SendHead = cmbSendHead->currentText();
     rs232c_.SendDlmt = cmbSendDlmt->currentText();
     rs232c_.RecvDlmt = cmbRecvDlmt->currentText();
-    bool ok = false;
-    const int tout = edtRecvTout->text().trimmed().toInt(&ok);
-    rs232c_.RecvTout = ok ? tout : 100;
+    rs232c_.RecvTout = parseIntOr(edtRecvTout->text(), 100);
     btnOnMarker = 1;
     accept();
 }

@@ -37,7 +37,7 @@ FirmwareBinding::FirmwareBinding(Session& session, MainWindow& main, const MainC
             update_->beginCourse();
     };
     hooks.downloadButtonDown = [this] { return dialog_.isVisible() && dialog_.downloadButtonDown(); };
-    hooks.ArmAutoStart = [this](int step) { update_->ArmAutoStart(step); };
+    hooks.ArmAutoStart = [this](AutoStart step) { update_->ArmAutoStart(step); };
     connection.addView(this);
 
     connect(&dialog_, &DownloadDialog::shown, this, [this] {

@@ -84,7 +84,7 @@ QByteArray makeWav(const QList<QList<double>>& notes, double noteSeconds)
 QString SystemSounds::fileFor(Sound s)
 {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/sounds");
-    const QString path = dir + (s == Sound::Chime ? QStringLiteral("/chimes.wav") : QStringLiteral("/chord.wav"));
+    QString path = dir + (s == Sound::Chime ? QStringLiteral("/chimes.wav") : QStringLiteral("/chord.wav"));
     if (!QFile::exists(path)) {
         QDir().mkpath(dir);
         const QByteArray wav

@@ -21,7 +21,6 @@ public:
     // Forgets everything buffered.
     void reset();
     // Bytes received but not yet taken as lines (escape sequences included).
-    qsizetype pendingBytes() const { return raw_.size() + text_.size(); }
 
 private:
     QByteArray raw_;           // an escape sequence still incomplete at the end of a block

@@ -81,7 +81,7 @@ void FirmwareUpdate::windowShown()
     stopAutoStart();
     stopStep();
     receiver_.reset();
-    stage_ = 0;
+    stage_ = DownloadStage::Idle;
     expectedErase_.clear();
     errorMark_ = false;
     probing_ = false;
@@ -106,7 +106,7 @@ void FirmwareUpdate::windowClosed()
     viewOr(view_).setDownloadButtonDown(false);
     // Closing the window during a transfer stops it like a cancel click; the
     // transfer then ends as usual (result, "Reset", link closed).
-    stage_ = transferRunning_ ? 3 : 0;
+    stage_ = transferRunning_ ? DownloadStage::Cancelling : DownloadStage::Idle;
 }
 
 void FirmwareUpdate::setHexFile(const QString& path)
@@ -147,8 +147,8 @@ void FirmwareUpdate::btnDownloadClick()
         return;
     }
     computeLastSector();
-    if (stage_ != 0) {
-        stage_ = 3;
+    if (stage_ != DownloadStage::Idle) {
+        stage_ = DownloadStage::Cancelling;
         // A running transfer stops after its current line and ends the update
         // itself. Before the transfer nothing else would end it: stop the step
         // still armed and end the update as cancelled now.
@@ -193,7 +193,7 @@ void FirmwareUpdate::beginCourse()
     v.appendLog(QStringLiteral("Ver"));
     link_.SendTcpOnly(QStringLiteral("Ver"));
     v.showPreparing(true);
-    stage_ = 1;
+    stage_ = DownloadStage::Requested;
     probing_ = true;
     startStep(Step::VerAnswer);
 }
@@ -206,17 +206,17 @@ void FirmwareUpdate::SendDownloadRequest()
     v.appendLog(text);
     link_.SendTcpOnly(text);
     v.showPreparing(true);
-    stage_ = 1;
+    stage_ = DownloadStage::Requested;
     startStep(Step::Prepare);
 }
 
-void FirmwareUpdate::ArmAutoStart(int step)
+void FirmwareUpdate::ArmAutoStart(AutoStart step)
 {
     // The link goes down on purpose only for the restart into the loader (and
     // a dial is refused while the board restarts). Lost at any other step
     // before the transfer, it ends the update with the step named: dialling
     // again would run the same course into the same loss, without end.
-    if (step == 1 && !transferRunning_ && !finishing_ && step_ != Step::Restart && step_ != Step::Connect) {
+    if (step == AutoStart::Reconnect && !transferRunning_ && !finishing_ && step_ != Step::Restart && step_ != Step::Connect) {
         const QString what = step_ == Step::None ? QStringLiteral("the start of the transfer") : stepName();
         refuse(QStringLiteral("Failure: the link to the board was lost while waiting for %1").arg(what));
         return;
@@ -229,14 +229,13 @@ void FirmwareUpdate::ArmAutoStart(int step)
 void FirmwareUpdate::stopAutoStart()
 {
     tmAutoStart_->stop();
-    autoStep_ = 0;
+    autoStep_ = AutoStart::None;
 }
 
 void FirmwareUpdate::onAutoStart()
 {
     tmAutoStart_->stop();
-    const int step = autoStep_;
-    if (step == 1) {
+    if (autoStep_ == AutoStart::Reconnect) {
         if (ConnectTcp)
             ConnectTcp(true);
     } else {
@@ -277,7 +276,7 @@ void FirmwareUpdate::handleLine(const QString& line)
             ConnectTcp(false); // the disconnect arms the reconnect
     } else if (contains(line, "Loader")) {
         probing_ = false;
-        stage_ = 1;
+        stage_ = DownloadStage::Requested;
         v.showPreparing(true);
         startStep(Step::Erase);
         link_.SendTcpOnly(QStringLiteral("%1:Last Sector to Erase").arg(lastSector_));
@@ -288,7 +287,7 @@ void FirmwareUpdate::handleLine(const QString& line)
         startStep(Step::Ready);
     } else if (contains(line, "Please send [.hex] file")) {
         stopStep();
-        ArmAutoStart(2);
+        ArmAutoStart(AutoStart::Transfer);
     } else if (contains(line, "error")) {
         if (!errorMark_) {
             errorLine_ = line;
@@ -318,7 +317,7 @@ void FirmwareUpdate::runTransfer()
 FirmwareUpdate::Result FirmwareUpdate::transfer()
 {
     DownloadView& v = viewOr(view_);
-    stage_ = 2;
+    stage_ = DownloadStage::Transferring;
     v.setFileButtonEnabled(false);
     v.showStatus(1, QString());
     v.showStatus(2, QStringLiteral("Now Downloading ..."));
@@ -371,7 +370,7 @@ FirmwareUpdate::Result FirmwareUpdate::transfer()
         v.appendLog(line);
         v.setProgress(int(end));
         QCoreApplication::processEvents();
-        if (errorMark_ || stage_ == 3) {
+        if (errorMark_ || stage_ == DownloadStage::Cancelling) {
             stopped = true;
             break;
         }
@@ -389,7 +388,7 @@ FirmwareUpdate::Result FirmwareUpdate::transfer()
     v.hideProgress();
     if (errorMark_ || linkLost || !st.tcpConnected)
         return Result::Failure;
-    return stage_ == 2 ? Result::Completed : Result::Cancel;
+    return stage_ == DownloadStage::Transferring ? Result::Completed : Result::Cancel;
 }
 
 void FirmwareUpdate::waitWhileAnswering(const std::function<bool(qint64 elapsedMs)>& done)
@@ -415,8 +414,8 @@ void FirmwareUpdate::settle()
     // answered what it received, so that a late "error" is not reported as
     // a completed update.
     waitWhileAnswering([this](qint64 waited) {
-        return errorMark_ || stage_ != 2 || !link_.state().tcpConnected || lastData_.elapsed() >= kSettleQuietMs
-            || waited >= kSettleMaxMs;
+        return errorMark_ || stage_ != DownloadStage::Transferring || !link_.state().tcpConnected
+            || lastData_.elapsed() >= kSettleQuietMs || waited >= kSettleMaxMs;
     });
 }
 
@@ -454,7 +453,7 @@ void FirmwareUpdate::finish(Result r)
     prompts_.inform(QStringLiteral("Information"), text, MsgIcon::Warning);
 
     v.setFileButtonEnabled(true);
-    stage_ = 0;
+    stage_ = DownloadStage::Idle;
     v.setDownloadButtonDown(false);
     v.hideProgress();
     v.showPreparing(false);
@@ -531,7 +530,7 @@ void FirmwareUpdate::refuse(const QString& message)
     stopStep();
     stopAutoStart();
     probing_ = false;
-    stage_ = 0;
+    stage_ = DownloadStage::Idle;
     DownloadView& v = viewOr(view_);
     v.setDownloadButtonDown(false);
     v.showPreparing(false);

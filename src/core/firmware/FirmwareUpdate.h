@@ -22,12 +22,10 @@
 // Every step that waits for the board has a limit (StepLimits); when it runs
 // out the update stops with a message naming the step, sends nothing more and
 // leaves the window ready for another start.
-//
-// downloadStage: 0 idle, 1 update requested (request sent or loader found),
-// 2 transfer running, 3 cancel requested.
 #include "core/firmware/DownloadReceiver.h"
 #include "core/firmware/HexCheck.h"
 #include "core/firmware/HexScan.h"
+#include "core/link/LinkState.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -100,15 +98,13 @@ public:
     // Dials (true) or hangs up (false) the board.
     std::function<void(bool)> ConnectTcp;
 
-    int downloadStage() const { return stage_; }
-    int autoStartStep() const { return autoStep_; }
+    DownloadStage downloadStage() const { return stage_; }
+    AutoStart autoStartStep() const { return autoStep_; }
     bool autoStartPending() const;
     int lastSector() const { return lastSector_; }
     QString expectedEraseLine() const { return expectedErase_; }
     bool errorMark() const { return errorMark_; }
-    bool transferRunning() const { return transferRunning_; }
     Step waitingFor() const { return step_; }
-    const HexCheck& fileCheck() const { return check_; }
     // The board line that set the error mark, and the record it refers to.
     QString errorLine() const { return errorLine_; }
     QTimer* autoStartTimer() const { return tmAutoStart_; }
@@ -130,8 +126,8 @@ public:
     void beginCourse();
     // The download announcement.
     void SendDownloadRequest();
-    // Chime, then after kAutoStartMs: step 1 dials again, step 2 starts the transfer.
-    void ArmAutoStart(int step);
+    // Chime, then after kAutoStartMs dials again or starts the transfer.
+    void ArmAutoStart(AutoStart step);
     // A block of bytes received on the link while the window is visible.
     void HandleDownloadData(const QByteArray& bytes);
     // Sends the file (auto-start step 2) and ends the update.
@@ -169,8 +165,8 @@ private:
     int errorRecord_ = 0;  // the record it refers to (1-based)
     int recordsSent_ = 0;  // records of the running transfer sent so far
     DownloadReceiver receiver_;
-    int stage_ = 0;
-    int autoStep_ = 0;
+    DownloadStage stage_ = DownloadStage::Idle;
+    AutoStart autoStep_ = AutoStart::None;
     int lastSector_ = 0;
     QString lastScanMessage_; // status text of the last file scan
     QString expectedErase_;

@@ -1,21 +1,12 @@
 #include "core/firmware/HexCheck.h"
 
+#include "core/shell/TextNumbers.h"
+
 #include <vector>
 
 namespace zovax {
 
 namespace {
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // Checks one non-empty line; on a fault returns false with `why` set.
 // `base` is the address the type 02/04 records have set so far.
@@ -29,8 +20,8 @@ bool checkRecord(const QByteArray& line, uint32_t& base, bool& end, int& dataRec
     std::vector<uint8_t> bytes;
     bytes.reserve(size_t(digits / 2));
     for (qsizetype i = 1; i < line.size(); i += 2) {
-        const int hi = hexDigit(line[i]);
-        const int lo = i + 1 < line.size() ? hexDigit(line[i + 1]) : 0;
+        const int hi = hexDigitValue(line[i]);
+        const int lo = i + 1 < line.size() ? hexDigitValue(line[i + 1]) : 0;
         if (hi < 0 || lo < 0) {
             const qsizetype at = hi < 0 ? i : i + 1;
             why = QStringLiteral("not a hexadecimal digit at column %1").arg(at + 1);

@@ -159,7 +159,7 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
                 fail(!frequency ? QStringLiteral("frequency") : QStringLiteral("data"), QStringLiteral("ありません"));
                 continue;
             }
-            const auto hz = toInt(*frequency);
+            const auto hz = parseDecimal(QStringView(*frequency).trimmed());
             if (!hz || *hz < kMinCarrierHz || *hz > kMaxCarrierHz) {
                 fail(QStringLiteral("frequency"),
                      QStringLiteral("「%1」(%2〜%3 Hz の整数)").arg(*frequency).arg(kMinCarrierHz).arg(kMaxCarrierHz));
@@ -178,7 +178,7 @@ ReadResult readFlipper(const QString& fileName, const QByteArray& bytes)
             bool bad = false;
             const QStringList words = data->split(QLatin1Char(' '), Qt::SkipEmptyParts);
             for (int k = 0; k < words.size(); ++k) {
-                const auto us = toInt(words[k]);
+                const auto us = parseDecimal(QStringView(words[k]).trimmed());
                 if (!us || *us <= 0) {
                     fail(QStringLiteral("data"),
                          QStringLiteral("%1 番目「%2」は正の整数ではありません").arg(k + 1).arg(words[k]));

@@ -2,6 +2,7 @@
 // What the format modules share: their read and write functions (listed in
 // the registry) and the wording of reader messages.
 #include "core/interchange/Interchange.h"
+#include "core/shell/TextNumbers.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,9 +28,6 @@ QByteArray writeJson(const std::vector<ExportRow>& rows);
 QString lineMessage(const QString& fileName, int line, const QString& field, const QString& what);
 // "<file> 信号「Power」 (address): <what>"
 QString signalMessage(const QString& fileName, const QString& signal, const QString& field, const QString& what);
-
-// A whole decimal number (optional sign), nullopt otherwise or when it does not fit an int.
-std::optional<int> toInt(QStringView text);
 
 // The pairs of a captured press as durations: mark, space, ...; a list that
 // ends with a mark gets a closing space (the learner sees the release there).

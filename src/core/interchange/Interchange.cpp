@@ -217,15 +217,6 @@ QString signalMessage(const QString& fileName, const QString& signal, const QStr
     return where + QStringLiteral(": ") + what;
 }
 
-std::optional<int> toInt(QStringView text)
-{
-    bool ok = false;
-    const qlonglong v = text.trimmed().toLongLong(&ok, 10);
-    if (!ok || v < INT_MIN || v > INT_MAX)
-        return std::nullopt;
-    return int(v);
-}
-
 std::vector<int> closedDurations(std::vector<int> d)
 {
     if (d.size() % 2 == 1)

@@ -40,7 +40,6 @@ struct ReadResult {
     QString error;               // the file as a whole cannot be read (nothing usable in it)
     std::vector<ReadItem> items; // every signal found, good and bad, in file order
     int badCount() const;
-    int goodCount() const { return int(items.size()) - badCount(); }
 };
 
 // A table row to write.

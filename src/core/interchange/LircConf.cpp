@@ -221,7 +221,7 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
             }
             Code& c = remotes.back().codes.back();
             for (int i = from; i < w.size() && c.error.isEmpty(); ++i) {
-                const auto v = toInt(w[i]);
+                const auto v = parseDecimal(QStringView(w[i]).trimmed());
                 if (!v || *v <= 0)
                     c.error = lineMessage(fileName, lineNo, QStringLiteral("ボタン「%1」").arg(c.name),
                                           QStringLiteral("「%1」は正の整数ではありません").arg(w[i]));
@@ -254,7 +254,7 @@ ReadResult readLirc(const QString& fileName, const QByteArray& bytes)
                 return fallback;
             std::optional<int> v;
             if (p->second.size() > index)
-                v = toInt(p->second[index]);
+                v = parseDecimal(QStringView(p->second[index]).trimmed());
             if (!v || *v < minimum || *v > maximum)
                 remoteError = lineMessage(fileName, p->first, QLatin1String(key),
                                           QStringLiteral("「%1」(%2〜%3 の整数)")

@@ -248,7 +248,7 @@ std::optional<ParsedCode> parsedCodeOfRow(const TableEntry& e, const QString& fr
         const auto bytes = codeBytesOfEntry(*p, e);
         if (!bytes)
             continue;
-        const auto code = parsedCodeOf(QLatin1String(l.name), *bytes);
+        auto code = parsedCodeOf(QLatin1String(l.name), *bytes);
         if (!code)
             continue;
         const LearnedRow again = learner.learn(timingOfCode(*p, *bytes));

@@ -188,7 +188,7 @@ ReadResult readSendir(const QString& fileName, const QByteArray& bytes)
         std::optional<int> num[6];
         bool bad = false;
         for (int k = 2; k <= 5 && !bad; ++k) {
-            num[k] = toInt(f[k]);
+            num[k] = parseDecimal(QStringView(f[k]).trimmed());
             if (!num[k]) {
                 fail(QLatin1String(names[k]), QStringLiteral("「%1」は数値ではありません").arg(f[k].trimmed()));
                 bad = true;
@@ -217,7 +217,7 @@ ReadResult readSendir(const QString& fileName, const QByteArray& bytes)
         }
         item.timing.carrierHz = freq;
         for (int k = 0; k < count && !bad; ++k) {
-            const std::optional<int> c = toInt(f[6 + k]);
+            const std::optional<int> c = parseDecimal(QStringView(f[6 + k]).trimmed());
             if (!c || *c <= 0) {
                 fail(QStringLiteral("%1 番目の時間").arg(k + 1),
                      QStringLiteral("「%1」は正の数値ではありません").arg(f[6 + k].trimmed()));

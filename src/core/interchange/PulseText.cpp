@@ -56,7 +56,7 @@ ReadResult readMode2(const QString& fileName, const QByteArray& bytes)
             || k == QLatin1String("carrier");
         if (!known)
             continue; // driver messages and other lines
-        const auto v = w.size() == 2 ? toInt(w[1]) : std::nullopt;
+        const auto v = w.size() == 2 ? parseDecimal(QStringView(w[1]).trimmed()) : std::nullopt;
         if (!v || *v < 0) {
             if (cur.error.isEmpty())
                 cur.error
@@ -105,7 +105,7 @@ ReadResult readTimingList(const QString& fileName, const QByteArray& bytes)
             const QString& s = w[k];
             const bool signedWord = s.startsWith(QLatin1Char('+')) || s.startsWith(QLatin1Char('-'));
             const bool mark = signedWord ? s.startsWith(QLatin1Char('+')) : item.timing.once.size() % 2 == 0;
-            const auto v = toInt(signedWord ? QStringView(s).mid(1) : QStringView(s));
+            const auto v = parseDecimal((signedWord ? QStringView(s).mid(1) : QStringView(s)).trimmed());
             if (!v || *v <= 0) {
                 item.error
                     = lineMessage(fileName, i + 1, QStringLiteral("%1 番目").arg(k + 1),

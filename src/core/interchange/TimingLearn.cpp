@@ -72,7 +72,7 @@ std::vector<irsig::Pair> heldPress(const IrTiming& t, int learnTimeMs)
     std::vector<irsig::Pair> out;
     long long total = 0;
     auto append = [&](const std::vector<int>& part) {
-        for (std::size_t i = 0; i + 1 < part.size() && out.size() < std::size_t(kMaxPulseIndex + 1); i += 2) {
+        for (std::size_t i = 0; i + 1 < part.size() && out.size() < std::size_t(kMaxPulseIndex) + 1; i += 2) {
             out.push_back({part[i], part[i] + part[i + 1]});
             total += part[i] + part[i + 1];
         }
@@ -82,7 +82,7 @@ std::vector<irsig::Pair> heldPress(const IrTiming& t, int learnTimeMs)
         const long long holdUs = 2LL * learnTimeMs * 1000;
         const std::size_t unit = t.repeat.size() / 2;
         for (int copies = 0; copies < kMinCopies || total < holdUs; ++copies) {
-            if (out.size() + unit > std::size_t(kMaxPulseIndex + 1))
+            if (out.size() + unit > std::size_t(kMaxPulseIndex) + 1)
                 break;
             append(t.repeat);
         }

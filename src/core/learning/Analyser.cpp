@@ -4,6 +4,7 @@
 #include "core/learning/CodeWalk.h"
 #include "core/learning/LearnView.h"
 #include "core/shell/Ports.h"
+#include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 
 #include <algorithm>
@@ -216,7 +217,7 @@ void Analyser::ShowResult(int channel, const QString& text)
     table_.setCell(kColResult, row, text);
     const int c = store_.carrierTenths;
     const QString label
-        = QString::asprintf("No.%d: %2d.%dkHz", row, c / 10, c % 10) + QLatin1Char(' ') + table_.cell(kColResult, row);
+        = QStringLiteral("No.%1: ").arg(row) + carrierText(c, 2) + QLatin1Char(' ') + table_.cell(kColResult, row);
     view_.drawLabel(channel, label);
 }
 

@@ -1,6 +1,7 @@
 #include "core/learning/CodeWalk.h"
 
 #include "core/learning/Catalogue.h"
+#include "core/shell/TextNumbers.h"
 
 #include <algorithm>
 
@@ -36,24 +37,20 @@ void appendHex2(QString& s, int v)
     s += QLatin1Char(kDigits[v & 0xF]);
 }
 
-bool isHexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
-}
-
 } // namespace
 
 int refineByCodeText(const QString& codeText, int format)
 {
     if (codeText.size() < 4)
         return format;
-    for (int i = 0; i < 4; ++i)
-        if (!isHexDigit(codeText[i]))
+    unsigned v = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int d = hexDigitValue(codeText[i]);
+        if (d < 0)
             return format;
-    bool ok = false;
-    const uint v = codeText.left(4).toUInt(&ok, 16);
-    return ok ? refineNecFormat(uint16_t(v), format) : format;
+        v = v * 16 + unsigned(d);
+    }
+    return refineNecFormat(uint16_t(v), format);
 }
 
 QString walkCode(const CodeWalkParams& w, const int32_t* p, int count, const std::array<int32_t, 16>& highs,

@@ -2,6 +2,7 @@
 
 #include "core/learning/Catalogue.h"
 #include "core/learning/ReadBack.h"
+#include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 
 #include <QJsonArray>
@@ -17,11 +18,6 @@ namespace {
 QString percentText(double p)
 {
     return p < 0 ? QStringLiteral("n/a") : QString::number(p, 'f', 1) + QStringLiteral(" %");
-}
-
-QString carrierText(int tenths)
-{
-    return QString::asprintf("%d.%d kHz", tenths / 10, tenths % 10);
 }
 
 bool hasTimings(int t)
@@ -561,7 +557,7 @@ QString explanationText(const AnalysisExplanation& x)
 
     s += QStringLiteral("\nLearn quality\n");
     s += QStringLiteral("  Carrier %1 (the carrier takes no part in choosing the format)\n")
-             .arg(carrierText(x.carrierTenths));
+             .arg(carrierNumber(x.carrierTenths) + QStringLiteral(" kHz"));
     if (x.source == ExplanationSource::Learned)
         s += QStringLiteral(
                  "  Frames found %1; frame %2 pulse pairs, repeating from pair %3; %4 pulse pairs received\n")

@@ -2,6 +2,7 @@
 // Parsing of the board's learn replies and of the numbers typed into the
 // learning parameter boxes. Pure functions.
 #include "core/shell/Settings.h"
+#include "core/shell/TextNumbers.h"
 
 #include <QString>
 #include <QStringView>
@@ -9,13 +10,6 @@
 #include <optional>
 
 namespace zovax {
-
-// A decimal integer: leading blanks, an optional sign, then digits only.
-// nullopt when the text is not such a number or does not fit an int.
-std::optional<int> parseDecimal(QStringView text);
-
-// A number typed into a box (blanks around it allowed), or `fallback`.
-int parseIntOr(const QString& text, int fallback);
 
 // The learning time box (milliseconds). The board takes 1 to 99999 ms in its
 // "Lend:" command; the box accepts up to five digits to match.
@@ -42,10 +36,5 @@ WaveLineFields parseWaveLine(const QString& line);
 // to the first "kHz"; when "kHz" is missing or begins before character 12, the
 // four characters from character 12.
 QString carrierTextOf(const QString& resultLine);
-
-// A carrier text as a decimal number with "." as the point, times 10, truncated
-// toward zero ("38.0" -> 380, "36.75" -> 367). Blanks around it are allowed.
-// nullopt when it is not a number.
-std::optional<int> parseCarrierTenths(const QString& text);
 
 } // namespace zovax

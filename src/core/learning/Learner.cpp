@@ -91,10 +91,8 @@ void Learner::readParameters()
 void Learner::ToggleLearning()
 {
     const LinkState& ls = link_.state();
-    if (!link_.acknowledgingLinkUp() || (view_.serialMenuVisible() && !ls.portOpen)) {
-        tellConnectFirst(prompts_, MsgIcon::Exclamation);
+    if (!requireLink(ls, LinkNeed::TcpAndShownSerial, view_.serialMenuVisible(), prompts_, MsgIcon::Exclamation))
         return;
-    }
     if (ls.boardInLoader && !view_.learnIndicatorLit()) {
         // The board runs its loader (an interrupted firmware update): it has no
         // firmware that could learn; the firmware update brings it back.
@@ -331,11 +329,10 @@ void Learner::OnAverageLine(const QString& line)
         finishAbandonedResult();
         return;
     }
-    const QString carrierText = carrierTextOf(line);
-    const std::optional<int> tenths = parseCarrierTenths(carrierText);
+    const QString carried = carrierTextOf(line);
+    const std::optional<int> tenths = parseCarrierTenths(carried);
     if (!tenths) {
-        log_.append(
-            QStringLiteral("Result line ignored, the carrier \"%1\" is not a number: %2").arg(carrierText, line));
+        log_.append(QStringLiteral("Result line ignored, the carrier \"%1\" is not a number: %2").arg(carried, line));
         finishAbandonedResult();
         return;
     }
@@ -360,7 +357,7 @@ void Learner::OnAverageLine(const QString& line)
     ch.channelRow = row;
     analyser_.ClassifyLearn();
 
-    table_.setCell(kColCarry, row, carrierText + QStringLiteral("kHz"));
+    table_.setCell(kColCarry, row, carried + QStringLiteral("kHz"));
     table_.setCell(kColFrames, row, store_.learn.frameCount >= 3 ? QStringLiteral("3") : QStringLiteral("1"));
     view_.selectCell(kColComments, row);
     fillEntry(row);
@@ -408,8 +405,8 @@ void Learner::traceListing(int row)
     const WaveChannel& ch = store_.current();
     const TableEntry& e = table_.entry(row);
     const LearnState& ls = store_.learn;
-    log_.append(QString::asprintf("Carry:%2d.%dkHz, DataSize:%d, Repeat:%d, Frames:%d", e.carrier / 10, e.carrier % 10,
-                                  e.dataCount, e.repeat, ls.frameCount));
+    log_.append(QStringLiteral("Carry:") + carrierText(e.carrier, 2)
+                + QString::asprintf(", DataSize:%d, Repeat:%d, Frames:%d", e.dataCount, e.repeat, ls.frameCount));
     for (int i = 0; i < kPatternPairs; ++i)
         log_.append(QString::asprintf("W%01X:%5d %6d", i, e.high[size_t(i)], e.width[size_t(i)]));
     QString t;

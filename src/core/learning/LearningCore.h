@@ -30,7 +30,6 @@ public:
     Learner& learner() { return learner_; }
     ReadBackDecoder& readBack() { return readBack_; }
     // The analyses of the learned channels, recorded as the analyser decides.
-    const LearnedExplanations& explanations() const { return explanations_; }
     // Why row `row` decoded as it did (see explainRow in Explanation.h).
     AnalysisExplanation explainRow(int row) const;
 

@@ -33,7 +33,7 @@ std::optional<int> recordNumber(const QString& line, int from, int len, int* ext
     qsizetype end = begin + len;
     if (begin >= line.size())
         return std::nullopt;
-    while (end < line.size() && line[end].unicode() >= '0' && line[end].unicode() <= '9')
+    while (end < line.size() && isAsciiDigit(line[end]))
         ++end;
     if (extra)
         *extra = int(std::max<qsizetype>(0, end - begin - len));
@@ -254,11 +254,11 @@ void ReadBackDecoder::handleLine(const QString& line, int row, bool acknowledge,
         // The usual three digits show as written ("380" -> "38.0kHz"); a field of
         // another width is shown from its value.
         const QStringView digits = QStringView(line).mid(4, 3);
-        const bool threeDigits = extra == 0 && digits.size() == 3
-            && std::all_of(digits.begin(), digits.end(), [](QChar ch) { return ch.isDigit(); });
+        const bool threeDigits
+            = extra == 0 && digits.size() == 3 && std::all_of(digits.begin(), digits.end(), isAsciiDigit);
         const QString cell = threeDigits
             ? digits.left(2).toString() + QLatin1Char('.') + digits.mid(2).toString() + QStringLiteral("kHz")
-            : QString::asprintf("%d.%dkHz", *v / 10, std::abs(*v % 10));
+            : carrierText(*v);
         table_.setCell(kColCarry, row, cell);
         table_.entryChanged(row);
         return;
@@ -351,18 +351,6 @@ void ReadBackDecoder::DecodeStoredEntry(int row)
     analyser_.SetCandidateWindows(d.lastTried);
     table_.setCell(kColResult, row, d.resultText);
     table_.setCell(kColComments, row, FormatName(d.format));
-}
-
-bool ReadBackDecoder::AnalyseStoredCandidate(int t, int row)
-{
-    if (!CodeTable::validRow(row))
-        return false;
-    const std::optional<StoredDecoding> d = analyseStored(t, table_.entry(row), analyser_.windows());
-    if (!d)
-        return false;
-    table_.setCell(kColResult, row, d->resultText);
-    table_.setCell(kColComments, row, FormatName(d->format));
-    return true;
 }
 
 std::optional<StoredDecoding> analyseStored(int t, const TableEntry& e, const CandidateWindows& windows,

@@ -72,8 +72,6 @@ public:
     void takeCollectedLines();
     // Rebuilds the Result and Comments cells of a row from its table entry.
     void DecodeStoredEntry(int row);
-    // The read-back counterpart of Analyser::AnalyseCandidate.
-    bool AnalyseStoredCandidate(int t, int row);
 
     // Which record a line holds: the first of "Twc:", "Twb:", "Twr:", "Twp:",
     // "Twd:" (in this order) that it contains anywhere.

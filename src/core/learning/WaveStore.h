@@ -3,6 +3,8 @@
 // patterns, and the state of the learn in progress. One store per program,
 // owned by LearningCore and touched only on the user-interface thread.
 // Times are microseconds.
+#include "core/shell/Settings.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -58,10 +60,10 @@ struct WaveStore {
 
     // Shared by all channels for the learn in progress.
     std::array<PatternWindow, kMaxPatterns> patternWindow{};
-    int64_t totalWidth = 0;       // sum of Widths since the current train began
-    int64_t learnTimeUs = 500000; // learning time
-    int hRangePercent = 20;       // High tolerance of a new pattern's window
-    int wRangePercent = 15;       // Width tolerance
+    int64_t totalWidth = 0;                          // sum of Widths since the current train began
+    int64_t learnTimeUs = LearnParams{}.learnTimeUs; // learning time
+    int hRangePercent = LearnParams{}.hRangePercent; // High tolerance of a new pattern's window
+    int wRangePercent = LearnParams{}.wRangePercent; // Width tolerance
     LearnState learn;
     int carrierTenths = 0; // carrier of the last learn, 0.1 kHz (380 = 38.0 kHz)
 

@@ -23,6 +23,15 @@ void tellConnectFirst(Prompts& prompts, MsgIcon icon)
     prompts.inform(QStringLiteral("確認"), connectFirstText(), icon);
 }
 
+bool requireLink(const LinkState& st, LinkNeed need, bool serialShown, Prompts& prompts, MsgIcon icon)
+{
+    const bool up = need == LinkNeed::Any ? st.tcpConnected || st.portOpen
+                                          : st.acknowledgingLinkUp() && (!serialShown || st.portOpen);
+    if (!up)
+        tellConnectFirst(prompts, icon);
+    return up;
+}
+
 namespace {
 bool startsWith(const QString& line, const char* prefix)
 {
@@ -135,7 +144,6 @@ void DeviceLink::SetReplyAck()
 {
     state_.replyAck = true;
     ++ackCount_;
-    emit replyAckSet();
 }
 
 void DeviceLink::onAboutToBlock()
@@ -276,7 +284,7 @@ void DeviceLink::routeLine(const QString& line, int logLimit)
 
 void DeviceLink::DispatchSerialLine(const QString& line)
 {
-    if (serialLikeTcp_) {
+    if (state_.serialRoutedLikeTcp) {
         routeLine(line, kSerialLogLimit);
         return;
     }

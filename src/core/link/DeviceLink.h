@@ -26,6 +26,16 @@ class ReceiveLog;
 QString connectFirstText();
 void tellConnectFirst(Prompts& prompts, MsgIcon icon);
 
+// Which links a flow needs before it sends: any link (its commands go out on
+// TCP, or on the serial port alone), or TCP (the replies it waits for come on
+// TCP) together with the serial port while the serial port menu is shown.
+enum class LinkNeed { Any, TcpAndShownSerial };
+
+// The "connect first" guard of every flow: true when the links `need` names are
+// up (`serialShown`: the serial port menu is visible); otherwise
+// tellConnectFirst with `icon`, and false.
+bool requireLink(const LinkState& st, LinkNeed need, bool serialShown, Prompts& prompts, MsgIcon icon);
+
 // The serial side as the send routine sees it (the port itself lives elsewhere).
 class SerialTransport {
 public:
@@ -119,14 +129,13 @@ public:
     // serial link. The receive log keeps the serial clearing threshold. Off by
     // default: serial replies are then only displayed and routed by their first
     // characters, and never acknowledge.
-    void setSerialRoutedLikeTcp(bool on) { serialLikeTcp_ = on; }
-    bool serialRoutedLikeTcp() const { return serialLikeTcp_; }
+    void setSerialRoutedLikeTcp(bool on) { state_.serialRoutedLikeTcp = on; }
+    bool serialRoutedLikeTcp() const { return state_.serialRoutedLikeTcp; }
     // A link is up whose replies acknowledge: TCP, or the serial port while its
     // replies are routed like TCP replies.
-    bool acknowledgingLinkUp() const { return state_.tcpConnected || (state_.portOpen && serialLikeTcp_); }
+    bool acknowledgingLinkUp() const { return state_.acknowledgingLinkUp(); }
 
 signals:
-    void replyAckSet();
     // A line containing "Loader" came in on the main dispatcher: the board
     // runs its loader, not its firmware (an update did not finish).
     void boardInLoader();
@@ -159,7 +168,6 @@ private:
     quint64 linesReceived_ = 0;
     quint64 interruptCount_ = 0; // interruptWait() calls so far
     int dispatchDepth_ = 0;      // lines being dispatched (nested while a handler waits)
-    bool serialLikeTcp_ = false; // see setSerialRoutedLikeTcp
 };
 
 } // namespace zovax

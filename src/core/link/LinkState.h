@@ -9,6 +9,16 @@ namespace zovax {
 // echoes acknowledge).
 enum class TableWriteMode { Off = 0, Erase = 1, Store = 2 };
 
+// Where a firmware update stands: nothing announced yet, the update requested
+// (the request sent or the board found in its loader), the file going out, a
+// cancel asked for while it goes out. A new link in download mode announces the
+// update only when it is Idle.
+enum class DownloadStage { Idle, Requested, Transferring, Cancelling };
+
+// What the update's one-second timer does when it fires: dial the board again
+// while it restarts, or start sending the file.
+enum class AutoStart { None, Reconnect, Transfer };
+
 struct LinkState {
     bool tcpConnected = false;      // SendLine writes to TCP
     bool portOpen = false;          // SendLine writes to the serial port
@@ -22,6 +32,12 @@ struct LinkState {
     bool consoleConfigMode = false; // board's configuration dialogue started from the console
     bool downloadMode = false;      // firmware window visible: raw TCP bytes to HandleDownloadData
     bool boardInLoader = false;     // the board answered from its loader (no firmware running)
+    // Serial lines routed and acknowledging like TCP lines (the command-line
+    // tool over a serial port); off for the windows.
+    bool serialRoutedLikeTcp = false;
+
+    // A link whose replies acknowledge: TCP, or the serial port routed like it.
+    bool acknowledgingLinkUp() const { return tcpConnected || (portOpen && serialRoutedLikeTcp); }
 };
 
 } // namespace zovax

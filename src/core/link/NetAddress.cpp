@@ -1,5 +1,7 @@
 #include "core/link/NetAddress.h"
 
+#include "core/shell/TextNumbers.h"
+
 #include <array>
 
 namespace zovax {
@@ -9,7 +11,7 @@ QString NormalizeIp(const QString& text)
     std::array<QString, 4> fields;
     int current = 0;
     for (const QChar ch : text) {
-        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
+        if (isAsciiDigit(ch)) {
             if (current < 4)
                 fields[current] += ch;
         } else {
@@ -18,13 +20,9 @@ QString NormalizeIp(const QString& text)
     }
     QString out;
     for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        int v = fields[i].toInt(&ok, 10);
-        if (!ok)
-            v = 0;
         if (i)
             out += QLatin1Char('.');
-        out += QString::number(v);
+        out += QString::number(parseIntOr(fields[i], 0));
     }
     return out;
 }

@@ -3,17 +3,13 @@
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
+#include "core/shell/TextNumbers.h"
 
 #include <array>
 
 namespace zovax {
 
 namespace {
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
 
 bool isAsciiAlnum(QChar c)
 {
@@ -82,16 +78,14 @@ int ValidPortOr(int port, int fallback)
 
 int PortFromText(const QString& text, int fallback)
 {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    return ok ? ValidPortOr(v, fallback) : fallback;
+    const std::optional<int> v = parseDecimal(QStringView(text).trimmed());
+    return v ? ValidPortOr(*v, fallback) : fallback;
 }
 
 int SecondsFromText(const QString& text, int fallback)
 {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    return ok && v >= 0 ? v : fallback;
+    const std::optional<int> v = parseDecimal(QStringView(text).trimmed());
+    return v && *v >= 0 ? *v : fallback;
 }
 
 QString FitAddressText(const QString& text)

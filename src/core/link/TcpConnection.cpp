@@ -120,8 +120,8 @@ void TcpConnection::onConnectEvent()
         // The firmware update drives the link itself.
         if (download.showConnect)
             download.showConnect(host);
-        const int stage = download.downloadStage ? download.downloadStage() : 0;
-        if (stage == 0) {
+        const DownloadStage stage = download.downloadStage ? download.downloadStage() : DownloadStage::Idle;
+        if (stage == DownloadStage::Idle) {
             if (download.SendDownloadRequest)
                 download.SendDownloadRequest();
         } else {
@@ -160,7 +160,7 @@ void TcpConnection::onDisconnectEvent()
         v->onDisconnected();
     if (download.downloadButtonDown && download.downloadButtonDown()) {
         if (download.ArmAutoStart)
-            download.ArmAutoStart(1);
+            download.ArmAutoStart(AutoStart::Reconnect);
     } else if (st.tcpConnected) {
         // Still marked connected: the board (or the network) ended the link.
         sounds_.play(Sound::Chord);

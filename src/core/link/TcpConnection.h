@@ -2,6 +2,8 @@
 // The TCP client side of the link: dialling and hanging up the board, what is
 // sent when the link comes up, and the reactions to the socket's connect,
 // disconnect and error events on every window that shows the link state.
+#include "core/link/LinkState.h"
+
 #include <QAbstractSocket>
 #include <QElapsedTimer>
 #include <QObject>
@@ -39,11 +41,11 @@ public:
 // Unset hooks are skipped. The update window being visible is
 // `LinkState::downloadMode`.
 struct DownloadHooks {
-    std::function<int()> downloadStage;                   // 0: nothing announced yet
+    std::function<DownloadStage()> downloadStage;
     std::function<void(const QString& host)> showConnect; // its status panel 0
     std::function<void()> SendDownloadRequest;
     std::function<bool()> downloadButtonDown; // its btnDownload pressed
-    std::function<void(int)> ArmAutoStart;    // reconnect step
+    std::function<void(AutoStart)> ArmAutoStart;
 };
 
 class TcpConnection : public QObject {
@@ -68,7 +70,6 @@ public:
     void ConnectTcp(bool on);
 
     void setDialTimeoutMs(int ms) { dialTimeoutMs_ = ms; }
-    int dialTimeoutMs() const { return dialTimeoutMs_; }
     // The address of the last dial, normalised ("192.168.0.100").
     QString dialAddress() const { return dialAddress_; }
     // True from the start of a dial until its disconnect event.

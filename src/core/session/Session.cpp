@@ -111,14 +111,13 @@ public:
 
     // --- RegistrationView ---
     void showStoreCommand(const QString& text) override { emit s_.storeCommandShown(text); }
-    bool cancelRequested() const override { return s_.cancelRegistration_; }
+    bool cancelRequested() const override { return false; } // the session's own writes run to their end
     void storingRows(bool on) override { emit s_.storingRows(on); }
 
     // --- ConnectionView: the status panel and host panel follow the link ---
     void onDialling(const QString& address) override
     {
         s_.setStatusText(0, address);
-        emit s_.linkDialling(address);
         s_.syncState();
     }
     void onConnected(const QString& host) override
@@ -146,7 +145,6 @@ public:
         s_.syncState();
         emit s_.linkDisconnected();
     }
-    void onSocketError() override { emit s_.linkError(); }
 
     // --- Prompts ---
     MsgAnswer ask(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override
@@ -251,11 +249,6 @@ TableHost& Session::tableHost()
     return *adapters_;
 }
 
-FireTestView& Session::fireTestView()
-{
-    return adapters_->fire;
-}
-
 LearnView& Session::learnView()
 {
     return *adapters_;
@@ -344,7 +337,6 @@ Registration::WriteResult Session::registerTable()
 
 Registration::WriteResult Session::writeTable(RegistrationView* view)
 {
-    cancelRegistration_ = false;
     const Registration::WriteResult r = registration_->WriteTableToBoard(view ? *view : *adapters_);
     syncState();
     return r;

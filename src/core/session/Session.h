@@ -91,7 +91,6 @@ public:
     // The session seen as the table commands' host and as the fire test's and
     // the learning's view (the state they read is the session's).
     TableHost& tableHost();
-    FireTestView& fireTestView();
     LearnView& learnView();
 
     // --- flows ---
@@ -112,8 +111,6 @@ public:
     // The write loop alone (the registration dialog's execute button), shown on
     // `view`, or on the session when null.
     Registration::WriteResult writeTable(RegistrationView* view = nullptr);
-    // Asks a running write loop (through the session's own view) to stop.
-    void cancelRegistration() { cancelRegistration_ = true; }
     // Read-back of the board's table into this table (New, question, requests).
     Registration::ReadBackOutcome readBack();
 
@@ -161,7 +158,6 @@ public:
     // Learning indicator: lit while learning; its caption says "学習 On" while
     // captionOn (the caption follows the board's answer when learning is switched off).
     bool learnIndicatorLit() const { return learnLit_; }
-    bool learnCaptionOn() const { return learnCaptionOn_; }
     // Learning progress (0..512) and whether it is shown.
     int progress() const { return progress_; }
     bool progressVisible() const { return progressVisible_; }
@@ -190,11 +186,9 @@ signals:
     void traceModeChanged(bool on);
     // The network-configuration copy (settings().svcnf) changed.
     void netConfigChanged();
-    // The TCP link: a dial began, the link came up, went down, a socket error.
-    void linkDialling(const QString& address);
+    // The TCP link came up or went down.
     void linkConnected(const QString& host);
     void linkDisconnected();
-    void linkError();
 
     // Shown state.
     void cursorAutoChanged(bool on);
@@ -279,7 +273,6 @@ private:
     std::array<QString, kStatusPanels> statusTexts_;
     QString hostText_;
     QString commandLineText_;
-    bool cancelRegistration_ = false;
     bool linkUp_ = false;
 
     // Link state last reported by a signal.

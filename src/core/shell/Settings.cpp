@@ -1,6 +1,7 @@
 #include "core/shell/Settings.h"
 
 #include "core/shell/Cp932.h"
+#include "core/shell/TextNumbers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -58,10 +59,7 @@ QString readText(const IniData& d, const char* section, const char* key, const Q
 
 int readInt(const IniData& d, const char* section, const char* key, int def)
 {
-    const QString t = readText(d, section, key, QString());
-    bool ok = false;
-    const int v = t.toInt(&ok);
-    return ok ? v : def;
+    return parseIntOr(readText(d, section, key, QString()), def);
 }
 
 } // namespace

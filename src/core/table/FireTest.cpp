@@ -2,6 +2,7 @@
 
 #include "core/link/DeviceLink.h"
 #include "core/shell/Ports.h"
+#include "core/shell/TextNumbers.h"
 #include "core/table/CodeTable.h"
 #include "core/table/TwRecords.h"
 
@@ -24,11 +25,7 @@ QStringList FireTestCommands(const TableEntry& e, const IrOutputs& outputs, cons
     }
     out << twdRecord(e);
     if (!framesCell.isEmpty()) {
-        bool ok = false;
-        int frames = framesCell.trimmed().toInt(&ok, 10);
-        if (!ok)
-            frames = 3;
-        out << QString::asprintf("Tf:%03d", frames);
+        out << QString::asprintf("Tf:%03d", parseIntOr(framesCell, 3));
     }
     return out;
 }
@@ -38,11 +35,9 @@ FireTest::FireTest(DeviceLink& link, CodeTable& table, Prompts& prompts) : link_
 
 bool FireTest::run(FireTestView& view)
 {
-    LinkState& st = link_.state();
-    if (!st.portOpen && !st.tcpConnected) {
-        tellConnectFirst(prompts_, MsgIcon::Warning);
+    const LinkState& st = link_.state();
+    if (!requireLink(st, LinkNeed::Any, false, prompts_, MsgIcon::Warning))
         return false;
-    }
     if (running_)
         return false;
     const bool trace = view.traceMode(); // decides the echo for the whole run

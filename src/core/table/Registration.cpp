@@ -26,10 +26,6 @@ bool rowUsed(const CodeTable& table, int row)
 
 } // namespace
 
-QString Registration::connectFirstText()
-{
-    return zovax::connectFirstText();
-}
 QString Registration::writeCompleteText()
 {
     return QStringLiteral("登録完了しました。  ");
@@ -162,10 +158,8 @@ void Registration::leaveBoardTableMode()
 bool Registration::beginRegistration()
 {
     LinkState& st = link_.state();
-    if (!st.tcpConnected && !st.portOpen) {
-        prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
+    if (!requireLink(st, LinkNeed::Any, false, prompts_, MsgIcon::Exclamation))
         return false;
-    }
     if (link_.handlers.SetLearnIndicator)
         link_.handlers.SetLearnIndicator(false);
     if (!st.tcpConnected)
@@ -328,10 +322,8 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
     }
     LinkState& st = link_.state();
     st.tableReadMode = false;
-    if (!link_.acknowledgingLinkUp() || (view.serialMenuVisible() && !st.portOpen)) {
-        prompts_.inform(kConfirm, connectFirstText(), MsgIcon::Exclamation);
+    if (!requireLink(st, LinkNeed::TcpAndShownSerial, view.serialMenuVisible(), prompts_, MsgIcon::Exclamation))
         return ReadBackOutcome::NotConnected;
-    }
     // The table as it was: a read-back the board breaks off (no answer to
     // "KRV:on", the link lost) puts it back, so that a failed read never
     // leaves a half-read table in place of the user's.

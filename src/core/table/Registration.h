@@ -127,7 +127,6 @@ public:
     void stopReadBack();
 
     // Message texts.
-    static QString connectFirstText();   // "ZOVAX-Etherに接続して下さい"
     static QString writeCompleteText();  // "登録完了しました。  "
     static QString writeCancelledText(); // "登録を中止しました。  "
     static QString readQuestionText(); // "ZOVAX-Etherのテーブル情報を読込みます。\nよろしいですか？"

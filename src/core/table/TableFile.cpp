@@ -48,27 +48,10 @@ struct Span {
 // is empty, holds other characters or does not fit 32 bits.
 bool parseStrictInt(Span s, int32_t& out)
 {
-    const char* p = s.b;
-    bool negative = false;
-    if (p < s.e && (*p == '-' || *p == '+')) {
-        negative = *p == '-';
-        ++p;
-    }
-    if (p == s.e)
-        return false;
-    int64_t v = 0;
-    for (; p < s.e; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
-        v = v * 10 + (*p - '0');
-        if (v > int64_t(INT32_MAX) + 1)
-            return false;
-    }
-    v = negative ? -v : v;
-    if (v > INT32_MAX || v < INT32_MIN)
-        return false;
-    out = int32_t(v);
-    return true;
+    const std::optional<int> v = parseDecimal(s.b, s.e);
+    if (v)
+        out = *v;
+    return v.has_value();
 }
 
 // "Twc:", "Twb:" and "Twr:" values: the decimal number, surrounding blanks

@@ -1,24 +1,8 @@
 #include "core/table/TypedInput.h"
 
+#include "core/shell/TextNumbers.h"
+
 namespace zovax {
-
-namespace {
-
-// Decimal digits only (after removing surrounding blanks), within lo..hi.
-bool digitsWithin(const QString& text, int lo, int hi)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 6)
-        return false;
-    for (const QChar c : t) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    const int v = t.toInt();
-    return v >= lo && v <= hi;
-}
-
-} // namespace
 
 QString checkTypedFrames(const QString& text)
 {

@@ -10,46 +10,27 @@
 
 namespace zovax {
 
-namespace {
-
-// A box's text as a decimal integer (surrounding blanks allowed), else `fallback`.
-int intOr(const QString& text, int fallback)
-{
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    return ok ? v : fallback;
-}
-
-// 0..15 for an ASCII hex digit (either case), -1 otherwise.
-// The Carry cell's form of a carrier in 0.1 kHz: 380 -> "38.0kHz".
-QString carryText(int carrier)
-{
-    return QString::asprintf("%d.%dkHz", carrier / 10, std::abs(carrier % 10));
-}
-
-} // namespace
-
 int WaveEditFields::carrier() const
 {
-    return intOr(carry, waveedit::kDefaultCarrier);
+    return parseIntOr(carry, waveedit::kDefaultCarrier);
 }
 int WaveEditFields::dataCount() const
 {
-    return intOr(dataBits, 0);
+    return parseIntOr(dataBits, 0);
 }
 int WaveEditFields::repeat() const
 {
-    return intOr(repeatBit, 0);
+    return parseIntOr(repeatBit, 0);
 }
 
 int WaveEditFields::highAt(int i) const
 {
-    return i >= 0 && i < kPatternPairs ? intOr(high[size_t(i)], 0) : 0;
+    return i >= 0 && i < kPatternPairs ? parseIntOr(high[size_t(i)], 0) : 0;
 }
 
 int WaveEditFields::widthAt(int i) const
 {
-    return i >= 0 && i < kPatternPairs ? intOr(width[size_t(i)], 0) : 0;
+    return i >= 0 && i < kPatternPairs ? parseIntOr(width[size_t(i)], 0) : 0;
 }
 
 QString PcodeRuler(int symbols)
@@ -183,7 +164,7 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
 {
     if (!CodeTable::validRow(source) || !CodeTable::validRow(target))
         return QStringLiteral("保存先の行がありません。");
-    const QString error = WaveEditStoreError(f);
+    QString error = WaveEditStoreError(f);
     if (!error.isEmpty())
         return error;
 
@@ -210,7 +191,7 @@ QString StoreWaveEdit(CodeTable& table, int source, int target, const WaveEditFi
     // would leave the stored wave looking unused, so registration would skip it).
     const QString carry = table.cell(kColCarry, target);
     if (e.carrier != sourceCarrier || (carry.trimmed().isEmpty() && e.dataCount > 0))
-        table.setCell(kColCarry, target, carryText(e.carrier));
+        table.setCell(kColCarry, target, carrierText(e.carrier));
 
     const QString result = table.cell(kColResult, target);
     const QString newResult = ResultWithByteCode(result, f.byteCode);
@@ -227,11 +208,8 @@ bool IrOut::run(const WaveEditFields& f, const IrOutputs& outputs)
 {
     if (f.pcode.isEmpty())
         return false;
-    const LinkState& st = link_.state();
-    if (!st.portOpen && !st.tcpConnected) {
-        prompts_.inform(waveedit::kCaptionConfirm, waveedit::kNotConnected, MsgIcon::Warning);
+    if (!requireLink(link_.state(), LinkNeed::Any, false, prompts_, MsgIcon::Warning))
         return false;
-    }
     if (running_)
         return false;
     running_ = true;

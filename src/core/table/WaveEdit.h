@@ -44,7 +44,6 @@ constexpr int kByteCodePxPerChar = 8; // width of the byte-code box per characte
 inline const QString kByteCodeMarker = QStringLiteral("d:");
 inline const QString kCaptionConfirm = QStringLiteral("確認");
 inline const QString kCaptionWarning = QStringLiteral("警告");
-inline const QString kNotConnected = connectFirstText();
 } // namespace waveedit
 
 // One character per data symbol: at position i the digit (i / 10) % 10 when i

@@ -4,8 +4,8 @@
 #include "core/firmware/FirmwareUpdate.h"
 
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -84,15 +84,11 @@ const QByteArray kFile = ":020000040800F2\n:10000000000102030405060708090A0B0C0D
 const QStringList kRecords = QString::fromLatin1(kFile).split('\n');
 const QByteArray kSector4 = ":020000040801F1\n:10F00000000102030405060708090A0B0C0D0E0F88\n:00000001FF\n";
 
-struct UpdateRig : ::testing::Test {
+struct UpdateRig : ::testing::Test, test::LinkRig {
     QTemporaryDir dir;
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
     FakeView view;
     Boxes ui;
     FirmwareUpdate fw{link, ui, ui};
-    QStringList sent;  // commands written to TCP, without their line end
     QStringList dials; // ConnectTcp calls
     std::function<void(const QString&)> onSent;
 
@@ -101,8 +97,7 @@ struct UpdateRig : ::testing::Test {
         settings.tcpip.Host = QStringLiteral("127.000.000.001");
         settings.tcpip.Port = 60000;
         link.state().tcpConnected = true; // frames are reported without a socket
-        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this](const QByteArray& f) {
-            sent << QString::fromLatin1(f).chopped(2);
+        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this] {
             if (onSent)
                 onSent(sent.back());
         });
@@ -166,7 +161,7 @@ TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
     useFile(kSector4);
     view.down = true;
     board("\x1b[0;32mZOVAX-Ether Loader Ver.1.00\x1b[0;00m\r\n");
-    EXPECT_EQ(fw.downloadStage(), 1);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Requested);
     EXPECT_EQ(fw.expectedEraseLine(), QStringLiteral("FLASH Sector:4 ... Erased"));
     EXPECT_EQ(view.status[2], QStringLiteral("ZOVAX-Ether Loader Ver.1.00"));
     board("FLASH Sector:2 ... Erased\r\nFLASH Sector:3 ... Erased\r\n");
@@ -174,7 +169,7 @@ TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
     board("FLASH Sector:4 ... Erased\r\nPlease send [.hex] file\r\n");
     EXPECT_EQ(sent.back(), QStringLiteral("Download Ready ?"));
     EXPECT_TRUE(fw.autoStartPending());
-    EXPECT_EQ(fw.autoStartStep(), 2);
+    EXPECT_EQ(fw.autoStartStep(), AutoStart::Transfer);
 }
 
 // The link going down is the expected restart only after "Reset"; at any
@@ -184,15 +179,15 @@ TEST_F(UpdateRig, LinkLostOutsideTheRestartEndsTheUpdate)
     useFile(kSector4);
     view.down = true;
     board("IP Config Saved\r\n");
-    fw.ArmAutoStart(1); // the board restarting into its loader
+    fw.ArmAutoStart(AutoStart::Reconnect); // the board restarting into its loader
     EXPECT_TRUE(fw.autoStartPending());
     EXPECT_TRUE(ui.boxes.isEmpty());
 
     board("\x1b[0;32mZOVAX-Ether Loader Ver.1.00\x1b[0;00m\r\n");
-    fw.ArmAutoStart(1); // lost while erasing
+    fw.ArmAutoStart(AutoStart::Reconnect); // lost while erasing
     EXPECT_FALSE(fw.autoStartPending());
     EXPECT_FALSE(view.down);
-    EXPECT_EQ(fw.downloadStage(), 0);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Idle);
     EXPECT_EQ(ui.boxes,
               QStringList{"Information/Failure: the link to the board was lost while waiting for the erase "
                           "(\"FLASH Sector:4 ... Erased\")"});
@@ -205,14 +200,14 @@ TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
     EXPECT_EQ(sent, QStringList{"Ver"});
     board("ZOVAX-Ether Ver.2.10\r\n"); // the firmware, not its loader
     EXPECT_EQ(sent, QStringList({"Ver", "EtherDownload:127.000.000.001/60000"}));
-    EXPECT_EQ(fw.downloadStage(), 1);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Requested);
     EXPECT_TRUE(view.preparing);
     // A cancel before the transfer drops the armed start and ends the update.
-    fw.ArmAutoStart(2);
+    fw.ArmAutoStart(AutoStart::Transfer);
     view.down = false;
     fw.btnDownloadClick();
     EXPECT_FALSE(fw.autoStartPending());
-    EXPECT_EQ(fw.downloadStage(), 0);
+    EXPECT_EQ(fw.downloadStage(), DownloadStage::Idle);
     EXPECT_EQ(ui.boxes, QStringList{"Information/Cancel"});
     EXPECT_EQ(sent.back(), QStringLiteral("Reset"));
     EXPECT_EQ(dials, QStringList{"off"});
@@ -220,7 +215,7 @@ TEST_F(UpdateRig, StartCancelAndRefusalWithoutFile)
     // Not connected: dial; released again while the board cannot be reached: retries stop.
     view.down = true;
     fw.btnDownloadClick();
-    fw.ArmAutoStart(1);
+    fw.ArmAutoStart(AutoStart::Reconnect);
     view.down = false;
     fw.btnDownloadClick();
     EXPECT_EQ(dials, QStringList({"off", "on", "off"}));
@@ -252,7 +247,7 @@ TEST_P(TransferLineEnds, SendsUpToEndRecordThenResets)
     EXPECT_EQ(view.status[2], QStringLiteral("Completed"));
     EXPECT_EQ(ui.boxes, QStringList{"Information/Completed"});
     EXPECT_EQ(view.progressMax, file.size());
-    EXPECT_TRUE(!view.down && view.fileEnabled && view.closed == 1 && fw.downloadStage() == 0);
+    EXPECT_TRUE(!view.down && view.fileEnabled && view.closed == 1 && fw.downloadStage() == DownloadStage::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, TransferLineEnds, ::testing::Values("\r\n", "\r", "\n"));
@@ -383,7 +378,7 @@ TEST_F(UpdateRig, EveryWaitEndsWithTheStepNamed)
                                            + QLatin1String(c.step)))
             << ui.boxes[0].toStdString();
         EXPECT_EQ(sent.size(), before);
-        EXPECT_TRUE(!view.down && view.fileEnabled && !view.preparing && fw.downloadStage() == 0);
+        EXPECT_TRUE(!view.down && view.fileEnabled && !view.preparing && fw.downloadStage() == DownloadStage::Idle);
         EXPECT_EQ(view.status[2], ui.boxes[0].mid(12));
         EXPECT_FALSE(fw.autoStartPending());
     }

@@ -114,15 +114,12 @@ void expectConsistentTrace(const AnalysisExplanation& x)
 
 TEST(AnalysisExplanation, VerdictIsTheResultWrittenOverRandomPatternTables)
 {
-    Settings settings;
-    FakeLog log;
+    LinkRig rig(LinkRig::Record::Nothing);
     QuietView view;
-    FakePrompts prompts;
     CodeTable table;
-    DeviceLink link{settings, log};
     auto store = std::make_unique<WaveStore>();
-    Analyser analyser(*store, table, view, log);
-    ReadBackDecoder readBack(*store, analyser, table, link, view, prompts, log);
+    Analyser analyser(*store, table, view, rig.log);
+    ReadBackDecoder readBack(*store, analyser, table, rig.link, view, rig.prompts, rig.log);
     ExplanationRecorder rec;
     analyser.setObserver(&rec);
 
@@ -176,7 +173,7 @@ struct Learned {
     }
 };
 
-std::vector<irsig::Pair> nominal(const char* protocol, int repeats, std::vector<uint8_t> code = {})
+std::vector<irsig::Pair> nominal(const char* protocol, int repeats, const std::vector<uint8_t>& code = {})
 {
     const irsig::Protocol* p = irsig::findProtocol(protocol);
     if (!p)

@@ -148,6 +148,7 @@ TEST(FrameSearch, FullLengthTrainsCostLinearSteps)
     std::vector<int32_t> leadThenAlike = alike; // one odd pair, then alike ones
     leadThenAlike[0] = 7;
     std::vector<int32_t> frames; // a 36-pair frame over and over
+    frames.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
         frames.push_back(i % 36 == 0 ? 0 : 1 + (i % 3 == 0 ? 1 : 0));
     for (const auto* seq : {&alike, &leadThenAlike, &frames}) {

@@ -44,31 +44,6 @@ TEST(ResultLine, CarrierTextIsCutAtKhz)
     EXPECT_EQ(carrierTextOf(QStringLiteral("Ave.Carrier")), "");
 }
 
-TEST(ResultLine, CarrierTenths)
-{
-    const std::pair<const char*, int> good[] = {{"38.0", 380}, {"38", 380}, {"36.75", 367}, {" 40.0 ", 400},
-                                                {"0.9", 9},    {".5", 5},   {"-3.9", -39},  {"455.0", 4550}};
-    for (auto [text, tenths] : good) {
-        const auto v = parseCarrierTenths(QString::fromLatin1(text));
-        ASSERT_TRUE(v.has_value()) << text;
-        EXPECT_EQ(*v, tenths) << text;
-    }
-    for (const char* bad : {"", " ", ".", "3a.0", "38,0", "kHz", "38.0.1", "1e3", "12345678901"})
-        EXPECT_FALSE(parseCarrierTenths(QString::fromLatin1(bad)).has_value()) << bad;
-}
-
-TEST(TypedNumbers, FallBackWhenNotANumber)
-{
-    EXPECT_EQ(parseIntOr(QStringLiteral("50"), 500), 50);
-    EXPECT_EQ(parseIntOr(QStringLiteral(" 20 "), 15), 20);
-    EXPECT_EQ(parseIntOr(QStringLiteral("abc"), 500), 500);
-    EXPECT_EQ(parseIntOr(QStringLiteral(""), 20), 20);
-    EXPECT_EQ(parseIntOr(QStringLiteral("99999999999"), 500), 500);
-    EXPECT_EQ(parseDecimal(u"-12").value_or(0), -12);
-    EXPECT_FALSE(parseDecimal(u"12 ").has_value());
-    EXPECT_FALSE(parseDecimal(u"-").has_value());
-}
-
 TEST(TypedNumbers, LearningTimeForTheSettingsStaysWithinWhatTheBoardTakes)
 {
     const std::pair<const char*, int> cases[] = {

@@ -9,6 +9,7 @@
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 #include "support/Fakes.h"
+#include "support/LinkRig.h"
 
 #include <QHostAddress>
 #include <QStringList>
@@ -103,16 +104,11 @@ public:
 
 // A LearningCore with fakes; the link is "connected" to a local server so that
 // sending works, and every command sent is recorded without its framing.
-struct LearnRig {
-    Settings settings;
-    FakeLog log;
+struct LearnRig : LinkRig {
     FakeLearnView view;
-    FakePrompts prompts;
     FakeSounds sounds;
     CodeTable table;
-    DeviceLink link{settings, log};
     QTcpServer server;
-    QStringList sent;
     std::unique_ptr<LearningCore> core;
     bool ackLend = true; // answer "Lend:" at once, as the board's echo would
 
@@ -128,10 +124,8 @@ struct LearnRig {
         link.tcpSocket()->connectToHost(QHostAddress::LocalHost, port);
         link.tcpSocket()->waitForConnected(2000);
         link.state().tcpConnected = true;
-        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this](const QByteArray& f) {
-            const QString cmd = QString::fromLatin1(f).trimmed();
-            sent << cmd;
-            if (ackLend && cmd.startsWith(QLatin1String("Lend:")))
+        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this] {
+            if (ackLend && sent.back().startsWith(QLatin1String("Lend:")))
                 link.SetReplyAck();
         });
         core = std::make_unique<LearningCore>(link, table, view, prompts, sounds, log);

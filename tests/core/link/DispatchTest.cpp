@@ -1,8 +1,7 @@
 // Reply dispatch: every row of both dispatch tables, the order in which they
 // win, the receive-log clearing rules and the acknowledgement wait.
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
-#include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -79,7 +78,14 @@ const TcpRow kTcpRows[] = {
     {Mode::Normal, "Ave", "", true, true},
 };
 
-class TcpDispatch : public ::testing::TestWithParam<TcpRow> {};
+class TcpDispatch : public ::testing::TestWithParam<TcpRow>, public test::LinkRig {};
+
+struct LinkFixture : ::testing::Test, test::LinkRig {};
+using TcpDispatchOrder = LinkFixture;
+using TcpDispatchLog = LinkFixture;
+using TcpReceive = LinkFixture;
+using DownloadMode = LinkFixture;
+using WaitAck = LinkFixture;
 
 void setMode(LinkState& s, Mode m)
 {
@@ -93,11 +99,9 @@ void setMode(LinkState& s, Mode m)
 
 // One row of the TCP table through the TCP dispatcher, or through the serial
 // one with its lines routed like TCP lines.
-void expectTcpRow(const TcpRow& r, bool overSerial)
+void expectTcpRow(test::LinkRig& rig, const TcpRow& r, bool overSerial)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
+    DeviceLink& link = rig.link;
     link.setSerialRoutedLikeTcp(overSerial);
     Recorder rec;
     rec.install(link);
@@ -109,23 +113,20 @@ void expectTcpRow(const TcpRow& r, bool overSerial)
         link.DispatchLine(QString::fromLatin1(r.line));
     EXPECT_EQ(rec.calls, *r.call ? QStringList{QString::fromLatin1(r.call)} : QStringList{});
     EXPECT_EQ(link.state().replyAck, r.ack);
-    EXPECT_EQ(log.lines, r.logged ? QStringList{QString::fromLatin1(r.line)} : QStringList{});
+    EXPECT_EQ(rig.log.lines, r.logged ? QStringList{QString::fromLatin1(r.line)} : QStringList{});
 }
 
 } // namespace
 
 TEST_P(TcpDispatch, Row)
 {
-    expectTcpRow(GetParam(), false);
+    expectTcpRow(*this, GetParam(), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllRows, TcpDispatch, ::testing::ValuesIn(kTcpRows));
 
-TEST(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
+TEST_F(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     link.state().tableWriteMode = TableWriteMode::Store;
@@ -142,11 +143,8 @@ TEST(TcpDispatchOrder, WriteModeWinsOverReadAndConfig)
     EXPECT_EQ(rec.calls.last(), "config:I:127.000.000.001");
 }
 
-TEST(TcpDispatchLog, ClearedAbove1000LinesOnlyForOrdinaryLines)
+TEST_F(TcpDispatchLog, ClearedAbove1000LinesOnlyForOrdinaryLines)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     for (int i = 0; i < 1001; ++i)
         log.append(QString::number(i));
     link.DispatchLine("Lend:0500"); // an end-time echo never clears
@@ -161,11 +159,8 @@ TEST(TcpDispatchLog, ClearedAbove1000LinesOnlyForOrdinaryLines)
     EXPECT_EQ(log.lineCount(), 1001); // exactly 1000 is not "more than 1000"
 }
 
-TEST(TcpReceive, SplitReplyDispatchedOnceWhole)
+TEST_F(TcpReceive, SplitReplyDispatchedOnceWhole)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     link.onTcpBytes("Analyze Mo");
@@ -199,16 +194,13 @@ const SerialRow kSerialRows[] = {
     {"Ver 1.00", false, false, false, "", true},
 };
 
-class SerialDispatch : public ::testing::TestWithParam<SerialRow> {};
+class SerialDispatch : public ::testing::TestWithParam<SerialRow>, public test::LinkRig {};
 
 } // namespace
 
 TEST_P(SerialDispatch, Row)
 {
     const SerialRow& r = GetParam();
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     rec.lit = r.lit;
@@ -229,26 +221,24 @@ TEST(SerialDispatchLog, ClearedAbove3000Lines)
 {
     // Also when serial lines are routed like TCP lines.
     for (const bool likeTcp : {false, true}) {
-        Settings settings;
-        test::FakeLog log;
-        DeviceLink link(settings, log);
-        link.setSerialRoutedLikeTcp(likeTcp);
+        test::LinkRig rig;
+        rig.link.setSerialRoutedLikeTcp(likeTcp);
         for (int i = 0; i < 3000; ++i)
-            log.append("l");
-        link.DispatchSerialLine("a");
-        EXPECT_EQ(log.lineCount(), 3001);
-        link.DispatchSerialLine("b");
-        EXPECT_EQ(log.lines, QStringList{"b"});
+            rig.log.append("l");
+        rig.link.DispatchSerialLine("a");
+        EXPECT_EQ(rig.log.lineCount(), 3001);
+        rig.link.DispatchSerialLine("b");
+        EXPECT_EQ(rig.log.lines, QStringList{"b"});
     }
 }
 
 // With serial lines routed like TCP lines, every row of the TCP table holds for
 // a serial line as well.
-class SerialRoutedLikeTcp : public ::testing::TestWithParam<TcpRow> {};
+class SerialRoutedLikeTcp : public ::testing::TestWithParam<TcpRow>, public test::LinkRig {};
 
 TEST_P(SerialRoutedLikeTcp, Row)
 {
-    expectTcpRow(GetParam(), true);
+    expectTcpRow(*this, GetParam(), true);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTcpRows, SerialRoutedLikeTcp, ::testing::ValuesIn(kTcpRows));
@@ -256,9 +246,8 @@ INSTANTIATE_TEST_SUITE_P(AllTcpRows, SerialRoutedLikeTcp, ::testing::ValuesIn(kT
 TEST(SerialRoutedLikeTcp, ReadBackReplyAcknowledgesOnlyWithTheOption)
 {
     for (const bool likeTcp : {false, true}) {
-        Settings settings;
-        test::FakeLog log;
-        DeviceLink link(settings, log);
+        test::LinkRig rig;
+        DeviceLink& link = rig.link;
         link.setSerialRoutedLikeTcp(likeTcp);
         Recorder rec;
         rec.install(link);
@@ -272,15 +261,12 @@ TEST(SerialRoutedLikeTcp, ReadBackReplyAcknowledgesOnlyWithTheOption)
         link.onSerialBytes("Twc:380\r\n");
         EXPECT_EQ(link.WaitAck(0), likeTcp);
         EXPECT_EQ(rec.calls, likeTcp ? QStringList{"readback:Twc:380"} : QStringList{});
-        EXPECT_EQ(log.lines, likeTcp ? QStringList{} : QStringList{"Twc:380"});
+        EXPECT_EQ(rig.log.lines, likeTcp ? QStringList{} : QStringList{"Twc:380"});
     }
 }
 
-TEST(DownloadMode, RawBytesGoToTheDownloadHandler)
+TEST_F(DownloadMode, RawBytesGoToTheDownloadHandler)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     Recorder rec;
     rec.install(link);
     link.state().downloadMode = true;
@@ -289,11 +275,8 @@ TEST(DownloadMode, RawBytesGoToTheDownloadHandler)
     EXPECT_EQ(rec.calls, QStringList{"download:Loader\r"});
 }
 
-TEST(WaitAck, ReturnsEarlyWhenAReplyAcknowledges)
+TEST_F(WaitAck, ReturnsEarlyWhenAReplyAcknowledges)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     QTimer::singleShot(20, [&] { link.DispatchLine("Ver 1.00"); });
     QElapsedTimer t;
     t.start();
@@ -301,11 +284,8 @@ TEST(WaitAck, ReturnsEarlyWhenAReplyAcknowledges)
     EXPECT_LT(t.elapsed(), 2000);
 }
 
-TEST(WaitAck, FalseAfterItsTimeOut)
+TEST_F(WaitAck, FalseAfterItsTimeOut)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     link.state().tableWriteMode = TableWriteMode::Erase;
     QTimer::singleShot(5, [&] { link.DispatchLine("FLASH Sector:6 ... Erased"); });
     QElapsedTimer t;
@@ -314,11 +294,8 @@ TEST(WaitAck, FalseAfterItsTimeOut)
     EXPECT_GE(t.elapsed(), 45);
 }
 
-TEST(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
+TEST_F(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     link.SetReplyAck();
     EXPECT_TRUE(link.WaitAck(0));
     link.state().replyAck = false;
@@ -331,13 +308,10 @@ TEST(WaitAck, AlreadySetReturnsAtOnceAndNestedWaitsUnwind)
     EXPECT_FALSE(inner);
 }
 
-TEST(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
+TEST_F(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
 {
     // A handler that opens a modal box (a nested event loop) on the first line
     // still sees the result line that arrived in the same read.
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     QStringList seen;
     QStringList seenInsideBox;
     bool inBox = false;
@@ -361,11 +335,8 @@ TEST(TcpReceive, LinesBehindAModalHandlerAreHandledInsideItsLoop)
     EXPECT_EQ(seenInsideBox, QStringList{"Ave.Carrier38.0kHz"});
 }
 
-TEST(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
+TEST_F(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
 {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     QElapsedTimer t;
 
     QTimer::singleShot(10, [&] { link.interruptWait(); });
@@ -380,13 +351,10 @@ TEST(WaitAck, EndsEarlyOnInterruptOrWhenTheLinkGoesDown)
     EXPECT_LT(t.elapsed(), 2000);
 }
 
-TEST(WaitAck, AnAcknowledgementCountsEvenWhenItsHandlerSendsTheNextCommand)
+TEST_F(WaitAck, AnAcknowledgementCountsEvenWhenItsHandlerSendsTheNextCommand)
 {
     // A reply handler that answers with a command of its own clears the flag
     // again; the wait still saw the acknowledgement.
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link(settings, log);
     link.handlers.OnReadBackLine = [&](const QString&) {
         link.SetReplyAck();
         link.SendLine("KRV:off");

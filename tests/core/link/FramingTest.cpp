@@ -1,8 +1,7 @@
 // Command framing on both transports, and SendLine over both links at once.
 #include "core/link/Framing.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
-#include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -52,17 +51,18 @@ public:
     bool error = false;
     QList<QByteArray> frames;
 };
+
+struct LinkFixture : ::testing::Test, test::LinkRig {};
+using SendLine = LinkFixture;
+using SendTcpOnly = LinkFixture;
 } // namespace
 
-TEST(SendLine, BothLinksOpenGetOneWriteEachWithTheirOwnFraming)
+TEST_F(SendLine, BothLinksOpenGetOneWriteEachWithTheirOwnFraming)
 {
-    Settings s;
-    s.tcpip.SendHead = "STX";
-    s.tcpip.SendDlmt = "CR";
-    s.rs232c.SendHead = QStringLiteral("無し");
-    s.rs232c.SendDlmt = "LF";
-    test::FakeLog log;
-    DeviceLink link(s, log);
+    settings.tcpip.SendHead = "STX";
+    settings.tcpip.SendDlmt = "CR";
+    settings.rs232c.SendHead = QStringLiteral("無し");
+    settings.rs232c.SendDlmt = "LF";
     RecordingSerial serial;
     link.setSerialTransport(&serial);
     link.state().tcpConnected = true;
@@ -77,11 +77,8 @@ TEST(SendLine, BothLinksOpenGetOneWriteEachWithTheirOwnFraming)
     EXPECT_EQ(serial.frames.at(0), QByteArray("Twl:001\n"));
 }
 
-TEST(SendLine, SerialErrorDropsTheCommandAndMarksTheLink)
+TEST_F(SendLine, SerialErrorDropsTheCommandAndMarksTheLink)
 {
-    Settings s;
-    test::FakeLog log;
-    DeviceLink link(s, log);
     RecordingSerial serial;
     serial.error = true;
     link.setSerialTransport(&serial);
@@ -91,11 +88,8 @@ TEST(SendLine, SerialErrorDropsTheCommandAndMarksTheLink)
     EXPECT_TRUE(link.state().commError);
 }
 
-TEST(SendLine, NoLinkSendsNothingButClearsTheFlag)
+TEST_F(SendLine, NoLinkSendsNothingButClearsTheFlag)
 {
-    Settings s;
-    test::FakeLog log;
-    DeviceLink link(s, log);
     QSignalSpy tcp(&link, &DeviceLink::tcpFrameSent);
     link.state().replyAck = true;
     link.SendLine("Ver");
@@ -104,11 +98,8 @@ TEST(SendLine, NoLinkSendsNothingButClearsTheFlag)
     EXPECT_FALSE(link.state().replyAck);
 }
 
-TEST(SendTcpOnly, LeavesTheAcknowledgementAlone)
+TEST_F(SendTcpOnly, LeavesTheAcknowledgementAlone)
 {
-    Settings s;
-    test::FakeLog log;
-    DeviceLink link(s, log);
     RecordingSerial serial;
     link.setSerialTransport(&serial);
     link.state().tcpConnected = true;
@@ -119,4 +110,33 @@ TEST(SendTcpOnly, LeavesTheAcknowledgementAlone)
     EXPECT_TRUE(link.state().replyAck);
     EXPECT_EQ(tcp.count(), 1);
     EXPECT_TRUE(serial.frames.isEmpty());
+}
+
+// The connect-first guard: which link states let a flow send, and the one
+// message every refused flow shows.
+TEST_F(SendLine, ConnectFirstGuardByTheLinksAFlowNeeds)
+{
+    struct Row {
+        bool tcp, port, serialShown;
+        bool anyUp, tcpAndShownSerialUp;
+    };
+    const Row rows[] = {
+        {false, false, false, false, false}, {true, false, false, true, true}, {false, true, false, true, false},
+        {true, false, true, true, false},    {true, true, true, true, true},   {false, true, true, true, false},
+    };
+    for (const Row& r : rows) {
+        link.state().tcpConnected = r.tcp;
+        link.state().portOpen = r.port;
+        for (const auto [need, up] :
+             {std::pair{LinkNeed::Any, r.anyUp}, {LinkNeed::TcpAndShownSerial, r.tcpAndShownSerialUp}}) {
+            prompts.asked.clear();
+            EXPECT_EQ(requireLink(link.state(), need, r.serialShown, prompts, MsgIcon::Warning), up);
+            ASSERT_EQ(prompts.asked.size(), up ? 0u : 1u);
+            if (!up) {
+                EXPECT_EQ(prompts.asked[0].caption, QStringLiteral("確認"));
+                EXPECT_EQ(prompts.asked[0].text, QStringLiteral("ZOVAX-Etherに接続して下さい"));
+                EXPECT_EQ(prompts.asked[0].icon, MsgIcon::Warning);
+            }
+        }
+    }
 }

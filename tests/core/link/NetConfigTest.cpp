@@ -3,8 +3,8 @@
 // the Update sequence and the text rules of the masked fields.
 #include "core/link/NetConfig.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -36,13 +36,9 @@ struct FakeConfigView : NetConfigView {
     void setTargetPort(int p) override { port = QString::number(p); }
 };
 
-struct NetConfigTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
+struct NetConfigTest : ::testing::Test, test::LinkRig {
     FakeConfigView view;
     NetConfig nc{link};
-    QStringList sent; // command texts written to TCP
     QString hostPanel;
     QString commandLine;
     QStringList hangUps;
@@ -54,9 +50,6 @@ struct NetConfigTest : ::testing::Test {
         nc.commandLineText = [this] { return commandLine; };
         nc.ConnectTcp = [this](bool on) { hangUps << (on ? "dial" : "hang up"); };
         link.handlers.HandleConfigLine = [this](const QString& l) { nc.HandleConfigLine(l); };
-        QObject::connect(&link, &DeviceLink::tcpFrameSent, [this](const QByteArray& f) {
-            sent << QString::fromLatin1(f).chopped(2); // CR LF
-        });
     }
 };
 

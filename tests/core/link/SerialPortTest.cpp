@@ -3,8 +3,8 @@
 #include "core/link/SerialPort.h"
 
 #include "app/FakePorts.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,11 +76,7 @@ struct Pty {
     }
 };
 
-struct SerialPortTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    test::FakePrompts prompts;
-    DeviceLink link{settings, log};
+struct SerialPortTest : ::testing::Test, test::LinkRig {
     SerialPort port{link, prompts};
     QStringList indicator, panel;
     Pty pty;

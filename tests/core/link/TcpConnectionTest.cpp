@@ -4,10 +4,10 @@
 #include "core/link/TcpConnection.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/link/LoopbackBoard.h"
 #include "core/link/NetAddress.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -26,11 +26,7 @@ struct RecordingView : ConnectionView {
     void onSocketError() override { events << "error"; }
 };
 
-struct TcpConnectionTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
-    test::FakePrompts prompts;
+struct TcpConnectionTest : ::testing::Test, test::LinkRig {
     test::FakeSounds sounds;
     TcpConnection conn{link, prompts, sounds};
     RecordingView view;
@@ -224,7 +220,7 @@ TEST_F(TcpConnectionTest, ZeroPaddedHostIsDialledInDecimal)
 // or only asks for the version (later stages); the usual sequence is not sent.
 TEST_F(TcpConnectionTest, DownloadModeHandsTheNewLinkToTheFirmwareUpdate)
 {
-    for (int stage : {0, 2}) {
+    for (DownloadStage stage : {DownloadStage::Idle, DownloadStage::Transferring}) {
         board.lines.clear();
         QStringList calls;
         link.state().downloadMode = true;
@@ -237,7 +233,7 @@ TEST_F(TcpConnectionTest, DownloadModeHandsTheNewLinkToTheFirmwareUpdate)
         ASSERT_TRUE(connectNow());
         ASSERT_TRUE(waitUntil([&] { return !board.lines.isEmpty(); }));
         test::waitUntil([] { return false; }, 250);
-        if (stage == 0) {
+        if (stage == DownloadStage::Idle) {
             EXPECT_EQ(calls, QStringList({"panel 127.0.0.1", "request"}));
             EXPECT_EQ(board.lines, QStringList({"EtherDownload:127.000.000.001/1"}));
         } else {
@@ -250,14 +246,14 @@ TEST_F(TcpConnectionTest, DownloadModeHandsTheNewLinkToTheFirmwareUpdate)
 
 TEST_F(TcpConnectionTest, DownloadButtonDownArmsTheRestartInsteadOfTheSound)
 {
-    int armed = -1;
+    std::optional<AutoStart> armed;
     conn.download.downloadButtonDown = [] { return true; };
-    conn.download.ArmAutoStart = [&](int n) { armed = n; };
+    conn.download.ArmAutoStart = [&](AutoStart n) { armed = n; };
     link.state().tcpConnected = true; // would play the sound otherwise
     ASSERT_TRUE(connectNow());
     board.closeClient();
     ASSERT_TRUE(waitUntil([&] { return !conn.linkActive(); }));
-    EXPECT_EQ(armed, 1);
+    EXPECT_EQ(armed, AutoStart::Reconnect);
     EXPECT_TRUE(sounds.played.empty());
 }
 

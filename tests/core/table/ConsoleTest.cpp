@@ -3,8 +3,8 @@
 #include "core/table/Console.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QTest>
@@ -22,22 +22,15 @@ struct FakeSerial : SerialTransport {
     void write(const QByteArray& f) override { frames << f; }
 };
 
-struct ConsoleTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
-    test::FakePrompts prompts;
+struct ConsoleTest : ::testing::Test, test::LinkRig {
     FakeSerial serial;
     Console console{link, prompts};
-    QStringList tcpSent;
     QStringList listed; // the drop-down's items
     QStringList adopted;
 
     void SetUp() override
     {
         link.setSerialTransport(&serial);
-        QObject::connect(&link, &DeviceLink::tcpFrameSent,
-                         [this](const QByteArray& f) { tcpSent << QString::fromLatin1(f).chopped(2); });
         console.historyAdded = [this](const QString& t) { listed << t; };
         console.targetAdopted = [this](const QString& h, int p) { adopted << h + "/" + QString::number(p); };
     }
@@ -55,7 +48,7 @@ TEST_F(ConsoleTest, HistoryKeepsEachTextOnceInTheOrderFirstEntered)
     const QStringList expected{"Ver", "T", "Ncnf", "ver"};
     EXPECT_EQ(console.history(), expected);
     EXPECT_EQ(listed, expected);
-    EXPECT_EQ(tcpSent, QStringList({"Ver", "T", "Ver", "Ncnf", "T", "ver"}));
+    EXPECT_EQ(sent, QStringList({"Ver", "T", "Ver", "Ncnf", "T", "ver"}));
 }
 
 TEST_F(ConsoleTest, EnterAddsToTheHistoryButSendsNothing)
@@ -66,7 +59,7 @@ TEST_F(ConsoleTest, EnterAddsToTheHistoryButSendsNothing)
     EXPECT_TRUE(console.EnterPressed("Mode?"));
     EXPECT_TRUE(console.EnterPressed("Mode?"));
     EXPECT_EQ(console.history(), QStringList({"Mode?"}));
-    EXPECT_TRUE(tcpSent.isEmpty());
+    EXPECT_TRUE(sent.isEmpty());
     EXPECT_TRUE(prompts.asked.empty());
 }
 
@@ -75,7 +68,7 @@ TEST_F(ConsoleTest, AnEmptyCommandLineSendsNothingOnEitherLink)
     link.state().tcpConnected = true;
     link.state().portOpen = true;
     console.Send("");
-    EXPECT_TRUE(tcpSent.isEmpty());
+    EXPECT_TRUE(sent.isEmpty());
     EXPECT_TRUE(serial.frames.isEmpty());
     EXPECT_TRUE(console.history().isEmpty());
     EXPECT_TRUE(prompts.asked.empty());
@@ -89,7 +82,7 @@ TEST_F(ConsoleTest, NotConnectedShowsTheMessageAndSendsNothing)
     EXPECT_EQ(prompts.asked[0].text, "ZOVAX-Etherに接続して下さい");
     EXPECT_EQ(prompts.asked[0].icon, MsgIcon::Warning);
     EXPECT_TRUE(console.history().isEmpty());
-    EXPECT_TRUE(tcpSent.isEmpty());
+    EXPECT_TRUE(sent.isEmpty());
 }
 
 // The configuration dialogue: which texts start and end it, on which link.
@@ -127,7 +120,7 @@ TEST_P(ConfigDialogueTest, ExactTextsOnTcpOnly)
     }
     // The text itself is always sent, on the open link.
     if (r.tcp) {
-        EXPECT_EQ(tcpSent, QStringList({r.text}));
+        EXPECT_EQ(sent, QStringList({r.text}));
     } else {
         ASSERT_EQ(serial.frames.size(), 1);
         EXPECT_TRUE(serial.frames[0].startsWith(r.text));

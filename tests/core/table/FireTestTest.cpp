@@ -3,9 +3,9 @@
 #include "core/table/FireTest.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
+#include "support/LinkRig.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -155,21 +155,14 @@ struct FakeFireView : FireTestView {
     }
 };
 
-struct FireRunTest : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    DeviceLink link{settings, log};
-    test::FakePrompts prompts;
+struct FireRunTest : ::testing::Test, test::LinkRig {
     CodeTable table;
     FireTest fire{link, table, prompts};
     FakeFireView view;
-    QStringList sent;
     QStringList indicator;
 
     void SetUp() override
     {
-        QObject::connect(&link, &DeviceLink::tcpFrameSent,
-                         [this](const QByteArray& f) { sent << QString::fromLatin1(f).chopped(2); });
         link.handlers.SetLearnIndicator = [this](bool on) { indicator << (on ? "on" : "off"); };
         link.state().tcpConnected = true;
         // The board answers the emission command only, unless it is silent.

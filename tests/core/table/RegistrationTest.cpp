@@ -5,10 +5,10 @@
 #include "core/table/Registration.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
-#include "core/link/FakeLog.h"
 #include "core/shell/Settings.h"
 #include "core/table/CodeTable.h"
 #include "sim/QtPrinters.h"
+#include "support/LinkRig.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -75,7 +75,7 @@ private:
 
 class FakeRegistrationView : public RegistrationView {
 public:
-    void selectCell(int column, int row) override { cursor.push_back({column, row}); }
+    void selectCell(int column, int row) override { cursor.emplace_back(column, row); }
     void showStoreCommand(const QString& text) override { panel0 << text; }
     bool cancelRequested() const override { return cancelled; }
 
@@ -92,7 +92,7 @@ public:
         ++newCalls;
         return newAnswer;
     }
-    void selectCell(int column, int row) override { cursor.push_back({column, row}); }
+    void selectCell(int column, int row) override { cursor.emplace_back(column, row); }
     void setReadBackRow(int row) override { readBackRow = row; }
     void readBackStarted() override { ++started; }
     void readBackProgress(int entry, int unanswered) override
@@ -113,11 +113,7 @@ public:
     std::vector<std::pair<int, int>> cursor;
 };
 
-struct RegistrationFixture : ::testing::Test {
-    Settings settings;
-    test::FakeLog log;
-    test::FakePrompts prompts;
-    DeviceLink link{settings, log};
+struct RegistrationFixture : ::testing::Test, test::LinkRig {
     CodeTable table;
     ScriptedBoard board{link};
     Registration reg{link, table, prompts};

@@ -28,7 +28,7 @@ struct TableCmd : ::testing::Test {
     void at(int row) { host.row = row; }
     QString savedFile()
     {
-        const QString p = dir.filePath(QStringLiteral("saved.Csv"));
+        QString p = dir.filePath(QStringLiteral("saved.Csv"));
         CodeTable other;
         fillMarkedRow(other, 1);
         FakePrompts quiet;

@@ -61,8 +61,9 @@ TEST_P(RegistrationPairs, UpToTheFirstAllZeroPairAtMostSixteen)
 std::vector<std::pair<int, int>> sixteenPairs()
 {
     std::vector<std::pair<int, int>> p;
+    p.reserve(16);
     for (int i = 0; i < 16; ++i)
-        p.push_back({500 + i, 1000 + i});
+        p.emplace_back(500 + i, 1000 + i);
     return p;
 }
 
