@@ -216,7 +216,8 @@ void FirmwareUpdate::ArmAutoStart(AutoStart step)
     // a dial is refused while the board restarts). Lost at any other step
     // before the transfer, it ends the update with the step named: dialling
     // again would run the same course into the same loss, without end.
-    if (step == AutoStart::Reconnect && !transferRunning_ && !finishing_ && step_ != Step::Restart && step_ != Step::Connect) {
+    if (step == AutoStart::Reconnect && !transferRunning_ && !finishing_ && step_ != Step::Restart
+        && step_ != Step::Connect) {
         const QString what = step_ == Step::None ? QStringLiteral("the start of the transfer") : stepName();
         refuse(QStringLiteral("Failure: the link to the board was lost while waiting for %1").arg(what));
         return;
