@@ -14,7 +14,11 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <functional>
+
+#include <sched.h>
 
 namespace zovax::bench {
 
@@ -193,6 +197,43 @@ public:
         }
     }
     quint16 port() const { return port_; }
+
+    // Gives the simulator a CPU of its own and keeps this process (and the
+    // processes it starts) on another, as a board is a device of its own.
+    // Left to the scheduler, a ping-pong pair of processes ends up sometimes
+    // on one CPU (each wake-up a plain task switch) and sometimes on two (each
+    // wake-up an idle CPU woken, which costs tens of microseconds in a virtual
+    // machine), by chance and differently for each client: the ratios would
+    // measure that chance instead of the clients. Returns the placement for
+    // the report; "--shared-cpus" on the command line leaves it to chance.
+    QByteArray placeOnSeparateCpus(int argc, char** argv) const
+    {
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], "--shared-cpus") == 0)
+                return "left to the scheduler (--shared-cpus)";
+        cpu_set_t allowed;
+        CPU_ZERO(&allowed);
+        if (pid_ <= 0 || sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) < 2)
+            return "left to the scheduler (fewer than two CPUs)";
+        int first = -1, last = -1;
+        for (int c = 0; c < CPU_SETSIZE; ++c) {
+            if (CPU_ISSET(c, &allowed)) {
+                if (first < 0)
+                    first = c;
+                last = c;
+            }
+        }
+        cpu_set_t board, clients;
+        CPU_ZERO(&board);
+        CPU_ZERO(&clients);
+        CPU_SET(first, &board);
+        CPU_SET(last, &clients);
+        if (sched_setaffinity(pid_t(pid_), sizeof board, &board) != 0
+            || sched_setaffinity(0, sizeof clients, &clients) != 0)
+            return "left to the scheduler (the CPUs could not be set)";
+        return QByteArray("simulator on CPU ") + QByteArray::number(first) + ", clients on CPU "
+               + QByteArray::number(last);
+    }
 
 private:
     bool listening() const

@@ -143,6 +143,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const quint16 port = board.port();
+    std::printf("board_exchange: %s\n", board.placeOnSeparateCpus(argc, argv).constData());
 
     double toolReg = 1e18, toolRead = 1e18, minReg = 1e18, minRead = 1e18, redraw = 1e18;
     for (int round = 0; round < kRounds; ++round) {

@@ -105,6 +105,7 @@ int main(int argc, char** argv)
         std::printf("cli_exchange: the simulator did not start (%s)\n", ZOVAX_SIM_BIN);
         return 1;
     }
+    std::printf("cli_exchange: %s\n", board.placeOnSeparateCpus(argc, argv).constData());
     QTemporaryDir dir;
     Settings s;
     s.tcpip.Host = QStringLiteral("127.000.000.001");
