@@ -232,7 +232,7 @@ public:
             || sched_setaffinity(0, sizeof clients, &clients) != 0)
             return "left to the scheduler (the CPUs could not be set)";
         return QByteArray("simulator on CPU ") + QByteArray::number(first) + ", clients on CPU "
-               + QByteArray::number(last);
+            + QByteArray::number(last);
     }
 
 private:
