@@ -5,7 +5,6 @@
 #include "app/table/TableController.h"
 #include "app/widgets/Panels.h"
 #include "app/widgets/QtPorts.h"
-#include "core/learning/LearnLines.h"
 #include "core/link/DeviceLink.h"
 #include "core/link/NetAddress.h"
 #include "core/session/Session.h"
@@ -45,16 +44,6 @@ void setTextColour(QWidget* w, const QColor& c)
     p.setColor(QPalette::ButtonText, c.isValid() ? c : QPalette().color(QPalette::ButtonText));
     p.setColor(QPalette::WindowText, c.isValid() ? c : QPalette().color(QPalette::WindowText));
     w->setPalette(p);
-}
-
-// Import learns with the parameters as typed, like a learn through the board.
-LearnParams learnParamsAsTyped(const Session& s)
-{
-    LearnParams p;
-    p.hRangePercent = parseIntOr(s.hRangeText(), p.hRangePercent);
-    p.wRangePercent = parseIntOr(s.wRangeText(), p.wRangePercent);
-    p.learnTimeUs = std::max(parseIntOr(s.learningTimeText(), kDefaultLearningTimeMs), 100) * 1000;
-    return p;
 }
 
 } // namespace
@@ -148,7 +137,7 @@ void MainWindow::FormCreate()
     tableController_->connectFileMenu(ui_.mmCleate, ui_.mmFileOpen, ui_.mmFileSave);
     interchange_ = new InterchangeBinding(
         ui_.mmFile, tableController_->ppMenu, ui_.sGrid, session_.table(), session_.prompts(),
-        [this] { return learnParamsAsTyped(session_); }, this);
+        [this] { return session_.learnParamsForLearning(); }, this);
     tableController_->setDataFolder(datFolder());
     ui_.sGrid->installEventFilter(this);
     // 12. Zoom 1/200.

@@ -13,6 +13,15 @@ int learnTimeUsFromBox(const QString& text)
     return int(std::clamp<qlonglong>(ms, 1, kMaxLearningTimeMs) * 1000);
 }
 
+LearnParams learnParamsFromBoxes(const QString& hRange, const QString& wRange, const QString& learningTime)
+{
+    LearnParams p;
+    p.hRangePercent = parseIntOr(hRange, p.hRangePercent);
+    p.wRangePercent = parseIntOr(wRange, p.wRangePercent);
+    p.learnTimeUs = learnTimeUsFromBox(learningTime);
+    return p;
+}
+
 namespace {
 // Characters from..to (1-based, inclusive) as a number; 0 when not a number.
 int fieldAt(const QString& line, int from, int to)

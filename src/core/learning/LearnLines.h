@@ -15,11 +15,18 @@ namespace zovax {
 // "Lend:" command; the box accepts up to five digits to match.
 inline constexpr int kMaxLearningTimeMs = 99999;
 inline constexpr int kDefaultLearningTimeMs = LearnParams{}.learnTimeUs / 1000;
+// The shortest learning time a learn runs with ("Lend:" and the analysis).
+inline constexpr int kMinLearningTimeMs = 100;
 
 // The learning time in microseconds kept in the settings from the box's text:
 // 500 ms when the text is not a number, otherwise the value within 1 to
 // kMaxLearningTimeMs ms (computed in 64 bits, so no typed value overflows).
 int learnTimeUsFromBox(const QString& text);
+
+// The three learning boxes (H range %, W range %, learning time ms) as the
+// settings keep them: a box that holds no number gives its default, the time
+// is taken by learnTimeUsFromBox.
+LearnParams learnParamsFromBoxes(const QString& hRange, const QString& wRange, const QString& learningTime);
 
 // One wave line "[iii]:HHHHH,WWWWWW" or "[iiii]:HHHHH,WWWWWWW": when character 6
 // is ":" the index is in characters 2-4, High in 7-11 and Width in 13-18;

@@ -16,7 +16,6 @@ namespace zovax {
 namespace {
 constexpr int kDefaultHRangePercent = LearnParams{}.hRangePercent;
 constexpr int kDefaultWRangePercent = LearnParams{}.wRangePercent;
-constexpr int kMinLearningTimeMs = 100;
 constexpr int kLendAckWaitMs = 500;
 
 int32_t clampToInt(int64_t v)

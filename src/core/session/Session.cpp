@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QThread>
 
+#include <algorithm>
+
 namespace zovax {
 
 namespace {
@@ -269,11 +271,7 @@ void Session::loadSettings()
 
 bool Session::saveSettings()
 {
-    const LearnParams d;
-    LearnParams& p = settings_.learn;
-    p.hRangePercent = parseIntOr(hRangeText_, d.hRangePercent);
-    p.wRangePercent = parseIntOr(wRangeText_, d.wRangePercent);
-    p.learnTimeUs = learnTimeUsFromBox(learningTimeText_); // 64-bit: no typed value overflows
+    settings_.learn = learnParamsAsTyped();
     if (settingsPath_.isEmpty())
         return true;
     // The per-user folder is created the first time settings are kept there.
@@ -283,6 +281,18 @@ bool Session::saveSettings()
         return true;
     setStatusText(0, QStringLiteral("NG ... ") + QDir::toNativeSeparators(settingsPath_));
     return false;
+}
+
+LearnParams Session::learnParamsAsTyped() const
+{
+    return learnParamsFromBoxes(hRangeText_, wRangeText_, learningTimeText_);
+}
+
+LearnParams Session::learnParamsForLearning() const
+{
+    LearnParams p = learnParamsAsTyped();
+    p.learnTimeUs = std::max(p.learnTimeUs, kMinLearningTimeMs * 1000);
+    return p;
 }
 
 void Session::connectTcp(bool on)

@@ -71,6 +71,11 @@ public:
     // that are no number) and writes the file. False when it could not be
     // written (status panel 0 then says so); true without a settings path.
     bool saveSettings();
+    // The learning boxes as typed, in the form the settings keep; and as a
+    // learn without the board (an import) runs with them: the time at least
+    // the shortest a learn through the board takes.
+    LearnParams learnParamsAsTyped() const;
+    LearnParams learnParamsForLearning() const;
 
     // --- the parts (owned by the session, alive as long as it is) ---
     DeviceLink& link() { return *link_; }

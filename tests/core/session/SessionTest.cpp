@@ -127,6 +127,10 @@ TEST(Session, SettingsRoundTripThroughTheLearningTexts)
         EXPECT_EQ(s.hostText(), QStringLiteral("192.168.0.100/60000"));
         s.setHRangeText(QStringLiteral("25"));
         s.setWRangeText(QStringLiteral("not a number"));
+        s.setLearningTimeText(QStringLiteral("50"));
+        // A learn without the board runs at least as long as one through it.
+        EXPECT_EQ(s.learnParamsAsTyped().learnTimeUs, 50000);
+        EXPECT_EQ(s.learnParamsForLearning().learnTimeUs, 100000);
         s.setLearningTimeText(QStringLiteral(" 800 "));
         ASSERT_TRUE(s.saveSettings());
     }
