@@ -106,6 +106,7 @@ public:
 
     // --- ReadBackView ---
     bool newTable() override { return s_.tableCommands().mmCleateClick(); }
+    void tableFileRestored(const QString& path) override { s_.setStatusText(2, path); }
     void setReadBackRow(int row) override { s_.learning().readBack().readBackRow = row; }
     void readBackStarted() override { emit s_.readBackStarted(); }
     void readBackProgress(int entry, int unanswered) override { emit s_.readBackProgress(entry, unanswered); }

@@ -387,6 +387,7 @@ Registration::ReadBackOutcome Registration::RequestTableReadBack(ReadBackView& v
                   table_.assignRows(keptCells, keptEntries);
                   table_.SetModified(keptModified);
                   link_.settings().tableFileName = keptFileName;
+                  view.tableFileRestored(keptFileName);
                   link_.receiveLog().append(QStringLiteral("Read-back broken off: the table is as it was before"));
               } else {
                   for (int r = 1; r <= kReadBackEntries; ++r) {

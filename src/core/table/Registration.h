@@ -44,6 +44,9 @@ public:
     virtual bool serialMenuVisible() const = 0;
     // New table; false when the user kept the current one.
     virtual bool newTable() = 0;
+    // The table that was there before the read-back is back: its file name
+    // is shown again (empty: none).
+    virtual void tableFileRestored(const QString& path) { (void)path; }
     virtual void selectCell(int column, int row) = 0;
     // The decoder's row for the replies that follow: the entry just requested.
     virtual void setReadBackRow(int row) = 0;

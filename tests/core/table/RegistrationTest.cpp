@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 #include <set>
 
@@ -103,7 +104,9 @@ public:
             onProgress(entry);
     }
     void readBackEnded() override { ++ended; }
+    void tableFileRestored(const QString& path) override { restoredFile = path; }
 
+    std::optional<QString> restoredFile;
     bool serialMenu = false;
     bool newAnswer = true;
     int newCalls = 0;
@@ -377,7 +380,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(RegistrationFixture, ReadBackWithASilentBoardStopsAfterTableMode)
 {
     board.silent.insert("KRV:on");
+    link.settings().tableFileName = QStringLiteral("/x/kept.Txt");
     EXPECT_EQ(reg.RequestTableReadBack(rbView), Registration::ReadBackOutcome::NoAnswer);
+    EXPECT_EQ(rbView.restoredFile, QStringLiteral("/x/kept.Txt")) << "the file name is shown again";
     EXPECT_EQ(board.received, QStringList({"KRV:on", "KRV:off"}));
     EXPECT_FALSE(link.state().tableReadMode);
     EXPECT_TRUE(lastMessage().contains("KRV:on"));
