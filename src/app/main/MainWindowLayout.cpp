@@ -41,6 +41,17 @@ QLabel* unitLabel(const QString& text, QWidget* parent)
     return l;
 }
 
+// A bar of one row of controls: the bar framed as a panel, the row laid out
+// in a content widget of its own, which clipToBar later lays across the bar.
+QHBoxLayout* controlRow(QFrame* bar)
+{
+    bar->setFrameShape(QFrame::StyledPanel);
+    auto* row = new QHBoxLayout(new QWidget(bar));
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(8);
+    return row;
+}
+
 } // namespace
 
 void MainWindow::buildUi()
@@ -127,11 +138,7 @@ void MainWindow::buildUi()
     waveLayout->setSpacing(0);
 
     ui_.pnlCont = named<BarFrame>(QStringLiteral("pnlCont"), ui_.pnlWave);
-    ui_.pnlCont->setFrameShape(QFrame::StyledPanel);
-    auto* contContent = new QWidget(ui_.pnlCont);
-    auto* cont = new QHBoxLayout(contContent);
-    cont->setContentsMargins(4, 2, 4, 2);
-    cont->setSpacing(8);
+    QHBoxLayout* cont = controlRow(ui_.pnlCont);
     ui_.pnlAnalyze = named<ClickPanel>(QStringLiteral("pnlAnalyze"), QStringLiteral("学習 On"), ui_.pnlCont);
     ui_.pnlAnalyze->setMinimumWidth(80);
     ui_.pnlAnalyze->setCursor(Qt::PointingHandCursor);
@@ -187,7 +194,7 @@ void MainWindow::buildUi()
     cont->addWidget(ui_.pnlWaveData);
     ui_.btnWaveClear = named<QPushButton>(QStringLiteral("btnWaveClear"), QStringLiteral("Clear"), ui_.pnlCont);
     cont->addWidget(ui_.btnWaveClear);
-    clipToBar(ui_.pnlCont, contContent);
+    clipToBar(ui_.pnlCont, cont->parentWidget());
     waveLayout->addWidget(ui_.pnlCont);
 
     ui_.waveClip = named<QWidget>(QStringLiteral("waveClip"), ui_.pnlWave);
@@ -205,11 +212,7 @@ void MainWindow::buildUi()
     recv->setContentsMargins(0, 0, 0, 0);
     recv->setSpacing(0);
     ui_.pnlSend = named<QFrame>(QStringLiteral("pnlSend"), ui_.pnlRecv);
-    ui_.pnlSend->setFrameShape(QFrame::StyledPanel);
-    auto* sendContent = new QWidget(ui_.pnlSend);
-    auto* send = new QHBoxLayout(sendContent);
-    send->setContentsMargins(4, 2, 4, 2);
-    send->setSpacing(8);
+    QHBoxLayout* send = controlRow(ui_.pnlSend);
     ui_.btnSend = named<QPushButton>(QStringLiteral("btnSend"), QStringLiteral("ZOVAX-Ether に送信"), ui_.pnlSend);
     send->addWidget(ui_.btnSend);
     ui_.cmbSendText = named<QComboBox>(QStringLiteral("cmbSendText"), ui_.pnlSend);
@@ -223,7 +226,7 @@ void MainWindow::buildUi()
     send->addWidget(ui_.ckFullCode);
     ui_.btnRecvClear = flatButton(QStringLiteral("btnRecvClear"), QStringLiteral("Clear"), ui_.pnlSend);
     send->addWidget(ui_.btnRecvClear);
-    clipToBar(ui_.pnlSend, sendContent);
+    clipToBar(ui_.pnlSend, send->parentWidget());
     recv->addWidget(ui_.pnlSend);
     ui_.memoRecv = named<QPlainTextEdit>(QStringLiteral("memoRecv"), ui_.pnlRecv);
     ui_.memoRecv->setReadOnly(true);

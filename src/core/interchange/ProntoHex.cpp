@@ -41,6 +41,24 @@ QStringList periodWords(const std::vector<int>& us, double periodUs)
     return w;
 }
 
+// A line whose fields all read: kept as a code when its timing makes a signal,
+// otherwise with the reason as its error.
+void keepLine(ReadResult& r, ReadItem item, const QString& fileName)
+{
+    const QString e = checkTiming(item.timing);
+    if (!e.isEmpty())
+        item.error = lineMessage(fileName, item.line, QString(), e);
+    r.items.push_back(std::move(item));
+}
+
+// A file without any line that names a code is an error of the file.
+ReadResult endOfFile(ReadResult r, const QString& fileName, const QString& noneText)
+{
+    if (r.items.empty())
+        r.error = lineMessage(fileName, 0, QString(), noneText);
+    return r;
+}
+
 } // namespace
 
 ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
@@ -125,18 +143,10 @@ ReadResult readPronto(const QString& fileName, const QByteArray& bytes)
             const int us = int(std::lround(v[std::size_t(k)] * periodUs));
             (k < 4 + 2 * once ? item.timing.once : item.timing.repeat).push_back(us);
         }
-        if (bad)
-            continue;
-        const QString e = checkTiming(item.timing);
-        if (!e.isEmpty()) {
-            fail(QString(), e);
-            continue;
-        }
-        r.items.push_back(item);
+        if (!bad)
+            keepLine(r, std::move(item), fileName);
     }
-    if (r.items.empty())
-        r.error = lineMessage(fileName, 0, QString(), QStringLiteral("Pronto Hex の符号がありません"));
-    return r;
+    return endOfFile(std::move(r), fileName, QStringLiteral("Pronto Hex の符号がありません"));
 }
 
 QByteArray writePronto(const std::vector<ExportRow>& rows)
@@ -228,18 +238,10 @@ ReadResult readSendir(const QString& fileName, const QByteArray& bytes)
             // Sent once: the whole list. Sent again: the part from the offset repeats.
             (repeat == 1 || k < offset - 1 ? item.timing.once : item.timing.repeat).push_back(us);
         }
-        if (bad)
-            continue;
-        const QString e = checkTiming(item.timing);
-        if (!e.isEmpty()) {
-            fail(QString(), e);
-            continue;
-        }
-        r.items.push_back(item);
+        if (!bad)
+            keepLine(r, std::move(item), fileName);
     }
-    if (r.items.empty())
-        r.error = lineMessage(fileName, 0, QString(), QStringLiteral("sendir の行がありません"));
-    return r;
+    return endOfFile(std::move(r), fileName, QStringLiteral("sendir の行がありません"));
 }
 
 QByteArray writeSendir(const std::vector<ExportRow>& rows)

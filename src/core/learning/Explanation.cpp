@@ -390,16 +390,10 @@ QString ruleText(const RuleCheck& r)
     case LearnCond::Always: return QStringLiteral("always");
     case LearnCond::PosEq: return QStringLiteral("pair %1 is P%2 (found P%3)").arg(l.a).arg(l.x).arg(r.foundA);
     case LearnCond::PosEqAndPosEq:
-        return QStringLiteral("pair %1 is P%2 and pair %3 is P%4 (found P%5 and P%6)")
-            .arg(l.a)
-            .arg(l.x)
-            .arg(l.b)
-            .arg(l.y)
-            .arg(r.foundA)
-            .arg(r.foundB);
     case LearnCond::PosAboveAndPosEq:
-        return QStringLiteral("pair %1 is above P%2 and pair %3 is P%4 (found P%5 and P%6)")
+        return QStringLiteral("pair %1 is %2P%3 and pair %4 is P%5 (found P%6 and P%7)")
             .arg(l.a)
+            .arg(QLatin1String(l.cond == LearnCond::PosAboveAndPosEq ? "above " : ""))
             .arg(l.x)
             .arg(l.b)
             .arg(l.y)

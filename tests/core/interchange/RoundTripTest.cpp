@@ -8,16 +8,6 @@
 namespace zovax::test {
 namespace {
 
-std::vector<int> durationsOf(const std::vector<irsig::Pair>& pairs)
-{
-    std::vector<int> d;
-    for (const irsig::Pair& p : pairs) {
-        d.push_back(p.high);
-        d.push_back(p.width - p.high);
-    }
-    return d;
-}
-
 // Rows learned from every protocol, nominal and with receiver jitter.
 std::vector<ExportRow> learnedRows()
 {

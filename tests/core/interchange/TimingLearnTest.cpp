@@ -7,16 +7,6 @@
 namespace zovax::test {
 namespace {
 
-std::vector<int> durationsOf(const std::vector<irsig::Pair>& pairs)
-{
-    std::vector<int> d;
-    for (const irsig::Pair& p : pairs) {
-        d.push_back(p.high);
-        d.push_back(p.width - p.high);
-    }
-    return d;
-}
-
 // A press captured as it is (sent once) gives the row that learning the same
 // wave lines through the board gives, for every protocol of the library.
 TEST(TimingLearn, SameRowAsLearningTheBoardLines)

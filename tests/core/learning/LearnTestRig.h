@@ -165,4 +165,15 @@ inline std::vector<irsig::Pair> pairsOf(std::initializer_list<std::pair<int, int
     return v;
 }
 
+// Alternating mark and space durations (microseconds) of (high, width) pairs.
+inline std::vector<int> durationsOf(const std::vector<irsig::Pair>& pairs)
+{
+    std::vector<int> d;
+    for (const irsig::Pair& p : pairs) {
+        d.push_back(p.high);
+        d.push_back(p.width - p.high);
+    }
+    return d;
+}
+
 } // namespace zovax::test
