@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
-# (Debug, -O1) into build/sanitize (or $SANITIZE_BUILD_DIR) and run with ctest on
+# (Debug, -O1, line tables only: enough for file and line in every report) into build/sanitize (or $SANITIZE_BUILD_DIR) and run with ctest on
 # the offscreen platform. Any sanitizer report stops the test that made it and
 # fails it. Extra arguments go to ctest (for example -R Learner).
 #
@@ -10,7 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SANITIZE_BUILD_DIR:-$root/build/sanitize}"
-flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined -O1 -g"
+flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined -O1 -g1"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZOVAX_BENCH=OFF \
       -DCMAKE_CXX_FLAGS="$flags" \
