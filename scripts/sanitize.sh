@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer
-# (Debug, -O1, line tables only: enough for file and line in every report) into build/sanitize (or $SANITIZE_BUILD_DIR) and run with ctest on
-# the offscreen platform. Any sanitizer report stops the test that made it and
+# (Debug, -O1, line tables only: enough for file and line in every report) into
+# build/sanitize (or $SANITIZE_BUILD_DIR) and run with ctest on the offscreen
+# platform. Any sanitizer report stops the test that made it and
 # fails it. Extra arguments go to ctest (for example -R Learner).
 #
 # Leak detection is off by default: Qt keeps process-wide allocations (fonts,
