@@ -629,15 +629,10 @@ int netconfigSet(BoardRun& run, const std::map<ConfigField, QString>& changes, c
     // "Nsav": the board saves and restarts. Its "System Reset" hangs up the TCP
     // link; the serial port stays open, so the line itself is the confirmation.
     bool systemReset = false;
-    const std::function<void(bool)> hangUp = nc.ConnectTcp;
-    nc.ConnectTcp = [&](bool on) {
-        systemReset = systemReset || !on;
-        if (hangUp)
-            hangUp(on);
-    };
+    QObject watch; // the reset is watched during this update only
+    QObject::connect(&nc, &NetConfig::hangUpRequested, &watch, [&systemReset] { systemReset = true; });
     nc.Update();
     const bool reset = run.waitFor([&] { return systemReset || run.linkDown(); }, run.timeoutMs());
-    nc.ConnectTcp = hangUp;
     nc.FormClose();
     nc.setView(nullptr);
     const SVCNF& r = run.s().settings().svcnf;

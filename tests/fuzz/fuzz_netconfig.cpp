@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (flags & 0x01)
         net.setView(&view);
     bool hungUp = false;
-    net.ConnectTcp = [&hungUp](bool on) { hungUp = hungUp || !on; };
+    QObject::connect(&net, &NetConfig::hangUpRequested, [&hungUp] { hungUp = true; });
     if (flags & 0x02)
         link.state().consoleConfigMode = true;
     else

@@ -6,6 +6,7 @@
 #include "core/shell/TextNumbers.h"
 
 #include <array>
+#include <utility>
 
 namespace zovax {
 
@@ -135,7 +136,8 @@ QString FitMacText(const QString& text)
     return out;
 }
 
-NetConfig::NetConfig(DeviceLink& link) : link_(link)
+NetConfig::NetConfig(DeviceLink& link, std::function<QString()> commandLineText)
+    : link_(link), commandLineText_(std::move(commandLineText))
 {}
 
 bool NetConfig::FormShow()
@@ -240,13 +242,12 @@ void NetConfig::HandleConfigLine(const QString& line)
             s.tcpip.Port = s.svcnf.SvPort;
             if (view_)
                 view_->setTargetPort(s.tcpip.Port);
-            if (showHostPanel)
-                showHostPanel(s.tcpip.Host + QLatin1Char('/') + QString::number(s.tcpip.Port));
+            emit hostPanelShown(s.tcpip.Host + QLatin1Char('/') + QString::number(s.tcpip.Port));
         } else if (m.field == ConfigField::RecvTout) {
             // "R:" ends the board's configuration report.
             if (!updateRunning_)
                 ShowConfigGroup(true);
-            const QString cmd = commandLineText ? commandLineText() : QString();
+            const QString cmd = commandLineText_ ? commandLineText_() : QString();
             if (cmd == QLatin1String("Q") || cmd == QLatin1String("Quit"))
                 st.consoleConfigMode = false;
         }
@@ -254,8 +255,7 @@ void NetConfig::HandleConfigLine(const QString& line)
     }
     if (line.contains(QLatin1String("System Reset"))) {
         // The board restarts: hang up (the group hides with the disconnect).
-        if (ConnectTcp)
-            ConnectTcp(false);
+        emit hangUpRequested();
     }
 }
 

@@ -3,6 +3,7 @@
 // in the network dialog's right-hand group and written back ("Nmac:" ..
 // "Nrcv:", "Nsav"); the tool's copy lives in the SVCNF settings record. Also the
 // text rules of the dialog's masked address and MAC fields.
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -62,19 +63,16 @@ public:
     virtual void setTargetPort(int port) = 0;            // edtPort
 };
 
-class NetConfig {
+class NetConfig : public QObject {
+    Q_OBJECT
 public:
     static constexpr int kReplyWaitMs = 100; // per setting command of Update
 
-    explicit NetConfig(DeviceLink& link);
+    // `commandLineText` gives the console's command line as typed (unset: empty).
+    explicit NetConfig(DeviceLink& link, std::function<QString()> commandLineText = {});
 
     void setView(NetConfigView* view) { view_ = view; }
     NetConfigView* view() const { return view_; }
-
-    // Main-window effects; unset hooks are skipped.
-    std::function<void(const QString&)> showHostPanel; // pnlHost: "host/port"
-    std::function<QString()> commandLineText;          // cmbSendText
-    std::function<void(bool)> ConnectTcp;              // hang up on "System Reset"
 
     // The dialog is being shown. Only when it is not open already: marks it
     // open, fills the Host IP group, then asks the board ("Ncnf") when
@@ -103,11 +101,19 @@ public:
 
     bool updateRunning() const { return updateRunning_; }
 
+signals:
+    // The board's new port was received while the dialog is open: the main
+    // window's host panel shows "host/port".
+    void hostPanelShown(const QString& text);
+    // The board restarts ("System Reset"): the TCP link is to be hung up.
+    void hangUpRequested();
+
 private:
     void putField(ConfigField f, const QString& value);
     QString readField(ConfigField f) const;
 
     DeviceLink& link_;
+    std::function<QString()> commandLineText_;
     NetConfigView* view_ = nullptr;
     bool updateRunning_ = false;
 };

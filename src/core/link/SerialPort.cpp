@@ -150,10 +150,8 @@ void SerialPort::failOpen(const QString& why)
     const QString& name = link_.settings().rs232c.PortName;
     lastOpenError_ = why;
     link_.receiveLog().append(why);
-    if (showPortText) {
-        showPortText(QStringLiteral("Can't Open ") + name);
-        portTextShown_ = true;
-    }
+    emit portTextShown(QStringLiteral("Can't Open ") + name);
+    portTextShown_ = true;
     if (portLost_)
         prompts_.inform(QStringLiteral("Warning"), QStringLiteral("Can't Open ") + name + QStringLiteral("    "),
                         MsgIcon::Warning);
@@ -312,10 +310,8 @@ void SerialPort::setLearnIndicatorOff()
 
 void SerialPort::updatePortText()
 {
-    if (!showPortText)
-        return;
     const RS232C& r = link_.settings().rs232c;
-    showPortText(r.PortName + (link_.state().portOpen ? QStringLiteral(":OFF") : QString()));
+    emit portTextShown(r.PortName + (link_.state().portOpen ? QStringLiteral(":OFF") : QString()));
     portTextShown_ = true;
 }
 

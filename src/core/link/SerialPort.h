@@ -78,12 +78,14 @@ public:
     bool portLost() const { return portLost_; }
     // Why the last OpenPort failed (empty after a success).
     QString lastOpenError() const { return lastOpenError_; }
-    // Status panel 0 of the main window (port text, open failures). May be unset.
-    std::function<void(const QString&)> showPortText;
 
     // SerialTransport: queries and clears the port's error state.
     bool hasError() override;
     void write(const QByteArray& frame) override;
+
+signals:
+    // For status panel 0 of the main window: the port's text or its open failure.
+    void portTextShown(const QString& text);
 
 private:
     void failOpen(const QString& why);

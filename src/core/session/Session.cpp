@@ -184,7 +184,7 @@ Session::Session(const SessionOptions& options, QObject* parent)
     learning_ = std::make_unique<LearningCore>(*link_, *table_, a, a, a, *log_);
     tableCommands_ = std::make_unique<TableCommands>(*table_, settings_, a, *log_, a);
     registration_ = std::make_unique<Registration>(*link_, *table_, a);
-    netConfig_ = std::make_unique<NetConfig>(*link_);
+    netConfig_ = std::make_unique<NetConfig>(*link_, [this] { return commandLineText_; });
     console_ = std::make_unique<Console>(*link_, a);
     fireTest_ = std::make_unique<FireTest>(*link_, *table_, a);
 
@@ -194,15 +194,14 @@ Session::Session(const SessionOptions& options, QObject* parent)
     connect(link_.get(), &DeviceLink::boardInLoader, this,
             [this] { setStatusText(0, QStringLiteral("Loader: ") + settings_.tcpip.Host); });
     tcp_->addView(&a);
-    serial_->showPortText = [this](const QString& text) { setStatusText(0, text); };
-    netConfig_->showHostPanel = [this](const QString& text) { setHostText(text); };
-    netConfig_->commandLineText = [this] { return commandLineText_; };
-    netConfig_->ConnectTcp = [this](bool on) { connectTcp(on); };
-    console_->historyAdded = [this](const QString& text) { emit commandHistoryAdded(text); };
-    console_->targetAdopted = [this](const QString& host, int port) {
+    connect(serial_.get(), &SerialPort::portTextShown, this, [this](const QString& text) { setStatusText(0, text); });
+    connect(netConfig_.get(), &NetConfig::hostPanelShown, this, &Session::setHostText);
+    connect(netConfig_.get(), &NetConfig::hangUpRequested, this, [this] { connectTcp(false); });
+    connect(console_.get(), &Console::historyAdded, this, &Session::commandHistoryAdded);
+    connect(console_.get(), &Console::targetAdopted, this, [this](const QString& host, int port) {
         setHostText(host + QLatin1Char('/') + QString::number(port));
         emit targetAdopted(host, port);
-    };
+    });
 
     // The learning parameters and the host text start from the defaults.
     const LearnParams d;

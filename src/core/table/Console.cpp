@@ -16,8 +16,7 @@ bool Console::AddHistory(const QString& text)
     if (history_.contains(text))
         return false;
     history_.append(text);
-    if (historyAdded)
-        historyAdded(text);
+    emit historyAdded(text);
     return true;
 }
 
@@ -42,8 +41,7 @@ void Console::Send(const QString& text)
                 Settings& s = link_.settings();
                 s.tcpip.Host = s.svcnf.SvIP;
                 s.tcpip.Port = s.svcnf.SvPort;
-                if (targetAdopted)
-                    targetAdopted(s.tcpip.Host, s.tcpip.Port);
+                emit targetAdopted(s.tcpip.Host, s.tcpip.Port);
                 st.consoleConfigMode = false;
             }
         } else if (text == QLatin1String("C")) {

@@ -8,14 +8,13 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace zovax {
 
 class DeviceLink;
 class Prompts;
 
-class Console {
+class Console : public QObject {
+    Q_OBJECT
 public:
     Console(DeviceLink& link, Prompts& prompts);
 
@@ -40,11 +39,12 @@ public:
     static constexpr int kAnswerWaitMs = 2000;
     int answerWaitMs = kAnswerWaitMs;
 
+signals:
     // A text was appended to the history (the drop-down's list follows).
-    std::function<void(const QString&)> historyAdded;
+    void historyAdded(const QString& text);
     // "Save" made the board's address the target: the network dialog's host
     // and port edits and the main window's host panel show it.
-    std::function<void(const QString& host, int port)> targetAdopted;
+    void targetAdopted(const QString& host, int port);
 
 private:
     DeviceLink& link_;

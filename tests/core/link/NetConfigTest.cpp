@@ -38,17 +38,16 @@ struct FakeConfigView : NetConfigView {
 
 struct NetConfigTest : ::testing::Test, test::LinkRig {
     FakeConfigView view;
-    NetConfig nc{link};
     QString hostPanel;
     QString commandLine;
+    NetConfig nc{link, [this] { return commandLine; }};
     QStringList hangUps;
 
     void SetUp() override
     {
         nc.setView(&view);
-        nc.showHostPanel = [this](const QString& t) { hostPanel = t; };
-        nc.commandLineText = [this] { return commandLine; };
-        nc.ConnectTcp = [this](bool on) { hangUps << (on ? "dial" : "hang up"); };
+        QObject::connect(&nc, &NetConfig::hostPanelShown, [this](const QString& t) { hostPanel = t; });
+        QObject::connect(&nc, &NetConfig::hangUpRequested, [this] { hangUps << "hang up"; });
         link.handlers.HandleConfigLine = [this](const QString& l) { nc.HandleConfigLine(l); };
     }
 };

@@ -86,7 +86,7 @@ struct SerialPortTest : ::testing::Test, test::LinkRig {
         ASSERT_FALSE(pty.path.isEmpty());
         settings.rs232c.PortName = pty.path;
         link.handlers.SetLearnIndicator = [this](bool on) { indicator << (on ? "on" : "off"); };
-        port.showPortText = [this](const QString& t) { panel << t; };
+        QObject::connect(&port, &SerialPort::portTextShown, [this](const QString& t) { panel << t; });
     }
     LinkState& st() { return link.state(); }
 };

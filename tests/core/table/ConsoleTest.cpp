@@ -31,8 +31,9 @@ struct ConsoleTest : ::testing::Test, test::LinkRig {
     void SetUp() override
     {
         link.setSerialTransport(&serial);
-        console.historyAdded = [this](const QString& t) { listed << t; };
-        console.targetAdopted = [this](const QString& h, int p) { adopted << h + "/" + QString::number(p); };
+        QObject::connect(&console, &Console::historyAdded, [this](const QString& t) { listed << t; });
+        QObject::connect(&console, &Console::targetAdopted,
+                         [this](const QString& h, int p) { adopted << h + "/" + QString::number(p); });
     }
 };
 
