@@ -62,6 +62,45 @@ int readInt(const IniData& d, const char* section, const char* key, int def)
     return parseIntOr(readText(d, section, key, QString()), def);
 }
 
+// Every key of the settings file in the order it is written: section, key and
+// the field it holds (text or number). A key the file lacks, or a number key
+// whose value is not a number, leaves the field at Settings' own default.
+struct SettingKey {
+    const char* section;
+    const char* key;
+    QString& (*text)(Settings&); // set for a text field
+    int& (*number)(Settings&);   // set for a number field
+};
+
+const SettingKey kSettingKeys[] = {
+    {"COMPORT", "PortName", [](Settings& s) -> QString& { return s.rs232c.PortName; }, nullptr},
+    {"COMPORT", "BaudRate", nullptr, [](Settings& s) -> int& { return s.rs232c.BaudRate; }},
+    {"COMPORT", "ByteSize", nullptr, [](Settings& s) -> int& { return s.rs232c.ByteSize; }},
+    {"COMPORT", "StopBits", nullptr, [](Settings& s) -> int& { return s.rs232c.StopBits; }},
+    {"COMPORT", "Parity__", [](Settings& s) -> QString& { return s.rs232c.Parity; }, nullptr},
+    {"COMPORT", "SendHead", [](Settings& s) -> QString& { return s.rs232c.SendHead; }, nullptr},
+    {"COMPORT", "SendDlmt", [](Settings& s) -> QString& { return s.rs232c.SendDlmt; }, nullptr},
+    {"COMPORT", "RecvDlmt", [](Settings& s) -> QString& { return s.rs232c.RecvDlmt; }, nullptr},
+    {"COMPORT", "RecvTout", nullptr, [](Settings& s) -> int& { return s.rs232c.RecvTout; }},
+    {"FILE", "HexFile_", [](Settings& s) -> QString& { return s.hexFileName; }, nullptr},
+    {"FILE", "CsvFile_", [](Settings& s) -> QString& { return s.tableFileName; }, nullptr},
+    {"LEARN", "HRange__", nullptr, [](Settings& s) -> int& { return s.learn.hRangePercent; }},
+    {"LEARN", "WRange__", nullptr, [](Settings& s) -> int& { return s.learn.wRangePercent; }},
+    {"LEARN", "LTime___", nullptr, [](Settings& s) -> int& { return s.learn.learnTimeUs; }},
+    {"CLCNF", "Host____", [](Settings& s) -> QString& { return s.tcpip.Host; }, nullptr},
+    {"CLCNF", "Port____", nullptr, [](Settings& s) -> int& { return s.tcpip.Port; }},
+    {"CLCNF", "SendHead", [](Settings& s) -> QString& { return s.tcpip.SendHead; }, nullptr},
+    {"CLCNF", "SendDlmt", [](Settings& s) -> QString& { return s.tcpip.SendDlmt; }, nullptr},
+    {"SVCNF", "MacAdrs_", [](Settings& s) -> QString& { return s.svcnf.MacAdrs; }, nullptr},
+    {"SVCNF", "SVIP____", [](Settings& s) -> QString& { return s.svcnf.SvIP; }, nullptr},
+    {"SVCNF", "SVPort__", nullptr, [](Settings& s) -> int& { return s.svcnf.SvPort; }},
+    {"SVCNF", "NetMask_", [](Settings& s) -> QString& { return s.svcnf.NetMask; }, nullptr},
+    {"SVCNF", "Gateway_", [](Settings& s) -> QString& { return s.svcnf.Gateway; }, nullptr},
+    {"SVCNF", "PrimDNS_", [](Settings& s) -> QString& { return s.svcnf.PrimDNS; }, nullptr},
+    {"SVCNF", "LinkDown", nullptr, [](Settings& s) -> int& { return s.svcnf.LinkDown; }},
+    {"SVCNF", "RecvTout", nullptr, [](Settings& s) -> int& { return s.svcnf.RecvTout; }},
+};
+
 } // namespace
 
 QString settingsPathFor(const QString& executablePath)
@@ -80,94 +119,30 @@ Settings settingsFromBytes(const QByteArray& bytes)
 {
     Settings s;
     const IniData d = parseIni(bytes);
-
-    RS232C& c = s.rs232c;
-    c.PortName = readText(d, "COMPORT", "PortName", c.PortName);
-    c.BaudRate = readInt(d, "COMPORT", "BaudRate", c.BaudRate);
-    c.ByteSize = readInt(d, "COMPORT", "ByteSize", c.ByteSize);
-    c.StopBits = readInt(d, "COMPORT", "StopBits", c.StopBits);
-    c.Parity = readText(d, "COMPORT", "Parity__", c.Parity);
-    c.SendHead = readText(d, "COMPORT", "SendHead", c.SendHead);
-    c.SendDlmt = readText(d, "COMPORT", "SendDlmt", c.SendDlmt);
-    c.RecvDlmt = readText(d, "COMPORT", "RecvDlmt", c.RecvDlmt);
-    c.RecvTout = readInt(d, "COMPORT", "RecvTout", c.RecvTout);
-
-    s.hexFileName = readText(d, "FILE", "HexFile_", s.hexFileName);
-    s.tableFileName = readText(d, "FILE", "CsvFile_", s.tableFileName);
-
-    s.learn.hRangePercent = readInt(d, "LEARN", "HRange__", s.learn.hRangePercent);
-    s.learn.wRangePercent = readInt(d, "LEARN", "WRange__", s.learn.wRangePercent);
-    s.learn.learnTimeUs = readInt(d, "LEARN", "LTime___", s.learn.learnTimeUs);
-
-    TCPIP& t = s.tcpip;
-    t.Host = readText(d, "CLCNF", "Host____", t.Host);
-    t.Port = readInt(d, "CLCNF", "Port____", t.Port);
-    t.SendHead = readText(d, "CLCNF", "SendHead", t.SendHead);
-    t.SendDlmt = readText(d, "CLCNF", "SendDlmt", t.SendDlmt);
-
-    SVCNF& n = s.svcnf;
-    n.MacAdrs = readText(d, "SVCNF", "MacAdrs_", n.MacAdrs);
-    n.SvIP = readText(d, "SVCNF", "SVIP____", n.SvIP);
-    n.SvPort = readInt(d, "SVCNF", "SVPort__", n.SvPort);
-    n.NetMask = readText(d, "SVCNF", "NetMask_", n.NetMask);
-    n.Gateway = readText(d, "SVCNF", "Gateway_", n.Gateway);
-    n.PrimDNS = readText(d, "SVCNF", "PrimDNS_", n.PrimDNS);
-    n.LinkDown = readInt(d, "SVCNF", "LinkDown", n.LinkDown);
-    n.RecvTout = readInt(d, "SVCNF", "RecvTout", n.RecvTout);
+    for (const SettingKey& k : kSettingKeys) {
+        if (k.text)
+            k.text(s) = readText(d, k.section, k.key, k.text(s));
+        else
+            k.number(s) = readInt(d, k.section, k.key, k.number(s));
+    }
     return s;
 }
 
-QByteArray settingsFileBytes(const Settings& s)
+QByteArray settingsFileBytes(const Settings& settings)
 {
+    Settings s = settings; // the key table reaches the fields through a modifiable record
     QString out;
-    auto section = [&out](const char* name) {
-        if (!out.isEmpty())
-            out += QStringLiteral("\r\n");
-        out += QLatin1Char('[') + QLatin1String(name) + QStringLiteral("]\r\n");
-    };
-    auto text = [&out](const char* key, const QString& v) {
-        out += QLatin1String(key) + QLatin1Char('=') + v + QStringLiteral("\r\n");
-    };
-    auto num = [&text](const char* key, int v) { text(key, QString::number(v)); };
-
-    const RS232C& c = s.rs232c;
-    section("COMPORT");
-    text("PortName", c.PortName);
-    num("BaudRate", c.BaudRate);
-    num("ByteSize", c.ByteSize);
-    num("StopBits", c.StopBits);
-    text("Parity__", c.Parity);
-    text("SendHead", c.SendHead);
-    text("SendDlmt", c.SendDlmt);
-    text("RecvDlmt", c.RecvDlmt);
-    num("RecvTout", c.RecvTout);
-
-    section("FILE");
-    text("HexFile_", s.hexFileName);
-    text("CsvFile_", s.tableFileName);
-
-    section("LEARN");
-    num("HRange__", s.learn.hRangePercent);
-    num("WRange__", s.learn.wRangePercent);
-    num("LTime___", s.learn.learnTimeUs);
-
-    const TCPIP& t = s.tcpip;
-    section("CLCNF");
-    text("Host____", t.Host);
-    num("Port____", t.Port);
-    text("SendHead", t.SendHead);
-    text("SendDlmt", t.SendDlmt);
-
-    const SVCNF& n = s.svcnf;
-    section("SVCNF");
-    text("MacAdrs_", n.MacAdrs);
-    text("SVIP____", n.SvIP);
-    num("SVPort__", n.SvPort);
-    text("NetMask_", n.NetMask);
-    text("Gateway_", n.Gateway);
-    text("PrimDNS_", n.PrimDNS);
-    num("LinkDown", n.LinkDown);
-    num("RecvTout", n.RecvTout);
+    const char* section = nullptr;
+    for (const SettingKey& k : kSettingKeys) {
+        if (!section || qstrcmp(section, k.section) != 0) {
+            if (section)
+                out += QStringLiteral("\r\n");
+            section = k.section;
+            out += QLatin1Char('[') + QLatin1String(section) + QStringLiteral("]\r\n");
+        }
+        out += QLatin1String(k.key) + QLatin1Char('=') + (k.text ? k.text(s) : QString::number(k.number(s)))
+            + QStringLiteral("\r\n");
+    }
     return toCp932(out);
 }
 
