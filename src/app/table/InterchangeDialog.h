@@ -76,6 +76,7 @@ private:
     QAction* mmFileImport;
     QAction* mmFileExport;
     QAction* ppCopyPronto;
+
     QTableView* grid_;
     CodeTable& table_;
     Prompts& prompts_;
