@@ -29,6 +29,23 @@ struct ComDialogTest : ::testing::Test {
     test::FakePrompts prompts;
     RS232C rec;
     ComDialog dlg{rec, prompts};
+    // The dialog's controls, found by their names.
+    struct Controls {
+        QComboBox* cmbPort;
+        QComboBox* cmbBps;
+        QComboBox* cmbSendHead;
+        QComboBox* cmbSendDlmt;
+        QComboBox* cmbRecvDlmt;
+        QLineEdit* edtRecvTout;
+        QComboBox* cmbDataBit;
+        QComboBox* cmbStopBit;
+        QComboBox* cmbParity;
+        QPushButton* btnOn;
+    } ui{control<QComboBox>(dlg, "cmbPort"),     control<QComboBox>(dlg, "cmbBps"),
+         control<QComboBox>(dlg, "cmbSendHead"), control<QComboBox>(dlg, "cmbSendDlmt"),
+         control<QComboBox>(dlg, "cmbRecvDlmt"), control<QLineEdit>(dlg, "edtRecvTout"),
+         control<QComboBox>(dlg, "cmbDataBit"),  control<QComboBox>(dlg, "cmbStopBit"),
+         control<QComboBox>(dlg, "cmbParity"),   control<QPushButton>(dlg, "btnOn")};
 };
 
 } // namespace
@@ -56,8 +73,8 @@ TEST_F(ComDialogTest, ShowsTheRecordInNamedControls)
               "ﾍｯﾀﾞｰ|ﾃﾞﾘﾐﾀ|ﾃﾞﾘﾐﾀ|ﾀｲﾑｱｳﾄ|接続|切断|ｷｬﾝｾﾙ");
     // The devices that exist here are offered; the stored name stays as it is.
     QStringList offered;
-    for (int i = 0; i < control<QComboBox>(dlg, "cmbPort")->count(); ++i)
-        offered << control<QComboBox>(dlg, "cmbPort")->itemText(i);
+    for (int i = 0; i < ui.cmbPort->count(); ++i)
+        offered << ui.cmbPort->itemText(i);
     EXPECT_EQ(offered, ComDialog::offeredPorts());
     QStringList devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -67,12 +84,8 @@ TEST_F(ComDialogTest, ShowsTheRecordInNamedControls)
 #ifndef Q_OS_WIN
     EXPECT_EQ(offered.size(), devices.size()) << "no COM names on this system";
 #endif
-    EXPECT_EQ(QStringList({control<QComboBox>(dlg, "cmbPort")->currentText(),
-                           control<QComboBox>(dlg, "cmbBps")->currentText(),
-                           control<QComboBox>(dlg, "cmbSendHead")->currentText(),
-                           control<QComboBox>(dlg, "cmbSendDlmt")->currentText(),
-                           control<QComboBox>(dlg, "cmbRecvDlmt")->currentText(),
-                           control<QLineEdit>(dlg, "edtRecvTout")->text()}),
+    EXPECT_EQ(QStringList({ui.cmbPort->currentText(), ui.cmbBps->currentText(), ui.cmbSendHead->currentText(),
+                           ui.cmbSendDlmt->currentText(), ui.cmbRecvDlmt->currentText(), ui.edtRecvTout->text()}),
               QStringList({"/dev/ttyUSB1", "14400", "STX", "LF", "無し", "250"}));
 }
 
@@ -83,27 +96,26 @@ class NonNumeric : public ComDialogTest, public ::testing::WithParamInterface<in
 TEST_P(NonNumeric, StopsTheTakeOverUntilCorrected)
 {
     dlg.show();
-    QComboBox* fields[] = {control<QComboBox>(dlg, "cmbBps"), control<QComboBox>(dlg, "cmbDataBit"),
-                           control<QComboBox>(dlg, "cmbStopBit")};
-    control<QComboBox>(dlg, "cmbPort")->setCurrentText("/dev/ttyACM0");
-    control<QComboBox>(dlg, "cmbBps")->setCurrentText("56000");
-    control<QComboBox>(dlg, "cmbDataBit")->setCurrentText("7");
-    control<QComboBox>(dlg, "cmbParity")->setCurrentText("EVEN");
-    control<QComboBox>(dlg, "cmbStopBit")->setCurrentText("2");
-    control<QComboBox>(dlg, "cmbSendHead")->setCurrentIndex(1);
-    control<QComboBox>(dlg, "cmbSendDlmt")->setCurrentText("ETX");
-    control<QComboBox>(dlg, "cmbRecvDlmt")->setCurrentText("無し");
-    control<QLineEdit>(dlg, "edtRecvTout")->setText("soon"); // not a number: 100
+    QComboBox* fields[] = {ui.cmbBps, ui.cmbDataBit, ui.cmbStopBit};
+    ui.cmbPort->setCurrentText("/dev/ttyACM0");
+    ui.cmbBps->setCurrentText("56000");
+    ui.cmbDataBit->setCurrentText("7");
+    ui.cmbParity->setCurrentText("EVEN");
+    ui.cmbStopBit->setCurrentText("2");
+    ui.cmbSendHead->setCurrentIndex(1);
+    ui.cmbSendDlmt->setCurrentText("ETX");
+    ui.cmbRecvDlmt->setCurrentText("無し");
+    ui.edtRecvTout->setText("soon"); // not a number: 100
     const QString good = fields[GetParam()]->currentText();
     fields[GetParam()]->setCurrentText("8x");
-    control<QPushButton>(dlg, "btnOn")->click();
+    ui.btnOn->click();
     ASSERT_EQ(prompts.texts(), QStringList({"'8x' is not a valid integer value"}));
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(dlg.btnOnMarker(), 0);
     EXPECT_EQ(rec.PortName + QString::number(rec.BaudRate), "COM3115200") << "no field is taken over";
 
     fields[GetParam()]->setCurrentText(good);
-    control<QPushButton>(dlg, "btnOn")->click();
+    ui.btnOn->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(std::make_tuple(dlg.btnOnMarker(), dlg.btnOffMarker(), dlg.btnCancelMarker()), std::make_tuple(1, 0, 0));
     EXPECT_EQ(std::tie(rec.BaudRate, rec.ByteSize, rec.StopBits, rec.RecvTout), std::make_tuple(56000, 7, 2, 100));
