@@ -80,7 +80,7 @@ struct ToolRun {
         auto poll = std::make_shared<std::function<void()>>();
         *poll = [dlg, p = std::weak_ptr<std::function<void()>>(poll)] {
             if (dlg->isVisible())
-                dlg->btnExecute->click();
+                dlg->findChild<QPushButton*>(QStringLiteral("btnExecute"))->click();
             else if (auto f = p.lock())
                 QTimer::singleShot(1, dlg, *f);
         };

@@ -29,6 +29,23 @@ struct ComDialogTest : ::testing::Test {
     test::FakePrompts prompts;
     RS232C rec;
     ComDialog dlg{rec, prompts};
+    // The dialog's controls, found by their names.
+    struct Controls {
+        QComboBox* cmbPort;
+        QComboBox* cmbBps;
+        QComboBox* cmbSendHead;
+        QComboBox* cmbSendDlmt;
+        QComboBox* cmbRecvDlmt;
+        QLineEdit* edtRecvTout;
+        QComboBox* cmbDataBit;
+        QComboBox* cmbStopBit;
+        QComboBox* cmbParity;
+        QPushButton* btnOn;
+    } ui{control<QComboBox>(dlg, "cmbPort"),     control<QComboBox>(dlg, "cmbBps"),
+         control<QComboBox>(dlg, "cmbSendHead"), control<QComboBox>(dlg, "cmbSendDlmt"),
+         control<QComboBox>(dlg, "cmbRecvDlmt"), control<QLineEdit>(dlg, "edtRecvTout"),
+         control<QComboBox>(dlg, "cmbDataBit"),  control<QComboBox>(dlg, "cmbStopBit"),
+         control<QComboBox>(dlg, "cmbParity"),   control<QPushButton>(dlg, "btnOn")};
 };
 
 } // namespace
@@ -56,8 +73,8 @@ TEST_F(ComDialogTest, ShowsTheRecordInNamedControls)
               "ﾍｯﾀﾞｰ|ﾃﾞﾘﾐﾀ|ﾃﾞﾘﾐﾀ|ﾀｲﾑｱｳﾄ|接続|切断|ｷｬﾝｾﾙ");
     // The devices that exist here are offered; the stored name stays as it is.
     QStringList offered;
-    for (int i = 0; i < dlg.cmbPort->count(); ++i)
-        offered << dlg.cmbPort->itemText(i);
+    for (int i = 0; i < ui.cmbPort->count(); ++i)
+        offered << ui.cmbPort->itemText(i);
     EXPECT_EQ(offered, ComDialog::offeredPorts());
     QStringList devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -67,8 +84,8 @@ TEST_F(ComDialogTest, ShowsTheRecordInNamedControls)
 #ifndef Q_OS_WIN
     EXPECT_EQ(offered.size(), devices.size()) << "no COM names on this system";
 #endif
-    EXPECT_EQ(QStringList({dlg.cmbPort->currentText(), dlg.cmbBps->currentText(), dlg.cmbSendHead->currentText(),
-                           dlg.cmbSendDlmt->currentText(), dlg.cmbRecvDlmt->currentText(), dlg.edtRecvTout->text()}),
+    EXPECT_EQ(QStringList({ui.cmbPort->currentText(), ui.cmbBps->currentText(), ui.cmbSendHead->currentText(),
+                           ui.cmbSendDlmt->currentText(), ui.cmbRecvDlmt->currentText(), ui.edtRecvTout->text()}),
               QStringList({"/dev/ttyUSB1", "14400", "STX", "LF", "無し", "250"}));
 }
 
@@ -79,28 +96,28 @@ class NonNumeric : public ComDialogTest, public ::testing::WithParamInterface<in
 TEST_P(NonNumeric, StopsTheTakeOverUntilCorrected)
 {
     dlg.show();
-    QComboBox* fields[] = {dlg.cmbBps, dlg.cmbDataBit, dlg.cmbStopBit};
-    dlg.cmbPort->setCurrentText("/dev/ttyACM0");
-    dlg.cmbBps->setCurrentText("56000");
-    dlg.cmbDataBit->setCurrentText("7");
-    dlg.cmbParity->setCurrentText("EVEN");
-    dlg.cmbStopBit->setCurrentText("2");
-    dlg.cmbSendHead->setCurrentIndex(1);
-    dlg.cmbSendDlmt->setCurrentText("ETX");
-    dlg.cmbRecvDlmt->setCurrentText("無し");
-    dlg.edtRecvTout->setText("soon"); // not a number: 100
+    QComboBox* fields[] = {ui.cmbBps, ui.cmbDataBit, ui.cmbStopBit};
+    ui.cmbPort->setCurrentText("/dev/ttyACM0");
+    ui.cmbBps->setCurrentText("56000");
+    ui.cmbDataBit->setCurrentText("7");
+    ui.cmbParity->setCurrentText("EVEN");
+    ui.cmbStopBit->setCurrentText("2");
+    ui.cmbSendHead->setCurrentIndex(1);
+    ui.cmbSendDlmt->setCurrentText("ETX");
+    ui.cmbRecvDlmt->setCurrentText("無し");
+    ui.edtRecvTout->setText("soon"); // not a number: 100
     const QString good = fields[GetParam()]->currentText();
     fields[GetParam()]->setCurrentText("8x");
-    dlg.btnOn->click();
+    ui.btnOn->click();
     ASSERT_EQ(prompts.texts(), QStringList({"'8x' is not a valid integer value"}));
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.btnOnMarker, 0);
+    EXPECT_EQ(dlg.btnOnMarker(), 0);
     EXPECT_EQ(rec.PortName + QString::number(rec.BaudRate), "COM3115200") << "no field is taken over";
 
     fields[GetParam()]->setCurrentText(good);
-    dlg.btnOn->click();
+    ui.btnOn->click();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(std::tie(dlg.btnOnMarker, dlg.btnOffMarker, dlg.btnCancelMarker), std::make_tuple(1, 0, 0));
+    EXPECT_EQ(std::make_tuple(dlg.btnOnMarker(), dlg.btnOffMarker(), dlg.btnCancelMarker()), std::make_tuple(1, 0, 0));
     EXPECT_EQ(std::tie(rec.BaudRate, rec.ByteSize, rec.StopBits, rec.RecvTout), std::make_tuple(56000, 7, 2, 100));
     EXPECT_EQ(QStringList({rec.PortName, rec.Parity, rec.SendHead, rec.SendDlmt, rec.RecvDlmt}),
               QStringList({"/dev/ttyACM0", "EVEN", "STX", "ETX", "無し"}));
@@ -130,16 +147,16 @@ TEST(ComMenu, CancelDisconnectAndAFailedConnectLeaveThePortClosed)
     w->session().setStatusText(0, "Disconnect");
     runDialog([&](ComDialog& d) {
         EXPECT_EQ(d.pos(), w->pos() + QPoint(8, 8));
-        d.cmbPort->setCurrentText("/dev/ttyUSB3");
-        d.btnCancel->click();
+        control<QComboBox>(d, "cmbPort")->setCurrentText("/dev/ttyUSB3");
+        control<QPushButton>(d, "btnCancel")->click();
     });
     runDialog([](ComDialog& d) { d.close(); });
-    runDialog([](ComDialog& d) { d.btnOff->click(); });
+    runDialog([](ComDialog& d) { control<QPushButton>(d, "btnOff")->click(); });
     EXPECT_EQ(w->session().settings().rs232c.PortName, "COM3");
     EXPECT_EQ(w->statusText(0), "Disconnect");
     EXPECT_FALSE(w->session().link().state().portOpen || w->session().link().state().commError);
 
-    runDialog([](ComDialog& d) { d.btnOn->click(); }); // "COM3" has no device here
+    runDialog([](ComDialog& d) { control<QPushButton>(d, "btnOn")->click(); }); // "COM3" has no device here
     EXPECT_FALSE(w->session().link().state().portOpen);
     EXPECT_EQ(w->statusText(0), "Can't Open COM3");
     EXPECT_TRUE(prompts.asked.empty());

@@ -36,6 +36,26 @@ namespace {
 struct ConnectionWidgets : ::testing::Test, test::ToolFixture {
     TcpDialog* dlg = nullptr;
     ConnectionBinding* binding = nullptr;
+    // The dialog's controls, found by their names.
+    struct Controls {
+        QGroupBox* pnlHost;
+        QGroupBox* pnlZVAXEconf;
+        QGroupBox* pnlMyPcName;
+        QComboBox* cmbSendHead;
+        QComboBox* cmbSendDlmt;
+        QLineEdit* edtHost;
+        QLineEdit* edtSvIP;
+        QLineEdit* edtNetMask;
+        QLineEdit* edtGateway;
+        QLineEdit* edtDNS;
+        QLineEdit* edtMacAdrs;
+        PanelStatusBar* sBar;
+        QPushButton* btnClose;
+        QPushButton* btnSetup;
+        QLineEdit* edtPort;
+        QToolButton* btnConnect;
+        QLabel* lblSvMacAddress;
+    } ui{};
     test::LoopbackBoard board;
 
     void SetUp() override
@@ -44,6 +64,15 @@ struct ConnectionWidgets : ::testing::Test, test::ToolFixture {
         dlg = w.tool().windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
+        ui = {control<QGroupBox>(*dlg, "pnlHost"),     control<QGroupBox>(*dlg, "pnlZVAXEconf"),
+              control<QGroupBox>(*dlg, "pnlMyPcName"), control<QComboBox>(*dlg, "cmbSendHead"),
+              control<QComboBox>(*dlg, "cmbSendDlmt"), control<QLineEdit>(*dlg, "edtHost"),
+              control<QLineEdit>(*dlg, "edtSvIP"),     control<QLineEdit>(*dlg, "edtNetMask"),
+              control<QLineEdit>(*dlg, "edtGateway"),  control<QLineEdit>(*dlg, "edtDNS"),
+              control<QLineEdit>(*dlg, "edtMacAdrs"),  control<PanelStatusBar>(*dlg, "sBar"),
+              control<QPushButton>(*dlg, "btnClose"),  control<QPushButton>(*dlg, "btnSetup"),
+              control<QLineEdit>(*dlg, "edtPort"),     control<QToolButton>(*dlg, "btnConnect"),
+              control<QLabel>(*dlg, "lblSvMacAddress")};
         ASSERT_TRUE(board.start());
         w->session().settings().tcpip.Host = "127.000.000.001";
         w->session().settings().tcpip.Port = board.port();
@@ -96,44 +125,44 @@ TEST_F(ConnectionWidgets, DialogControlsCarryTheirNamesTextsAndMasks)
             t = b->text();
         EXPECT_EQ(t, QString::fromUtf8(r.text)) << r.name;
     }
-    EXPECT_EQ(dlg->pnlHost->title(), "Host IP");
-    EXPECT_EQ(dlg->pnlZVAXEconf->title(), "ZOVAX-Ether Network Configuration");
-    EXPECT_TRUE(dlg->pnlMyPcName->title().startsWith("PC-Name: ") || dlg->pnlMyPcName->title() == "PC Name:");
-    EXPECT_EQ(dlg->cmbSendHead->count(), 2);
-    EXPECT_EQ(dlg->cmbSendHead->itemText(1), "STX");
-    EXPECT_EQ(dlg->cmbSendDlmt->count(), 3);
-    EXPECT_EQ(dlg->cmbSendDlmt->itemText(2), "ETX");
-    for (QLineEdit* e : {dlg->edtHost, dlg->edtSvIP, dlg->edtNetMask, dlg->edtGateway, dlg->edtDNS})
+    EXPECT_EQ(ui.pnlHost->title(), "Host IP");
+    EXPECT_EQ(ui.pnlZVAXEconf->title(), "ZOVAX-Ether Network Configuration");
+    EXPECT_TRUE(ui.pnlMyPcName->title().startsWith("PC-Name: ") || ui.pnlMyPcName->title() == "PC Name:");
+    EXPECT_EQ(ui.cmbSendHead->count(), 2);
+    EXPECT_EQ(ui.cmbSendHead->itemText(1), "STX");
+    EXPECT_EQ(ui.cmbSendDlmt->count(), 3);
+    EXPECT_EQ(ui.cmbSendDlmt->itemText(2), "ETX");
+    for (QLineEdit* e : {ui.edtHost, ui.edtSvIP, ui.edtNetMask, ui.edtGateway, ui.edtDNS})
         EXPECT_EQ(e->inputMask(), "999.999.999.999") << e->objectName().toStdString(); // blank: space
-    EXPECT_EQ(dlg->edtMacAdrs->inputMask(), ">NN-NN-NN-NN-NN-NN");
-    EXPECT_EQ(dlg->sBar->panelCount(), 2);
-    EXPECT_EQ(dlg->sBar->panel(0)->width(), 240);
+    EXPECT_EQ(ui.edtMacAdrs->inputMask(), ">NN-NN-NN-NN-NN-NN");
+    EXPECT_EQ(ui.sBar->panelCount(), 2);
+    EXPECT_EQ(ui.sBar->panel(0)->width(), 240);
 }
 
 TEST_F(ConnectionWidgets, MaskedFieldsShowWhatTheyAreGiven)
 {
-    dlg->edtSvIP->setText("127.000.000.001");
-    EXPECT_EQ(dlg->edtSvIP->text(), "127.000.000.001");
-    dlg->edtMacAdrs->setText("0a-3c-51-e0-00-0f");
-    EXPECT_EQ(dlg->edtMacAdrs->text(), "0A-3C-51-E0-00-0F");
+    ui.edtSvIP->setText("127.000.000.001");
+    EXPECT_EQ(ui.edtSvIP->text(), "127.000.000.001");
+    ui.edtMacAdrs->setText("0a-3c-51-e0-00-0f");
+    EXPECT_EQ(ui.edtMacAdrs->text(), "0A-3C-51-E0-00-0F");
 }
 
 TEST_F(ConnectionWidgets, ConfigGroupHiddenUntilShownAndTheDialogFollowsIt)
 {
-    const int clientHeight = dlg->btnClose->y() + dlg->btnClose->height() + dlg->sBar->sizeHint().height() + 8;
+    const int clientHeight = ui.btnClose->y() + ui.btnClose->height() + ui.sBar->sizeHint().height() + 8;
     // Hidden at creation: cut off to the left of the group, silver texts.
-    EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled());
-    EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() - 2);
+    EXPECT_FALSE(ui.pnlZVAXEconf->isEnabled());
+    EXPECT_EQ(dlg->width(), ui.pnlZVAXEconf->x() - 2);
     EXPECT_EQ(dlg->height(), clientHeight);
-    EXPECT_EQ(textColour(dlg->edtSvIP), TcpDialog::kSilver);
+    EXPECT_EQ(textColour(ui.edtSvIP), TcpDialog::kSilver);
     binding->netConfig().HandleConfigLine("R:180");
-    EXPECT_TRUE(dlg->pnlZVAXEconf->isEnabled());
-    EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() + dlg->pnlZVAXEconf->width() + 8);
+    EXPECT_TRUE(ui.pnlZVAXEconf->isEnabled());
+    EXPECT_EQ(dlg->width(), ui.pnlZVAXEconf->x() + ui.pnlZVAXEconf->width() + 8);
     EXPECT_EQ(dlg->height(), clientHeight);
-    EXPECT_NE(textColour(dlg->edtSvIP), TcpDialog::kSilver);
-    EXPECT_FALSE(dlg->edtMacAdrs->isEnabled()) << "the MAC waits for its label's double-click";
-    EXPECT_EQ(textColour(dlg->edtMacAdrs), TcpDialog::kSilver);
-    EXPECT_EQ(dlg->btnSetup->text(), "Update");
+    EXPECT_NE(textColour(ui.edtSvIP), TcpDialog::kSilver);
+    EXPECT_FALSE(ui.edtMacAdrs->isEnabled()) << "the MAC waits for its label's double-click";
+    EXPECT_EQ(textColour(ui.edtMacAdrs), TcpDialog::kSilver);
+    EXPECT_EQ(ui.btnSetup->text(), "Update");
     // Centred horizontally over the main window.
     EXPECT_EQ(dlg->x(), w->x() + (w->width() - dlg->width()) / 2);
 }
@@ -145,24 +174,24 @@ TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHo
     w->session().settings().tcpip.SendDlmt = "ETX";
     dlg->show();
     EXPECT_TRUE(state().netConfigOpen);
-    EXPECT_EQ(dlg->edtHost->text(), "127.000.000.001");
-    EXPECT_EQ(dlg->edtPort->text(), "60005");
-    EXPECT_EQ(dlg->cmbSendHead->currentText(), "STX");
-    EXPECT_EQ(dlg->cmbSendDlmt->currentText(), "ETX");
+    EXPECT_EQ(ui.edtHost->text(), "127.000.000.001");
+    EXPECT_EQ(ui.edtPort->text(), "60005");
+    EXPECT_EQ(ui.cmbSendHead->currentText(), "STX");
+    EXPECT_EQ(ui.cmbSendDlmt->currentText(), "ETX");
     EXPECT_EQ(dlg->hostGroupMarker(), 0);
-    EXPECT_EQ(dlg->pnlHost->height(), dlg->edtHost->y() + dlg->edtHost->height() + 20);
-    EXPECT_FALSE(dlg->cmbSendHead->isVisible());
+    EXPECT_EQ(ui.pnlHost->height(), ui.edtHost->y() + ui.edtHost->height() + 20);
+    EXPECT_FALSE(ui.cmbSendHead->isVisible());
     // Not connected: the board's fields come from the record, the group stays hidden.
-    EXPECT_EQ(dlg->edtSvIP->text(), w->session().settings().svcnf.SvIP);
-    EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled());
+    EXPECT_EQ(ui.edtSvIP->text(), w->session().settings().svcnf.SvIP);
+    EXPECT_FALSE(ui.pnlZVAXEconf->isEnabled());
 
     // Double-clicks on the group expand it over the PC group and collapse it again.
-    QTest::mouseDClick(dlg->pnlHost, Qt::LeftButton, {}, QPoint(dlg->pnlHost->width() - 4, 8));
+    QTest::mouseDClick(ui.pnlHost, Qt::LeftButton, {}, QPoint(ui.pnlHost->width() - 4, 8));
     EXPECT_EQ(dlg->hostGroupMarker(), 1);
-    EXPECT_EQ(dlg->pnlHost->geometry().bottom(), dlg->pnlMyPcName->geometry().bottom());
-    EXPECT_TRUE(dlg->cmbSendHead->isVisible());
-    EXPECT_TRUE(dlg->cmbSendDlmt->isVisible());
-    QTest::mouseDClick(dlg->pnlHost, Qt::LeftButton, {}, QPoint(dlg->pnlHost->width() - 4, 8));
+    EXPECT_EQ(ui.pnlHost->geometry().bottom(), ui.pnlMyPcName->geometry().bottom());
+    EXPECT_TRUE(ui.cmbSendHead->isVisible());
+    EXPECT_TRUE(ui.cmbSendDlmt->isVisible());
+    QTest::mouseDClick(ui.pnlHost, Qt::LeftButton, {}, QPoint(ui.pnlHost->width() - 4, 8));
     EXPECT_EQ(dlg->hostGroupMarker(), 0);
 
     // A delimiter the list does not offer leaves the list as it was.
@@ -170,8 +199,8 @@ TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHo
     EXPECT_FALSE(state().netConfigOpen) << "closing by the frame ends the hold on TCP lines";
     w->session().settings().tcpip.SendDlmt = "LF";
     dlg->show();
-    EXPECT_EQ(dlg->cmbSendDlmt->currentText(), "ETX");
-    dlg->btnClose->click();
+    EXPECT_EQ(ui.cmbSendDlmt->currentText(), "ETX");
+    ui.btnClose->click();
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_FALSE(state().netConfigOpen);
 }
@@ -179,27 +208,27 @@ TEST_F(ConnectionWidgets, ShowFillsTheHostGroupCollapsedAndCloseByFrameEndsTheHo
 TEST_F(ConnectionWidgets, DialogConnectUsesTheFieldsAndSendsVerThenNcnf)
 {
     dlg->show();
-    dlg->edtHost->setText("127.0.0.1"); // as typed: groups not padded
-    dlg->edtPort->setText(QString::number(board.port()));
-    dlg->cmbSendHead->setCurrentIndex(1);
-    dlg->btnConnect->click();
-    EXPECT_EQ(dlg->btnConnect->text(), "...");
+    ui.edtHost->setText("127.0.0.1"); // as typed: groups not padded
+    ui.edtPort->setText(QString::number(board.port()));
+    ui.cmbSendHead->setCurrentIndex(1);
+    ui.btnConnect->click();
+    EXPECT_EQ(ui.btnConnect->text(), "...");
     EXPECT_EQ(w->statusText(0), "127.0.0.1");
     EXPECT_EQ(w->session().settings().tcpip.Host, "127.000.000.001");
-    EXPECT_EQ(dlg->edtHost->text(), "127.000.000.001");
+    EXPECT_EQ(ui.edtHost->text(), "127.000.000.001");
     EXPECT_EQ(w->session().settings().tcpip.SendHead, "STX");
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; }));
     EXPECT_EQ(board.lines, QStringList({"\x02Ver", "\x02Ncnf"}));
-    EXPECT_EQ(dlg->btnConnect->text(), "接続中");
-    EXPECT_EQ(dlg->btnConnect->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
-    EXPECT_EQ(dlg->sBar->panelText(0), "Connect: 127.0.0.1");
+    EXPECT_EQ(ui.btnConnect->text(), "接続中");
+    EXPECT_EQ(ui.btnConnect->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+    EXPECT_EQ(ui.sBar->panelText(0), "Connect: 127.0.0.1");
     EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続中");
     EXPECT_EQ(w->statusText(0), "Connect: 127.0.0.1");
     EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), QString("127.000.000.001/%1").arg(board.port()));
 
-    dlg->btnConnect->click(); // hangs up
-    EXPECT_EQ(dlg->btnConnect->text(), "接続");
-    EXPECT_EQ(dlg->sBar->panelText(0), "Disconnect");
+    ui.btnConnect->click(); // hangs up
+    EXPECT_EQ(ui.btnConnect->text(), "接続");
+    EXPECT_EQ(ui.sBar->panelText(0), "Disconnect");
     EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
     EXPECT_EQ(w->statusText(0), "Disconnect");
     EXPECT_TRUE(sounds.played.empty());
@@ -216,7 +245,7 @@ TEST_F(ConnectionWidgets, RefusedDialFromTheMainButtonWarnsAndPlaysTheSound)
     EXPECT_EQ(sounds.played, std::vector<Sound>({Sound::Chord}));
     EXPECT_EQ(control<QToolButton>(*w, "btnConnect")->text(), "接続");
     EXPECT_EQ(w->statusText(0), "Disconnect: refused");
-    EXPECT_EQ(dlg->btnConnect->text(), "接続");
+    EXPECT_EQ(ui.btnConnect->text(), "接続");
     EXPECT_FALSE(state().tcpConnected);
 }
 
@@ -282,18 +311,18 @@ TEST_F(ConnectionWidgets, CommandLineTakesKeysAsTypedAndEnterMovesToTheSendButto
 TEST_F(ConnectionWidgets, MacLabelDoubleClickEnablesTheFieldAndAsksTheBoard)
 {
     dlg->show();
-    dlg->btnConnect->click();
+    ui.btnConnect->click();
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 2; })); // Ver, Ncnf
     binding->netConfig().HandleConfigLine("R:180");
-    ASSERT_TRUE(dlg->pnlZVAXEconf->isEnabled());
-    QTest::mouseDClick(dlg->lblSvMacAddress, Qt::LeftButton);
-    EXPECT_TRUE(dlg->edtMacAdrs->isEnabled());
-    EXPECT_NE(dlg->edtMacAdrs->palette().color(QPalette::Active, QPalette::Text), TcpDialog::kSilver);
+    ASSERT_TRUE(ui.pnlZVAXEconf->isEnabled());
+    QTest::mouseDClick(ui.lblSvMacAddress, Qt::LeftButton);
+    EXPECT_TRUE(ui.edtMacAdrs->isEnabled());
+    EXPECT_NE(ui.edtMacAdrs->palette().color(QPalette::Active, QPalette::Text), TcpDialog::kSilver);
     ASSERT_TRUE(waitUntil([&] { return board.lines.size() >= 3; }));
     EXPECT_EQ(board.lines.last(), "Nmac:?");
     // The next hiding disables it again.
-    dlg->btnConnect->click();
-    EXPECT_FALSE(dlg->edtMacAdrs->isEnabled());
+    ui.btnConnect->click();
+    EXPECT_FALSE(ui.edtMacAdrs->isEnabled());
 }
 
 TEST(PcAddress, PrefersAnAddressOthersCanReach)

@@ -80,7 +80,7 @@ TEST_F(AnalysisWindowTest, OpensFromThePopupMenuAndFollowsTheCurrentRow)
     ASSERT_TRUE(a->isVisible());
     EXPECT_FALSE(a->isModal());
     EXPECT_EQ(a->windowTitle(), "解析の詳細 - No.3");
-    const QString text = a->txtExplain->toPlainText();
+    const QString text = control<QPlainTextEdit>(*a, "txtExplain")->toPlainText();
     EXPECT_TRUE(text.startsWith(
         "Row 3: decoded from its stored wave information with the stored-entry rules\n"
         "Result: Tm:NEC-32A    d:20DF 10EF\n"
@@ -88,24 +88,30 @@ TEST_F(AnalysisWindowTest, OpensFromThePopupMenuAndFollowsTheCurrentRow)
         << text.toStdString();
 
     // Read-only, selectable, copied whole.
-    QTest::keyClicks(a->txtExplain, "x");
-    EXPECT_EQ(a->txtExplain->toPlainText(), text);
-    EXPECT_TRUE(a->txtExplain->textInteractionFlags() & Qt::TextSelectableByMouse);
-    QTest::mouseClick(a->btnCopy, Qt::LeftButton);
+    QTest::keyClicks(control<QPlainTextEdit>(*a, "txtExplain"), "x");
+    EXPECT_EQ(control<QPlainTextEdit>(*a, "txtExplain")->toPlainText(), text);
+    EXPECT_TRUE(control<QPlainTextEdit>(*a, "txtExplain")->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QTest::mouseClick(control<QPushButton>(*a, "btnCopy"), Qt::LeftButton);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
 
     // The cursor moves in the main window while the window stays open.
     QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_Down);
     QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_Down);
     EXPECT_TRUE(QTest::qWaitFor([&] { return a->windowTitle() == QStringLiteral("解析の詳細 - No.5"); }, 2000));
-    EXPECT_TRUE(a->txtExplain->toPlainText().startsWith("Row 5: this row has no wave information"));
+    EXPECT_TRUE(
+        control<QPlainTextEdit>(*a, "txtExplain")->toPlainText().startsWith("Row 5: this row has no wave information"));
 
     // A change to the row shown refreshes the window.
     w->session().table().setRow(5, {"38.0kHz", "3", "", ""}, necEntry());
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return a->txtExplain->toPlainText().startsWith("Row 5: decoded from its stored wave"); }, 2000));
+        [&] {
+            return control<QPlainTextEdit>(*a, "txtExplain")
+                ->toPlainText()
+                .startsWith("Row 5: decoded from its stored wave");
+        },
+        2000));
 
-    QTest::mouseClick(a->btnClose, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*a, "btnClose"), Qt::LeftButton);
     EXPECT_FALSE(a->isVisible());
 }
 

@@ -52,11 +52,11 @@ struct InterchangeWindow : ::testing::Test, test::ToolFixture {
         w->interchange().runDialog = [=](InterchangeDialog& d) {
             d.show();
             for (int k = 0; k < formatSteps; ++k)
-                QTest::keyClick(d.cmbFormat, Qt::Key_Down);
-            QTest::keyClicks(d.edtPath, path);
+                QTest::keyClick(control<QComboBox>(d, "cmbFormat"), Qt::Key_Down);
+            QTest::keyClicks(control<QLineEdit>(d, "edtPath"), path);
             if (wholeTable)
-                QTest::mouseClick(d.rbAll, Qt::LeftButton);
-            QTest::mouseClick(d.btnOk, Qt::LeftButton);
+                QTest::mouseClick(control<QRadioButton>(d, "rbAll"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(d, "btnOk"), Qt::LeftButton);
             return d.result();
         };
     }
@@ -78,8 +78,8 @@ TEST_F(InterchangeWindow, FileMenuItemsFollowTheExistingOnes)
     EXPECT_EQ(names,
               (QStringList{"mmCleate", "mmFileOpen", "mmFileSave", "-", "mmFileCom", "mmFileTcp", "-", "mmZVAXupdate",
                            "-", "mmFileQuit", "-", "mmFileImport", "mmFileExport"}));
-    EXPECT_EQ(w->interchange().mmFileImport->text(), QStringLiteral("インポート (&Import)..."));
-    EXPECT_EQ(w->interchange().mmFileExport->text(), QStringLiteral("エクスポート (&Export)..."));
+    EXPECT_EQ(control<QAction>(*w, "mmFileImport")->text(), QStringLiteral("インポート (&Import)..."));
+    EXPECT_EQ(control<QAction>(*w, "mmFileExport")->text(), QStringLiteral("エクスポート (&Export)..."));
 }
 
 // Three codes from row 2 down: row 3 holds a comment, the user keeps it, so
@@ -92,7 +92,7 @@ TEST_F(InterchangeWindow, ImportFillsEmptyRowsFromTheCurrentRow)
     TableController::moveCursor(control<QTableView>(*w, "sGrid"), kColCarry, 2);
     prompts.answers = {MsgAnswer::No};
     workDialog(path, 0); // 自動判別
-    w->interchange().mmFileImport->trigger();
+    control<QAction>(*w, "mmFileImport")->trigger();
 
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(prompts.asked[0].text.startsWith(QStringLiteral("行 3 は空いていません。")))
@@ -111,7 +111,7 @@ TEST_F(InterchangeWindow, BadFileChangesNothing)
     const QString path = writeFile("bad.txt", QByteArray(kNecPronto) + "\n0000 006D 0001\n");
     prompts.answers = {MsgAnswer::No}; // do not import the good one alone
     workDialog(path, 1);               // Pronto Hex
-    w->interchange().mmFileImport->trigger();
+    control<QAction>(*w, "mmFileImport")->trigger();
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_TRUE(prompts.asked[0].text.contains(QStringLiteral("2 個の信号のうち 1 個は読めません")))
         << prompts.asked[0].text.toStdString();
@@ -124,13 +124,13 @@ TEST_F(InterchangeWindow, ExportAndCopyAsPronto)
 {
     const QString in = writeFile("in.txt", QByteArray(kNecPronto) + "\n");
     workDialog(in, 0);
-    w->interchange().mmFileImport->trigger();
+    control<QAction>(*w, "mmFileImport")->trigger();
     ASSERT_EQ(w->session().table().entry(1).dataCount, 36);
 
     // Whole table as a Flipper file: the learned NEC row is written parsed.
     const QString out = dir.filePath(QStringLiteral("out.ir"));
     workDialog(out, 2, true); // Pronto Hex, sendir, Flipper
-    w->interchange().mmFileExport->trigger();
+    control<QAction>(*w, "mmFileExport")->trigger();
     QFile f(out);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.readAll().contains("type: parsed\nprotocol: NEC\naddress: 20 00 00 00\ncommand: 10 00 00 00\n"));
@@ -143,7 +143,7 @@ TEST_F(InterchangeWindow, ExportAndCopyAsPronto)
     QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), sGrid->viewport()->mapToGlobal(cell.center()));
     QCoreApplication::sendEvent(sGrid->viewport(), &click);
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 3000));
-    EXPECT_TRUE(w->interchange().ppCopyPronto->isEnabled());
+    EXPECT_TRUE(control<QAction>(*w, "ppCopyPronto")->isEnabled());
     QTest::keyClick(menu, Qt::Key_H);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("0000 006D 0022 0002 0156 00AB")))
         << QGuiApplication::clipboard()->text().toStdString();

@@ -32,6 +32,12 @@ namespace {
 TEST(TwsDialogDesign, ControlsCarryTheirNamesTextsAndLook)
 {
     TwsDialog d;
+    auto* Label1 = control<QLabel>(d, "Label1");
+    auto* btnExecute = control<QPushButton>(d, "btnExecute");
+    auto* btnCancel = control<QPushButton>(d, "btnCancel");
+    auto* Lable2 = control<QLabel>(d, "Lable2");
+    auto* sBar = control<PanelStatusBar>(d, "sBar");
+    auto* pnlTop = control<QFrame>(d, "pnlTop");
     EXPECT_EQ(d.objectName(), "frmTws");
     EXPECT_EQ(d.windowTitle(), "ZOVAX Learning Table Write");
     EXPECT_TRUE(d.isModal());
@@ -40,10 +46,10 @@ TEST(TwsDialogDesign, ControlsCarryTheirNamesTextsAndLook)
         const char* name;
         const char* text;
     };
-    const Row rows[] = {{d.Label1, "Label1", "学習情報を ZOVAX-Ether に登録します。"},
-                        {d.btnExecute, "btnExecute", "登録実行"},
-                        {d.btnCancel, "btnCancel", "中止"},
-                        {d.Lable2, "Lable2", "準備ができましたら、「登録実行」ボタンをクリックして下さい。"}};
+    const Row rows[] = {{Label1, "Label1", "学習情報を ZOVAX-Ether に登録します。"},
+                        {btnExecute, "btnExecute", "登録実行"},
+                        {btnCancel, "btnCancel", "中止"},
+                        {Lable2, "Lable2", "準備ができましたら、「登録実行」ボタンをクリックして下さい。"}};
     for (const Row& r : rows) {
         EXPECT_EQ(r.w->objectName(), r.name);
         EXPECT_EQ(d.findChild<QWidget*>(r.name), r.w);
@@ -51,37 +57,40 @@ TEST(TwsDialogDesign, ControlsCarryTheirNamesTextsAndLook)
             = qobject_cast<QLabel*>(r.w) ? qobject_cast<QLabel*>(r.w)->text() : qobject_cast<QPushButton*>(r.w)->text();
         EXPECT_EQ(text, QString::fromUtf8(r.text)) << r.name;
     }
-    EXPECT_TRUE(d.Label1->font().bold());
-    EXPECT_EQ(d.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    EXPECT_EQ(d.sBar->objectName(), "sBar");
-    ASSERT_EQ(d.sBar->panelCount(), 2);
-    EXPECT_EQ(d.sBar->panel(0)->width(), 80);
-    EXPECT_EQ(d.sBar->panel(1)->minimumWidth(), 100);
+    EXPECT_TRUE(Label1->font().bold());
+    EXPECT_EQ(Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(sBar->objectName(), "sBar");
+    ASSERT_EQ(sBar->panelCount(), 2);
+    EXPECT_EQ(sBar->panel(0)->width(), 80);
+    EXPECT_EQ(sBar->panel(1)->minimumWidth(), 100);
 
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     EXPECT_EQ(d.minimumSize(), d.maximumSize()); // fixed border
-    EXPECT_EQ(d.height(), d.pnlTop->height() + d.sBar->height());
-    EXPECT_GT(d.btnCancel->y(), d.btnExecute->y()); // stop below execute
+    EXPECT_EQ(d.height(), pnlTop->height() + sBar->height());
+    EXPECT_GT(btnCancel->y(), btnExecute->y()); // stop below execute
     d.close();
 }
 
 TEST(TwsDialogDesign, ShowingResetsTheDialog)
 {
     TwsDialog d;
-    d.btnExecute->setEnabled(false);
-    d.Lable2->hide();
-    d.sBar->setPanelText(0, "Tws:123");
-    d.sBar->setPanelText(1, "x");
+    auto* btnExecute = control<QPushButton>(d, "btnExecute");
+    auto* Lable2 = control<QLabel>(d, "Lable2");
+    auto* sBar = control<PanelStatusBar>(d, "sBar");
+    btnExecute->setEnabled(false);
+    Lable2->hide();
+    sBar->setPanelText(0, "Tws:123");
+    sBar->setPanelText(1, "x");
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    EXPECT_TRUE(d.btnExecute->isEnabled());
-    EXPECT_TRUE(d.Lable2->isVisible());
-    EXPECT_EQ(d.sBar->panelText(0), "");
-    EXPECT_EQ(d.sBar->panelText(1), "");
-    EXPECT_TRUE(test::waitUntil([&] { return d.btnExecute->hasFocus(); }, 1000));
+    EXPECT_TRUE(btnExecute->isEnabled());
+    EXPECT_TRUE(Lable2->isVisible());
+    EXPECT_EQ(sBar->panelText(0), "");
+    EXPECT_EQ(sBar->panelText(1), "");
+    EXPECT_TRUE(test::waitUntil([&] { return btnExecute->hasFocus(); }, 1000));
     const int height = d.height();
-    d.Lable2->hide(); // the hint comes and goes without changing the shape
+    Lable2->hide(); // the hint comes and goes without changing the shape
     EXPECT_EQ(d.height(), height);
     d.close();
 }
@@ -90,7 +99,7 @@ TEST(TwsDialogButtons, StopWhileIdleCloses)
 {
     TwsDialog d;
     d.show();
-    d.btnCancel->click();
+    control<QPushButton>(d, "btnCancel")->click();
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Rejected);
 }
@@ -100,24 +109,27 @@ TEST(TwsDialogButtons, StopWhileIdleCloses)
 TEST(TwsDialogButtons, StopEscAndCloseDuringARunAskTheRunToStop)
 {
     TwsDialog d;
+    auto* btnExecute = control<QPushButton>(d, "btnExecute");
+    auto* Lable2 = control<QLabel>(d, "Lable2");
+    auto* btnCancel = control<QPushButton>(d, "btnCancel");
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     std::vector<bool> stillOpen, asked;
     QObject::connect(&d, &TwsDialog::writeRequested, [&] {
-        EXPECT_FALSE(d.btnExecute->isEnabled());
-        EXPECT_FALSE(d.Lable2->isVisible());
+        EXPECT_FALSE(btnExecute->isEnabled());
+        EXPECT_FALSE(Lable2->isVisible());
         EXPECT_FALSE(d.cancelRequested());
         const std::function<void()> ways[]
-            = {[&] { d.btnCancel->click(); }, [&] { QTest::keyClick(&d, Qt::Key_Escape); }, [&] { d.close(); }};
+            = {[&] { btnCancel->click(); }, [&] { QTest::keyClick(&d, Qt::Key_Escape); }, [&] { d.close(); }};
         for (const auto& way : ways) {
-            d.btnExecute->setEnabled(false);
+            btnExecute->setEnabled(false);
             way();
             stillOpen.push_back(d.isVisible());
             asked.push_back(d.cancelRequested());
         }
-        EXPECT_TRUE(d.Lable2->isVisible());
+        EXPECT_TRUE(Lable2->isVisible());
     });
-    d.btnExecute->click();
+    btnExecute->click();
     EXPECT_EQ(stillOpen, std::vector<bool>({true, true, true}));
     EXPECT_EQ(asked, std::vector<bool>({true, true, true}));
     EXPECT_FALSE(d.isVisible());
@@ -129,7 +141,7 @@ TEST(TwsDialogButtons, ExecuteDoesNothingWhileTheDialogIsClosed)
     TwsDialog d;
     int runs = 0;
     QObject::connect(&d, &TwsDialog::writeRequested, [&] { ++runs; });
-    d.btnExecute->click();
+    control<QPushButton>(d, "btnExecute")->click();
     EXPECT_EQ(runs, 0);
 }
 
@@ -137,10 +149,10 @@ TEST(ReadBackProgress, StopButtonEscAndCloseAllAskToStop)
 {
     ReadBackDialog d(250);
     EXPECT_EQ(d.objectName(), "frmReadBack");
-    EXPECT_EQ(d.btnReadStop->text(), "中止");
+    EXPECT_EQ(control<QPushButton>(d, "btnReadStop")->text(), "中止");
     QSignalSpy stop(&d, &ReadBackDialog::stopRequested);
     d.show();
-    d.btnReadStop->click();
+    control<QPushButton>(d, "btnReadStop")->click();
     QTest::keyClick(&d, Qt::Key_Escape);
     d.close();
     EXPECT_EQ(stop.count(), 3);
@@ -152,11 +164,11 @@ TEST(ReadBackProgress, ShowsTheEntryAndTheUnansweredRequests)
 {
     ReadBackDialog d(250);
     d.showProgress(1, 0);
-    EXPECT_TRUE(d.lblReadBack->text().contains("001 / 250"));
+    EXPECT_TRUE(control<QLabel>(d, "lblReadBack")->text().contains("001 / 250"));
     d.showProgress(2, 1); // a new unanswered request is always shown
-    EXPECT_TRUE(d.lblReadBack->text().contains("002 / 250"));
-    EXPECT_TRUE(d.lblReadBack->text().contains("応答のなかったエントリ: 1 件"));
-    EXPECT_EQ(d.pgReadBack->maximum(), 250);
+    EXPECT_TRUE(control<QLabel>(d, "lblReadBack")->text().contains("002 / 250"));
+    EXPECT_TRUE(control<QLabel>(d, "lblReadBack")->text().contains("応答のなかったエントリ: 1 件"));
+    EXPECT_EQ(control<QProgressBar>(d, "pgReadBack")->maximum(), 250);
 }
 
 struct MainWindowButtons : ::testing::Test, test::ToolFixture {

@@ -31,6 +31,17 @@ struct WaveEditWindow : ::testing::Test {
     test::FakePrompts prompts;
     ToolHandle w;
     WaveEditDialog* dlg = nullptr;
+    // The dialog's controls, found by their names.
+    struct Controls {
+        QTableWidget* sGrid;
+        QLineEdit* edtCarry;
+        QLineEdit* edtDataBits;
+        QLineEdit* edtRepeatBit;
+        QLineEdit* edtPcode;
+        QLabel* lblPcode;
+        QLineEdit* edtByteCode;
+        QPushButton* btnOk;
+    } ui{};
     TableEntry nec;
 
     void SetUp() override
@@ -43,6 +54,10 @@ struct WaveEditWindow : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         dlg = w.tool().windows().frmWaveEdit;
         ASSERT_TRUE(dlg && &w.tool().waveEdit());
+        ui = {control<QTableWidget>(*dlg, "sGrid"),    control<QLineEdit>(*dlg, "edtCarry"),
+              control<QLineEdit>(*dlg, "edtDataBits"), control<QLineEdit>(*dlg, "edtRepeatBit"),
+              control<QLineEdit>(*dlg, "edtPcode"),    control<QLabel>(*dlg, "lblPcode"),
+              control<QLineEdit>(*dlg, "edtByteCode"), control<QPushButton>(*dlg, "btnOk")};
         nec.carrier = 380;
         nec.dataCount = 4;
         nec.repeat = 2;
@@ -56,7 +71,7 @@ struct WaveEditWindow : ::testing::Test {
         TableController::moveCursor(control<QTableView>(*w, "sGrid"), 3, row);
         w->tableController().ppWaveEdit->trigger();
     }
-    QString pair(int row, int column) const { return dlg->sGrid->item(row, column)->text(); }
+    QString pair(int row, int column) const { return ui.sGrid->item(row, column)->text(); }
 };
 
 TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
@@ -65,31 +80,31 @@ TEST_F(WaveEditWindow, OpenConvertAndOkIntoTheNextBlankRow)
     openOn(3);
     ASSERT_TRUE(dlg->isVisible());
     EXPECT_EQ(dlg->windowTitle(), "Wave Info.");
-    EXPECT_EQ(dlg->edtCarry->text(), "380");
-    EXPECT_EQ(dlg->edtDataBits->text(), "4") << "the pattern code's length";
-    EXPECT_EQ(dlg->edtRepeatBit->text(), "   2");
-    EXPECT_EQ(dlg->edtPcode->text(), "0121");
-    EXPECT_EQ(dlg->lblPcode->text(), "0---");
+    EXPECT_EQ(ui.edtCarry->text(), "380");
+    EXPECT_EQ(ui.edtDataBits->text(), "4") << "the pattern code's length";
+    EXPECT_EQ(ui.edtRepeatBit->text(), "   2");
+    EXPECT_EQ(ui.edtPcode->text(), "0121");
+    EXPECT_EQ(ui.lblPcode->text(), "0---");
     EXPECT_EQ(pair(2, 0), " Pcode:2");
     EXPECT_EQ(pair(2, 1), "  560");
     EXPECT_EQ(pair(2, 2), "  2250");
     EXPECT_EQ(pair(4, 1), "") << "pairs after a zero high are not shown";
-    EXPECT_EQ(dlg->edtByteCode->text(), "10 EF 20 DF");
-    EXPECT_EQ(dlg->edtByteCode->width(), 88);
+    EXPECT_EQ(ui.edtByteCode->text(), "10 EF 20 DF");
+    EXPECT_EQ(ui.edtByteCode->width(), 88);
     EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
-    EXPECT_EQ(dlg->btnOk->geometry().right() + 1 + 8, WaveEditDialog::kClientWidth);
+    EXPECT_EQ(ui.btnOk->geometry().right() + 1 + 8, WaveEditDialog::kClientWidth);
     auto* sGrid = control<QTableView>(*w, "sGrid");
     const QModelIndex frames = sGrid->model()->index(2, 2);
     EXPECT_EQ(dlg->pos(), sGrid->viewport()->mapToGlobal(sGrid->visualRect(frames).topLeft()));
 
-    dlg->edtByteCode->clear();
-    QTest::keyClicks(dlg->edtByteCode, "01");
-    QTest::keyClick(dlg->edtByteCode, Qt::Key_Return);
-    EXPECT_EQ(dlg->edtPcode->text(), "0211111113");
-    EXPECT_EQ(dlg->edtDataBits->text(), "10");
+    ui.edtByteCode->clear();
+    QTest::keyClicks(ui.edtByteCode, "01");
+    QTest::keyClick(ui.edtByteCode, Qt::Key_Return);
+    EXPECT_EQ(ui.edtPcode->text(), "0211111113");
+    EXPECT_EQ(ui.edtDataBits->text(), "10");
     EXPECT_TRUE(dlg->isVisible()) << "Enter converts and does not press a button";
-    dlg->edtCarry->setText("400");
-    dlg->btnOk->click();
+    ui.edtCarry->setText("400");
+    ui.btnOk->click();
 
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(TableController::cursorRow(sGrid), 4);
@@ -118,8 +133,8 @@ TEST_F(WaveEditWindow, OkTargetRow)
         for (int row = 1; row <= r.filledUpTo; ++row)
             w->session().table().setRow(row, {"38.0kHz", "3", QString::number(row), "d:00"}, nec);
         openOn(r.cursor);
-        dlg->edtRepeatBit->setText("77");
-        dlg->btnOk->click();
+        ui.edtRepeatBit->setText("77");
+        ui.btnOk->click();
         EXPECT_EQ(w->session().table().entry(r.target).repeat, 77) << r.name;
         EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), r.target) << r.name;
         if (r.target != r.cursor) {
@@ -132,8 +147,8 @@ TEST_F(WaveEditWindow, ANonHexPatternCodeIsRefusedAndNothingChanges)
 {
     w->session().table().setRow(3, {"38.0kHz", "3", "", "d:01"}, nec);
     openOn(3);
-    dlg->edtPcode->setText("01Z1");
-    dlg->btnOk->click();
+    ui.edtPcode->setText("01Z1");
+    ui.btnOk->click();
     ASSERT_EQ(prompts.asked.size(), 1u);
     EXPECT_EQ(prompts.asked[0].text, "パターンコードの3文字目「Z」は16進数ではありません。");
     EXPECT_TRUE(dlg->isVisible());
@@ -148,15 +163,15 @@ TEST_F(WaveEditWindow, LongRulerWidensTheDialogAndAnEmptyEntryShowsNothing)
     longOne.dataCount = 90;
     w->session().table().setRow(2, {"38.0kHz", "1", "", "Tm:Unknown"}, longOne);
     openOn(2);
-    EXPECT_EQ(dlg->lblPcode->text().size(), 90);
+    EXPECT_EQ(ui.lblPcode->text().size(), 90);
     EXPECT_EQ(dlg->width(),
-              dlg->lblPcode->indent() + dlg->lblPcode->fontMetrics().horizontalAdvance(dlg->lblPcode->text()) + 32);
-    EXPECT_EQ(dlg->edtByteCode->width(), 0);
+              ui.lblPcode->indent() + ui.lblPcode->fontMetrics().horizontalAdvance(ui.lblPcode->text()) + 32);
+    EXPECT_EQ(ui.edtByteCode->width(), 0);
 
     openOn(5); // all zero
-    EXPECT_TRUE(dlg->edtPcode->text().isEmpty());
-    EXPECT_TRUE(dlg->lblPcode->text().isEmpty());
-    EXPECT_EQ(dlg->edtDataBits->text().trimmed(), "0");
+    EXPECT_TRUE(ui.edtPcode->text().isEmpty());
+    EXPECT_TRUE(ui.lblPcode->text().isEmpty());
+    EXPECT_EQ(ui.edtDataBits->text().trimmed(), "0");
     EXPECT_EQ(dlg->width(), WaveEditDialog::kClientWidth);
 }
 
@@ -178,16 +193,16 @@ TEST_F(WaveEditWindow, TypedCarryIsCheckedWhereItIsTyped)
         prompts.asked.clear();
         w->session().table().setRow(3, {"38.0kHz", "3", "", ""}, nec);
         openOn(3);
-        dlg->edtCarry->selectAll();
-        QTest::keyClicks(dlg->edtCarry, QString::fromLatin1(c.typed));
-        QTest::keyClick(dlg->edtCarry, Qt::Key_Return);
+        ui.edtCarry->selectAll();
+        QTest::keyClicks(ui.edtCarry, QString::fromLatin1(c.typed));
+        QTest::keyClick(ui.edtCarry, Qt::Key_Return);
         test::waitUntil([&] { return !prompts.asked.empty(); }, c.refused ? 2000 : 50);
         ASSERT_EQ(prompts.asked.size(), c.refused ? 1u : 0u);
         if (c.refused) {
-            EXPECT_EQ(dlg->edtCarry->text(), "380");
+            EXPECT_EQ(ui.edtCarry->text(), "380");
             EXPECT_TRUE(prompts.asked[0].text.startsWith("Carry は 100～999"));
         }
-        dlg->btnOk->click();
+        ui.btnOk->click();
         EXPECT_EQ(w->session().table().entry(4).carrier, c.stored);
         w->session().table().setRow(4, {"", "", "", ""}, TableEntry{});
     }

@@ -3,6 +3,7 @@
 #include "app/learning/WaveListModel.h"
 #include "app/learning/WaveListWindow.h"
 #include "core/learning/WaveStore.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@
 
 #include <memory>
 #include <vector>
+
+using zovax::test::control;
 
 using namespace zovax;
 
@@ -43,21 +46,25 @@ struct WaveListFixture : ::testing::Test {
         }
     }
     QString cell(int column, int row) const { return w.model().cellText(column, row); }
+    // Summary box `b` (0..3): the label named `name` followed by the box's number.
+    QLabel* box(const char* name, int b) const
+    {
+        return control<QLabel>(w, QByteArray(name).append(char('1' + b)).constData());
+    }
     QStringList boxes(int b) const
     {
-        const size_t i = size_t(b);
-        return {w.pnlPno[i]->text(), w.pnlHmin[i]->text(), w.pnlHmax[i]->text(), w.pnlWmin[i]->text(),
-                w.pnlWmax[i]->text()};
+        return {box("pnlPno", b)->text(), box("pnlHmin", b)->text(), box("pnlHmax", b)->text(),
+                box("pnlWmin", b)->text(), box("pnlWmax", b)->text()};
     }
 };
 
 TEST_F(WaveListFixture, GridHasTwentyColumnsOf4096PulsesWithTheirHeaders)
 {
-    const QAbstractItemModel* m = w.sGridWave->model();
+    const QAbstractItemModel* m = control<QTableView>(w, "sGridWave")->model();
     EXPECT_EQ(w.objectName(), "frmWave");
     EXPECT_EQ(w.windowTitle(), "Wave Data");
     EXPECT_FALSE(w.isModal());
-    EXPECT_EQ(w.sGridWave->objectName(), "sGridWave");
+    EXPECT_EQ(control<QTableView>(w, "sGridWave")->objectName(), "sGridWave");
     ASSERT_EQ(m->columnCount(), 20);
     ASSERT_EQ(m->rowCount(), 4096);
     const char* headers[] = {"Wno:%1 ", "High ", "Width ", "Pno ", "Logic"};
@@ -67,9 +74,9 @@ TEST_F(WaveListFixture, GridHasTwentyColumnsOf4096PulsesWithTheirHeaders)
         if (c % 5 == 0)
             h = h.arg(c / 5 + 1);
         EXPECT_EQ(m->headerData(c, Qt::Horizontal).toString(), h) << c;
-        EXPECT_EQ(w.sGridWave->horizontalHeader()->sectionSize(c), widths[c % 5]) << c;
+        EXPECT_EQ(control<QTableView>(w, "sGridWave")->horizontalHeader()->sectionSize(c), widths[c % 5]) << c;
     }
-    EXPECT_EQ(w.sGridWave->verticalHeader()->sectionSize(7), 16);
+    EXPECT_EQ(control<QTableView>(w, "sGridWave")->verticalHeader()->sectionSize(7), 16);
     EXPECT_EQ(m->data(m->index(0, 0)).toString(), "[    0 ] ");
     EXPECT_EQ(m->data(m->index(4095, 15)).toString(), "[ 4095 ] ");
     EXPECT_EQ(m->data(m->index(3, 7), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
@@ -92,7 +99,7 @@ TEST_F(WaveListFixture, ShowingSizesTheClientArea)
     w.show();
     EXPECT_EQ(w.height(), 600);
     EXPECT_EQ(w.width(), (WaveListWindow::kSummaryWidth + 4) * 4 + 30);
-    EXPECT_EQ(w.pnlWaveData[0]->width(), WaveListWindow::kSummaryWidth);
+    EXPECT_EQ(control<QGroupBox>(w, "pnlWaveData1")->width(), WaveListWindow::kSummaryWidth);
     w.hide();
 }
 
@@ -121,16 +128,17 @@ TEST_F(WaveListFixture, WhileShownTheFocusFollowsAFastTrainWithoutScrollingForEv
     // The newest pulse counts as the focus cell at once; the list catches up shortly.
     EXPECT_EQ(w.currentRow(), 300);
     EXPECT_EQ(w.currentColumn(), 6);
-    EXPECT_NE(w.sGridWave->currentIndex().row(), 299);
-    EXPECT_TRUE(test::waitUntil([&] { return w.sGridWave->currentIndex().row() == 299; }, 2000));
-    EXPECT_EQ(w.sGridWave->currentIndex().column(), 6);
+    EXPECT_NE(control<QTableView>(w, "sGridWave")->currentIndex().row(), 299);
+    EXPECT_TRUE(
+        test::waitUntil([&] { return control<QTableView>(w, "sGridWave")->currentIndex().row() == 299; }, 2000));
+    EXPECT_EQ(control<QTableView>(w, "sGridWave")->currentIndex().column(), 6);
 
     // An explicit selection wins over a pending follow.
     learn(1, {{600, 1200, 0}, {600, 1200, 0}});
     w.selectCell(3, 1);
     QTest::qWait(3 * WaveListWindow::kFollowIntervalMs);
     EXPECT_EQ(w.currentRow(), 1);
-    EXPECT_EQ(w.sGridWave->currentIndex().column(), 3);
+    EXPECT_EQ(control<QTableView>(w, "sGridWave")->currentIndex().column(), 3);
     w.hide();
 }
 

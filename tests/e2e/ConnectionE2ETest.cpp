@@ -43,6 +43,20 @@ namespace {
 struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
     TcpDialog* dlg = nullptr;
     ConnectionBinding* binding = nullptr;
+    // The dialog's controls, found by their names.
+    struct Controls {
+        QToolButton* btnConnect;
+        QGroupBox* pnlZVAXEconf;
+        QLineEdit* edtSvIP;
+        QLineEdit* edtSvPort;
+        QLineEdit* edtMacAdrs;
+        QLineEdit* edtLinkDown;
+        QLineEdit* edtRecvTout;
+        QPushButton* btnSetup;
+        PanelStatusBar* sBar;
+        QLineEdit* edtGateway;
+        QLineEdit* edtPort;
+    } ui{};
 
     void start(sim::BoardOptions o = {})
     {
@@ -51,6 +65,12 @@ struct ConnectionE2E : ::testing::Test, e2e::ToolAndBoard {
         dlg = w.tool().windows().frmTcp;
         binding = &w.tool().connection();
         ASSERT_TRUE(dlg && binding);
+        ui = {control<QToolButton>(*dlg, "btnConnect"), control<QGroupBox>(*dlg, "pnlZVAXEconf"),
+              control<QLineEdit>(*dlg, "edtSvIP"),      control<QLineEdit>(*dlg, "edtSvPort"),
+              control<QLineEdit>(*dlg, "edtMacAdrs"),   control<QLineEdit>(*dlg, "edtLinkDown"),
+              control<QLineEdit>(*dlg, "edtRecvTout"),  control<QPushButton>(*dlg, "btnSetup"),
+              control<PanelStatusBar>(*dlg, "sBar"),    control<QLineEdit>(*dlg, "edtGateway"),
+              control<QLineEdit>(*dlg, "edtPort")};
     }
     void TearDown() override
     {
@@ -182,8 +202,8 @@ struct ConfigE2E : ConnectionE2E {
     void openAndConnect()
     {
         dlg->show();
-        dlg->btnConnect->click();
-        ASSERT_TRUE(waitUntil([&] { return dlg->pnlZVAXEconf->isEnabled(); }));
+        ui.btnConnect->click();
+        ASSERT_TRUE(waitUntil([&] { return ui.pnlZVAXEconf->isEnabled(); }));
     }
 };
 
@@ -193,17 +213,17 @@ TEST_F(ConfigE2E, DialogConnectReadsTheBoardsConfiguration)
     openAndConnect();
     EXPECT_EQ(commands(), QStringList({"Ver", "Ncnf"}));
     const QString port = QString::number(board->serverPort());
-    EXPECT_EQ(dlg->edtSvIP->text(), "127.000.000.001");
-    EXPECT_EQ(dlg->edtSvPort->text().toInt(), board->serverPort());
-    EXPECT_EQ(dlg->edtMacAdrs->text(), "0A-3C-51-E0-01-00");
-    EXPECT_EQ(dlg->edtLinkDown->text(), "010");
-    EXPECT_EQ(dlg->edtRecvTout->text(), "180");
+    EXPECT_EQ(ui.edtSvIP->text(), "127.000.000.001");
+    EXPECT_EQ(ui.edtSvPort->text().toInt(), board->serverPort());
+    EXPECT_EQ(ui.edtMacAdrs->text(), "0A-3C-51-E0-01-00");
+    EXPECT_EQ(ui.edtLinkDown->text(), "010");
+    EXPECT_EQ(ui.edtRecvTout->text(), "180");
     EXPECT_EQ(w->session().settings().svcnf.SvIP, "127.000.000.001");
     EXPECT_EQ(w->session().settings().svcnf.RecvTout, 180);
     EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "127.000.000.001/" + port);
-    EXPECT_EQ(dlg->btnSetup->text(), "Update");
-    EXPECT_EQ(dlg->width(), dlg->pnlZVAXEconf->x() + dlg->pnlZVAXEconf->width() + 8);
-    EXPECT_EQ(dlg->sBar->panelText(0), "Connect: 127.0.0.1");
+    EXPECT_EQ(ui.btnSetup->text(), "Update");
+    EXPECT_EQ(dlg->width(), ui.pnlZVAXEconf->x() + ui.pnlZVAXEconf->width() + 8);
+    EXPECT_EQ(ui.sBar->panelText(0), "Connect: 127.0.0.1");
 }
 
 // Update sends the eight settings in order and "Nsav"; the board restarts on
@@ -215,20 +235,20 @@ TEST_F(ConfigE2E, UpdateChangesTheBoardAndTheToolFollowsIt)
     openAndConnect();
     board->clearCommandLog();
     const quint16 newPort = test::closedLoopbackPort();
-    dlg->edtSvPort->setText(QString::number(newPort));
-    dlg->edtLinkDown->setText("20");
-    dlg->edtRecvTout->setText("240");
-    dlg->edtGateway->setText("127.0.0.254");
-    dlg->btnSetup->click();
+    ui.edtSvPort->setText(QString::number(newPort));
+    ui.edtLinkDown->setText("20");
+    ui.edtRecvTout->setText("240");
+    ui.edtGateway->setText("127.0.0.254");
+    ui.btnSetup->click();
     const QString p = QString::number(newPort);
     ASSERT_TRUE(waitCommands(9));
     EXPECT_EQ(commands(),
               QStringList({"Nmac:0A-3C-51-E0-01-00", "Nmip:127.000.000.001", "Npno:" + p, "Nmsk:255.000.000.000",
                            "Ngip:127.000.000.254", "Ndns:127.000.000.001", "Nlnk:20", "Nrcv:240", "Nsav"}));
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));
-    EXPECT_FALSE(dlg->pnlZVAXEconf->isEnabled()) << "the group hides with the link";
+    EXPECT_FALSE(ui.pnlZVAXEconf->isEnabled()) << "the group hides with the link";
     EXPECT_EQ(w->session().settings().tcpip.Port, newPort) << "the board's \"P:\" answer moved the target";
-    EXPECT_EQ(dlg->edtPort->text(), p);
+    EXPECT_EQ(ui.edtPort->text(), p);
     EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "127.000.000.001/" + p);
     EXPECT_EQ(w->session().settings().svcnf.LinkDown, 20);
     pause(50);
@@ -237,12 +257,12 @@ TEST_F(ConfigE2E, UpdateChangesTheBoardAndTheToolFollowsIt)
     // After its restart the board listens on the new port; connect again.
     ASSERT_TRUE(waitUntil([&] { return board->serverPort() == newPort; }));
     board->clearCommandLog();
-    dlg->btnConnect->click();
-    ASSERT_TRUE(waitUntil([&] { return dlg->pnlZVAXEconf->isEnabled(); }));
+    ui.btnConnect->click();
+    ASSERT_TRUE(waitUntil([&] { return ui.pnlZVAXEconf->isEnabled(); }));
     EXPECT_EQ(commands(), QStringList({"Ver", "Ncnf"}));
-    EXPECT_EQ(dlg->edtLinkDown->text(), "020");
-    EXPECT_EQ(dlg->edtRecvTout->text(), "240");
-    EXPECT_EQ(dlg->edtGateway->text(), "127.000.000.254");
+    EXPECT_EQ(ui.edtLinkDown->text(), "020");
+    EXPECT_EQ(ui.edtRecvTout->text(), "240");
+    EXPECT_EQ(ui.edtGateway->text(), "127.000.000.254");
     EXPECT_EQ(w->session().settings().svcnf.SvPort, newPort);
 }
 
@@ -259,13 +279,13 @@ TEST_F(ConfigE2E, UpdateSendsNsavEvenWhenNothingAnswers)
     board = std::make_unique<sim::BoardSim>(silent);
     ASSERT_TRUE(board->listen(QHostAddress::LocalHost, 0));
     w->session().settings().tcpip.Port = board->serverPort();
-    dlg->edtPort->setText(QString::number(board->serverPort()));
-    dlg->btnConnect->click();
+    ui.edtPort->setText(QString::number(board->serverPort()));
+    ui.btnConnect->click();
     ASSERT_TRUE(waitCommands(2));
     binding->netConfig().ShowConfigGroup(true); // as after a report, so Update can be clicked
     QElapsedTimer t;
     t.start();
-    dlg->btnSetup->click();
+    ui.btnSetup->click();
     EXPECT_GE(t.elapsed(), 8 * 100 - 10);
     ASSERT_TRUE(waitCommands(11));
     const QStringList c = commands();
@@ -273,7 +293,7 @@ TEST_F(ConfigE2E, UpdateSendsNsavEvenWhenNothingAnswers)
     for (const QString& s : c.mid(2))
         heads << s.left(5);
     EXPECT_EQ(heads, QStringList({"Nmac:", "Nmip:", "Npno:", "Nmsk:", "Ngip:", "Ndns:", "Nlnk:", "Nrcv:", "Nsav"}));
-    EXPECT_EQ(dlg->btnSetup->text(), "...");
+    EXPECT_EQ(ui.btnSetup->text(), "...");
 }
 
 // The console's configuration dialogue on TCP: "C" routes the board's lines
@@ -304,7 +324,7 @@ TEST_F(ConnectionE2E, ConsoleConfigurationDialogue)
     EXPECT_FALSE(state().consoleConfigMode);
     EXPECT_EQ(w->session().settings().tcpip.Port, newPort);
     EXPECT_EQ(w->session().settings().tcpip.Host, "127.000.000.001");
-    EXPECT_EQ(dlg->edtPort->text(), p);
+    EXPECT_EQ(ui.edtPort->text(), p);
     EXPECT_EQ(control<QLabel>(*w, "pnlHost")->text(), "127.000.000.001/" + p);
     // The board restarts and drops the link.
     ASSERT_TRUE(waitUntil([&] { return !state().tcpConnected; }));

@@ -99,7 +99,7 @@ protected:
     // btnTableWrite, then btnExecute in the dialog; returns when the dialog closed.
     void registerTable()
     {
-        whenDialogShown([this] { tws->btnExecute->click(); });
+        whenDialogShown([this] { test::control<QPushButton>(*tws, "btnExecute")->click(); });
         test::control<QToolButton>(*w, "btnTableWrite")->click();
     }
 

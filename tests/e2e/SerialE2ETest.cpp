@@ -53,10 +53,10 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
     };
     auto connectTo = [&](const QString& recvDlmt, const QString& tout) {
         runDialog([&](ComDialog& d) {
-            d.cmbPort->setCurrentText(device);
-            d.cmbRecvDlmt->setCurrentText(recvDlmt);
-            d.edtRecvTout->setText(tout);
-            d.btnOn->click();
+            control<QComboBox>(d, "cmbPort")->setCurrentText(device);
+            control<QComboBox>(d, "cmbRecvDlmt")->setCurrentText(recvDlmt);
+            control<QLineEdit>(d, "edtRecvTout")->setText(tout);
+            control<QPushButton>(d, "btnOn")->click();
         });
     };
     auto memoLines
@@ -93,10 +93,10 @@ TEST(SerialE2E, OpensFromTheDialogCompletesIdleLinesLearnsAndCloses)
 
     // Cancelling keeps the port open (the greeting goes out again); "切断" closes it.
     board.clearCommandLog();
-    runDialog([](ComDialog& d) { d.btnCancel->click(); });
+    runDialog([](ComDialog& d) { control<QPushButton>(d, "btnCancel")->click(); });
     EXPECT_TRUE(state.portOpen);
     ASSERT_TRUE(waitUntil([&] { return board.commandTexts().size() >= 2; }));
-    runDialog([](ComDialog& d) { d.btnOff->click(); });
+    runDialog([](ComDialog& d) { control<QPushButton>(d, "btnOff")->click(); });
     EXPECT_FALSE(state.portOpen || state.recvThreadRunning);
     w->session().link().SendLine("Mode?");
     waitUntil([] { return false; }, 100);

@@ -81,7 +81,7 @@ TEST_F(AnalysisE2E, NoMatchAndJitteredLearnsAreExplained)
     openFromMenu(1);
     AnalysisWindow* a = w.tool().windows().frmAnalysis;
     ASSERT_TRUE(a && a->isVisible());
-    const QString unknown = a->txtExplain->toPlainText();
+    const QString unknown = control<QPlainTextEdit>(*a, "txtExplain")->toPlainText();
     EXPECT_TRUE(unknown.startsWith("Row 1: learned in this run (wave channel 1)\nResult: Tm:Unknown"))
         << unknown.toStdString();
     EXPECT_TRUE(unknown.contains("\nNo candidate accepted the signal: Unknown")) << unknown.toStdString();
@@ -90,9 +90,12 @@ TEST_F(AnalysisE2E, NoMatchAndJitteredLearnsAreExplained)
     EXPECT_TRUE(unknown.contains("Carrier 56.0 kHz"));
 
     QTest::keyClick(control<QTableView>(*w, "sGrid"), Qt::Key_Down);
-    ASSERT_TRUE(waitUntil(
-        [&] { return a->txtExplain->toPlainText().startsWith("Row 2: learned in this run (wave channel 2)"); }));
-    const QString nec = a->txtExplain->toPlainText();
+    ASSERT_TRUE(waitUntil([&] {
+        return control<QPlainTextEdit>(*a, "txtExplain")
+            ->toPlainText()
+            .startsWith("Row 2: learned in this run (wave channel 2)");
+    }));
+    const QString nec = control<QPlainTextEdit>(*a, "txtExplain")->toPlainText();
     EXPECT_TRUE(nec.contains("Result: " + w->session().table().cell(kColResult, 2) + "\n")) << nec.toStdString();
     EXPECT_TRUE(nec.contains("\nDecided by candidate 3: timing passed")) << nec.toStdString();
     EXPECT_TRUE(nec.contains("  P1 ")) << "the pattern spread of the jittered press";

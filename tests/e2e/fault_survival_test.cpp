@@ -154,7 +154,7 @@ protected:
         out += test::control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().split('\n', Qt::SkipEmptyParts);
         out += w.tool().windows().frmDownload->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts);
         for (PanelStatusBar* bar : {test::control<PanelStatusBar>(*w, "sBar"), w.tool().windows().frmDownload->sBar,
-                                    w.tool().windows().frmTcp->sBar})
+                                    test::control<PanelStatusBar>(*w.tool().windows().frmTcp, "sBar")})
             for (int i = 0; i < bar->panelCount(); ++i)
                 out << bar->panelText(i);
         return out;
@@ -219,12 +219,13 @@ protected:
         waitUntil([&] { return !state().tcpConnected && !board->hasClient(); }, 3000);
         board->clearCommandLog();
         dlg->show();
-        QTest::mouseClick(dlg->btnConnect, Qt::LeftButton);
-        const bool report = waitUntil([&] { return dlg->pnlZVAXEconf->isEnabled(); }, 3000);
+        QTest::mouseClick(test::control<QToolButton>(*dlg, "btnConnect"), Qt::LeftButton);
+        const bool report
+            = waitUntil([&] { return test::control<QGroupBox>(*dlg, "pnlZVAXEconf")->isEnabled(); }, 3000);
         if (!report)
             w.tool().connection().netConfig().ShowConfigGroup(true); // so that Update can be clicked
-        dlg->edtLinkDown->setText("20");
-        QTest::mouseClick(dlg->btnSetup, Qt::LeftButton);
+        test::control<QLineEdit>(*dlg, "edtLinkDown")->setText("20");
+        QTest::mouseClick(test::control<QPushButton>(*dlg, "btnSetup"), Qt::LeftButton);
         waitUntil([&] { return board->commandTexts().contains("Nsav") || !state().tcpConnected; }, 5000);
         // The board saves and restarts ("System Reset"): the tool hangs up.
         const bool restarted = waitUntil([&] { return !state().tcpConnected; }, 3000);

@@ -24,11 +24,11 @@ protected:
         w->interchange().runDialog = [=](InterchangeDialog& d) {
             d.show();
             if (d.objectName() == QLatin1String("frmImport")) // skip "自動判別": Pronto Hex
-                QTest::keyClick(d.cmbFormat, Qt::Key_Down);
-            QTest::keyClicks(d.edtPath, path);
+                QTest::keyClick(control<QComboBox>(d, "cmbFormat"), Qt::Key_Down);
+            QTest::keyClicks(control<QLineEdit>(d, "edtPath"), path);
             if (wholeTable)
-                QTest::mouseClick(d.rbAll, Qt::LeftButton);
-            QTest::mouseClick(d.btnOk, Qt::LeftButton);
+                QTest::mouseClick(control<QRadioButton>(d, "rbAll"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(d, "btnOk"), Qt::LeftButton);
             return d.result();
         };
     }
@@ -42,10 +42,10 @@ TEST_F(InterchangeE2E, ExportedCodeImportsRegistersAndReadsBack)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("code.txt"));
     workDialog(file, true);
-    w->interchange().mmFileExport->trigger();
+    control<QAction>(*w, "mmFileExport")->trigger();
     TableController::moveCursor(control<QTableView>(*w, "sGrid"), kColCarry, 2);
     workDialog(file, false);
-    w->interchange().mmFileImport->trigger();
+    control<QAction>(*w, "mmFileImport")->trigger();
 
     const TableEntry learned = table().entry(1);
     const TableEntry imported = table().entry(2);

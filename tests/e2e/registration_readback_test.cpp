@@ -104,7 +104,7 @@ TEST_F(ReadBackRequest, TheStopButtonEndsARunningReadCleanly)
                 // The window waits undrawn behind the progress display, which draws.
                 EXPECT_FALSE(w->updatesEnabled());
                 EXPECT_TRUE(binding->readBackDialog().updatesEnabled());
-                binding->readBackDialog().btnReadStop->click();
+                control<QPushButton>(binding->readBackDialog(), "btnReadStop")->click();
             });
         }
     });

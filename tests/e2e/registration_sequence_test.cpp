@@ -49,7 +49,7 @@ TEST_F(RegistrationSequence, OnlyRowsThreeAndSevenAreSentAndTheCursorVisitsThem)
     EXPECT_NE(std::find(visited.begin(), visited.end(), 3), visited.end());
     EXPECT_NE(std::find(visited.begin(), visited.end(), 7), visited.end());
     EXPECT_EQ(TableController::cursorRow(control<QTableView>(*w, "sGrid")), 1);
-    EXPECT_EQ(tws->sBar->panelText(0), "Tws:007");
+    EXPECT_EQ(control<PanelStatusBar>(*tws, "sBar")->panelText(0), "Tws:007");
     EXPECT_FALSE(tws->isVisible());
     EXPECT_EQ(state().tableWriteMode, TableWriteMode::Off);
     EXPECT_TRUE(board->flash().entry(3)->used);
@@ -118,10 +118,10 @@ TEST_F(RegistrationSequence, CancelWhileIdleClosesAndSendsNothing)
 {
     useSimpleRow(1);
     whenDialogShown([this] {
-        EXPECT_TRUE(tws->btnExecute->isEnabled());
-        EXPECT_TRUE(tws->Lable2->isVisible());
+        EXPECT_TRUE(control<QPushButton>(*tws, "btnExecute")->isEnabled());
+        EXPECT_TRUE(control<QLabel>(*tws, "Lable2")->isVisible());
         EXPECT_EQ(state().tableWriteMode, TableWriteMode::Erase);
-        tws->btnCancel->click();
+        control<QPushButton>(*tws, "btnCancel")->click();
     });
     control<QToolButton>(*w, "btnTableWrite")->click();
     EXPECT_FALSE(tws->isVisible());
@@ -136,7 +136,7 @@ TEST_F(RegistrationSequence, CancelWhileWritingStopsAfterTheRowBeingSent)
         useSimpleRow(r);
     QObject::connect(board.get(), &sim::BoardSim::commandReceived, tws, [this](const QString& c) {
         if (c == "Tws:005")
-            QTimer::singleShot(0, tws, [this] { tws->btnCancel->click(); });
+            QTimer::singleShot(0, tws, [this] { control<QPushButton>(*tws, "btnCancel")->click(); });
     });
     registerTable();
     const QStringList sent = sentSinceClear();

@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -144,7 +145,7 @@ TEST_F(WaveDisplayE2E, FourLearnsAreDrawnLabelledAndListed)
     screenshot(w.get(), "main-after-learn.png");
     list().selectCell(3, 2); // a Pno cell: channel 1's summary
     QApplication::processEvents();
-    EXPECT_FALSE(list().pnlHmin[0]->text().isEmpty());
+    EXPECT_FALSE(control<QLabel>(list(), "pnlHmin1")->text().isEmpty());
     screenshot(&list(), "wave-list-after-learn.png");
 }
 

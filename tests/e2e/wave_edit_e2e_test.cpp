@@ -61,7 +61,7 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     ASSERT_TRUE(dlg->isVisible());
 
     // Not connected yet: the warning, nothing sent.
-    dlg->btnIrOut->click();
+    control<QPushButton>(*dlg, "btnIrOut")->click();
     ASSERT_EQ(prompts.texts(), QStringList({"ZOVAX-Etherに接続して下さい"}));
 
     control<QToolButton>(*w, "btnConnect")->click();
@@ -72,16 +72,16 @@ TEST(WaveEditE2E, IrOutEmitsTheEditedWaveWithoutStoringIt)
     auto* memoRecv = control<QPlainTextEdit>(*w, "memoRecv");
     memoRecv->clear();
 
-    dlg->edtPcode->clear();
-    dlg->btnIrOut->click(); // an empty pattern code: nothing happens
+    control<QLineEdit>(*dlg, "edtPcode")->clear();
+    control<QPushButton>(*dlg, "btnIrOut")->click(); // an empty pattern code: nothing happens
     EXPECT_TRUE(board.commandTexts().isEmpty());
     EXPECT_EQ(control<ClickPanel>(*w, "pnlAnalyze")->text(), "学習 On");
 
     control<QCheckBox>(*w, "ckTp2")->setChecked(false);
-    dlg->sGrid->item(2, 2)->setText("0"); // pair 2 = 560, 0 ends the list
-    dlg->edtByteCode->setText("01");
-    QTest::keyClick(dlg->edtByteCode, Qt::Key_Return);
-    dlg->btnIrOut->click();
+    control<QTableWidget>(*dlg, "sGrid")->item(2, 2)->setText("0"); // pair 2 = 560, 0 ends the list
+    control<QLineEdit>(*dlg, "edtByteCode")->setText("01");
+    QTest::keyClick(control<QLineEdit>(*dlg, "edtByteCode"), Qt::Key_Return);
+    control<QPushButton>(*dlg, "btnIrOut")->click();
 
     const QStringList expected = {"Tp:1011",
                                   "Twf:000",

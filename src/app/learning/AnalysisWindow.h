@@ -30,10 +30,6 @@ public:
     // The grid's current row moved to `row`: an open window shows that row.
     void followRow(int row);
 
-    QPlainTextEdit* txtExplain = nullptr;
-    QPushButton* btnCopy = nullptr;
-    QPushButton* btnClose = nullptr;
-
 private:
     void scheduleRefresh();
     void refresh();
@@ -42,6 +38,11 @@ private:
     Explain explain_;
     int row_ = 0;
     bool refreshPending_ = false;
+
+    // Controls, named as in the window's design (tests find them by these object names).
+    QPlainTextEdit* txtExplain = nullptr;
+    QPushButton* btnCopy = nullptr;
+    QPushButton* btnClose = nullptr;
 };
 
 } // namespace zovax

@@ -61,14 +61,6 @@ public:
     // channel's pulses except its last one.
     void summarise(int channel);
 
-    QTableView* sGridWave;
-    std::array<QGroupBox*, 4> pnlWaveData{}; // objectNames pnlWaveData1..4
-    std::array<QLabel*, 4> pnlPno{};         // pnlPno1..4
-    std::array<QLabel*, 4> pnlHmin{};        // pnlHmin1..4
-    std::array<QLabel*, 4> pnlHmax{};        // pnlHmax1..4
-    std::array<QLabel*, 4> pnlWmin{};        // pnlWmin1..4
-    std::array<QLabel*, 4> pnlWmax{};        // pnlWmax1..4
-
 protected:
     void showEvent(QShowEvent* e) override;
 
@@ -85,6 +77,15 @@ private:
     QTimer* followTimer_;
     int followColumn_ = -1; // pending focus cell, -1: none
     int followRow_ = 0;
+
+    // Controls, named as in the window's design (tests find them by these object names).
+    QTableView* sGridWave;
+    std::array<QGroupBox*, 4> pnlWaveData{}; // objectNames pnlWaveData1..4
+    std::array<QLabel*, 4> pnlPno{};         // pnlPno1..4
+    std::array<QLabel*, 4> pnlHmin{};        // pnlHmin1..4
+    std::array<QLabel*, 4> pnlHmax{};        // pnlHmax1..4
+    std::array<QLabel*, 4> pnlWmin{};        // pnlWmin1..4
+    std::array<QLabel*, 4> pnlWmax{};        // pnlWmax1..4
 };
 
 } // namespace zovax

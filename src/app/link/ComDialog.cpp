@@ -186,7 +186,7 @@ void ComDialog::FormShow()
     selectOrNone(cmbSendDlmt, rs232c_.SendDlmt);
     selectOrNone(cmbRecvDlmt, rs232c_.RecvDlmt);
     edtRecvTout->setText(QString::number(rs232c_.RecvTout));
-    btnOnMarker = btnOffMarker = btnCancelMarker = 0;
+    btnOnMarker_ = btnOffMarker_ = btnCancelMarker_ = 0;
 }
 
 void ComDialog::btnOnClick()
@@ -215,19 +215,19 @@ void ComDialog::btnOnClick()
     rs232c_.SendDlmt = cmbSendDlmt->currentText();
     rs232c_.RecvDlmt = cmbRecvDlmt->currentText();
     rs232c_.RecvTout = parseIntOr(edtRecvTout->text(), 100);
-    btnOnMarker = 1;
+    btnOnMarker_ = 1;
     accept();
 }
 
 void ComDialog::btnOffClick()
 {
-    btnOffMarker = 1;
+    btnOffMarker_ = 1;
     accept();
 }
 
 void ComDialog::btnCancelClick()
 {
-    btnCancelMarker = 1;
+    btnCancelMarker_ = 1;
     reject();
 }
 

@@ -26,17 +26,31 @@ public:
 
     // Button markers: once the dialog has closed, exactly the pressed button's
     // marker is 1 (all 0 when it was closed by its frame or Escape).
-    int btnOnMarker = 0;
-    int btnOffMarker = 0;
-    int btnCancelMarker = 0;
-    bool cancelled() const { return !btnOnMarker && !btnOffMarker; }
+    int btnOnMarker() const { return btnOnMarker_; }
+    int btnOffMarker() const { return btnOffMarker_; }
+    int btnCancelMarker() const { return btnCancelMarker_; }
+    bool cancelled() const { return !btnOnMarker_ && !btnOffMarker_; }
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
     // Handlers.
     void btnOnClick();
     void btnOffClick();
     void btnCancelClick();
 
-    // --- controls, named as in the dialog's design ---
+    void buildUi();
+    void FormShow();
+
+    RS232C& rs232c_;
+    Prompts& prompts_;
+    int btnOnMarker_ = 0;
+    int btnOffMarker_ = 0;
+    int btnCancelMarker_ = 0;
+
+    // Controls, named as in the dialog's design (tests find them by these object
+    // names). The dialog takes its fields over into the record itself.
     QGroupBox* gbComPara;
     QLabel* lblPort;
     QComboBox* cmbPort;
@@ -61,16 +75,6 @@ public:
     QPushButton* btnOn;
     QPushButton* btnOff;
     QPushButton* btnCancel;
-
-protected:
-    void showEvent(QShowEvent* e) override;
-
-private:
-    void buildUi();
-    void FormShow();
-
-    RS232C& rs232c_;
-    Prompts& prompts_;
 };
 
 } // namespace zovax

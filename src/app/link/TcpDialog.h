@@ -42,13 +42,6 @@ public:
     // Connects the dialog to the program's state; called once after creation.
     void bind(Settings& settings, LinkState& state, TcpConnection& connection, NetConfig& netConfig);
 
-    // Handlers.
-    void btnConnectClick();
-    void btnCloseClick();
-    void pnlHostDblClick();
-    void btnSetupClick();
-    void lblSvMacAddressDblClick();
-    void ShowPcAddress();
     int hostGroupMarker() const { return hostMarker_; } // 1 while the Host IP group is expanded
 
     // ConnectionView
@@ -67,7 +60,39 @@ public:
     void setTargetHost(const QString& host) override;
     void setTargetPort(int port) override;
 
-    // --- controls, named as in the dialog's design ---
+protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+public slots:
+    // Every way of closing ("閉じる", the window frame, Escape) ends the dialog's
+    // hold on the TCP lines, so a closed dialog never captures them.
+    void done(int r) override;
+
+private:
+    // Handlers.
+    void btnConnectClick();
+    void btnCloseClick();
+    void pnlHostDblClick();
+    void btnSetupClick();
+    void lblSvMacAddressDblClick();
+    void ShowPcAddress();
+
+    void buildUi();
+    void FormCreate();
+    void centreOverMain();
+    QLineEdit* field(ConfigField f) const;
+    void setConnectCaption(bool connected, const QString& text);
+
+    Settings* settings_ = nullptr;
+    LinkState* state_ = nullptr;
+    TcpConnection* connection_ = nullptr;
+    NetConfig* netConfig_ = nullptr;
+    int hostMarker_ = 0;
+
+    // Controls, named as in the dialog's design (tests find them by these object
+    // names). Nothing outside the dialog reaches them: it edits the settings and
+    // the board's configuration through the session's objects it is bound to.
     QGroupBox* pnlHost;
     QLabel* lblHostIP;
     QLineEdit* edtHost;
@@ -96,28 +121,6 @@ public:
     QPushButton* btnSetup;
 
     PanelStatusBar* sBar;
-
-protected:
-    void showEvent(QShowEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
-
-public slots:
-    // Every way of closing ("閉じる", the window frame, Escape) ends the dialog's
-    // hold on the TCP lines, so a closed dialog never captures them.
-    void done(int r) override;
-
-private:
-    void buildUi();
-    void FormCreate();
-    void centreOverMain();
-    QLineEdit* field(ConfigField f) const;
-    void setConnectCaption(bool connected, const QString& text);
-
-    Settings* settings_ = nullptr;
-    LinkState* state_ = nullptr;
-    TcpConnection* connection_ = nullptr;
-    NetConfig* netConfig_ = nullptr;
-    int hostMarker_ = 0;
 };
 
 } // namespace zovax

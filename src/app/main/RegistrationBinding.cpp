@@ -142,7 +142,7 @@ bool RegistrationBinding::cancelRequested() const
 void RegistrationBinding::storingRows(bool on)
 {
     if (on)
-        throttle_->start({ui_.sGrid, ui_.memoRecv, dialog_.sBar}, &main_.memoLog(), ui_.sGrid);
+        throttle_->start({ui_.sGrid, ui_.memoRecv, &dialog_.storeCommandDisplay()}, &main_.memoLog(), ui_.sGrid);
     else
         throttle_->stop();
 }

@@ -28,8 +28,8 @@ void SerialBinding::mmFileComClick()
     // Created for this one showing and released afterwards.
     auto frmCom = std::make_unique<ComDialog>(session_.settings().rs232c, session_.prompts(), &main_);
     frmCom->exec();
-    const bool open = frmCom->btnOnMarker == 1;
-    const bool close = frmCom->btnOffMarker == 1;
+    const bool open = frmCom->btnOnMarker() == 1;
+    const bool close = frmCom->btnOffMarker() == 1;
     frmCom.reset();
     if (open)
         session_.openSerial();

@@ -77,7 +77,7 @@ void WaveEditBinding::byteCodeEnter()
     const int row = workingRow();
     if (!CodeTable::validRow(row))
         return;
-    dialog_.setPcode(ByteCodeToPcode(dialog_.edtByteCode->text(), session_.table().entry(row)));
+    dialog_.setPcode(ByteCodeToPcode(dialog_.fields().byteCode, session_.table().entry(row)));
 }
 
 void WaveEditBinding::btnIrOutClick()

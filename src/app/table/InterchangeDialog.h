@@ -35,19 +35,21 @@ public:
     QString path() const;
     bool selectedOnly() const; // export: the selected rows rather than the whole table
 
-    QComboBox* cmbFormat;
-    QLineEdit* edtPath;
-    QPushButton* btnBrowse;
-    QRadioButton* rbSelected = nullptr;
-    QRadioButton* rbAll = nullptr;
-    QPushButton* btnOk;
-    QPushButton* btnCancel;
-
 private:
     void browse();
     void updateOk();
     Mode mode_;
     std::vector<const FormatInfo*> choices_;
+
+    // Controls, named as in the dialog's design (tests find them by these
+    // object names); the binding reads the choices through the methods above.
+    QComboBox* cmbFormat;
+    QLineEdit* edtPath;
+    QPushButton* btnBrowse;
+    QRadioButton* rbSelected = nullptr; // export only
+    QRadioButton* rbAll = nullptr;      // export only
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
 };
 
 class InterchangeBinding : public QObject {
@@ -61,19 +63,20 @@ public:
     InterchangeBinding(QMenu* fileMenu, QMenu* rowMenu, QTableView* grid, CodeTable& table, Prompts& prompts,
                        LearnParamsSource learnParams, QWidget* parent);
 
+    // Shows the dialog modally (tests replace it to work the dialog first).
+    std::function<int(InterchangeDialog&)> runDialog = [](InterchangeDialog& d) { return d.exec(); };
+
+private:
+    void importClick();
+    void exportClick();
+    void copyProntoClick();
+    std::vector<int> selectedRows() const;
+
+    // The menu items it added, named mmFileImport, mmFileExport and ppCopyPronto.
     QAction* mmFileImport;
     QAction* mmFileExport;
     QAction* ppCopyPronto;
 
-    // Shows the dialog modally (tests replace it to work the dialog first).
-    std::function<int(InterchangeDialog&)> runDialog = [](InterchangeDialog& d) { return d.exec(); };
-
-    void importClick();
-    void exportClick();
-    void copyProntoClick();
-
-private:
-    std::vector<int> selectedRows() const;
     QTableView* grid_;
     CodeTable& table_;
     Prompts& prompts_;

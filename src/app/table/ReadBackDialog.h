@@ -21,10 +21,6 @@ public:
     void showProgress(int entry, int unanswered);
     static constexpr int kRefreshMs = 50;
 
-    QLabel* lblReadBack;
-    QProgressBar* pgReadBack;
-    QPushButton* btnReadStop;
-
 signals:
     // The stop button, Esc or the close button.
     void stopRequested();
@@ -41,6 +37,11 @@ private:
     int entries_;
     int shownUnanswered_ = -1;
     QElapsedTimer lastDraw_;
+
+    // Controls, named as in the dialog's design (tests find them by these object names).
+    QLabel* lblReadBack;
+    QProgressBar* pgReadBack;
+    QPushButton* btnReadStop;
 };
 
 } // namespace zovax

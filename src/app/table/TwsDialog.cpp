@@ -133,4 +133,9 @@ void TwsDialog::showStoreCommand(const QString& text)
     sBar->setPanelText(0, text);
 }
 
+QWidget& TwsDialog::storeCommandDisplay() const
+{
+    return *sBar;
+}
+
 } // namespace zovax

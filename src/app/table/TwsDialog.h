@@ -23,29 +23,19 @@ class TwsDialog : public QDialog {
 public:
     explicit TwsDialog(QWidget* parent = nullptr);
 
-    // Handlers.
-    void btnExecuteClick();
-    void btnCancelClick();
-
     bool running() const { return running_; }
     // The user asked the running registration to stop.
     bool cancelRequested() const;
     // Status panel 0.
     void showStoreCommand(const QString& text);
+    // The part that changes with every row stored (the status bar): a
+    // registration holds its redraws and repaints it at its own pace.
+    QWidget& storeCommandDisplay() const;
 
 signals:
     // Execute: the registration runs in the connected slot (WriteTableToBoard),
     // while the dialog stays open; the dialog closes when the slot returns.
     void writeRequested();
-
-public:
-    // --- controls, named as in the dialog's design ---
-    QFrame* pnlTop;
-    QLabel* Label1;
-    QPushButton* btnExecute;
-    QPushButton* btnCancel;
-    QLabel* Lable2;
-    PanelStatusBar* sBar;
 
 public slots:
     // Esc: while registration runs it stops the run instead of closing.
@@ -56,7 +46,19 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // Handlers.
+    void btnExecuteClick();
+    void btnCancelClick();
+
     bool running_ = false;
+
+    // Controls, named as in the dialog's design (tests find them by these object names).
+    QFrame* pnlTop;
+    QLabel* Label1;
+    QPushButton* btnExecute;
+    QPushButton* btnCancel;
+    QLabel* Lable2;
+    PanelStatusBar* sBar;
 };
 
 } // namespace zovax

@@ -32,23 +32,6 @@ public:
     // Puts a pattern code into edtPcode (edtDataBits follows its length).
     void setPcode(const QString& pcode);
 
-    // --- controls, named as in the dialog's design ---
-    QLabel* lblCarry;
-    QLineEdit* edtCarry;
-    QLabel* lblDataBits;
-    QLineEdit* edtDataBits;
-    QLabel* lblRepeatBit;
-    QLineEdit* edtRepeatBit;
-    QTableWidget* sGrid;    // 16 pattern pairs: column 0 " Pcode:%01X", 1 High, 2 Width
-    QScrollArea* pcodeArea; // ruler and pattern code, scrolled together when wider than the screen
-    QLabel* lblPcode;
-    QLineEdit* edtPcode;
-    QLabel* lblByteCode;
-    QLineEdit* edtByteCode;
-    QPushButton* btnIrOut;
-    QPushButton* btnOk;
-    QPushButton* btnCancel;
-
 signals:
     void irOutRequested();                     // btnIrOut
     void okRequested();                        // btnOk
@@ -65,6 +48,24 @@ private:
     int rulerIndent() const;
 
     int byteCodeWidth_ = 0; // width of edtByteCode set on opening, px
+
+    // Controls, named as in the dialog's design (tests find them by these object
+    // names). The binding sees texts (showFields, fields, setPcode) and signals only.
+    QLabel* lblCarry;
+    QLineEdit* edtCarry;
+    QLabel* lblDataBits;
+    QLineEdit* edtDataBits;
+    QLabel* lblRepeatBit;
+    QLineEdit* edtRepeatBit;
+    QTableWidget* sGrid;    // 16 pattern pairs: column 0 " Pcode:%01X", 1 High, 2 Width
+    QScrollArea* pcodeArea; // ruler and pattern code, scrolled together when wider than the screen
+    QLabel* lblPcode;
+    QLineEdit* edtPcode;
+    QLabel* lblByteCode;
+    QLineEdit* edtByteCode;
+    QPushButton* btnIrOut;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
 };
 
 } // namespace zovax

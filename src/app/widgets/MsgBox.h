@@ -19,6 +19,8 @@ public:
     bool showMessage(const QString& caption, const QString& text);
     bool isShowing() const { return isVisible(); }
 
+private:
+    // Controls, named as in the box's design (tests find them by these object names).
     QLabel* lblMsg;
     QPushButton* btnOk;
     QCheckBox* ckDispOff;
