@@ -7,7 +7,6 @@
 #include "app/firmware/DownloadDialog.h"
 #include "app/link/TcpDialog.h"
 #include "app/main/ConnectionBinding.h"
-#include "app/main/FirmwareBinding.h"
 #include "core/firmware/FirmwareUpdate.h"
 #include "core/session/Session.h"
 #include "core/table/TableCommands.h"
@@ -152,9 +151,11 @@ protected:
     {
         QStringList out = prompts.texts();
         out += test::control<QPlainTextEdit>(*w, "memoRecv")->toPlainText().split('\n', Qt::SkipEmptyParts);
-        out += w.tool().windows().frmDownload->memoRecv->toPlainText().split('\n', Qt::SkipEmptyParts);
-        for (PanelStatusBar* bar : {test::control<PanelStatusBar>(*w, "sBar"), w.tool().windows().frmDownload->sBar,
-                                    test::control<PanelStatusBar>(*w.tool().windows().frmTcp, "sBar")})
+        const DownloadDialog& frmDownload = *w.tool().windows().frmDownload;
+        out += test::control<QPlainTextEdit>(frmDownload, "memoRecv")->toPlainText().split('\n', Qt::SkipEmptyParts);
+        for (PanelStatusBar* bar :
+             {test::control<PanelStatusBar>(*w, "sBar"), test::control<PanelStatusBar>(frmDownload, "sBar"),
+              test::control<PanelStatusBar>(*w.tool().windows().frmTcp, "sBar")})
             for (int i = 0; i < bar->panelCount(); ++i)
                 out << bar->panelText(i);
         return out;
@@ -253,13 +254,14 @@ protected:
         lines << ":00000001FF";
         EXPECT_TRUE(test::writeFileBytes(w->session().settings().hexFileName, lines.join("\r\n").toLatin1() + "\r\n"));
         dlg->show();
-        StepLimits& l = w.tool().firmware().update().limits;
+        StepLimits& l = w->session().firmware().limits;
         l = {1500, 1500, 10000, 1500, 1500};
         prompts.asked.clear();
-        QTest::mouseClick(dlg->btnDownload, Qt::LeftButton);
+        auto* btnDownload = test::control<QPushButton>(*dlg, "btnDownload");
+        QTest::mouseClick(btnDownload, Qt::LeftButton);
         waitUntil([&] { return !prompts.asked.empty(); }, kBoundMs);
         const bool done = !prompts.asked.empty() && prompts.asked.back().text == "Completed";
-        waitUntil([&] { return !dlg->btnDownload->isChecked(); }, 3000);
+        waitUntil([&] { return !btnDownload->isChecked(); }, 3000);
         if (dlg->isVisible())
             dlg->close();
         return done;

@@ -6,18 +6,19 @@
 #include "app/FakePorts.h"
 #include "app/firmware/DownloadDialog.h"
 #include "app/main/AppAssembly.h"
-#include "app/main/FirmwareBinding.h"
 #include "app/main/MainWindow.h"
 #include "app/widgets/Panels.h"
 #include "core/link/DeviceLink.h"
 #include "sim/QtPrinters.h"
 #include "sim/board/BoardSim.h"
+#include "support/Controls.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,13 +54,17 @@ QByteArray image(int lowRecords)
 
 struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     QPointer<DownloadDialog> dlg; // null once the test has destroyed the tool
+    QPushButton* btnDownload = nullptr;
+    PanelStatusBar* sBar = nullptr;
     quint16 port = 0;
 
     void start(const sim::BoardOptions& o, int lowRecords)
     {
         ASSERT_NO_FATAL_FAILURE(startToolAndBoard(o));
         dlg = w.tool().windows().frmDownload;
-        ASSERT_TRUE(dlg && &w.tool().firmware());
+        ASSERT_TRUE(dlg);
+        btnDownload = test::control<QPushButton>(*dlg, "btnDownload");
+        sBar = test::control<PanelStatusBar>(*dlg, "sBar");
         port = board->serverPort();
         w->session().settings().hexFileName = dir.filePath("fw.Hex");
         ASSERT_TRUE(test::writeFileBytes(w->session().settings().hexFileName, image(lowRecords)));
@@ -77,7 +82,7 @@ struct FirmwareE2E : ::testing::Test, e2e::ToolAndBoard {
     // Clicks btnDownload and waits for the result box.
     QString runUpdate(int ms = 20000)
     {
-        dlg->btnDownload->click();
+        QTest::mouseClick(btnDownload, Qt::LeftButton);
         waitUntil([&] { return !prompts.asked.empty(); }, ms);
         return prompts.asked.empty() ? QString() : prompts.asked.back().text;
     }
@@ -124,16 +129,16 @@ TEST_F(FirmwareE2E, RejectedRecordOrCancelStopsTheTransferAndResets)
         int records = 0;
         QObject::connect(board.get(), &sim::BoardSim::commandReceived, dlg, [&](const QString& t) {
             if (cancel && t.startsWith(':') && ++records == 5)
-                dlg->btnDownload->click();
+                QTest::mouseClick(btnDownload, Qt::LeftButton);
         });
         EXPECT_EQ(runUpdate(), cancel ? "Cancel" : "Failure");
-        EXPECT_TRUE(dlg->sBar->panelText(2).startsWith(prompts.asked.back().text));
+        EXPECT_TRUE(sBar->panelText(2).startsWith(prompts.asked.back().text));
         if (!cancel)
-            EXPECT_EQ(dlg->sBar->panelText(2), "Failure: Record 5 error: flash write failed (record 5)");
+            EXPECT_EQ(sBar->panelText(2), "Failure: Record 5 error: flash write failed (record 5)");
         EXPECT_EQ(commands().last(), "Reset");
         EXPECT_FALSE(commands().contains(":00000001FF"));
         EXPECT_EQ(board->flash().firmware().records, 0);
-        EXPECT_FALSE(dlg->btnDownload->isChecked());
+        EXPECT_FALSE(btnDownload->isChecked());
         w.reset();
         board.reset();
     }
@@ -166,12 +171,12 @@ TEST_F(FirmwareE2E, EraseThatNeverEndsStopsWithTheStepNamed)
     o.restartMs = 200;
     o.eraseNever = true;
     start(o, 4);
-    w.tool().firmware().update().limits.eraseMs = 1500;
+    w->session().firmware().limits.eraseMs = 1500;
     EXPECT_EQ(runUpdate(),
               "Timeout: the board did not complete the erase (\"FLASH Sector:4 ... Erased\") within 1.5 s");
     EXPECT_EQ(commands().last(), "4:Last Sector to Erase");
-    EXPECT_FALSE(dlg->btnDownload->isChecked());
-    EXPECT_TRUE(dlg->btnFile->isEnabled());
+    EXPECT_FALSE(btnDownload->isChecked());
+    EXPECT_TRUE(test::control<QPushButton>(*dlg, "btnFile")->isEnabled());
     EXPECT_TRUE(dlg->isVisible());
 }
 

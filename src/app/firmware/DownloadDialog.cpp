@@ -2,6 +2,7 @@
 
 #include "app/widgets/Panels.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -42,6 +43,7 @@ DownloadDialog::DownloadDialog(QWidget* parent) : QDialog(parent)
     btnDownload->setText(QStringLiteral("Download"));
     btnDownload->setCheckable(true); // stays pressed until clicked again
     btnDownload->setAutoDefault(false);
+    connect(btnDownload, &QPushButton::clicked, this, &DownloadDialog::downloadClicked);
     pnlHex = named<QLabel>("pnlHex", pnlTop);
     pnlHex->setFrameShape(QFrame::Panel);
     pnlHex->setFrameShadow(QFrame::Sunken);
@@ -51,6 +53,7 @@ DownloadDialog::DownloadDialog(QWidget* parent) : QDialog(parent)
     btnFile = named<QPushButton>("btnFile", pnlTop);
     btnFile->setText(QStringLiteral("File"));
     btnFile->setAutoDefault(false);
+    connect(btnFile, &QPushButton::clicked, this, &DownloadDialog::fileClicked);
     lblMsg = named<QLabel>("lblMsg", pnlTop);
     lblMsg->setText(QStringLiteral("ファームウェアー転送の準備中です、しばらくお待ちください。"));
     {
@@ -118,6 +121,11 @@ QString DownloadDialog::openFileDialog(const QString& start)
     if (dlgOpen->exec() != QDialog::Accepted)
         return {};
     return dlgOpen->selectedFiles().value(0);
+}
+
+void DownloadDialog::setHexPath(const QString& path)
+{
+    pnlHex->setText(QDir::toNativeSeparators(path));
 }
 
 int DownloadDialog::clientHeightLogHidden() const

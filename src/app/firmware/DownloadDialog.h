@@ -6,7 +6,9 @@
 // log is out of sight until the status bar is double-clicked.
 //
 // The window shows and reports; the update itself is FirmwareUpdate, wired
-// up by FirmwareBinding.
+// up by FirmwareBinding. Its controls are its own: the binding hears the
+// buttons by signals and sets the file path by setHexPath; tests find a
+// control by its design name.
 #include "core/firmware/FirmwareUpdate.h"
 
 #include <QDialog>
@@ -20,7 +22,6 @@ class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 
 namespace zovax {
 
@@ -51,6 +52,8 @@ public:
     void sBarDblClick();
     bool logShown() const { return logShown_; }
     int clientHeightLogHidden() const;
+    // The firmware file's path, shown in native form.
+    void setHexPath(const QString& path);
 
     // DownloadView
     void appendLog(const QString& line) override;
@@ -67,6 +70,24 @@ public:
     void closeWindow() override;
     void showFileCheck(const QString& text, bool ok) override;
 
+signals:
+    void shown();  // every showing, after the controls are reset
+    void hidden(); // the window was closed
+    // btnDownload clicked (its pressed state already toggled by the click).
+    void downloadClicked();
+    void fileClicked(); // btnFile clicked
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void FormShow();
+    void setLogShown(bool shown);
+    void layoutControls();
+    QString openFileDialog(const QString& start);
+
     // --- controls, named as in the window's design ---
     QFrame* pnlTop;
     QPushButton* btnDownload;
@@ -80,22 +101,6 @@ public:
     QPushButton* btnClear;
     PanelStatusBar* sBar;
     QFileDialog* dlgOpen = nullptr; // created on first use
-    QTimer* tmAutoStart = nullptr;  // the update's one-shot timer (set by the binding)
-
-signals:
-    void shown();  // every showing, after the controls are reset
-    void hidden(); // the window was closed
-
-protected:
-    void showEvent(QShowEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
-
-private:
-    void FormShow();
-    void setLogShown(bool shown);
-    void layoutControls();
-    QString openFileDialog(const QString& start);
 
     bool logShown_ = false;
 };

@@ -71,7 +71,7 @@ Tool::Tool(const MainWindowOptions& options)
     };
     wave_ = std::make_unique<WaveBinding>(s, m, ui, *windows_.frmWave, &s.waves(), std::move(waveHooks));
     connection_ = std::make_unique<ConnectionBinding>(s, m, ui, windows_.frmTcp);
-    firmware_ = std::make_unique<FirmwareBinding>(s, m, ui, *windows_.frmDownload, s.tcp()); // after the connection
+    firmware_ = std::make_unique<FirmwareBinding>(s, m, ui, *windows_.frmDownload);
     serial_ = std::make_unique<SerialBinding>(s, m, ui);             // the hidden serial settings menu item
     learning_ = std::make_unique<LearningBinding>(s, m, ui, *wave_); // learning, analysis, read-back decoding
     registration_ = std::make_unique<RegistrationBinding>(s, m, ui, *windows_.frmTws);

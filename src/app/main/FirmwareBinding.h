@@ -1,44 +1,32 @@
 #pragma once
-// Binds the firmware update window to the update and the link: while the
-// window is visible the link is in download mode (received bytes go to the
-// update), the connection reports its connects and disconnects to the
-// update, and the window's buttons drive it.
-#include "core/firmware/FirmwareUpdate.h"
-#include "core/link/TcpConnection.h"
-
+// Binds the firmware update window to the session's firmware update: the
+// update shows itself on the window while it is open (the link is then in
+// download mode), the window's buttons drive it, and the main window's menu
+// item opens it.
 #include <QObject>
-#include <QPointer>
 
 namespace zovax {
 
 class DownloadDialog;
+class FirmwareUpdate;
 class MainWindow;
 class Session;
 struct MainControls;
 
-class FirmwareBinding : public QObject, public ConnectionView {
+class FirmwareBinding : public QObject {
     Q_OBJECT
 public:
-    // The windows and the connection must outlive the binding.
-    FirmwareBinding(Session& session, MainWindow& main, const MainControls& ui, DownloadDialog& dialog,
-                    TcpConnection& connection);
+    // The session and the windows must outlive the binding.
+    FirmwareBinding(Session& session, MainWindow& main, const MainControls& ui, DownloadDialog& dialog);
     ~FirmwareBinding() override;
 
-    FirmwareUpdate& update() { return *update_; }
-    DownloadDialog& dialog() { return dialog_; }
-
-    // Handlers.
-    void btnFileClick();
-
-    // ConnectionView: the window's status panel 0 while it is visible.
-    void onDisconnected() override;
-
 private:
+    void chooseFile();
+
     Session& session_;
     MainWindow& main_;
     DownloadDialog& dialog_;
-    QPointer<TcpConnection> connection_; // may go first when the main window is destroyed
-    FirmwareUpdate* update_;
+    FirmwareUpdate& update_;
 };
 
 } // namespace zovax

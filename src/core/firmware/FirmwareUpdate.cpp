@@ -1,6 +1,7 @@
 #include "core/firmware/FirmwareUpdate.h"
 
 #include "core/link/DeviceLink.h"
+#include "core/link/TcpConnection.h"
 #include "core/shell/Cp932.h"
 #include "core/shell/Ports.h"
 #include "core/shell/Settings.h"
@@ -69,6 +70,15 @@ FirmwareUpdate::FirmwareUpdate(DeviceLink& link, Prompts& prompts, Sounds& sound
     lastData_.start();
 }
 
+FirmwareUpdate::FirmwareUpdate(DeviceLink& link, TcpConnection& connection, Prompts& prompts, Sounds& sounds,
+                               QObject* parent)
+    : FirmwareUpdate(link, prompts, sounds, parent)
+{
+    connect(this, &FirmwareUpdate::dialRequested, &connection, &TcpConnection::ConnectTcp);
+    connect(&connection, &TcpConnection::downloadLinkUp, this, &FirmwareUpdate::onLinkUp);
+    connect(&connection, &TcpConnection::downloadLinkDown, this, &FirmwareUpdate::onLinkDown);
+}
+
 FirmwareUpdate::~FirmwareUpdate() = default;
 
 bool FirmwareUpdate::autoStartPending() const
@@ -96,10 +106,12 @@ void FirmwareUpdate::windowShown()
         check_.reason = message;
         viewOr(view_).showFileCheck(QString(), false);
     }
+    link_.state().downloadMode = true;
 }
 
 void FirmwareUpdate::windowClosed()
 {
+    link_.state().downloadMode = false;
     // A step still armed must not start a transfer (or dial) once the window is gone.
     stopAutoStart();
     stopStep();
@@ -160,8 +172,8 @@ void FirmwareUpdate::btnDownloadClick()
         // Released before the board answered: drop a reconnect still armed and
         // a dial still pending (a link that is up stays up).
         stopAutoStart();
-        if (!link_.state().tcpConnected && ConnectTcp)
-            ConnectTcp(false);
+        if (!link_.state().tcpConnected)
+            emit dialRequested(false);
         return;
     }
     if (lastSector_ == 0) {
@@ -181,9 +193,9 @@ void FirmwareUpdate::btnDownloadClick()
     expectedErase_.clear();
     if (link_.state().tcpConnected) {
         beginCourse();
-    } else if (ConnectTcp) {
+    } else {
         startStep(Step::Connect);
-        ConnectTcp(true); // the connect event begins the course
+        emit dialRequested(true); // the connect event begins the course
     }
 }
 
@@ -233,15 +245,35 @@ void FirmwareUpdate::stopAutoStart()
     autoStep_ = AutoStart::None;
 }
 
+void FirmwareUpdate::onLinkUp(const QString& host)
+{
+    DownloadView& v = viewOr(view_);
+    v.showStatus(0, QStringLiteral("Connect: ") + host);
+    if (stage_ != DownloadStage::Idle) {
+        link_.SendTcpOnly(QStringLiteral("Ver")); // the loader's banner, after the restart
+    } else if (v.downloadButtonDown()) {
+        // A link that comes up after the button was released again announces nothing.
+        beginCourse();
+    }
+}
+
+void FirmwareUpdate::onLinkDown(bool dropped)
+{
+    DownloadView& v = viewOr(view_);
+    v.showStatus(0, QStringLiteral("Disconnect"));
+    if (v.downloadButtonDown())
+        ArmAutoStart(AutoStart::Reconnect);
+    else if (dropped)
+        sounds_.play(Sound::Chord); // the board (or the network) ended the link
+}
+
 void FirmwareUpdate::onAutoStart()
 {
     tmAutoStart_->stop();
-    if (autoStep_ == AutoStart::Reconnect) {
-        if (ConnectTcp)
-            ConnectTcp(true);
-    } else {
+    if (autoStep_ == AutoStart::Reconnect)
+        emit dialRequested(true);
+    else
         runTransfer();
-    }
 }
 
 void FirmwareUpdate::HandleDownloadData(const QByteArray& bytes)
@@ -273,8 +305,7 @@ void FirmwareUpdate::handleLine(const QString& line)
         link_.SendTcpOnly(QStringLiteral("Reset"));
         startStep(Step::Restart);
     } else if (contains(line, "Reset")) {
-        if (ConnectTcp)
-            ConnectTcp(false); // the disconnect arms the reconnect
+        emit dialRequested(false); // the disconnect arms the reconnect
     } else if (contains(line, "Loader")) {
         probing_ = false;
         stage_ = DownloadStage::Requested;
@@ -466,8 +497,7 @@ void FirmwareUpdate::finish(Result r)
     link_.SendLine(QStringLiteral("Reset"));
     link_.state().tcpConnected = false;
     awaitResetAnswer();
-    if (ConnectTcp)
-        ConnectTcp(false);
+    emit dialRequested(false);
     finishing_ = false;
     emit finished(r);
     if (!v.logRowShown())
@@ -538,8 +568,8 @@ void FirmwareUpdate::refuse(const QString& message)
     v.setFileButtonEnabled(true);
     v.showStatus(2, message);
     v.appendLog(message);
-    if (!link_.state().tcpConnected && ConnectTcp)
-        ConnectTcp(false); // a dial still pending ends here
+    if (!link_.state().tcpConnected)
+        emit dialRequested(false); // a dial still pending ends here
     prompts_.inform(QStringLiteral("Information"), message, MsgIcon::Warning);
 }
 

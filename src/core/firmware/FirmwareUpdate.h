@@ -25,8 +25,6 @@
 #include "core/firmware/DownloadReceiver.h"
 #include "core/firmware/HexCheck.h"
 #include "core/firmware/HexScan.h"
-#include "core/link/LinkState.h"
-
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -40,6 +38,17 @@ namespace zovax {
 class DeviceLink;
 class Prompts;
 class Sounds;
+class TcpConnection;
+
+// Where an update stands: nothing announced yet, the update requested (the
+// request sent or the board found in its loader), the file going out, a cancel
+// asked for while it goes out. A new link announces the update only when it is
+// Idle.
+enum class DownloadStage { Idle, Requested, Transferring, Cancelling };
+
+// What the update's one-second timer does when it fires: dial the board again
+// while it restarts, or start sending the file.
+enum class AutoStart { None, Reconnect, Transfer };
 
 // The update window as the update sees it.
 class DownloadView {
@@ -91,12 +100,17 @@ public:
     StepLimits limits;
     static QString resultText(Result r);
 
+    // Dials and hangs up through `connection` (dialRequested) and follows its
+    // links while the window is open (onLinkUp, onLinkDown).
+    FirmwareUpdate(DeviceLink& link, TcpConnection& connection, Prompts& prompts, Sounds& sounds,
+                   QObject* parent = nullptr);
+    // Without a connection: dialRequested goes wherever it is connected.
     FirmwareUpdate(DeviceLink& link, Prompts& prompts, Sounds& sounds, QObject* parent = nullptr);
     ~FirmwareUpdate() override;
 
+    // The window that shows the update; null: none (nothing shown, the start
+    // button counts as released).
     void setView(DownloadView* view) { view_ = view; }
-    // Dials (true) or hangs up (false) the board.
-    std::function<void(bool)> ConnectTcp;
 
     DownloadStage downloadStage() const { return stage_; }
     AutoStart autoStartStep() const { return autoStep_; }
@@ -107,11 +121,14 @@ public:
     Step waitingFor() const { return step_; }
     // The board line that set the error mark, and the record it refers to.
     QString errorLine() const { return errorLine_; }
-    QTimer* autoStartTimer() const { return tmAutoStart_; }
 
-    // The window was shown / closed.
+    // The window was shown / closed: the link is in download mode while it is open.
     void windowShown();
     void windowClosed();
+    // In download mode: a link came up (dialled to `host`) / went down
+    // (`dropped`: while still marked connected).
+    void onLinkUp(const QString& host);
+    void onLinkDown(bool dropped);
 
     // Stores `path` as the firmware file and computes its last sector.
     void setHexFile(const QString& path);
@@ -135,6 +152,8 @@ public:
 
 signals:
     void finished(zovax::FirmwareUpdate::Result result);
+    // Dial (true) or hang up (false) the board.
+    void dialRequested(bool on);
 
 private:
     void handleLine(const QString& line);

@@ -9,16 +9,6 @@ namespace zovax {
 // echoes acknowledge).
 enum class TableWriteMode { Off = 0, Erase = 1, Store = 2 };
 
-// Where a firmware update stands: nothing announced yet, the update requested
-// (the request sent or the board found in its loader), the file going out, a
-// cancel asked for while it goes out. A new link in download mode announces the
-// update only when it is Idle.
-enum class DownloadStage { Idle, Requested, Transferring, Cancelling };
-
-// What the update's one-second timer does when it fires: dial the board again
-// while it restarts, or start sending the file.
-enum class AutoStart { None, Reconnect, Transfer };
-
 struct LinkState {
     bool tcpConnected = false;      // SendLine writes to TCP
     bool portOpen = false;          // SendLine writes to the serial port
@@ -30,7 +20,8 @@ struct LinkState {
     bool tableReadMode = false;     // table read-back running: every TCP line to the decoder
     bool netConfigOpen = false;     // network dialog open: every TCP line to HandleConfigLine
     bool consoleConfigMode = false; // board's configuration dialogue started from the console
-    bool downloadMode = false;      // firmware window visible: raw TCP bytes to HandleDownloadData
+    bool downloadMode = false;      // firmware update window open: raw TCP bytes to HandleDownloadData,
+                                    // link events to the update (TcpConnection::downloadLinkUp / Down)
     bool boardInLoader = false;     // the board answered from its loader (no firmware running)
     // Serial lines routed and acknowledging like TCP lines (the command-line
     // tool over a serial port); off for the windows.

@@ -117,16 +117,7 @@ void TcpConnection::onConnectEvent()
     emit linkUp();
 
     if (st.downloadMode) {
-        // The firmware update drives the link itself.
-        if (download.showConnect)
-            download.showConnect(host);
-        const DownloadStage stage = download.downloadStage ? download.downloadStage() : DownloadStage::Idle;
-        if (stage == DownloadStage::Idle) {
-            if (download.SendDownloadRequest)
-                download.SendDownloadRequest();
-        } else {
-            link_.SendTcpOnly(QStringLiteral("Ver"));
-        }
+        emit downloadLinkUp(host); // the firmware update drives the link itself
         return;
     }
 
@@ -158,9 +149,8 @@ void TcpConnection::onDisconnectEvent()
         failure_ = QStringLiteral("board busy with another client");
     for (ConnectionView* v : views_)
         v->onDisconnected();
-    if (download.downloadButtonDown && download.downloadButtonDown()) {
-        if (download.ArmAutoStart)
-            download.ArmAutoStart(AutoStart::Reconnect);
+    if (st.downloadMode) {
+        emit downloadLinkDown(st.tcpConnected); // the update re-dials or sounds the loss
     } else if (st.tcpConnected) {
         // Still marked connected: the board (or the network) ended the link.
         sounds_.play(Sound::Chord);

@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 class QTcpSocket;
@@ -37,17 +36,6 @@ public:
     virtual void onSocketError() {}
 };
 
-// Hooks of the firmware update, which reconnects on its own while it runs.
-// Unset hooks are skipped. The update window being visible is
-// `LinkState::downloadMode`.
-struct DownloadHooks {
-    std::function<DownloadStage()> downloadStage;
-    std::function<void(const QString& host)> showConnect; // its status panel 0
-    std::function<void()> SendDownloadRequest;
-    std::function<bool()> downloadButtonDown; // its btnDownload pressed
-    std::function<void(AutoStart)> ArmAutoStart;
-};
-
 class TcpConnection : public QObject {
     Q_OBJECT
 public:
@@ -62,7 +50,6 @@ public:
 
     void addView(ConnectionView* view);
     void removeView(ConnectionView* view);
-    DownloadHooks download;
 
     // on = true: dial NormalizeIp(Host):Port (the outcome arrives later as the
     // connect or the error event). on = false: clear tcpConnected and close the
@@ -86,6 +73,14 @@ public:
 signals:
     void linkUp();
     void linkDown();
+    // While `LinkState::downloadMode` is set the firmware update drives the
+    // link itself: a link that comes up sends nothing of its own and is handed
+    // over here (after the views and linkUp); `host` is the address dialled.
+    void downloadLinkUp(const QString& host);
+    // A link (or dial) ended in download mode, after the views heard of it and
+    // instead of the sound for a link the board ended; `dropped`: the link was
+    // still marked connected (the board or the network ended it).
+    void downloadLinkDown(bool dropped);
 
 private:
     void onConnectEvent();

@@ -187,9 +187,11 @@ Session::Session(const SessionOptions& options, QObject* parent)
     netConfig_ = std::make_unique<NetConfig>(*link_, [this] { return commandLineText_; });
     console_ = std::make_unique<Console>(*link_, a);
     fireTest_ = std::make_unique<FireTest>(*link_, *table_, a);
+    firmware_ = std::make_unique<FirmwareUpdate>(*link_, *tcp_, a, a);
 
     learning_->installHandlers(link_->handlers);
     link_->handlers.HandleConfigLine = [this](const QString& line) { netConfig_->HandleConfigLine(line); };
+    link_->handlers.HandleDownloadData = [this](const QByteArray& bytes) { firmware_->HandleDownloadData(bytes); };
     // Status panel 0 says that the board runs its loader.
     connect(link_.get(), &DeviceLink::boardInLoader, this,
             [this] { setStatusText(0, QStringLiteral("Loader: ") + settings_.tcpip.Host); });
@@ -225,6 +227,7 @@ Session::~Session()
     // Views of the link go first: nothing may report to a half-destroyed session.
     tcp_->removeView(adapters_.get());
     link_->handlers = LinkHandlers{};
+    firmware_.reset();
     fireTest_.reset();
     console_.reset();
     netConfig_.reset();

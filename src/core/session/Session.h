@@ -3,12 +3,13 @@
 // serial), the code table, the learned waves and the learn state, the link
 // state and the board's network-configuration copy, with every flow that works
 // on them (connect, console, fire test, learning, registration, read-back,
-// network configuration). It runs without any window: the windows observe its
+// network configuration, firmware update). It runs without any window: the windows observe its
 // signals and set the state they show (check boxes, edits, grid cursor)
 // through its setters; a command-line caller drives the same object.
 //
 // Every object here lives on the thread that created the session (the
 // user-interface thread of a QCoreApplication or QApplication).
+#include "core/firmware/FirmwareUpdate.h"
 #include "core/learning/Learner.h"
 #include "core/learning/LearningCore.h"
 #include "core/link/DeviceLink.h"
@@ -90,6 +91,9 @@ public:
     NetConfig& netConfig() { return *netConfig_; }
     Console& console() { return *console_; }
     FireTest& fireTest() { return *fireTest_; }
+    // The firmware update: fed the link's bytes and link events while its
+    // window is open (LinkState::downloadMode), dials through tcp().
+    FirmwareUpdate& firmware() { return *firmware_; }
     SessionLog& log() { return *log_; }
     Prompts& prompts();
     Sounds& sounds();
@@ -257,6 +261,7 @@ private:
     std::unique_ptr<NetConfig> netConfig_;
     std::unique_ptr<Console> console_;
     std::unique_ptr<FireTest> fireTest_;
+    std::unique_ptr<FirmwareUpdate> firmware_;
 
     bool traceMode_ = false;
     bool cursorAuto_ = true;

@@ -74,9 +74,13 @@ public:
         boxes << caption + QLatin1Char('/') + text;
         return MsgAnswer::Ok;
     }
-    void play(Sound s) override { chimes += s == Sound::Chime; }
+    void play(Sound s) override
+    {
+        chimes += s == Sound::Chime;
+        chords += s == Sound::Chord;
+    }
     QStringList boxes;
-    int chimes = 0;
+    int chimes = 0, chords = 0;
 };
 
 const QByteArray kFile = ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n"
@@ -102,10 +106,10 @@ struct UpdateRig : ::testing::Test, test::LinkRig {
                 onSent(sent.back());
         });
         fw.setView(&view);
-        fw.ConnectTcp = [this](bool on) {
+        QObject::connect(&fw, &FirmwareUpdate::dialRequested, [this](bool on) {
             dials << (on ? "on" : "off");
             link.state().tcpConnected = link.state().tcpConnected && on;
-        };
+        });
         useFile(kFile);
     }
     void useFile(const QByteArray& content)
@@ -170,6 +174,71 @@ TEST_F(UpdateRig, LoaderLeadsToEraseAndReady)
     EXPECT_EQ(sent.back(), QStringLiteral("Download Ready ?"));
     EXPECT_TRUE(fw.autoStartPending());
     EXPECT_EQ(fw.autoStartStep(), AutoStart::Transfer);
+}
+
+// While the window is open the update takes over every new link: it starts
+// the course only with the button down, and a link that comes up again after
+// the course began (the board's restart) only asks for the version.
+TEST_F(UpdateRig, NewLinkInDownloadMode)
+{
+    struct Case {
+        const char* name;
+        bool down, courseBegun;
+        QStringList sent;
+        DownloadStage stage;
+    } cases[] = {
+        {"idle, button down", true, false, {"Ver"}, DownloadStage::Requested},
+        {"idle, button up", false, false, {}, DownloadStage::Idle},
+        {"course begun", true, true, {"Ver"}, DownloadStage::Requested},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fw.windowShown();
+        view.down = c.down;
+        if (c.courseBegun)
+            fw.btnDownloadClick();
+        sent.clear();
+        view.log.clear();
+        fw.onLinkUp(QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(view.status[0], QStringLiteral("Connect: 127.0.0.1"));
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(view.log, c.courseBegun ? QStringList() : c.sent); // the course's own "Ver" is listed
+        EXPECT_EQ(fw.downloadStage(), c.stage);
+    }
+    EXPECT_TRUE(link.state().downloadMode);
+}
+
+// A lost link with the button down re-dials a second later (while the board
+// restarts); otherwise a link the board ended sounds the warning.
+TEST_F(UpdateRig, LostLinkInDownloadMode)
+{
+    struct Case {
+        const char* name;
+        bool down, dropped;
+        int chimes, chords;
+        bool armed;
+    } cases[] = {
+        {"button down", true, true, 1, 0, true},
+        {"dropped by the board", false, true, 0, 1, false},
+        {"hung up", false, false, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fw.windowShown();
+        ui.chimes = ui.chords = 0;
+        link.state().tcpConnected = false;
+        view.down = c.down;
+        if (c.down)
+            fw.btnDownloadClick(); // dials: the lost link is the dial's
+        fw.onLinkDown(c.dropped);
+        EXPECT_EQ(view.status[0], QStringLiteral("Disconnect"));
+        EXPECT_EQ(ui.chimes, c.chimes);
+        EXPECT_EQ(ui.chords, c.chords);
+        EXPECT_EQ(fw.autoStartPending(), c.armed);
+        EXPECT_TRUE(ui.boxes.isEmpty());
+    }
+    fw.windowClosed();
+    EXPECT_FALSE(fw.autoStartPending() || link.state().downloadMode);
 }
 
 // The link going down is the expected restart only after "Reset"; at any

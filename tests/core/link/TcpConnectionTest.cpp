@@ -1,6 +1,6 @@
 // The TCP connection against a loopback server: what is sent when the link
 // comes up, hang-up versus loss of the link, refused and unanswered dials, and
-// the firmware update's hooks.
+// the hand-over to the firmware update in download mode.
 #include "core/link/TcpConnection.h"
 #include "app/FakePorts.h"
 #include "core/link/DeviceLink.h"
@@ -216,45 +216,41 @@ TEST_F(TcpConnectionTest, ZeroPaddedHostIsDialledInDecimal)
     EXPECT_EQ(link.tcpSocket()->peerAddress(), QHostAddress(QHostAddress::LocalHost));
 }
 
-// While the firmware window is up, a new link announces the download (stage 0)
-// or only asks for the version (later stages); the usual sequence is not sent.
+// While the firmware window is up, a new link is handed to the firmware
+// update: the usual sequence ("Ver", "T") is not sent.
 TEST_F(TcpConnectionTest, DownloadModeHandsTheNewLinkToTheFirmwareUpdate)
 {
-    for (DownloadStage stage : {DownloadStage::Idle, DownloadStage::Transferring}) {
-        board.lines.clear();
-        QStringList calls;
-        link.state().downloadMode = true;
-        conn.download.downloadStage = [stage] { return stage; };
-        conn.download.showConnect = [&](const QString& h) { calls << "panel " + h; };
-        conn.download.SendDownloadRequest = [&] {
-            calls << "request";
-            link.SendTcpOnly("EtherDownload:127.000.000.001/1");
-        };
-        ASSERT_TRUE(connectNow());
-        ASSERT_TRUE(waitUntil([&] { return !board.lines.isEmpty(); }));
-        test::waitUntil([] { return false; }, 250);
-        if (stage == DownloadStage::Idle) {
-            EXPECT_EQ(calls, QStringList({"panel 127.0.0.1", "request"}));
-            EXPECT_EQ(board.lines, QStringList({"EtherDownload:127.000.000.001/1"}));
-        } else {
-            EXPECT_EQ(calls, QStringList({"panel 127.0.0.1"}));
-            EXPECT_EQ(board.lines, QStringList({"Ver"}));
-        }
-        conn.ConnectTcp(false);
-    }
+    QStringList calls;
+    QObject::connect(&conn, &TcpConnection::downloadLinkUp, [&](const QString& h) { calls << "up " + h; });
+    link.state().downloadMode = true;
+    ASSERT_TRUE(connectNow());
+    test::waitUntil([] { return false; }, 250);
+    EXPECT_EQ(calls, QStringList({"up 127.0.0.1"}));
+    EXPECT_TRUE(board.lines.isEmpty());
+    EXPECT_EQ(view.events, QStringList({"dialling 127.0.0.1", "connected 127.0.0.1"}));
 }
 
+// In download mode the loss of the link goes to the update (which re-dials or
+// sounds it) instead of the sound; `dropped` says the board ended it.
 TEST_F(TcpConnectionTest, DownloadButtonDownArmsTheRestartInsteadOfTheSound)
 {
-    std::optional<AutoStart> armed;
-    conn.download.downloadButtonDown = [] { return true; };
-    conn.download.ArmAutoStart = [&](AutoStart n) { armed = n; };
-    link.state().tcpConnected = true; // would play the sound otherwise
-    ASSERT_TRUE(connectNow());
-    board.closeClient();
-    ASSERT_TRUE(waitUntil([&] { return !conn.linkActive(); }));
-    EXPECT_EQ(armed, AutoStart::Reconnect);
-    EXPECT_TRUE(sounds.played.empty());
+    for (const bool boardCloses : {true, false}) {
+        SCOPED_TRACE(boardCloses ? "board closes" : "hung up");
+        QList<bool> lost;
+        const QMetaObject::Connection c
+            = QObject::connect(&conn, &TcpConnection::downloadLinkDown, [&](bool dropped) { lost << dropped; });
+        link.state().downloadMode = true;
+        ASSERT_TRUE(connectNow());
+        if (boardCloses)
+            board.closeClient();
+        else
+            conn.ConnectTcp(false);
+        ASSERT_TRUE(waitUntil([&] { return !conn.linkActive(); }));
+        EXPECT_EQ(lost, QList<bool>{boardCloses});
+        EXPECT_TRUE(sounds.played.empty());
+        EXPECT_EQ(view.events.last(), "disconnected");
+        QObject::disconnect(c);
+    }
 }
 
 // The address text as typed (zero-padded, blanks left in the masked field, too
