@@ -60,7 +60,6 @@ public:
     ~RegistrationBinding() override;
 
     Registration& registration();
-    TwsDialog& dialog() { return dialog_; }
     ReadBackDialog& readBackDialog() { return *readBackDialog_; }
 
     // Handlers.

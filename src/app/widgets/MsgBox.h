@@ -17,7 +17,6 @@ public:
     // Sets caption and message, clears the check box, shows modally (centred on
     // the parent) and returns whether "次回から表示しない" was ticked.
     bool showMessage(const QString& caption, const QString& text);
-    bool isShowing() const { return isVisible(); }
 
 private:
     // Controls, named as in the box's design (tests find them by these object names).
