@@ -20,7 +20,6 @@ public:
     QStringList feed(const QByteArray& bytes);
     // Forgets everything buffered.
     void reset();
-    // Bytes received but not yet taken as lines (escape sequences included).
 
 private:
     QByteArray raw_;           // an escape sequence still incomplete at the end of a block
